@@ -1,0 +1,58 @@
+// The catalogue of AutoCAD installations on this machine, per release year,
+// and everything the installer writes into AutoCAD's registry and folders.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+// Release slots: the 18 AutoCAD release years 2007..2024, slot = year - 2007.
+constexpr int kFirstReleaseYear = 2007;
+constexpr int kReleaseCount = 18;
+
+// One flag per release slot, 2007 first; non-zero means the release is ticked.
+using ReleaseFlags = std::array<std::int32_t, kReleaseCount>;
+
+class CAcadHosts {
+ public:
+  // Fills the catalogue from HKEY_LOCAL_MACHINE: the Wow6432Node view first
+  // (releases 2007..2009 only), then the plain AutoCAD key.
+  void Discover();
+  void DiscoverWow64();
+  // Depth-first search below `parent`\`name` for values called `searchName`.
+  void CollectValues(platform::RegKey parent, const std::string& name, std::string relative, std::string base);
+
+  // Stores the install folder, without one trailing backslash.
+  void SetInstallDir(std::string path);
+
+  // The integration steps report how many settings or files they could not
+  // write; nothing else tells the user (typically: not run as administrator).
+
+  // Registers the loader under every product key of each ticked release, then
+  // adds the install folder to every profile's trusted paths.
+  int RegisterLoaders(const ReleaseFlags& ticked);
+  int RegisterLoader(int year);
+  int AddTrustedPath();
+
+  // Copies the shape fonts (and, for 2008, the plot driver) into every install
+  // location of each ticked release.
+  int PlaceSupportFiles(const ReleaseFlags& ticked);
+  int CopySupportFiles(std::string location, bool withPlotDriver);
+
+  std::string installDir;
+  std::array<std::vector<std::string>, kReleaseCount> locations;
+  std::array<std::vector<std::string>, kReleaseCount> productKeys;
+  std::string searchName = "AcadLocation";
+  std::vector<std::string> foundKeyPaths;
+  std::vector<std::string> foundValues;
+};
+
+// Appends to `names` the name of every sub-key of `key` that can be opened for
+// reading. Neither opens nor closes `key`.
+void EnumSubkeyNames(platform::RegKey key, std::vector<std::string>& names);
+
+// The program's one catalogue (defined beside the application object, after it).
+extern CAcadHosts g_hosts;

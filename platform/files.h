@@ -1,0 +1,64 @@
+// File-system service: the file operations of the deployment, the support-file
+// placement and the folder rules. Paths are GBK byte strings in Windows form
+// (drive letter, backslashes).
+//
+// Implementations: platform/win32/files.cpp (W functions, code page 936 at the
+// boundary) and platform/memory/files.cpp (an in-memory tree for tests, which
+// can be told to fail and keeps every attribute bit).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+constexpr std::uint32_t kAttrReadOnly = 0x01;   // FILE_ATTRIBUTE_READONLY
+constexpr std::uint32_t kAttrHidden = 0x02;     // FILE_ATTRIBUTE_HIDDEN
+constexpr std::uint32_t kAttrDirectory = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+constexpr std::uint32_t kAttrArchive = 0x20;    // FILE_ATTRIBUTE_ARCHIVE
+constexpr std::uint32_t kAttrNormal = 0x80;     // FILE_ATTRIBUTE_NORMAL
+
+// One entry of a directory listing.
+struct FindData {
+  std::uint32_t attributes = 0;
+  std::string name;  // file name only, whole (never cut to a fixed buffer)
+};
+
+using FindHandle = struct FindOpaque*;
+
+class Files {
+ public:
+  virtual ~Files() = default;
+
+  // Directory listing (FindFirstFile / FindNextFile / FindClose). `pattern` is
+  // a path whose last component may hold * and ?. A folder listing includes
+  // "." and "..". Null when nothing matches.
+  virtual FindHandle FindFirst(const std::string& pattern, FindData* data) = 0;
+  virtual bool FindNext(FindHandle handle, FindData* data) = 0;
+  virtual void FindClose(FindHandle handle) = 0;
+
+  // Attribute word of `path`; false when it cannot be read.
+  virtual bool GetAttributes(const std::string& path, std::uint32_t* attributes) = 0;
+  virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+
+  // Copies a file, overwriting an existing destination (CopyFile with
+  // bFailIfExists false). A read-only destination makes the copy fail.
+  virtual bool CopyFile(const std::string& source, const std::string& destination) = 0;
+
+  // Creates one folder level; false when it fails or already exists.
+  virtual bool CreateDirectory(const std::string& path) = 0;
+
+  // True when a file or folder of that name exists (_access with mode 0).
+  virtual bool Exists(const std::string& path) = 0;
+
+  // Full path of the running program file.
+  virtual std::string ModulePath() = 0;
+
+  // The process's current directory.
+  virtual std::string CurrentDirectory() = 0;
+};
+
+Files& GetFiles();
+void SetFiles(Files* files);  // null restores the default
+
+}  // namespace platform

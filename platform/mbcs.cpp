@@ -1,0 +1,44 @@
+#include "platform/mbcs.h"
+
+namespace mbcs {
+namespace {
+
+template <typename Convert>
+std::string MapSingleBytes(std::string_view text, Convert convert) {
+  std::string out(text);
+  for (std::size_t i = 0; i < out.size(); i += CharLength(out, i)) {
+    if (CharLength(out, i) == 1) out[i] = convert(out[i]);
+  }
+  return out;
+}
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+std::size_t CharLength(std::string_view text, std::size_t pos) {
+  if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) && text[pos + 1] != '\0')
+    return 2;
+  return 1;
+}
+
+std::string ToUpper(std::string_view text) { return MapSingleBytes(text, Upper); }
+std::string ToLower(std::string_view text) { return MapSingleBytes(text, Lower); }
+
+std::size_t Find(std::string_view haystack, std::string_view needle, std::size_t from) {
+  std::size_t pos = 0;
+  while (pos < from && pos < haystack.size()) pos += CharLength(haystack, pos);
+  for (; pos + needle.size() <= haystack.size(); pos += CharLength(haystack, pos)) {
+    if (haystack.compare(pos, needle.size(), needle) == 0) return pos;
+  }
+  return npos;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && ToUpper(a) == ToUpper(b);
+}
+
+}  // namespace mbcs

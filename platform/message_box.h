@@ -1,0 +1,38 @@
+// Message-box service. Boxes are owned by the application's main window (the
+// setup dialog while it is open) or, with none, by the active window.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Styles (MB_*).
+constexpr unsigned kMbOk = 0x00;
+constexpr unsigned kMbAbortRetryIgnore = 0x02;
+constexpr unsigned kMbYesNo = 0x04;
+constexpr unsigned kMbIconWarning = 0x30;   // MB_ICONEXCLAMATION
+constexpr unsigned kMbIconQuestion = 0x20;
+
+// Buttons (ID*); 0 means the box could not be shown.
+constexpr int kIdFailed = 0;
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdAbort = 3;
+constexpr int kIdRetry = 4;
+constexpr int kIdIgnore = 5;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+
+  // Shows `text` with `caption` and `style` and returns the button pressed, or
+  // kIdFailed when the box could not be shown.
+  virtual int Show(const std::string& text, const std::string& caption, unsigned style) = 0;
+};
+
+MessageBoxes& GetMessageBoxes();
+void SetMessageBoxes(MessageBoxes* boxes);  // null restores the default
+
+}  // namespace platform

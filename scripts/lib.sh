@@ -1,0 +1,82 @@
+# Shared by the build, run and test scripts: build folders, the private Wine
+# prefix and the virtual display. Source it; it sets nothing global but ZV_*.
+
+ZV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+ZV_BUILD=${ZV_BUILD:-$ZV_ROOT/build}
+
+# zv_build native|win32|win64: configures (once) and builds one tree.
+zv_build() {
+  local kind=$1 dir=$ZV_BUILD/$1 args=(-G Ninja)
+  case $kind in
+    native) args+=(-DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON) ;;
+    win32) args+=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ZV_ROOT/cmake/mingw-i686.cmake") ;;
+    win64) args+=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ZV_ROOT/cmake/mingw-x86_64.cmake") ;;
+    *) echo "zv_build: unknown tree $kind" >&2; return 2 ;;
+  esac
+  [ -f "$dir/build.ninja" ] || cmake -S "$ZV_ROOT" -B "$dir" "${args[@]}" >/dev/null
+  cmake --build "$dir" -- -j"$(nproc)"
+}
+
+# zv_wine_env [prefix]: exports the Wine variables for a private prefix under
+# the build folder. Never ~/.wine.
+zv_wine_env() {
+  export WINEPREFIX=${1:-$ZV_BUILD/wine/prefix}
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEARCH=win64
+}
+
+# Wine's loaders, called directly: Debian's `wine` wrapper always prefers the
+# 32-bit loader once wine32 is installed.
+ZV_WINE64=/usr/lib/wine/wine64
+ZV_WINE32=/usr/lib/wine/wine
+
+# zv_wine EDITION-BUILD-DIR ARGS...: runs a Windows program with the loader
+# that fits the edition (win32 or win64 in the folder name).
+zv_wine() {
+  case $1 in
+    *win32*) shift; "$ZV_WINE32" "$@" ;;
+    *) shift; "$ZV_WINE64" "$@" ;;
+  esac
+}
+
+# zv_can_run_32bit: whether this kernel runs the 32-bit Wine loader at all.
+# Some sandboxed kernels cannot execute i386 programs, and then no 32-bit
+# Windows program can run under Wine either.
+zv_can_run_32bit() {
+  "$ZV_WINE32" --version >/dev/null 2>&1
+}
+
+# zv_wine_prefix: creates the prefix on first use (after wine32 is installed,
+# so it runs both editions).
+zv_wine_prefix() {
+  zv_wine_env "$@"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$ZV_WINE64" wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+}
+
+zv_wine_stop() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+}
+
+# zv_xvfb_start: a private virtual display for the dialog tests; sets DISPLAY.
+zv_xvfb_start() {
+  local n
+  for n in $(seq 91 140); do
+    [ -e /tmp/.X$n-lock ] && continue
+    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    ZV_XVFB_PID=$!
+    export DISPLAY=:$n
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    kill "$ZV_XVFB_PID" 2>/dev/null
+  done
+  echo "zv_xvfb_start: no display could be started" >&2
+  return 1
+}
+
+zv_xvfb_stop() {
+  [ -n "${ZV_XVFB_PID:-}" ] && kill "$ZV_XVFB_PID" 2>/dev/null || true
+}

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs every test: the native unit tests (in-memory services, sanitizers), then
+# both Windows editions' test programs under Wine against the real registry
+# and file system, then the end-to-end dialog tests under Wine and Xvfb.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+bash "$ZV_ROOT/scripts/setup.sh" || exit 1
+
+log=$ZV_BUILD/test-logs
+mkdir -p "$log"
+rm -f "$log"/*.log
+status=0
+
+run() {  # run NAME COMMAND...: runs one suite, keeps its output
+  local name=$1; shift
+  echo "=== $name"
+  "$@" 2>&1 | tee "$log/$name.log"
+  local rc=${PIPESTATUS[0]}
+  [ "$rc" -eq 0 ] || { echo "=== $name FAILED (exit $rc)"; status=1; }
+}
+
+zv_build native || exit 1
+run native "$ZV_BUILD/native/zv_tests"
+
+zv_build win32 || exit 1
+zv_build win64 || exit 1
+
+zv_wine_prefix
+zv_xvfb_start || exit 1
+trap 'zv_wine_stop; zv_xvfb_stop' EXIT
+
+editions=(win64 win32)
+if ! zv_can_run_32bit; then
+  editions=(win64)
+  echo "=== wine-win32 NOT RUN: this kernel cannot execute 32-bit (i386) programs, so Wine"
+  echo "    cannot start the 32-bit edition here. It is built, and its 32-bit behaviour is"
+  echo "    covered by the native suite; its Wine runs need a kernel with IA-32 support."
+fi
+
+for edition in "${editions[@]}"; do
+  run "wine-$edition" zv_wine "$edition" "$ZV_BUILD/$edition/zv_tests.exe"
+done
+
+# End-to-end scripts: tests/e2e/*.sh, each given the edition's build folder.
+for script in "$ZV_ROOT"/tests/e2e/*.sh; do
+  [ -e "$script" ] || continue
+  for edition in "${editions[@]}"; do
+    run "e2e-$(basename "$script" .sh)-$edition" bash "$script" "$ZV_BUILD/$edition"
+  done
+done
+
+passed=$(cat "$log"/*.log | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' | awk '{s+=$1} END {print s+0}')
+failed=$(cat "$log"/*.log | sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' | awk '{s+=$1} END {print s+0}')
+e2e_passed=$(cat "$log"/*.log | grep -c '^e2e ok' || true)
+e2e_failed=$(cat "$log"/*.log | grep -c '^e2e FAIL' || true)
+passed=$(( ${passed:-0} + e2e_passed ))
+failed=$(( ${failed:-0} + e2e_failed ))
+[ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
+echo "$passed passed, $failed failed"
+exit $status

@@ -1,0 +1,51 @@
+#include "platform/mbcs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// "批" is C5 FA in GBK; "\x95\x5C" is a double-byte character whose trail byte
+// is a backslash, "\x81\x61" one whose trail byte is a lower-case 'a'.
+TEST(Mbcs, SourceLiteralsAreGbk) {
+  EXPECT_EQ(std::string("C:\\Zorvel\\Zorvel批打印软件").size(), 26u);
+  EXPECT_EQ(std::string("批"), "\xC5\xFA");
+}
+
+TEST(Mbcs, CaseConversionLeavesDoubleByteCharactersWhole) {
+  struct Case { const char* in; const char* upper; const char* lower; };
+  const Case cases[] = {
+      {"c:\\zorvel\\Zorvel批打印软件", "C:\\ZORVEL\\ZORVEL批打印软件", "c:\\zorvel\\zorvel批打印软件"},
+      {"\x81\x61x", "\x81\x61X", "\x81\x61x"},
+      {"ab\x81", "AB\x81", "ab\x81"},  // a lone lead byte at the end stays
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(mbcs::ToUpper(c.in), c.upper) << c.in;
+    EXPECT_EQ(mbcs::ToLower(c.in), c.lower) << c.in;
+  }
+}
+
+TEST(Mbcs, FindMatchesOnlyAtCharacterStarts) {
+  struct Case { const char* haystack; const char* needle; std::size_t from; std::size_t expected; };
+  const Case cases[] = {
+      {"D:\\LISP;C:\\TOOLS", "C:\\TOOLS", 0, 8},
+      {"acad.exe", "acad.exe", 0, 0},
+      {"xacad.exe", "acad.exe", 0, 1},
+      {"acadx.exe", "acad.exe", 0, mbcs::npos},
+      {"\x95\x5C" "a", "\x5C" "a", 0, mbcs::npos},  // the trail byte is no backslash
+      {"\x95\x5C\x5C" "a", "\x5C" "a", 0, 2},
+      {"2010 2010", "2010", 1, 5},
+      {"abc", "", 1, 1},
+      {"ab", "abc", 0, mbcs::npos},
+  };
+  for (const Case& c : cases) EXPECT_EQ(mbcs::Find(c.haystack, c.needle, c.from), c.expected) << c.haystack;
+}
+
+TEST(Mbcs, EqualsNoCaseComparesWholeNames) {
+  EXPECT_TRUE(mbcs::EqualsNoCase("setup.exe", "SetUp.EXE"));
+  EXPECT_TRUE(mbcs::EqualsNoCase("ZORVEL_en.SHX", "Zorvel_EN.shx"));
+  EXPECT_FALSE(mbcs::EqualsNoCase("Zorvel.prt5x", "Zorvel.prt5"));
+  EXPECT_FALSE(mbcs::EqualsNoCase("\x81\x61", "\x81\x41"));
+}
+
+}  // namespace
