@@ -7,6 +7,7 @@
 // can be told to fail and keeps every attribute bit).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,12 @@ constexpr std::uint32_t kAttrHidden = 0x02;     // FILE_ATTRIBUTE_HIDDEN
 constexpr std::uint32_t kAttrDirectory = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
 constexpr std::uint32_t kAttrArchive = 0x20;    // FILE_ATTRIBUTE_ARCHIVE
 constexpr std::uint32_t kAttrNormal = 0x80;     // FILE_ATTRIBUTE_NORMAL
+
+// The longest path, in GBK bytes, that any operation below accepts: the 260-byte
+// path buffers (terminator included) that the installer's file calls were
+// designed around. A longer path fails like a missing one, in every edition
+// alike, instead of depending on how each Windows counts MAX_PATH.
+constexpr std::size_t kMaxPathBytes = 259;
 
 // One entry of a directory listing.
 struct FindData {
@@ -31,8 +38,10 @@ class Files {
   virtual ~Files() = default;
 
   // Directory listing (FindFirstFile / FindNextFile / FindClose). `pattern` is
-  // a path whose last component may hold * and ?. A folder listing includes
-  // "." and "..". Null when nothing matches.
+  // a path whose last component may hold * and ?; "*.*" matches every name. A
+  // listing of a folder other than a drive root includes "." and "..". Entries
+  // come in the file system's order. Null when nothing matches; FindClose
+  // accepts null.
   virtual FindHandle FindFirst(const std::string& pattern, FindData* data) = 0;
   virtual bool FindNext(FindHandle handle, FindData* data) = 0;
   virtual void FindClose(FindHandle handle) = 0;
@@ -41,8 +50,10 @@ class Files {
   virtual bool GetAttributes(const std::string& path, std::uint32_t* attributes) = 0;
   virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
-  // Copies a file, overwriting an existing destination (CopyFile with
-  // bFailIfExists false). A read-only destination makes the copy fail.
+  // Copies a file with its attribute word, overwriting an existing destination
+  // (CopyFile with bFailIfExists false). Fails for a missing source, a folder
+  // as source or destination, a missing destination folder and a read-only
+  // destination.
   virtual bool CopyFile(const std::string& source, const std::string& destination) = 0;
 
   // Creates one folder level; false when it fails or already exists.
@@ -51,7 +62,7 @@ class Files {
   // True when a file or folder of that name exists (_access with mode 0).
   virtual bool Exists(const std::string& path) = 0;
 
-  // Full path of the running program file.
+  // Full path of the running program file, whole whatever its length.
   virtual std::string ModulePath() = 0;
 
   // The process's current directory.

@@ -1,0 +1,105 @@
+// In-memory file system for tests: drives, folders and files with contents
+// and full attribute words, matched without regard to case like Windows does.
+// Unlike Wine running as root it keeps every attribute bit (read-only files,
+// read-only or archive folders), and it can be told to fail on purpose.
+//
+// Paths are normalised like Win32 paths: '\' and '/' both separate, doubled
+// separators collapse, "." and ".." resolve, trailing dots and spaces of a
+// name are dropped, a path without a drive is taken from the current folder.
+// A path that ends in a separator names a folder only. Listings come in the
+// order the entries were created.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace platform {
+
+class MemoryFiles : public Files {
+ public:
+  // Drive C: exists, the current folder is C:\, the program is C:\SetUp.exe.
+  MemoryFiles();
+
+  FindHandle FindFirst(const std::string& pattern, FindData* data) override;
+  bool FindNext(FindHandle handle, FindData* data) override;
+  void FindClose(FindHandle handle) override;
+  bool GetAttributes(const std::string& path, std::uint32_t* attributes) override;
+  bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
+  bool CopyFile(const std::string& source, const std::string& destination) override;
+  bool CreateDirectory(const std::string& path) override;
+  bool Exists(const std::string& path) override;
+  std::string ModulePath() override { return modulePath_; }
+  std::string CurrentDirectory() override { return currentDirectory_; }
+
+  // Building a world. AddFolder and AddFile create missing parent folders;
+  // they return false when the path is unusable or a file is in the way.
+  void AddDrive(char letter);
+  bool AddFolder(const std::string& path, std::uint32_t attributes = kAttrDirectory);
+  bool AddFile(const std::string& path, const std::string& content = std::string(),
+               std::uint32_t attributes = kAttrArchive);
+  bool Remove(const std::string& path);  // a file, or a folder with all below it
+  std::optional<std::string> Content(const std::string& path) const;  // files only
+  void SetModulePath(const std::string& path) { modulePath_ = path; }
+  void SetCurrentDirectory(const std::string& path) { currentDirectory_ = path; }
+
+  // Failure on purpose. A copy onto `destination` fails `times` more times
+  // (kAlways: until cleared); creating the folder `path` fails.
+  static constexpr int kAlways = -1;
+  void FailCopiesTo(const std::string& destination, int times = kAlways);
+  void FailCreateDirectory(const std::string& path);
+  void ClearFailures();
+
+  // What happened: every copy that succeeded (source, destination as given),
+  // and how many listings are open.
+  struct Copy {
+    std::string source;
+    std::string destination;
+  };
+  const std::vector<Copy>& copies() const { return copies_; }
+  int openListings() const { return static_cast<int>(listings_.size()); }
+
+ private:
+  struct Node {
+    std::string name;    // as created: case kept
+    std::string parent;  // key of the folder holding it; empty for a drive
+    std::uint32_t attributes = 0;
+    std::string content;
+    std::uint64_t order = 0;
+    bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
+  };
+  struct Resolved {
+    std::vector<std::string> parts;  // parts[0] is the drive, e.g. "C:"
+    bool folderOnly = false;         // the path ended in a separator
+  };
+  struct Listing {
+    std::vector<FindData> entries;
+    std::size_t next = 0;
+  };
+
+  std::optional<Resolved> Resolve(const std::string& path) const;
+  static std::string Key(const std::vector<std::string>& parts);
+  const Node* Find(const Resolved& path) const;
+  Node* Find(const Resolved& path);
+  std::vector<const Node*> Children(const std::string& key) const;
+  Node& Insert(const std::vector<std::string>& parts, std::uint32_t attributes);
+  bool EnsureFolders(const std::vector<std::string>& parts, std::size_t count);
+  void RemoveTree(const std::string& key);
+
+  std::map<std::string, Node> nodes_;  // by upper-cased full path
+  std::uint64_t nextOrder_ = 0;
+  std::map<std::string, int> failingCopies_;  // by upper-cased destination
+  std::set<std::string> failingFolders_;
+  std::vector<Copy> copies_;
+  std::map<std::uintptr_t, Listing> listings_;
+  std::uintptr_t nextListing_ = 1;
+  std::string modulePath_ = "C:\\SetUp.exe";
+  std::string currentDirectory_ = "C:\\";
+};
+
+}  // namespace platform
