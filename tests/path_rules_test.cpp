@@ -1,0 +1,263 @@
+#include "ui/path_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/mbcs.h"
+#include "platform/memory/message_box.h"
+
+namespace {
+
+// A folder tree reduced to what the path rules ask: which names exist, which
+// levels get created (in order), and levels that refuse to be created.
+class FolderFake : public platform::Files {
+ public:
+  void Add(const std::string& path) { existing_.insert(mbcs::ToUpper(path)); }
+  void Refuse(const std::string& path) { refused_.insert(mbcs::ToUpper(path)); }
+  void SetModulePath(const std::string& path) { module_ = path; }
+  const std::vector<std::string>& created() const { return created_; }
+  const std::vector<std::string>& attempts() const { return attempts_; }
+  int existsCalls() const { return existsCalls_; }
+
+  bool CreateDirectory(const std::string& path) override {
+    attempts_.push_back(path);
+    const std::string key = mbcs::ToUpper(path);
+    if (existing_.count(key) || refused_.count(key) || !existing_.count(Parent(key))) return false;
+    existing_.insert(key);
+    created_.push_back(path);
+    return true;
+  }
+  bool Exists(const std::string& path) override {
+    ++existsCalls_;
+    return existing_.count(mbcs::ToUpper(path)) > 0;
+  }
+  std::string ModulePath() override { return module_; }
+
+  platform::FindHandle FindFirst(const std::string&, platform::FindData*) override { return nullptr; }
+  bool FindNext(platform::FindHandle, platform::FindData*) override { return false; }
+  void FindClose(platform::FindHandle) override {}
+  bool GetAttributes(const std::string&, std::uint32_t*) override { return false; }
+  bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
+  bool CopyFile(const std::string&, const std::string&) override { return false; }
+  std::string CurrentDirectory() override { return "C:\\"; }
+
+ private:
+  static std::string Parent(const std::string& path) {
+    const std::size_t cut = path.rfind('\\');
+    return cut == 2 ? path.substr(0, 3) : path.substr(0, cut);
+  }
+
+  std::set<std::string> existing_;
+  std::set<std::string> refused_;
+  std::vector<std::string> created_;
+  std::vector<std::string> attempts_;
+  std::string module_ = "C:\\dist\\SetUp.exe";
+  int existsCalls_ = 0;
+};
+
+class PathRules : public testing::Test {
+ protected:
+  void SetUp() override {
+    folders_.Add("C:\\");
+    folders_.Add("C:\\Program Files");
+    folders_.Add("C:\\boot.ini");
+    platform::SetFiles(&folders_);
+    platform::SetMessageBoxes(&boxes_);
+  }
+  void TearDown() override {
+    platform::SetFiles(nullptr);
+    platform::SetMessageBoxes(nullptr);
+  }
+
+  FolderFake folders_;
+  platform::MemoryMessageBoxes boxes_;
+};
+
+std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
+
+TEST(PathComponent, AcceptsOnlyNamesWithoutForbiddenOrEdgeBytes) {
+  struct Case { const char* name; int expected; };
+  const Case cases[] = {
+      {nullptr, 0}, {"", 0},
+      {"Zorvel", 1}, {"a", 1}, {"Zorvel批打印软件", 1}, {"a b", 1}, {"a.b", 1}, {"a\tb", 1},
+      {"a..b", 1}, {"\x01", 1}, {"a\x7F" "b", 1}, {"\xFF", 1}, {"#%&'()+,;=@[]^`{}~", 1},
+      {" a", 0}, {"a ", 0}, {"\ta", 0}, {"a\t", 0}, {".a", 0}, {"a.", 0}, {".", 0}, {"..", 0}, {" ", 0},
+      {"a\"b", 0}, {"a*b", 0}, {"a/b", 0}, {"a:b", 0}, {"a<b", 0}, {"a>b", 0}, {"a?b", 0},
+      {"a\\b", 0}, {"a|b", 0},
+      {"\x81\x7C", 0},   // double-byte character whose trail byte is a vertical bar
+      {"\x95\x5C", 0},   // ... whose trail byte is a backslash
+      {"\x81\x2F", 0},   // a lead byte before a slash is no excuse either
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IsValidPathComponent(c.name), c.expected) << (c.name ? c.name : "(null)");
+}
+
+TEST_F(PathRules, CheckOnlyModeJudgesTheFormAndTouchesNothing) {
+  struct Case { std::string path; int expected; };
+  const Case cases[] = {
+      {"", 1}, {"C", 1}, {"C:", 1}, {"C:\\", 0}, {"c:\\", 0}, {"Z:\\", 0}, {"Q:\\", 0},
+      {"1:\\", 1}, {"::\\", 1}, {"\\\\server\\share", 1}, {"\\Zorvel", 1}, {"Zorvel\\a", 1},
+      {"C\\Zorvel", 1}, {"C:Zorvel", 1}, {"C:/Zorvel", 1}, {"\xC5\xFA:\\", 1},
+      {"C:\\Zorvel", 0}, {"c:\\zorvel\\Zorvel批打印软件", 0}, {"C:\\Program Files\\Zorvel", 0},
+      {"C:\\Zorvel\\", 1}, {"C:\\\\", 1}, {"C:\\\\Zorvel", 1}, {"C:\\a\\\\b", 1}, {"C:\\a\\b\\\\", 1},
+      {"C:\\ a", 1}, {"C:\\a ", 1}, {"C:\\\ta", 1}, {"C:\\a\t", 1}, {"C:\\.a", 1}, {"C:\\a.", 1},
+      {"C:\\.", 1}, {"C:\\..", 1}, {"C:\\a\\.\\b", 1}, {"C:\\a\\..\\b", 1}, {"C:\\a b.c", 0},
+      {"C:\\x\\a?", 1}, {"C:\\a|b\\c", 1}, {"C:\\a/b", 1}, {"C:\\a:b", 1},
+      // Byte-wise traps: 0x7C as a trail byte rejects the name; 0x5C as a
+      // trail byte splits it, so "\x95" and "abc" are two names.
+      {"C:\\\x81\x7C", 1}, {"C:\\a\\\x81\x7C" "b", 1},
+      {"C:\\\x95\x5C" "abc", 0}, {"C:\\\x95\x5C", 1}, {"C:\\\x95\x5C\x5C" "abc", 1},
+      {"C:\\\x95\x5C" " abc", 1},
+      {"C:\\" + Repeat('a', 256), 0},                 // 259 bytes
+      {"C:\\" + Repeat('a', 257), 1},                 // 260 bytes: over the work buffer
+      {"C:\\" + Repeat('a', 1000), 1},
+      {"C:\\" + Repeat('a', 200) + "\\" + Repeat('b', 55), 0},
+      {"C:\\" + Repeat('a', 200) + "\\" + Repeat('b', 56), 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BuildFolderPath(c.path.c_str(), 1), c.expected) << c.path;
+    EXPECT_EQ(BuildFolderPath(c.path.c_str(), 7), c.expected) << "any non-zero flag checks only: " << c.path;
+  }
+  EXPECT_EQ(BuildFolderPath(nullptr, 1), 1);
+  EXPECT_EQ(BuildFolderPath(nullptr, 0), 1);
+  EXPECT_TRUE(folders_.attempts().empty());
+  EXPECT_EQ(folders_.existsCalls(), 0);
+}
+
+TEST_F(PathRules, CreateModeMakesEachLevelFromTheDriveOutwards) {
+  struct Case {
+    const char* path;
+    int expected;
+    std::vector<std::string> created;
+  };
+  const Case cases[] = {
+      {"C:\\", 0, {}},
+      {"Q:\\", 2, {}},
+      {"C:\\Program Files", 0, {}},
+      {"C:\\boot.ini", 0, {}},  // anything of that name counts
+      {"C:\\Zorvel\\Zorvel批打印软件", 0, {"C:\\Zorvel", "C:\\Zorvel\\Zorvel批打印软件"}},
+      {"c:\\program files\\Zorvel\\bin", 0, {"c:\\program files\\Zorvel", "c:\\program files\\Zorvel\\bin"}},
+      {"C:\\\x95\x5C" "abc", 0, {"C:\\\x95", "C:\\\x95\\abc"}},
+      {"Q:\\Zorvel", 2, {}},
+      {"C:\\new\\bad?", 1, {"C:\\new"}},  // the form is checked level by level as it goes
+  };
+  for (const Case& c : cases) {
+    FolderFake fresh;
+    fresh.Add("C:\\");
+    fresh.Add("C:\\Program Files");
+    fresh.Add("C:\\boot.ini");
+    platform::SetFiles(&fresh);
+    EXPECT_EQ(BuildFolderPath(c.path, 0), c.expected) << c.path;
+    EXPECT_EQ(fresh.created(), c.created) << c.path;
+  }
+}
+
+TEST_F(PathRules, CreateModeStopsAtTheFirstLevelThatCannotBeMade) {
+  folders_.Refuse("C:\\a\\b");
+  EXPECT_EQ(BuildFolderPath("C:\\a\\b\\c", 0), 2);
+  EXPECT_EQ(folders_.created(), std::vector<std::string>{"C:\\a"});
+  EXPECT_EQ(folders_.attempts(), (std::vector<std::string>{"C:\\a", "C:\\a\\b"}));
+}
+
+TEST_F(PathRules, DefaultCaptionIsTheProgramFileNameWithoutExtension) {
+  struct Case { const char* module; const char* caption; };
+  const Case cases[] = {
+      {"C:\\dist\\SetUp.exe", "SetUp"},
+      {"C:\\dist.v2\\SetUp.EXE", "SetUp"},
+      {"D:\\x\\My.Setup.exe", "My.Setup"},
+      {"C:\\dist\\SetUp", "SetUp"},
+      {"C:\\a\\\x95\x5C" "x.exe", "\x95\x5C" "x"},  // the trail byte 0x5C is no separator
+      {"SetUp.exe", "SetUp"},
+  };
+  for (const Case& c : cases) {
+    folders_.SetModulePath(c.module);
+    boxes_.Clear();
+    EXPECT_EQ(ConfirmFolderPath("C:\\a?"), 1);
+    ASSERT_EQ(boxes_.shown().size(), 1u);
+    EXPECT_EQ(boxes_.shown()[0].caption, c.caption) << c.module;
+  }
+}
+
+std::string Question(const std::string& path) {
+  return "The folder:\n\n" + path + "\n\ndoes not exist. Do you want the folder to be created?";
+}
+std::string Invalid(const std::string& path) { return "The folder:\n\n" + path + "\n\nis invalid. Please reenter."; }
+std::string NotCreated(const std::string& path) {
+  return "The folder:\n\n" + path + "\n\ncan not be created. Please double check.";
+}
+
+TEST_F(PathRules, ConfirmAsksOnlyForMissingFoldersAndReportsFailures) {
+  struct Box { std::string text; unsigned style; };
+  struct Case {
+    std::string path;
+    std::vector<int> answers;
+    int expected;
+    std::vector<Box> boxes;
+    std::vector<std::string> created;
+  };
+  const std::string deep = "C:\\Zorvel\\Zorvel批打印软件";
+  const std::string percent = "C:\\100%s %d";
+  const Case cases[] = {
+      {"C:\\Program Files", {}, 0, {}, {}},
+      {"c:\\PROGRAM FILES", {}, 0, {}, {}},
+      {"C:\\", {}, 0, {}, {}},
+      {"C:\\boot.ini", {}, 0, {}, {}},
+      {deep, {platform::kIdNo}, -1, {{Question(deep), 36}}, {}},
+      {deep, {platform::kIdCancel}, -1, {{Question(deep), 36}}, {}},
+      {deep, {}, -1, {{Question(deep), 36}}, {}},  // the box could not be shown
+      {deep, {platform::kIdYes}, 0, {{Question(deep), 36}}, {"C:\\Zorvel", deep}},
+      {percent, {platform::kIdYes}, 0, {{Question(percent), 36}}, {percent}},
+      {"Q:\\", {platform::kIdYes}, 2, {{Question("Q:\\"), 36}, {NotCreated("Q:\\"), 48}}, {}},
+      {"Q:\\Zorvel", {platform::kIdYes}, 2, {{Question("Q:\\Zorvel"), 36}, {NotCreated("Q:\\Zorvel"), 48}}, {}},
+      {"Q:\\Zorvel", {platform::kIdNo}, -1, {{Question("Q:\\Zorvel"), 36}}, {}},
+      {"C:\\Zorvel\\", {}, 1, {{Invalid("C:\\Zorvel\\"), 48}}, {}},
+      {"C:\\a\\\\b", {}, 1, {{Invalid("C:\\a\\\\b"), 48}}, {}},
+      {"\\\\server\\share", {}, 1, {{Invalid("\\\\server\\share"), 48}}, {}},
+      {"Zorvel", {}, 1, {{Invalid("Zorvel"), 48}}, {}},
+      {"C:\\\x81\x7C", {}, 1, {{Invalid("C:\\\x81\x7C"), 48}}, {}},
+      {"C:\\" + Repeat('x', 257), {}, 1, {{Invalid("C:\\" + Repeat('x', 257)), 48}}, {}},
+  };
+  for (const Case& c : cases) {
+    FolderFake fresh;
+    fresh.Add("C:\\");
+    fresh.Add("C:\\Program Files");
+    fresh.Add("C:\\boot.ini");
+    platform::SetFiles(&fresh);
+    boxes_.Clear();
+    for (int answer : c.answers) boxes_.Answer(answer);
+    EXPECT_EQ(ConfirmFolderPath(c.path.c_str()), c.expected) << c.path;
+    ASSERT_EQ(boxes_.shown().size(), c.boxes.size()) << c.path;
+    for (std::size_t i = 0; i < c.boxes.size(); ++i) {
+      EXPECT_EQ(boxes_.shown()[i].text, c.boxes[i].text) << c.path;
+      EXPECT_EQ(boxes_.shown()[i].style, c.boxes[i].style) << c.path;
+      EXPECT_EQ(boxes_.shown()[i].caption, "SetUp") << c.path;
+    }
+    EXPECT_EQ(fresh.created(), c.created) << c.path;
+    if (c.expected != 0) {
+      EXPECT_TRUE(fresh.created().empty()) << c.path;
+    }
+  }
+}
+
+TEST_F(PathRules, ConfirmKeepsLevelsMadeBeforeAFailingOne) {
+  folders_.Refuse("C:\\Zorvel\\locked");
+  boxes_.Answer(platform::kIdYes);
+  const char* path = "C:\\Zorvel\\locked\\bin";
+  EXPECT_EQ(ConfirmFolderPath(path), 2);
+  EXPECT_EQ(folders_.created(), std::vector<std::string>{"C:\\Zorvel"});
+  ASSERT_EQ(boxes_.shown().size(), 2u);
+  EXPECT_EQ(boxes_.shown()[1].text, NotCreated(path));
+  EXPECT_EQ(boxes_.shown()[1].style, 48u);
+}
+
+TEST_F(PathRules, ConfirmOnNullReportsAnEmptyInvalidPath) {
+  EXPECT_EQ(ConfirmFolderPath(nullptr), 1);
+  ASSERT_EQ(boxes_.shown().size(), 1u);
+  EXPECT_EQ(boxes_.shown()[0].text, Invalid(""));
+}
+
+}  // namespace
