@@ -2,69 +2,47 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/mbcs.h"
+#include "platform/memory/files.h"
 #include "platform/memory/message_box.h"
 
 namespace {
 
-// A folder tree reduced to what the path rules ask: which names exist, which
-// levels get created (in order), and levels that refuse to be created.
-class FolderFake : public platform::Files {
+// The team's in-memory file system, with a log of what the rules asked of it:
+// every folder creation attempted (in order), those that succeeded, and how
+// often existence was tested.
+class RecordingFiles : public platform::MemoryFiles {
  public:
-  void Add(const std::string& path) { existing_.insert(mbcs::ToUpper(path)); }
-  void Refuse(const std::string& path) { refused_.insert(mbcs::ToUpper(path)); }
-  void SetModulePath(const std::string& path) { module_ = path; }
+  RecordingFiles() {
+    AddFolder("C:\\Program Files");
+    AddFile("C:\\boot.ini");
+  }
+  bool CreateDirectory(const std::string& path) override {
+    attempts_.push_back(path);
+    const bool made = MemoryFiles::CreateDirectory(path);
+    if (made) created_.push_back(path);
+    return made;
+  }
+  bool Exists(const std::string& path) override {
+    ++existsCalls_;
+    return MemoryFiles::Exists(path);
+  }
   const std::vector<std::string>& created() const { return created_; }
   const std::vector<std::string>& attempts() const { return attempts_; }
   int existsCalls() const { return existsCalls_; }
 
-  bool CreateDirectory(const std::string& path) override {
-    attempts_.push_back(path);
-    const std::string key = mbcs::ToUpper(path);
-    if (existing_.count(key) || refused_.count(key) || !existing_.count(Parent(key))) return false;
-    existing_.insert(key);
-    created_.push_back(path);
-    return true;
-  }
-  bool Exists(const std::string& path) override {
-    ++existsCalls_;
-    return existing_.count(mbcs::ToUpper(path)) > 0;
-  }
-  std::string ModulePath() override { return module_; }
-
-  platform::FindHandle FindFirst(const std::string&, platform::FindData*) override { return nullptr; }
-  bool FindNext(platform::FindHandle, platform::FindData*) override { return false; }
-  void FindClose(platform::FindHandle) override {}
-  bool GetAttributes(const std::string&, std::uint32_t*) override { return false; }
-  bool SetAttributes(const std::string&, std::uint32_t) override { return false; }
-  bool CopyFile(const std::string&, const std::string&) override { return false; }
-  std::string CurrentDirectory() override { return "C:\\"; }
-
  private:
-  static std::string Parent(const std::string& path) {
-    const std::size_t cut = path.rfind('\\');
-    return cut == 2 ? path.substr(0, 3) : path.substr(0, cut);
-  }
-
-  std::set<std::string> existing_;
-  std::set<std::string> refused_;
   std::vector<std::string> created_;
   std::vector<std::string> attempts_;
-  std::string module_ = "C:\\dist\\SetUp.exe";
   int existsCalls_ = 0;
 };
 
 class PathRules : public testing::Test {
  protected:
   void SetUp() override {
-    folders_.Add("C:\\");
-    folders_.Add("C:\\Program Files");
-    folders_.Add("C:\\boot.ini");
     platform::SetFiles(&folders_);
     platform::SetMessageBoxes(&boxes_);
   }
@@ -73,7 +51,7 @@ class PathRules : public testing::Test {
     platform::SetMessageBoxes(nullptr);
   }
 
-  FolderFake folders_;
+  RecordingFiles folders_;
   platform::MemoryMessageBoxes boxes_;
 };
 
@@ -146,10 +124,7 @@ TEST_F(PathRules, CreateModeMakesEachLevelFromTheDriveOutwards) {
       {"C:\\new\\bad?", 1, {"C:\\new"}},  // the form is checked level by level as it goes
   };
   for (const Case& c : cases) {
-    FolderFake fresh;
-    fresh.Add("C:\\");
-    fresh.Add("C:\\Program Files");
-    fresh.Add("C:\\boot.ini");
+    RecordingFiles fresh;
     platform::SetFiles(&fresh);
     EXPECT_EQ(BuildFolderPath(c.path, 0), c.expected) << c.path;
     EXPECT_EQ(fresh.created(), c.created) << c.path;
@@ -157,7 +132,7 @@ TEST_F(PathRules, CreateModeMakesEachLevelFromTheDriveOutwards) {
 }
 
 TEST_F(PathRules, CreateModeStopsAtTheFirstLevelThatCannotBeMade) {
-  folders_.Refuse("C:\\a\\b");
+  folders_.FailCreateDirectory("C:\\a\\b");
   EXPECT_EQ(BuildFolderPath("C:\\a\\b\\c", 0), 2);
   EXPECT_EQ(folders_.created(), std::vector<std::string>{"C:\\a"});
   EXPECT_EQ(folders_.attempts(), (std::vector<std::string>{"C:\\a", "C:\\a\\b"}));
@@ -222,10 +197,7 @@ TEST_F(PathRules, ConfirmAsksOnlyForMissingFoldersAndReportsFailures) {
       {"C:\\" + Repeat('x', 257), {}, 1, {{Invalid("C:\\" + Repeat('x', 257)), 48}}, {}},
   };
   for (const Case& c : cases) {
-    FolderFake fresh;
-    fresh.Add("C:\\");
-    fresh.Add("C:\\Program Files");
-    fresh.Add("C:\\boot.ini");
+    RecordingFiles fresh;
     platform::SetFiles(&fresh);
     boxes_.Clear();
     for (int answer : c.answers) boxes_.Answer(answer);
@@ -244,7 +216,7 @@ TEST_F(PathRules, ConfirmAsksOnlyForMissingFoldersAndReportsFailures) {
 }
 
 TEST_F(PathRules, ConfirmKeepsLevelsMadeBeforeAFailingOne) {
-  folders_.Refuse("C:\\Zorvel\\locked");
+  folders_.FailCreateDirectory("C:\\Zorvel\\locked");
   boxes_.Answer(platform::kIdYes);
   const char* path = "C:\\Zorvel\\locked\\bin";
   EXPECT_EQ(ConfirmFolderPath(path), 2);
