@@ -1,0 +1,193 @@
+// Our thin layer over Win32 windows, in the manner of WTL: a window object
+// (CWnd) stands for a window handle, and a message-map table says which member
+// answers which message. Reading a class's table tells every way into it.
+//
+// A map row is (message, notification code, first id, last id, handler); a
+// class's map chains to its base class's map, and the most derived row that
+// matches wins. Messages no row takes get the window's own handling: the
+// original window procedure of a subclassed window, the dialog manager's for
+// a dialog.
+//
+// Everything reaches the system through the window host (platform/
+// window_host.h), so the same code runs on Win32 and on the headless host of
+// the native tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/window_host.h"
+
+class CCmdTarget;
+class CWnd;
+class CDC;
+
+// ShowWindow commands.
+constexpr int kSwHide = 0;
+constexpr int kSwShow = 5;
+
+using CommandHandler = void (CCmdTarget::*)();
+using CtlColorHandler = platform::BrushHandle (CWnd::*)(CDC* dc, CWnd* window, unsigned kind);
+using MessageHandler = std::intptr_t (CWnd::*)(std::uintptr_t wParam, std::intptr_t lParam);
+
+enum class HandlerKind { Command, CtlColor, Message };
+
+struct MessageMapEntry {
+  unsigned message;
+  unsigned code;      // notification code, for WM_COMMAND rows
+  unsigned firstId;   // control or command ids, for WM_COMMAND rows
+  unsigned lastId;
+  HandlerKind kind;
+  CommandHandler command;
+  CtlColorHandler ctlColor;
+  MessageHandler generic;
+};
+
+struct MessageMap {
+  const MessageMap* base;  // null ends the chain
+  const MessageMapEntry* entries;
+  std::size_t count;
+};
+
+// Rows. A handler is a member of the class whose map holds the row.
+template <class T>
+MessageMapEntry CommandRangeRow(unsigned code, unsigned firstId, unsigned lastId, void (T::*handler)()) {
+  return {platform::kWmCommand, code, firstId, lastId, HandlerKind::Command, static_cast<CommandHandler>(handler),
+          nullptr, nullptr};
+}
+
+template <class T>
+MessageMapEntry CommandRow(unsigned code, unsigned id, void (T::*handler)()) {
+  return CommandRangeRow(code, id, id, handler);
+}
+
+// The colour requests of the window and its controls (WM_CTLCOLORMSGBOX ..
+// WM_CTLCOLORSTATIC, folded into one message as kWmCtlColor). The handler
+// returns the brush to paint with.
+template <class T>
+MessageMapEntry CtlColorRow(platform::BrushHandle (T::*handler)(CDC*, CWnd*, unsigned)) {
+  return {platform::kWmCtlColor, 0, 0, 0, HandlerKind::CtlColor, nullptr, static_cast<CtlColorHandler>(handler),
+          nullptr};
+}
+
+// Any other message; the handler's result is the message's result.
+template <class T>
+MessageMapEntry MessageRow(unsigned message, std::intptr_t (T::*handler)(std::uintptr_t, std::intptr_t)) {
+  return {message, 0, 0, 0, HandlerKind::Message, nullptr, nullptr, static_cast<MessageHandler>(handler)};
+}
+
+// Anything with a message map of commands: windows and the application.
+class CCmdTarget {
+ public:
+  CCmdTarget() = default;
+  CCmdTarget(const CCmdTarget&) = delete;
+  CCmdTarget& operator=(const CCmdTarget&) = delete;
+  virtual ~CCmdTarget() = default;
+
+  static const MessageMap* ThisMessageMap();
+  virtual const MessageMap* GetMessageMap() const;
+
+  // Runs the handler of command `id` with notification `code` from this
+  // object's map chain; false when no row takes it.
+  virtual bool OnCmdMsg(unsigned id, unsigned code);
+
+ protected:
+  // The first row of the map chain that takes `message` (and, for
+  // WM_COMMAND, `code` and `id`), or null.
+  const MessageMapEntry* FindRow(unsigned message, unsigned code, unsigned id) const;
+};
+
+class CWnd : public CCmdTarget, private platform::MessageSink {
+ public:
+  CWnd() = default;
+  // A window still subclassed gets its own procedure back.
+  ~CWnd() override;
+
+  static const MessageMap* ThisMessageMap();
+  const MessageMap* GetMessageMap() const override;
+
+  platform::WindowHandle GetSafeHwnd() const { return m_hWnd; }
+
+  // Stands for `window` without taking its messages (a dialog's control).
+  // False when this object already stands for a window.
+  bool Attach(platform::WindowHandle window);
+  platform::WindowHandle Detach();
+
+  // Puts this object's message map in front of a window someone else
+  // created: its rows see the window's messages first, everything else goes
+  // on to the window's own procedure. When the window is destroyed the object
+  // lets go of it by itself.
+  bool SubclassWindow(platform::WindowHandle window);
+  platform::WindowHandle UnsubclassWindow();
+
+  // The window itself.
+  void ShowWindow(int command);
+  void EnableWindow(bool enable);
+  bool IsWindowVisible() const;  // its own WS_VISIBLE bit
+  bool IsWindowEnabled() const;
+  void SetText(const std::string& text);
+  std::string GetText() const;
+  int GetDlgCtrlID() const;
+  std::intptr_t Send(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) const;
+  platform::Rect GetWindowRect() const;
+  void ScreenToClient(platform::Rect* rect) const;
+  void MoveWindow(const platform::Rect& rect, bool repaint = true);
+  void SetIcon(platform::IconHandle icon, bool big);
+
+  // Its controls, by id.
+  platform::WindowHandle GetDlgItem(int id) const;
+  void ShowDlgItem(int id, int command);
+  void EnableDlgItem(int id, bool enable);
+  bool IsDlgItemVisible(int id) const;
+  bool IsDlgItemEnabled(int id) const;
+  void SetItemText(int id, const std::string& text);
+  std::string GetItemText(int id) const;
+  void CheckDlgButton(int id, int state);
+  int IsDlgButtonChecked(int id) const;
+
+  // The default colour handler: what the window would answer without us.
+  platform::BrushHandle OnCtlColor(CDC* dc, CWnd* window, unsigned kind);
+
+ protected:
+  // Dispatches a message through the map chain; false when no row takes it.
+  virtual bool OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result);
+  // The window's own handling of the message being dispatched.
+  std::intptr_t Default();
+
+  platform::WindowHandle m_hWnd = nullptr;
+
+ private:
+  enum class Binding { None, Attached, Subclassed, Driven };
+
+  friend class CDialog;  // a modal dialog ties itself to its window as it is created
+
+  void OnAttached(platform::WindowHandle window) override;
+  bool OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) override;
+  void OnDetached() override;
+  platform::MessageSink* AsSink() { return this; }
+
+  struct Current {
+    unsigned message = 0;
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+  };
+
+  Binding binding_ = Binding::None;
+  Current current_;
+};
+
+// Draws through a drawing context the system lent (the one a colour request
+// carries); does not own it.
+class CDC {
+ public:
+  explicit CDC(platform::DrawContext dc) : dc_(dc) {}
+  platform::DrawContext GetSafeHdc() const { return dc_; }
+  platform::Colour SetTextColor(platform::Colour colour);
+  int SetBkMode(int mode);
+  // Returns the font selected before.
+  platform::FontHandle SelectObject(platform::FontHandle font);
+
+ private:
+  platform::DrawContext dc_;
+};
