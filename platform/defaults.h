@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
+#include "platform/window_host.h"
 
 namespace platform {
 
@@ -16,5 +17,6 @@ Files& DefaultFiles();
 Environment& DefaultEnvironment();
 Processes& DefaultProcesses();
 MessageBoxes& DefaultMessageBoxes();
+WindowHost& DefaultWindowHost();
 
 }  // namespace platform

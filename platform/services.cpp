@@ -9,6 +9,7 @@ Files* g_files = nullptr;
 Environment* g_environment = nullptr;
 Processes* g_processes = nullptr;
 MessageBoxes* g_messageBoxes = nullptr;
+WindowHost* g_windowHost = nullptr;
 
 }  // namespace
 
@@ -26,5 +27,8 @@ void SetProcesses(Processes* processes) { g_processes = processes; }
 
 MessageBoxes& GetMessageBoxes() { return g_messageBoxes ? *g_messageBoxes : DefaultMessageBoxes(); }
 void SetMessageBoxes(MessageBoxes* boxes) { g_messageBoxes = boxes; }
+
+WindowHost& GetWindowHost() { return g_windowHost ? *g_windowHost : DefaultWindowHost(); }
+void SetWindowHost(WindowHost* host) { g_windowHost = host; }
 
 }  // namespace platform

@@ -58,8 +58,6 @@ class CDialog : public CWnd {
 
  private:
   std::intptr_t HandleInitDialog(std::uintptr_t wParam, std::intptr_t lParam);
-  void HandleOK() { OnOK(); }
-  void HandleCancel() { OnCancel(); }
 
   const platform::DialogTemplate& template_;
   CWnd* parent_;

@@ -284,7 +284,7 @@ void Driver::Key(const std::wstring& key) {
 void Driver::List() {
   for (HWND child = GetWindow(Selected(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     int id = GetDlgCtrlID(child);
-    std::wstring line = std::to_wstring(id == 0xFFFF ? -1 : id) + L" " + ClassOf(child);
+    std::wstring line = std::to_wstring(id) + L" " + ClassOf(child);
     line += IsWindowVisible(child) ? L" visible" : L" hidden";
     line += IsWindowEnabled(child) ? L" enabled" : L" disabled";
     DWORD_PTR check = 0;

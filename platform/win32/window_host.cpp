@@ -1,0 +1,164 @@
+// The window host on the real window manager: modal dialogs from the
+// program's own dialog resources (DialogBoxParamW), subclassing through the
+// common controls' SetWindowSubclass, texts through the W functions with code
+// page 936, and GDI for brushes, fonts and drawing contexts.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "platform/defaults.h"
+#include "platform/win32/text.h"
+
+namespace platform {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x5A56;
+
+bool ReturnsResultDirectly(UINT message) {
+  // A dialog procedure answers these with its return value instead of
+  // DWLP_MSGRESULT.
+  return message == WM_INITDIALOG || (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) ||
+         message == WM_COMPAREITEM || message == WM_VKEYTOITEM || message == WM_CHARTOITEM ||
+         message == WM_QUERYDRAGICON;
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* sink = reinterpret_cast<MessageSink*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  if (message == WM_INITDIALOG) {
+    sink = reinterpret_cast<MessageSink*>(lParam);
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    sink->OnAttached(dialog);
+    lParam = 0;
+  }
+  // Messages that come before WM_INITDIALOG (WM_SETFONT and the like) get
+  // the dialog manager's handling.
+  if (!sink) return FALSE;
+  std::intptr_t result = 0;
+  bool handled = sink->OnMessage(message, wParam, lParam, &result);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(dialog, DWLP_USER, 0);
+    sink->OnDetached();
+    return FALSE;
+  }
+  if (!handled) return FALSE;
+  if (ReturnsResultDirectly(message)) return result;
+  SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result);
+  return TRUE;
+}
+
+LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  auto* sink = reinterpret_cast<MessageSink*>(data);
+  std::intptr_t result = 0;
+  bool handled = sink->OnMessage(message, wParam, lParam, &result);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    result = DefSubclassProc(window, message, wParam, lParam);
+    sink->OnDetached();
+    return result;
+  }
+  return handled ? result : DefSubclassProc(window, message, wParam, lParam);
+}
+
+class Win32WindowHost : public WindowHost {
+ public:
+  std::intptr_t RunModalDialog(const DialogTemplate& dialogTemplate, WindowHandle owner, MessageSink* sink) override {
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogTemplate.resourceId), owner, DialogProc,
+                           reinterpret_cast<LPARAM>(sink));
+  }
+
+  void EndDialog(WindowHandle dialog, std::intptr_t result) override { ::EndDialog(dialog, result); }
+
+  bool Subclass(WindowHandle window, MessageSink* sink) override {
+    if (!IsWindow(window) || GetWindowSubclass(window, SubclassProc, kSubclassId, nullptr)) return false;
+    sink->OnAttached(window);
+    if (SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(sink))) return true;
+    sink->OnDetached();
+    return false;
+  }
+
+  void Unsubclass(WindowHandle window, MessageSink* sink) override {
+    DWORD_PTR data = 0;
+    if (GetWindowSubclass(window, SubclassProc, kSubclassId, &data) && data == reinterpret_cast<DWORD_PTR>(sink))
+      RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+  }
+
+  std::intptr_t CallDefault(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override {
+    // Only called while a message of `window` is being handled, which is
+    // when DefSubclassProc may be called.
+    if (GetWindowSubclass(window, SubclassProc, kSubclassId, nullptr))
+      return DefSubclassProc(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  std::intptr_t Send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    return SendMessageW(window, message, wParam, lParam);
+  }
+
+  WindowHandle GetDlgItem(WindowHandle dialog, int id) override { return ::GetDlgItem(dialog, id); }
+  int GetDlgCtrlId(WindowHandle window) override { return GetDlgCtrlID(window); }
+  void Show(WindowHandle window, bool show) override { ShowWindow(window, show ? SW_SHOW : SW_HIDE); }
+  bool IsVisible(WindowHandle window) override { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+  void Enable(WindowHandle window, bool enable) override { EnableWindow(window, enable); }
+  bool IsEnabled(WindowHandle window) override { return window && IsWindowEnabled(window); }
+
+  void SetText(WindowHandle window, const std::string& text) override {
+    SetWindowTextW(window, win32::Widen(text).c_str());
+  }
+
+  std::string GetText(WindowHandle window) override {
+    int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    int copied = GetWindowTextW(window, text.data(), length + 1);
+    return win32::Narrow(text.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
+  }
+
+  Rect GetWindowRect(WindowHandle window) override {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+  }
+
+  Point ScreenToClient(WindowHandle window, Point point) override {
+    POINT p{point.x, point.y};
+    ::ScreenToClient(window, &p);
+    return {p.x, p.y};
+  }
+
+  void Move(WindowHandle window, const Rect& rect, bool repaint) override {
+    MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint);
+  }
+
+  IconHandle LoadAppIcon(int resourceId) override {
+    return LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId));
+  }
+
+  BrushHandle CreateSolidBrush(Colour colour) override { return ::CreateSolidBrush(colour); }
+
+  FontHandle MakeFont(const FontSpec& spec) override {
+    return CreateFontW(spec.height, spec.width, spec.escapement, spec.orientation, spec.weight, spec.italic,
+                       spec.underline, spec.strikeOut, static_cast<DWORD>(spec.charSet),
+                       static_cast<DWORD>(spec.outPrecision), static_cast<DWORD>(spec.clipPrecision),
+                       static_cast<DWORD>(spec.quality), static_cast<DWORD>(spec.pitchAndFamily),
+                       win32::Widen(spec.face).c_str());
+  }
+
+  void DeleteBrush(BrushHandle brush) override { DeleteObject(brush); }
+  void DeleteFont(FontHandle font) override { DeleteObject(font); }
+  Colour SetTextColour(DrawContext dc, Colour colour) override { return SetTextColor(dc, colour); }
+  int SetBkMode(DrawContext dc, int mode) override { return ::SetBkMode(dc, mode); }
+
+  FontHandle SelectFont(DrawContext dc, FontHandle font) override {
+    return static_cast<FontHandle>(SelectObject(dc, font));
+  }
+};
+
+}  // namespace
+
+WindowHost& DefaultWindowHost() {
+  static Win32WindowHost host;
+  return host;
+}
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#include "ui/app.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+
+}  // namespace
+
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName) { g_app = this; }
+
+CWinApp::~CWinApp() {
+  if (g_app == this) g_app = nullptr;
+}
+
+const MessageMap* CWinApp::ThisMessageMap() {
+  static const MessageMap map{CCmdTarget::ThisMessageMap(), nullptr, 0};
+  return &map;
+}
+
+const MessageMap* CWinApp::GetMessageMap() const { return ThisMessageMap(); }
+
+bool CWinApp::InitInstance() { return true; }
+
+int CWinApp::ExitInstance() { return 0; }
+
+void CWinApp::OnHelp() {}
+
+CWinApp* GetApp() { return g_app; }
+
+int RunApplication() {
+  CWinApp* app = GetApp();
+  if (!app) return 1;
+  // Whatever InitInstance answers, there is no message loop to enter.
+  app->InitInstance();
+  return app->ExitInstance();
+}
