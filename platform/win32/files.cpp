@@ -1,0 +1,100 @@
+// The file service through the W functions (FindFirstFileW, CopyFileW,
+// GetFileAttributesW, ...), with paths converted from GBK at this boundary.
+// Paths longer than kMaxPathBytes are refused here, before Windows sees them,
+// because Windows and Wine do not agree on where MAX_PATH bites.
+#include <windows.h>
+#undef CopyFile
+#undef CreateDirectory
+
+#include <vector>
+
+#include "platform/defaults.h"
+#include "platform/win32/text.h"
+
+namespace platform {
+namespace {
+
+bool Fits(const std::string& path) { return path.size() <= kMaxPathBytes; }
+
+void Fill(const WIN32_FIND_DATAW& found, FindData* data) {
+  data->attributes = found.dwFileAttributes;
+  data->name = win32::Narrow(found.cFileName);
+}
+
+class Win32Files : public Files {
+ public:
+  FindHandle FindFirst(const std::string& pattern, FindData* data) override {
+    if (!Fits(pattern)) return nullptr;
+    WIN32_FIND_DATAW found;
+    HANDLE handle = FindFirstFileW(win32::Widen(pattern).c_str(), &found);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    Fill(found, data);
+    return reinterpret_cast<FindHandle>(handle);
+  }
+
+  bool FindNext(FindHandle handle, FindData* data) override {
+    WIN32_FIND_DATAW found;
+    if (!handle || !FindNextFileW(reinterpret_cast<HANDLE>(handle), &found)) return false;
+    Fill(found, data);
+    return true;
+  }
+
+  void FindClose(FindHandle handle) override {
+    if (handle) ::FindClose(reinterpret_cast<HANDLE>(handle));
+  }
+
+  bool GetAttributes(const std::string& path, std::uint32_t* attributes) override {
+    if (!Fits(path)) return false;
+    DWORD word = GetFileAttributesW(win32::Widen(path).c_str());
+    if (word == INVALID_FILE_ATTRIBUTES) return false;
+    *attributes = word;
+    return true;
+  }
+
+  bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
+    return Fits(path) && SetFileAttributesW(win32::Widen(path).c_str(), attributes);
+  }
+
+  bool CopyFile(const std::string& source, const std::string& destination) override {
+    return Fits(source) && Fits(destination) &&
+           CopyFileW(win32::Widen(source).c_str(), win32::Widen(destination).c_str(), FALSE);
+  }
+
+  bool CreateDirectory(const std::string& path) override {
+    return Fits(path) && CreateDirectoryW(win32::Widen(path).c_str(), nullptr);
+  }
+
+  bool Exists(const std::string& path) override {
+    return Fits(path) && GetFileAttributesW(win32::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  std::string ModulePath() override {
+    // GetModuleFileNameW cuts the path to the buffer and says nothing but its
+    // size: grow until the whole path fits.
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (;;) {
+      DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (length == 0) return std::string();
+      if (length < buffer.size()) return win32::Narrow(buffer.data(), length);
+      buffer.resize(buffer.size() * 2);
+    }
+  }
+
+  std::string CurrentDirectory() override {
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
+    if (size == 0) return std::string();
+    std::vector<wchar_t> buffer(size);
+    DWORD length = GetCurrentDirectoryW(size, buffer.data());
+    if (length == 0 || length >= size) return std::string();
+    return win32::Narrow(buffer.data(), length);
+  }
+};
+
+}  // namespace
+
+Files& DefaultFiles() {
+  static Win32Files files;
+  return files;
+}
+
+}  // namespace platform

@@ -1,0 +1,42 @@
+// What the deployment relies on from the environment service, on both
+// implementations (in the native build both are the in-memory one).
+#include "platform/defaults.h"
+#include "platform/mbcs.h"
+#include "platform/memory/environment.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(EnvironmentContract, AppDataNamesTheShellsRoamingFolderAndNamesIgnoreCase) {
+  platform::MemoryEnvironment memory;
+  platform::Environment* services[] = {&memory, &platform::DefaultEnvironment()};
+  for (platform::Environment* service : services) {
+    std::string appData, lower;
+    ASSERT_TRUE(service->GetVariable("APPDATA", &appData));
+    EXPECT_FALSE(appData.empty());
+    EXPECT_TRUE(mbcs::EqualsNoCase(appData, service->RoamingAppDataFolder())) << appData;
+    ASSERT_TRUE(service->GetVariable("appdata", &lower));
+    EXPECT_EQ(lower, appData);
+    std::string untouched = "untouched";
+    EXPECT_FALSE(service->GetVariable("ZV_NO_SUCH_VARIABLE_9517", &untouched));
+    EXPECT_EQ(untouched, "untouched");
+  }
+}
+
+TEST(MemoryEnvironment, VariablesCanBeSetEmptiedAndTakenAway) {
+  platform::MemoryEnvironment environment;
+  std::string value;
+  environment.SetVariable("AppData", "D:\\roam");
+  ASSERT_TRUE(environment.GetVariable("APPDATA", &value));
+  EXPECT_EQ(value, "D:\\roam");
+  environment.SetVariable("APPDATA", "");
+  ASSERT_TRUE(environment.GetVariable("APPDATA", &value));
+  EXPECT_EQ(value, "");
+  environment.Unset("appdata");
+  EXPECT_FALSE(environment.GetVariable("APPDATA", &value));
+  environment.SetRoamingAppDataFolder("");
+  EXPECT_EQ(environment.RoamingAppDataFolder(), "");
+}
+
+}  // namespace

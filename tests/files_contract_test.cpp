@@ -1,0 +1,308 @@
+// What the installer relies on from the file service, checked against every
+// implementation: the in-memory one must not drift from Windows (Wine).
+#include <algorithm>
+#include <set>
+
+#include "platform/memory/files.h"
+#include "tests/files_world.h"
+
+namespace {
+
+using platform::FindData;
+using platform::FindHandle;
+using platform::kAttrArchive;
+using platform::kAttrDirectory;
+using platform::kAttrHidden;
+using platform::kAttrReadOnly;
+
+class FilesContract : public FilesWorldTest {
+ protected:
+  // name -> attribute word of every entry the pattern lists, "." and ".." too.
+  std::vector<std::pair<std::string, std::uint32_t>> Listing(const std::string& pattern) {
+    std::vector<std::pair<std::string, std::uint32_t>> entries;
+    FindData data;
+    FindHandle handle = files().FindFirst(pattern, &data);
+    for (bool more = handle != nullptr; more; more = files().FindNext(handle, &data)) {
+      entries.emplace_back(data.name, data.attributes);
+    }
+    files().FindClose(handle);
+    return entries;
+  }
+
+  std::set<std::string> Names(const std::string& pattern) {
+    std::set<std::string> names;
+    for (const auto& entry : Listing(pattern)) names.insert(entry.first);
+    return names;
+  }
+};
+
+TEST_P(FilesContract, ListingHoldsDotEntriesAndEveryNameWithItsDirectoryBit) {
+  world().MakeFile(At("Data\\a.txt"), "a");
+  world().MakeFile(At("Data\\noext"), "n");
+  world().MakeFolder(At("Data\\sub"));
+  auto entries = Listing(At("Data\\*.*"));
+  ASSERT_EQ(entries.size(), 5u);
+  EXPECT_EQ(entries[0].first, ".");
+  EXPECT_EQ(entries[1].first, "..");
+  for (const auto& [name, attributes] : entries) {
+    bool folder = name == "." || name == ".." || name == "sub";
+    EXPECT_EQ((attributes & kAttrDirectory) != 0, folder) << name;
+  }
+  EXPECT_EQ(Names(At("Data\\*")), Names(At("Data\\*.*")));
+}
+
+TEST_P(FilesContract, PatternsSelectNames) {
+  world().MakeFile(At("Data\\a.txt"), "a");
+  world().MakeFile(At("Data\\B.TXT"), "b");
+  world().MakeFile(At("Data\\c.dll"), "c");
+  world().MakeFolder(At("Empty"));
+  struct Case {
+    const char* pattern;
+    std::set<std::string> names;
+  };
+  const Case cases[] = {
+      {"Data\\*.txt", {"a.txt", "B.TXT"}},
+      {"Data\\?.DLL", {"c.dll"}},
+      {"Data\\A.TXT", {"a.txt"}},  // a plain name finds the entry as it is spelt
+      {"DATA", {"Data"}},
+      {"Empty\\*.*", {".", ".."}},
+      {"Data\\", {}},              // a trailing backslash lists nothing
+      {"Data\\*.exe", {}},
+      {"Missing\\*.*", {}},
+      {"Missing", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Names(At(c.pattern)), c.names) << c.pattern;
+}
+
+TEST_P(FilesContract, FindHandleEndsAndCloseAcceptsNull) {
+  world().MakeFile(At("one.txt"), "1");
+  FindData data;
+  FindHandle handle = files().FindFirst(At("one.txt"), &data);
+  ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(data.name, "one.txt");
+  EXPECT_FALSE(files().FindNext(handle, &data));
+  EXPECT_FALSE(files().FindNext(handle, &data));
+  files().FindClose(handle);
+  files().FindClose(nullptr);
+}
+
+TEST_P(FilesContract, AttributesOfFilesAndFolders) {
+  world().MakeFile(At("f.txt"), "f");
+  world().MakeFolder(At("dir"));
+  EXPECT_EQ(world().Attributes(At("f.txt")) & (kAttrDirectory | kAttrArchive), kAttrArchive);
+  EXPECT_EQ(world().Attributes(At("dir")), kAttrDirectory);
+  EXPECT_EQ(world().Attributes(At("DIR\\")), kAttrDirectory);
+  std::uint32_t word = 0;
+  EXPECT_FALSE(files().GetAttributes(At("f.txt\\"), &word));  // a file is no folder
+  EXPECT_FALSE(files().GetAttributes(At("missing"), &word));
+  EXPECT_FALSE(files().SetAttributes(At("missing"), kAttrArchive));
+
+  EXPECT_TRUE(files().SetAttributes(At("f.txt"), kAttrArchive | kAttrHidden));
+  EXPECT_EQ(world().Attributes(At("F.TXT")), kAttrArchive | kAttrHidden);
+}
+
+TEST_P(FilesContract, ReadOnlyAndFolderBitsAreKeptWhereTheFileSystemCan) {
+  world().MakeFile(At("f.txt"), "f");
+  world().MakeFolder(At("dir"));
+  ASSERT_TRUE(files().SetAttributes(At("f.txt"), kAttrReadOnly | kAttrArchive));
+  ASSERT_TRUE(files().SetAttributes(At("dir"), kAttrDirectory | kAttrArchive));
+  if (world().keepsReadOnly()) {
+    EXPECT_EQ(world().Attributes(At("f.txt")), kAttrReadOnly | kAttrArchive);
+  }
+  if (world().keepsFolderBits()) {
+    EXPECT_EQ(world().Attributes(At("dir")), kAttrDirectory | kAttrArchive);
+  }
+  EXPECT_TRUE(files().SetAttributes(At("f.txt"), kAttrArchive));
+  EXPECT_EQ(world().Attributes(At("f.txt")), kAttrArchive);
+}
+
+TEST_P(FilesContract, CopyOverwritesAndCarriesTheAttributeWord) {
+  world().MakeFile(At("src.txt"), "new");
+  world().MakeFile(At("out\\dst.txt"), "old content");
+  ASSERT_TRUE(files().SetAttributes(At("src.txt"), kAttrArchive | kAttrHidden));
+  EXPECT_TRUE(files().CopyFile(At("src.txt"), At("out\\dst.txt")));
+  EXPECT_EQ(world().Read(At("out\\dst.txt")), "new");
+  EXPECT_TRUE(files().CopyFile(At("SRC.TXT"), At("out\\fresh.txt")));
+  EXPECT_EQ(world().Attributes(At("out\\fresh.txt")), kAttrArchive | kAttrHidden);
+  EXPECT_EQ(world().Read(At("src.txt")), "new");
+}
+
+TEST_P(FilesContract, CopyFailsWithoutTouchingAnything) {
+  world().MakeFile(At("src.txt"), "s");
+  world().MakeFolder(At("dir"));
+  world().MakeFile(At("dir\\keep.txt"), "keep");
+  struct Case {
+    const char* source;
+    const char* destination;
+  };
+  const Case cases[] = {
+      {"missing.txt", "dir\\x.txt"},
+      {"dir", "dir2"},                     // a folder is not copied
+      {"src.txt", "dir"},                  // nor is a folder overwritten
+      {"src.txt", "nowhere\\x.txt"},       // the destination folder must exist
+      {"src.txt", "src.txt"},              // onto itself
+      {"src.txt", "dir\\"},
+  };
+  for (const Case& c : cases) EXPECT_FALSE(files().CopyFile(At(c.source), At(c.destination))) << c.source;
+  std::vector<std::string> left = world().List(world().root());
+  EXPECT_EQ(std::set<std::string>(left.begin(), left.end()), (std::set<std::string>{"src.txt", "dir"}));
+  EXPECT_EQ(world().Read(At("dir\\keep.txt")), "keep");
+  EXPECT_EQ(world().Read(At("src.txt")), "s");
+}
+
+TEST_P(FilesContract, CopyOntoReadOnlyFileFails) {
+  if (!world().keepsReadOnly()) GTEST_SKIP() << "this file system drops the read-only bit";
+  world().MakeFile(At("src.txt"), "new");
+  world().MakeFile(At("dst.txt"), "old");
+  ASSERT_TRUE(files().SetAttributes(At("dst.txt"), kAttrReadOnly));
+  EXPECT_FALSE(files().CopyFile(At("src.txt"), At("dst.txt")));
+  EXPECT_EQ(world().Read(At("dst.txt")), "old");
+  ASSERT_TRUE(files().SetAttributes(At("dst.txt"), kAttrArchive));
+  EXPECT_TRUE(files().CopyFile(At("src.txt"), At("dst.txt")));
+}
+
+TEST_P(FilesContract, CreateDirectoryMakesOneLevel) {
+  struct Case {
+    const char* path;
+    bool created;
+    const char* thenExists;
+  };
+  const Case cases[] = {
+      {"a", true, "a"},
+      {"a", false, "a"},             // exists already
+      {"A", false, "a"},             // whatever the case
+      {"a\\b\\", true, "a\\b"},      // a trailing backslash is fine
+      {"a\\\\c", true, "a\\c"},      // so is a doubled one
+      {"x\\y", false, nullptr},      // only one level
+      {"a\\.\\d", true, "a\\d"},
+      {"a\\d\\..\\e", true, "a\\e"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(files().CreateDirectory(At(c.path)), c.created) << c.path;
+    if (c.thenExists) {
+      EXPECT_EQ(world().Attributes(At(c.thenExists)), kAttrDirectory) << c.path;
+    }
+  }
+  EXPECT_FALSE(files().Exists(At("x")));
+  world().MakeFile(At("file"), "f");
+  EXPECT_FALSE(files().CreateDirectory(At("file")));
+  EXPECT_FALSE(files().CreateDirectory(At("file\\sub")));
+}
+
+TEST_P(FilesContract, ExistsForFilesAndFoldersOnly) {
+  world().MakeFile(At("dir\\f.txt"), "f");
+  struct Case {
+    const char* path;
+    bool exists;
+  };
+  const Case cases[] = {
+      {"dir", true},          {"DIR\\F.TXT", true}, {"dir\\", true},
+      {"dir\\f.txt\\", false}, {"dir\\g.txt", false}, {"dir\\..\\dir\\f.txt", true},
+      {"dir/f.txt", true},    {"f.txt", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(files().Exists(At(c.path)), c.exists) << c.path;
+  EXPECT_TRUE(files().Exists("C:\\"));
+}
+
+TEST_P(FilesContract, PathsLongerThanTheLimitFailEverywhere) {
+  world().MakeFile(At("src.txt"), "s");
+  std::string folder = At(std::string(200, 'f'));
+  ASSERT_TRUE(files().CreateDirectory(folder));
+  std::string fits = folder + "\\" + std::string(platform::kMaxPathBytes - folder.size() - 1, 'n');
+  std::string tooLong = fits + "x";
+  ASSERT_EQ(fits.size(), platform::kMaxPathBytes);
+
+  EXPECT_TRUE(files().CopyFile(At("src.txt"), fits));
+  EXPECT_TRUE(files().Exists(fits));
+  EXPECT_FALSE(files().CopyFile(At("src.txt"), tooLong));
+  EXPECT_FALSE(files().CreateDirectory(tooLong));
+  EXPECT_FALSE(files().Exists(tooLong));
+  FindData data;
+  EXPECT_EQ(files().FindFirst(tooLong, &data), nullptr);
+  EXPECT_EQ(world().List(folder), (std::vector<std::string>{fits.substr(folder.size() + 1)}));
+}
+
+TEST_P(FilesContract, GbkNamesRoundTrip) {
+  const std::string name = "Zorvel批打印软件";
+  world().MakeFile(At("src.txt"), "s");
+  ASSERT_TRUE(files().CreateDirectory(At(name)));
+  EXPECT_TRUE(files().CopyFile(At("src.txt"), At(name + "\\" + name + ".ini")));
+  EXPECT_EQ(world().List(At(name)), (std::vector<std::string>{name + ".ini"}));
+  EXPECT_EQ(world().Read(At(name + "\\" + name + ".ini")), "s");
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFileServices, FilesContract, testing::ValuesIn(FilesWorldKinds()), FilesWorldName);
+
+// The in-memory service's own promises, which tests elsewhere build on.
+TEST(MemoryFiles, FailsCopiesAndFoldersOnPurpose) {
+  platform::MemoryFiles files;
+  ASSERT_TRUE(files.AddFile("C:\\s.txt", "s"));
+  files.FailCopiesTo("c:\\D.TXT", 2);
+  EXPECT_FALSE(files.CopyFile("C:\\s.txt", "C:\\d.txt"));
+  EXPECT_FALSE(files.CopyFile("C:\\s.txt", "C:\\d.txt"));
+  EXPECT_TRUE(files.CopyFile("C:\\s.txt", "C:\\d.txt"));
+  files.FailCopiesTo("C:\\e.txt");
+  for (int i = 0; i < 5; ++i) EXPECT_FALSE(files.CopyFile("C:\\s.txt", "C:\\e.txt"));
+  files.FailCreateDirectory("C:\\A\\B");
+  EXPECT_TRUE(files.CreateDirectory("C:\\a"));
+  EXPECT_FALSE(files.CreateDirectory("C:\\a\\b"));
+  files.ClearFailures();
+  EXPECT_TRUE(files.CopyFile("C:\\s.txt", "C:\\e.txt"));
+  EXPECT_TRUE(files.CreateDirectory("C:\\a\\b"));
+  ASSERT_EQ(files.copies().size(), 2u);
+  EXPECT_EQ(files.copies()[0].destination, "C:\\d.txt");
+}
+
+TEST(MemoryFiles, KeepsEveryAttributeBitAndTheWindowsWordRules) {
+  platform::MemoryFiles files;
+  ASSERT_TRUE(files.AddFolder("C:\\d", 0x31));
+  ASSERT_TRUE(files.AddFile("C:\\f", "", 0x21));
+  std::uint32_t word = 0;
+  ASSERT_TRUE(files.GetAttributes("C:\\d", &word));
+  EXPECT_EQ(word, 0x31u);
+  struct Case {
+    const char* path;
+    std::uint32_t set;
+    std::uint32_t expected;
+  };
+  const Case cases[] = {
+      {"C:\\f", 0, platform::kAttrNormal},  // no bits at all reads as "normal"
+      {"C:\\f", kAttrDirectory | kAttrReadOnly, kAttrReadOnly},
+      {"C:\\d", 0, kAttrDirectory},          // a folder stays a folder
+      {"C:\\d", kAttrHidden, kAttrDirectory | kAttrHidden},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(files.SetAttributes(c.path, c.set));
+    ASSERT_TRUE(files.GetAttributes(c.path, &word));
+    EXPECT_EQ(word, c.expected) << c.path << " " << c.set;
+  }
+}
+
+TEST(MemoryFiles, DrivesAndRelativePaths) {
+  platform::MemoryFiles files;
+  EXPECT_TRUE(files.Exists("C:\\"));
+  EXPECT_FALSE(files.Exists("D:\\"));
+  EXPECT_FALSE(files.CreateDirectory("D:\\x"));
+  files.AddDrive('d');
+  EXPECT_TRUE(files.CreateDirectory("D:\\x"));
+  ASSERT_TRUE(files.AddFile("C:\\work\\f.txt", "f"));
+  files.SetCurrentDirectory("C:\\work");
+  EXPECT_TRUE(files.Exists("f.txt"));
+  EXPECT_TRUE(files.Exists("\\work\\f.txt"));
+  EXPECT_FALSE(files.Exists("\\\\server\\share\\f.txt"));
+  EXPECT_EQ(files.Content("C:f.txt"), "f");
+}
+
+TEST(MemoryFiles, ListingsAreCountedUntilClosed) {
+  platform::MemoryFiles files;
+  ASSERT_TRUE(files.AddFile("C:\\d\\f", "f"));
+  FindData data;
+  FindHandle first = files.FindFirst("C:\\d\\*", &data);
+  FindHandle second = files.FindFirst("C:\\d\\*", &data);
+  EXPECT_EQ(files.openListings(), 2);
+  files.FindClose(first);
+  files.FindClose(second);
+  EXPECT_EQ(files.openListings(), 0);
+}
+
+}  // namespace
