@@ -1,0 +1,144 @@
+// Shape fonts and the 2008 plot driver copied into AutoCAD's own folders.
+#include "hosts/acad_hosts.h"
+#include "platform/memory/files.h"
+#include "tests/deploy_world.h"
+
+namespace {
+
+constexpr int k2008 = 2008 - kFirstReleaseYear;
+constexpr int k2010 = 2010 - kFirstReleaseYear;
+
+class SupportFiles : public DeployWorldTest {
+ protected:
+  void SetUp() override {
+    DeployWorldTest::SetUp();
+    AddData("Zorvel_EN.shx");
+    AddData("Zorvel_HZ.shx");
+    AddData("Zorvel.prt5");
+  }
+
+  // An AutoCAD folder with its Fonts and Drv folders.
+  std::string Acad(const std::string& name) {
+    std::string location = At(name);
+    world().MakeFolder(location + "\\Fonts");
+    world().MakeFolder(location + "\\Drv");
+    return location;
+  }
+
+  ReleaseFlags Ticked(std::initializer_list<int> slots) {
+    ReleaseFlags flags{};
+    for (int slot : slots) flags[slot] = 1;
+    return flags;
+  }
+
+  bool HasFonts(const std::string& location) {
+    return world().Read(location + "\\Fonts\\Zorvel_EN.shx") == "Zorvel_EN.shx" &&
+           world().Read(location + "\\Fonts\\Zorvel_HZ.shx") == "Zorvel_HZ.shx";
+  }
+  bool HasDriver(const std::string& location) {
+    return world().Read(location + "\\Drv\\pdfplot9.hdi") == "Zorvel.prt5";
+  }
+
+  CAcadHosts hosts_;
+};
+
+TEST_P(SupportFiles, Release2008GetsFontsAndDriverInEveryLocation) {
+  std::string first = Acad("ACAD2008"), second = Acad("ACAD2008 LT");
+  hosts_.locations[k2008] = {first, second};
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2008})), 0);
+  for (const std::string& location : {first, second}) {
+    EXPECT_TRUE(HasFonts(location)) << location;
+    EXPECT_TRUE(HasDriver(location)) << location;
+    EXPECT_EQ(world().List(location + "\\Drv"), (std::vector<std::string>{"pdfplot9.hdi"}));
+  }
+}
+
+TEST_P(SupportFiles, OtherReleasesGetFontsOnly) {
+  std::string location = Acad("ACAD2010");
+  hosts_.locations[k2010] = {location};
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2010})), 0);
+  EXPECT_TRUE(HasFonts(location));
+  EXPECT_TRUE(world().List(location + "\\Drv").empty());
+}
+
+TEST_P(SupportFiles, OnlyTickedReleasesWithLocationsAreServed) {
+  std::string location2008 = Acad("ACAD2008"), location2010 = Acad("ACAD2010");
+  hosts_.locations[k2008] = {location2008};
+  hosts_.locations[k2010] = {location2010};
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2010, 2012 - kFirstReleaseYear})), 0);  // 2012: no locations
+  EXPECT_TRUE(HasFonts(location2010));
+  EXPECT_TRUE(world().List(location2008 + "\\Fonts").empty());
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({})), 0);
+}
+
+TEST_P(SupportFiles, MissingFoldersGetNothingAndEachFailedCopyIsCounted) {
+  struct Case {
+    const char* label;
+    bool fonts;
+    bool drv;
+    int slot;
+    int failed;
+  };
+  const Case cases[] = {
+      {"no Fonts, 2010", false, true, k2010, 2},
+      {"no Fonts, 2008", false, true, k2008, 2},
+      {"no Drv, 2008", true, false, k2008, 1},
+      {"neither, 2008", false, false, k2008, 3},
+  };
+  for (const Case& c : cases) {
+    std::string location = At("bare");
+    world().MakeFolder(location);
+    if (c.fonts) world().MakeFolder(location + "\\Fonts");
+    if (c.drv) world().MakeFolder(location + "\\Drv");
+    CAcadHosts hosts;
+    hosts.locations[c.slot] = {location};
+    EXPECT_EQ(hosts.PlaceSupportFiles(Ticked({c.slot})), c.failed) << c.label;
+    EXPECT_EQ(files().Exists(location + "\\Fonts\\Zorvel_HZ.shx"), c.fonts) << c.label;
+    EXPECT_EQ(files().Exists(location + "\\Drv\\pdfplot9.hdi"), c.drv && c.slot == k2008) << c.label;
+    EXPECT_EQ(world().List(location).size(), static_cast<std::size_t>(c.fonts + c.drv)) << c.label;  // no folder made
+    world().Remove(location);
+  }
+}
+
+TEST_P(SupportFiles, SameLocationListedTwiceIsServedTwice) {
+  std::string location = Acad("ACAD2008");
+  hosts_.locations[k2008] = {location, location};
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2008})), 0);
+  EXPECT_TRUE(HasFonts(location));
+  if (platform::MemoryFiles* memory = world().memory()) {
+    EXPECT_EQ(memory->copies().size(), 6u);
+  }
+}
+
+TEST_P(SupportFiles, MissingSourceIsCounted) {
+  world().Remove(Data() + "\\Zorvel_HZ.shx");
+  std::string location = Acad("ACAD2010");
+  EXPECT_EQ(hosts_.CopySupportFiles(location, false), 1);
+  EXPECT_EQ(world().List(location + "\\Fonts"), (std::vector<std::string>{"Zorvel_EN.shx"}));
+}
+
+TEST_P(SupportFiles, LocationTooLongForWindowsFailsWithoutHarm) {
+  std::string location = At(std::string(platform::kMaxPathBytes - At("").size() - 8, 'L'));
+  world().MakeFolder(location);
+  EXPECT_EQ(hosts_.CopySupportFiles(location, true), 3);
+}
+
+TEST_P(SupportFiles, ReadOnlyOldFilesAreReplaced) {
+  if (!world().keepsReadOnly()) GTEST_SKIP() << "this file system drops the read-only bit";
+  std::string location = Acad("ACAD2008");
+  const std::string olds[] = {location + "\\Fonts\\Zorvel_EN.shx", location + "\\Fonts\\Zorvel_HZ.shx",
+                              location + "\\Drv\\pdfplot9.hdi"};
+  for (const std::string& old : olds) {
+    world().MakeFile(old, "old");
+    ASSERT_TRUE(files().SetAttributes(old, platform::kAttrReadOnly));
+  }
+  ASSERT_TRUE(files().SetAttributes(Data() + "\\Zorvel.prt5", platform::kAttrReadOnly | platform::kAttrArchive));
+  EXPECT_EQ(hosts_.CopySupportFiles(location, true), 0);
+  EXPECT_TRUE(HasFonts(location));
+  EXPECT_TRUE(HasDriver(location));
+  for (const std::string& old : olds) EXPECT_EQ(world().Attributes(old) & platform::kAttrReadOnly, 0u) << old;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFileServices, SupportFiles, testing::ValuesIn(FilesWorldKinds()), FilesWorldName);
+
+}  // namespace
