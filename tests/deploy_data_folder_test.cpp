@@ -321,35 +321,6 @@ TEST_P(DeployDataFolder, InstallFolderThatCannotBeMadeBringsThePromptPerEntry) {
 
 INSTANTIATE_TEST_SUITE_P(AllFileServices, DeployDataFolder, testing::ValuesIn(FilesWorldKinds()), FilesWorldName);
 
-// Cases only the in-memory file service can stage.
-class DeployDataFolderInMemory : public DeployWorldTest {};
-
-TEST_P(DeployDataFolderInMemory, CopyThatFailsOnlyOnceSucceedsOnRetry) {
-  platform::MemoryFiles* memory = world().memory();
-  world().MakeFile(Data() + "\\a.dll", "a");
-  world().MakeFolder(Install());
-  memory->FailCopiesTo(InInstall("a.dll"), 1);
-  prompts().Answer(kIdRetry);
-  platform::MemoryProgressBar bar;
-  CFileDeployer deployer(Install(), bar);
-  EXPECT_TRUE(deployer.DeployDataFolder());
-  EXPECT_EQ(prompts().shown().size(), 1u);
-  EXPECT_EQ(world().Read(InInstall("a.dll")), "a");
-}
-
-TEST_P(DeployDataFolderInMemory, ReadOnlySubFolderNeverReachesTheCopy) {
-  platform::MemoryFiles* memory = world().memory();
-  ASSERT_TRUE(memory->AddFolder(Data() + "\\ro", 0x11));
-  ASSERT_TRUE(memory->AddFolder(Data() + "\\archived", 0x30));
-  platform::MemoryProgressBar bar;
-  CFileDeployer deployer(Install(), bar);
-  EXPECT_TRUE(deployer.DeployDataFolder());
-  EXPECT_TRUE(memory->copies().empty());
-  EXPECT_TRUE(prompts().shown().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Memory, DeployDataFolderInMemory, testing::Values(MemoryFilesWorld()), FilesWorldName);
-
 TEST(CFileDeployer, ConstructorDropsOneTrailingBackslashOfItsOwn) {
   struct Case {
     const char* path;

@@ -24,19 +24,4 @@ TEST(EnvironmentContract, AppDataNamesTheShellsRoamingFolderAndNamesIgnoreCase) 
   }
 }
 
-TEST(MemoryEnvironment, VariablesCanBeSetEmptiedAndTakenAway) {
-  platform::MemoryEnvironment environment;
-  std::string value;
-  environment.SetVariable("AppData", "D:\\roam");
-  ASSERT_TRUE(environment.GetVariable("APPDATA", &value));
-  EXPECT_EQ(value, "D:\\roam");
-  environment.SetVariable("APPDATA", "");
-  ASSERT_TRUE(environment.GetVariable("APPDATA", &value));
-  EXPECT_EQ(value, "");
-  environment.Unset("appdata");
-  EXPECT_FALSE(environment.GetVariable("APPDATA", &value));
-  environment.SetRoamingAppDataFolder("");
-  EXPECT_EQ(environment.RoamingAppDataFolder(), "");
-}
-
 }  // namespace

@@ -293,16 +293,4 @@ TEST(MemoryFiles, DrivesAndRelativePaths) {
   EXPECT_EQ(files.Content("C:f.txt"), "f");
 }
 
-TEST(MemoryFiles, ListingsAreCountedUntilClosed) {
-  platform::MemoryFiles files;
-  ASSERT_TRUE(files.AddFile("C:\\d\\f", "f"));
-  FindData data;
-  FindHandle first = files.FindFirst("C:\\d\\*", &data);
-  FindHandle second = files.FindFirst("C:\\d\\*", &data);
-  EXPECT_EQ(files.openListings(), 2);
-  files.FindClose(first);
-  files.FindClose(second);
-  EXPECT_EQ(files.openListings(), 0);
-}
-
 }  // namespace
