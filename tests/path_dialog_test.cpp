@@ -1,0 +1,215 @@
+#include "ui/path_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/memory/files.h"
+#include "platform/memory/message_box.h"
+#include "platform/memory/path_dialog.h"
+#include "platform/memory/window_host.h"
+
+namespace {
+
+std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
+
+TEST(PathBox, TextIsCutToThePathBufferWithoutSplittingACharacter) {
+  struct Case { std::string text; std::string read; };
+  const std::string gbk = "批";  // two bytes
+  const Case cases[] = {
+      {"", ""},
+      {"C:\\Zorvel", "C:\\Zorvel"},
+      {Repeat('a', 259), Repeat('a', 259)},
+      {Repeat('a', 260), Repeat('a', 259)},
+      {Repeat('a', 1000), Repeat('a', 259)},
+      {Repeat('a', 257) + gbk, Repeat('a', 257) + gbk},        // 259 bytes, whole
+      {Repeat('a', 258) + gbk, Repeat('a', 258)},              // the pair would straddle the limit
+      {Repeat('a', 256) + "\x95\x5C" + "xyz", Repeat('a', 256) + "\x95\x5C" + "x"},
+      {std::string("C:\\a\0b", 6), "C:\\a"},                     // what a C string holds
+  };
+  for (const Case& c : cases) EXPECT_EQ(CutToPathBuffer(c.text), c.read) << c.text.size() << " bytes";
+}
+
+TEST(PathDialog, ConstructionBorrowsTheTextsAndAsksForFileSystemFolders) {
+  const char* caption = "请选择安装目录：";
+  const char* title = "请选择安装目录：";
+  const char* initial = "C:\\Zorvel";
+  CPathDialog picker(caption, title, initial, nullptr);
+  EXPECT_EQ(picker.caption, caption);
+  EXPECT_EQ(picker.initialPath, initial);
+  EXPECT_EQ(picker.browseInfo.lpszTitle, title);
+  EXPECT_EQ(picker.browseInfo.ulFlags, 5u);
+  EXPECT_EQ(picker.browseInfo.hwndOwner, picker.owner);
+  EXPECT_EQ(picker.browserWindow, nullptr);
+  EXPECT_EQ(picker.subclass.dialog, &picker);
+  EXPECT_EQ(picker.subclass.GetSafeHwnd(), nullptr);
+  EXPECT_EQ(picker.GetChosenPath(), "");
+
+  CPathDialog bare(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(bare.caption, nullptr);
+  EXPECT_EQ(bare.initialPath, nullptr);
+  EXPECT_EQ(bare.browseInfo.lpszTitle, nullptr);
+}
+
+// A stand-in for the shell's browser window on the headless host: OK, Cancel
+// and the path box, with the picker's subclass attached as at initialisation,
+// over a fresh file system and scripted message boxes.
+class FakeBrowser {
+ public:
+  FakeBrowser() {
+    platform::SetWindowHost(&host);
+    platform::SetFiles(&files);
+    platform::SetMessageBoxes(&boxes);
+    files.AddFolder("C:\\Program Files");
+    window = host.CreateTestWindow(nullptr, 0, "#32770", "Browse for Folder");
+    host.CreateTestWindow(window, kBrowserOkId, "Button", "OK");
+    host.CreateTestWindow(window, 2, "Button", "Cancel");
+    host.CreateTestWindow(window, kPathBoxId, "Edit", "");
+    attached = picker.subclass.SubclassWindow(window);
+  }
+  ~FakeBrowser() {
+    picker.subclass.UnsubclassWindow();
+    platform::SetWindowHost(nullptr);
+    platform::SetFiles(nullptr);
+    platform::SetMessageBoxes(nullptr);
+  }
+
+  bool Type(const std::string& text) { return host.Type(window, kPathBoxId, text); }
+  bool Click(int id) { return host.Click(window, id); }
+  bool Closed() const { return host.Window(window) == nullptr; }
+
+  platform::HeadlessWindowHost host;
+  platform::MemoryFiles files;
+  platform::MemoryMessageBoxes boxes;
+  CPathDialog picker{"caption", "title", nullptr, nullptr};
+  platform::WindowHandle window = nullptr;
+  bool attached = false;
+};
+
+TEST(PathDialogHandlers, EveryEditOfThePathBoxIsReadIntoTheResult) {
+  FakeBrowser browser;
+  ASSERT_TRUE(browser.attached);
+  const std::string typed[] = {"C:\\Zorvel", "", "D:\\软件\\Zorvel", Repeat('x', 300), "C:\\"};
+  for (const std::string& text : typed) {
+    ASSERT_TRUE(browser.Type(text));
+    EXPECT_EQ(browser.picker.GetChosenPath(), CutToPathBuffer(text)) << text;
+  }
+  EXPECT_TRUE(browser.boxes.shown().empty());
+  EXPECT_EQ(browser.picker.accepted, 0);
+  EXPECT_FALSE(browser.Closed());
+}
+
+TEST(PathDialogHandlers, OkClosesTheBrowserOnlyWhenThePathRulesAccept) {
+  struct Case {
+    std::string typed;
+    std::vector<int> answers;
+    bool closes;
+    std::size_t boxesShown;
+    bool existsAfterwards;
+  };
+  const Case cases[] = {
+      {"C:\\Program Files", {}, true, 0, true},
+      {"c:\\", {}, true, 0, true},
+      {"C:\\Program Files\\", {}, false, 1, true},             // invalid: reported, stays open
+      {"", {}, false, 1, false},                                  // an empty box is no path
+      {"C:\\Zorvel\\bin", {platform::kIdNo}, false, 1, false},   // declined: stays open, nothing made
+      {"C:\\Zorvel\\bin", {platform::kIdYes}, true, 1, true},
+      {"Q:\\Zorvel", {platform::kIdYes}, false, 2, false},        // no drive Q: cannot be created
+  };
+  for (const Case& c : cases) {
+    FakeBrowser browser;
+    for (int answer : c.answers) browser.boxes.Answer(answer);
+    ASSERT_TRUE(browser.Type(c.typed));
+    ASSERT_TRUE(browser.Click(kBrowserOkId));
+    EXPECT_EQ(browser.Closed(), c.closes) << c.typed;
+    EXPECT_EQ(browser.picker.accepted, c.closes ? 1 : 0) << c.typed;
+    EXPECT_EQ(browser.boxes.shown().size(), c.boxesShown) << c.typed;
+    EXPECT_EQ(browser.files.Exists(c.typed), c.existsAfterwards) << c.typed;
+    EXPECT_EQ(browser.picker.GetChosenPath(), c.typed);
+    if (c.closes) {
+      EXPECT_EQ(browser.picker.subclass.GetSafeHwnd(), nullptr) << "the subclass lets go of a destroyed browser";
+    }
+  }
+}
+
+TEST(PathDialogHandlers, OkTakesThePathBoxAsItIsNow) {
+  FakeBrowser browser;
+  browser.boxes.Answer(platform::kIdNo);
+  ASSERT_TRUE(browser.Type("C:\\Zorvel"));
+  ASSERT_TRUE(browser.Click(kBrowserOkId));
+  ASSERT_FALSE(browser.Closed());
+  ASSERT_TRUE(browser.Type("C:\\Program Files"));
+  ASSERT_TRUE(browser.Click(kBrowserOkId));
+  EXPECT_TRUE(browser.Closed());
+  EXPECT_EQ(browser.picker.accepted, 1);
+  EXPECT_EQ(browser.picker.GetChosenPath(), "C:\\Program Files");
+  EXPECT_FALSE(browser.files.Exists("C:\\Zorvel"));
+}
+
+TEST(PathDialogHandlers, ALongPathIsJudgedAsCut) {
+  FakeBrowser browser;
+  const std::string typed = "C:\\" + Repeat('a', 300);
+  const std::string cut = typed.substr(0, 259);
+  browser.boxes.Answer(platform::kIdYes);
+  ASSERT_TRUE(browser.Type(typed));
+  ASSERT_TRUE(browser.Click(kBrowserOkId));
+  ASSERT_TRUE(browser.Closed());
+  EXPECT_EQ(browser.picker.GetChosenPath(), cut);
+  EXPECT_TRUE(browser.files.Exists(cut));
+  ASSERT_EQ(browser.boxes.shown().size(), 1u);
+  EXPECT_NE(browser.boxes.shown()[0].text.find("\n\n" + cut + "\n\n"), std::string::npos);
+}
+
+TEST(PathDialogHandlers, WithoutAPathBoxOkFindsNoPath) {
+  FakeBrowser browser;
+  ASSERT_TRUE(browser.Type("C:\\Program Files"));
+  browser.host.DestroyWindow(browser.host.GetDlgItem(browser.window, kPathBoxId));
+  ASSERT_TRUE(browser.Click(kBrowserOkId));
+  EXPECT_FALSE(browser.Closed());
+  EXPECT_EQ(browser.picker.GetChosenPath(), "");
+  ASSERT_EQ(browser.boxes.shown().size(), 1u);
+  EXPECT_EQ(browser.boxes.shown()[0].text, "The folder:\n\n\n\nis invalid. Please reenter.");
+}
+
+TEST(PathDialogHandlers, CancelIsLeftToTheBrowser) {
+  FakeBrowser browser;
+  ASSERT_TRUE(browser.Type("C:\\Program Files"));
+  ASSERT_TRUE(browser.Click(2));
+  EXPECT_EQ(browser.picker.accepted, 0);
+  EXPECT_TRUE(browser.boxes.shown().empty());
+}
+
+#ifndef _WIN32
+// The native build's stand-in for the shell, which the setup dialog's tests
+// drive Browse with.
+TEST(PathDialogStandIn, RunsAsScriptedAndRecordsWhatItWasGiven) {
+  platform::MemoryPicker::Clear();
+  platform::MemoryPicker::Accept("D:\\Zorvel");
+  platform::MemoryPicker::Cancel();
+  platform::MemoryPicker::Accept("C:\\" + Repeat('a', 300));
+
+  CPathDialog first("caption", "title", "C:\\Zorvel", nullptr);
+  EXPECT_EQ(first.RunModal(), 1);
+  EXPECT_EQ(first.GetChosenPath(), "D:\\Zorvel");
+  CPathDialog second("caption", "title", "C:\\Zorvel", nullptr);
+  EXPECT_EQ(second.RunModal(), -1);
+  CPathDialog third(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(third.RunModal(), 1);
+  EXPECT_EQ(third.GetChosenPath(), "C:\\" + Repeat('a', 256));
+  CPathDialog fourth("caption", "title", "C:\\Zorvel", nullptr);
+  EXPECT_EQ(fourth.RunModal(), -1) << "nothing scripted: cancelled";
+
+  const std::vector<platform::PickerRun>& runs = platform::MemoryPicker::runs();
+  ASSERT_EQ(runs.size(), 4u);
+  EXPECT_EQ(runs[0].caption, "caption");
+  EXPECT_EQ(runs[0].title, "title");
+  EXPECT_EQ(runs[0].initialPath, "C:\\Zorvel");
+  EXPECT_FALSE(runs[2].caption.has_value());
+  EXPECT_FALSE(runs[2].title.has_value());
+  EXPECT_FALSE(runs[2].initialPath.has_value());
+  platform::MemoryPicker::Clear();
+}
+#endif
+
+}  // namespace
