@@ -20,13 +20,21 @@ enum class Hive { LocalMachine, CurrentUser };
 // closed like any other key.
 using RegKey = struct RegKeyOpaque*;
 
-constexpr std::uint32_t kRegSz = 1;     // REG_SZ
-constexpr std::uint32_t kRegDword = 4;  // REG_DWORD
+constexpr std::uint32_t kRegSz = 1;         // REG_SZ
+constexpr std::uint32_t kRegExpandSz = 2;   // REG_EXPAND_SZ
+constexpr std::uint32_t kRegBinary = 3;     // REG_BINARY
+constexpr std::uint32_t kRegDword = 4;      // REG_DWORD
+constexpr std::uint32_t kRegMultiSz = 7;    // REG_MULTI_SZ
+
+// Windows limits a key name to 255 characters; the logic reads names into
+// buffers of this many bytes (255 single-byte characters and the terminator).
+constexpr std::uint32_t kKeyNameBufferBytes = 256;
 
 enum class QueryResult {
   Ok,          // type, data and size filled
   NotFound,    // no such value, or the key is unusable
   MoreData,    // the value exists but does not fit; *size says how many bytes it needs
+  NotGbk,      // a text value holds characters GBK cannot express; nothing delivered
 };
 
 class Registry {
@@ -37,8 +45,8 @@ class Registry {
   virtual RegKey OpenHive(Hive hive) = 0;
 
   // Opens `path` below `parent` (RegOpenKey, no access mask). A path may hold
-  // several levels and may end in a backslash; an empty path opens `parent`
-  // itself again. Returns null when there is no such key.
+  // several levels and may end in a backslash; an empty path opens a new
+  // handle on `parent` itself. Returns null when there is no such key.
   virtual RegKey Open(RegKey parent, const std::string& path) = 0;
 
   // The same with KEY_READ (RegOpenKeyEx).
@@ -49,14 +57,23 @@ class Registry {
 
   // Name of sub-key `index` in enumeration order, written as terminated text
   // into `buffer` of `bufferSize` bytes. False (buffer left as it was) when the
-  // index is past the end or the name with its terminator does not fit.
+  // index is past the end, the name with its terminator does not fit, or the
+  // name holds characters GBK cannot express.
+  //
+  // Enumeration order: Windows documents none, but keeps sub-keys sorted by
+  // name, ignoring case. Wine compares lower-cased names, so the characters
+  // [ \ ] ^ _ ` sort before the letters there (Windows' hives compare
+  // upper-cased and put them after). The in-memory registry follows Wine, the
+  // runtime its contract tests run on: exactly for ASCII names; other names it
+  // orders by their lower-cased GBK bytes, which can differ from both.
   virtual bool EnumSubkey(RegKey key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) = 0;
 
   // Reads value `name` (RegQueryValueEx). `*size` is the capacity of `data` on
   // the way in and the bytes delivered (or needed, with MoreData) on the way
-  // out. Text values (REG_SZ, REG_EXPAND_SZ) are always delivered with one
-  // terminating zero, also when they were stored without one, so a text of n
-  // bytes needs n + 1. `type` and `data` may be null.
+  // out; on MoreData `data` is left as it was. Text values (REG_SZ,
+  // REG_EXPAND_SZ, REG_MULTI_SZ) are delivered as stored plus one terminating
+  // zero when they were stored without one, so a text of n bytes needs n + 1.
+  // Other types are delivered as stored. `type` and `data` may be null.
   virtual QueryResult QueryValue(RegKey key, const std::string& name, std::uint32_t* type, void* data,
                                  std::uint32_t* size) = 0;
 
@@ -64,17 +81,34 @@ class Registry {
   // (RegCreateKey). Null on failure.
   virtual RegKey Create(RegKey parent, const std::string& path) = 0;
 
-  // Writes value `name` (RegSetValueEx). For REG_SZ, `size` counts the text's
-  // bytes as the caller passes them; the text is stored without a terminator
-  // when `size` does not include one.
+  // Writes value `name` (RegSetValueEx). For text types `size` counts the
+  // text's bytes as the caller passes them; the text is stored without a
+  // terminator when `size` does not include one.
   virtual bool SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
                         std::uint32_t size) = 0;
 
   // Deletes the key `path` below `parent` (RegDeleteKey): only a key without
-  // sub-keys is removed.
+  // sub-keys is removed. An empty path is refused.
   virtual bool DeleteKey(RegKey parent, const std::string& path) = 0;
 
+  // Closing null does nothing.
   virtual void Close(RegKey key) = 0;
+};
+
+// Holds an open key and closes it when it goes out of scope.
+class ScopedKey {
+ public:
+  ScopedKey(Registry& registry, RegKey key) : registry_(registry), key_(key) {}
+  ~ScopedKey() { registry_.Close(key_); }
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+
+  RegKey get() const { return key_; }
+  explicit operator bool() const { return key_ != nullptr; }
+
+ private:
+  Registry& registry_;
+  RegKey key_;
 };
 
 // The registry the program uses: the real one in the Windows builds, an

@@ -1,0 +1,303 @@
+#include "platform/memory/registry.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/defaults.h"
+#include "platform/mbcs.h"
+
+namespace platform {
+namespace {
+
+std::string ChildUpperPath(const std::string& parentPath, const std::string& name) {
+  return parentPath.empty() ? mbcs::ToUpper(name) : parentPath + "\\" + mbcs::ToUpper(name);
+}
+
+}  // namespace
+
+struct MemoryRegistry::Node {
+  std::string name;  // as created
+  std::string upperPath;  // from the hive root, upper-cased, for faults and inspection
+  Hive hive = Hive::LocalMachine;
+  Node* parent = nullptr;
+  bool deleted = false;
+  std::vector<std::shared_ptr<Node>> children;  // in enumeration order
+  std::vector<std::pair<std::string, StoredValue>> values;
+
+  std::shared_ptr<Node> Child(const std::string& childName) const {
+    for (const auto& child : children)
+      if (mbcs::EqualsNoCase(child->name, childName)) return child;
+    return nullptr;
+  }
+
+  std::shared_ptr<Node> AddChild(const std::string& childName) {
+    auto child = std::make_shared<Node>();
+    child->name = childName;
+    child->upperPath = ChildUpperPath(upperPath, childName);
+    child->hive = hive;
+    child->parent = this;
+    // Wine's order (see Registry::EnumSubkey): lower-cased names, compared
+    // as unsigned bytes, which is Wine's order for ASCII names.
+    std::string key = mbcs::ToLower(childName);
+    auto at = std::find_if(children.begin(), children.end(),
+                           [&](const std::shared_ptr<Node>& c) { return key < mbcs::ToLower(c->name); });
+    children.insert(at, child);
+    return child;
+  }
+
+  // Handles still open on a removed key see it as deleted, as on Windows.
+  void MarkDeleted() {
+    deleted = true;
+    for (auto& child : children) child->MarkDeleted();
+    children.clear();
+  }
+
+  StoredValue* Value(const std::string& valueName) {
+    for (auto& value : values)
+      if (mbcs::EqualsNoCase(value.first, valueName)) return &value.second;
+    return nullptr;
+  }
+};
+
+namespace {
+
+bool IsText(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+
+// Splits a key path at its backslashes, never at the trail byte of a
+// double-byte character. One trailing backslash is allowed; any other empty
+// component makes the path invalid.
+bool SplitPath(const std::string& path, std::vector<std::string>* parts) {
+  parts->clear();
+  std::string current;
+  for (std::size_t i = 0; i < path.size();) {
+    std::size_t n = mbcs::CharLength(path, i);
+    if (n == 1 && path[i] == '\\') {
+      if (current.empty()) return false;
+      parts->push_back(current);
+      current.clear();
+    } else {
+      current.append(path, i, n);
+    }
+    i += n;
+  }
+  if (!current.empty()) parts->push_back(current);
+  return true;
+}
+
+std::string NormalizedUpperPath(const std::string& path) {
+  std::vector<std::string> parts;
+  SplitPath(path, &parts);
+  std::string out;
+  for (const std::string& part : parts) out += (out.empty() ? "" : "\\") + mbcs::ToUpper(part);
+  return out;
+}
+
+}  // namespace
+
+MemoryRegistry::MemoryRegistry() {
+  for (Hive hive : {Hive::LocalMachine, Hive::CurrentUser}) {
+    auto root = std::make_shared<Node>();
+    root->hive = hive;
+    hives_[static_cast<int>(hive)] = root;
+  }
+}
+
+MemoryRegistry::~MemoryRegistry() = default;
+
+MemoryRegistry::Node* MemoryRegistry::Lookup(RegKey key) const {
+  auto it = handles_.find(key);
+  if (it == handles_.end() || it->second->deleted) return nullptr;
+  return it->second.get();
+}
+
+RegKey MemoryRegistry::NewHandle(const std::shared_ptr<Node>& node) {
+  RegKey key = reinterpret_cast<RegKey>(nextHandle_);
+  nextHandle_ += 4;
+  handles_[key] = node;
+  return key;
+}
+
+RegKey MemoryRegistry::OpenHive(Hive hive) { return NewHandle(hives_[static_cast<int>(hive)]); }
+
+RegKey MemoryRegistry::OpenPath(RegKey parent, const std::string& path) {
+  auto it = handles_.find(parent);
+  if (it == handles_.end() || it->second->deleted) return nullptr;
+  std::vector<std::string> parts;
+  if (!SplitPath(path, &parts)) return nullptr;
+  std::shared_ptr<Node> node = it->second;
+  for (const std::string& part : parts) {
+    node = node->Child(part);
+    if (!node || HasFault(FaultKind::DenyOpen, node->hive, node->upperPath)) return nullptr;
+  }
+  return NewHandle(node);
+}
+
+RegKey MemoryRegistry::Open(RegKey parent, const std::string& path) { return OpenPath(parent, path); }
+RegKey MemoryRegistry::OpenRead(RegKey parent, const std::string& path) { return OpenPath(parent, path); }
+
+bool MemoryRegistry::SubkeyCount(RegKey key, std::uint32_t* count) {
+  Node* node = Lookup(key);
+  if (!node || HasFault(FaultKind::FailSubkeyCount, node->hive, node->upperPath)) return false;
+  *count = static_cast<std::uint32_t>(node->children.size());
+  return true;
+}
+
+bool MemoryRegistry::EnumSubkey(RegKey key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) {
+  Node* node = Lookup(key);
+  if (!node || index >= node->children.size()) return false;
+  if (HasFault(FaultKind::FailEnumAt, node->hive, node->upperPath, index)) return false;
+  std::shared_ptr<Node> child = node->children[index];
+  if (child->name.size() + 1 > bufferSize) return false;
+  std::memcpy(buffer, child->name.c_str(), child->name.size() + 1);
+  if (HasFault(FaultKind::VanishWhenListed, child->hive, child->upperPath)) {
+    node->children.erase(node->children.begin() + index);
+    child->MarkDeleted();
+  }
+  return true;
+}
+
+QueryResult MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type, void* data,
+                                       std::uint32_t* size) {
+  Node* node = Lookup(key);
+  if (!node || (data && !size)) return QueryResult::NotFound;
+  StoredValue* value = node->Value(name);
+  if (!value) return QueryResult::NotFound;
+  if (HasFault(FaultKind::NotGbk, node->hive, node->upperPath, 0, name)) return QueryResult::NotGbk;
+  std::string delivered = value->bytes;
+  if (IsText(value->type) && (delivered.empty() || delivered.back() != '\0')) delivered.push_back('\0');
+  if (type) *type = value->type;
+  if (!size) return QueryResult::Ok;
+  std::uint32_t needed = static_cast<std::uint32_t>(delivered.size());
+  std::uint32_t capacity = *size;
+  *size = needed;
+  if (!data) return QueryResult::Ok;
+  if (needed > capacity) return QueryResult::MoreData;
+  std::memcpy(data, delivered.data(), needed);
+  return QueryResult::Ok;
+}
+
+RegKey MemoryRegistry::Create(RegKey parent, const std::string& path) {
+  auto it = handles_.find(parent);
+  if (it == handles_.end() || it->second->deleted) return nullptr;
+  std::vector<std::string> parts;
+  if (!SplitPath(path, &parts)) return nullptr;
+  std::shared_ptr<Node> node = it->second;
+  for (const std::string& part : parts) {
+    std::shared_ptr<Node> child = node->Child(part);
+    std::string childPath = ChildUpperPath(node->upperPath, part);
+    if (HasFault(FaultKind::DenyOpen, node->hive, childPath)) return nullptr;
+    if (!child) {
+      if (WritesDenied(node->hive, childPath)) return nullptr;
+      child = node->AddChild(part);
+    }
+    node = child;
+  }
+  return NewHandle(node);
+}
+
+bool MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
+                              std::uint32_t size) {
+  Node* node = Lookup(key);
+  if (!node || (!data && size > 0) || WritesDenied(node->hive, node->upperPath)) return false;
+  StoredValue stored{type, std::string(static_cast<const char*>(data), size)};
+  if (StoredValue* existing = node->Value(name)) {
+    *existing = stored;
+  } else {
+    node->values.emplace_back(name, stored);
+  }
+  return true;
+}
+
+bool MemoryRegistry::DeleteKey(RegKey parent, const std::string& path) {
+  std::vector<std::string> parts;
+  if (!SplitPath(path, &parts) || parts.empty()) return false;
+  RegKey target = OpenPath(parent, path);
+  Node* node = Lookup(target);
+  Close(target);
+  if (!node || !node->children.empty() || WritesDenied(node->hive, node->upperPath)) return false;
+  auto& siblings = node->parent->children;
+  auto it = std::find_if(siblings.begin(), siblings.end(),
+                         [&](const std::shared_ptr<Node>& c) { return c.get() == node; });
+  std::shared_ptr<Node> keep = *it;
+  siblings.erase(it);
+  keep->MarkDeleted();
+  return true;
+}
+
+void MemoryRegistry::Close(RegKey key) { handles_.erase(key); }
+
+const MemoryRegistry::Node* MemoryRegistry::FindPath(Hive hive, const std::string& path) const {
+  std::vector<std::string> parts;
+  if (!SplitPath(path, &parts)) return nullptr;
+  const Node* node = hives_[static_cast<int>(hive)].get();
+  for (const std::string& part : parts) {
+    std::shared_ptr<Node> child = node->Child(part);
+    if (!child) return nullptr;
+    node = child.get();
+  }
+  return node;
+}
+
+bool MemoryRegistry::KeyExists(Hive hive, const std::string& path) const { return FindPath(hive, path) != nullptr; }
+
+bool MemoryRegistry::Stored(Hive hive, const std::string& path, const std::string& name, StoredValue* value) const {
+  const Node* node = FindPath(hive, path);
+  if (!node) return false;
+  for (const auto& entry : node->values) {
+    if (mbcs::EqualsNoCase(entry.first, name)) {
+      *value = entry.second;
+      return true;
+    }
+  }
+  return false;
+}
+
+void MemoryRegistry::AddFault(FaultKind kind, Hive hive, const std::string& path, std::uint32_t index,
+                              const std::string& valueName) {
+  faults_.push_back({kind, hive, NormalizedUpperPath(path), index, valueName});
+}
+
+bool MemoryRegistry::HasFault(FaultKind kind, Hive hive, const std::string& upperPath, std::uint32_t index,
+                              const std::string& valueName) const {
+  for (const Fault& fault : faults_) {
+    if (fault.kind == kind && fault.hive == hive && fault.path == upperPath && fault.index == index &&
+        mbcs::EqualsNoCase(fault.valueName, valueName))
+      return true;
+  }
+  return false;
+}
+
+bool MemoryRegistry::WritesDenied(Hive hive, const std::string& upperPath) const {
+  for (const Fault& fault : faults_) {
+    if (fault.kind != FaultKind::DenyWrites || fault.hive != hive) continue;
+    if (fault.path.empty() || upperPath == fault.path ||
+        (upperPath.size() > fault.path.size() && upperPath.compare(0, fault.path.size(), fault.path) == 0 &&
+         upperPath[fault.path.size()] == '\\'))
+      return true;
+  }
+  return false;
+}
+
+void MemoryRegistry::DenyWrites(Hive hive, const std::string& path) { AddFault(FaultKind::DenyWrites, hive, path); }
+void MemoryRegistry::DenyOpen(Hive hive, const std::string& path) { AddFault(FaultKind::DenyOpen, hive, path); }
+void MemoryRegistry::FailSubkeyCount(Hive hive, const std::string& path) {
+  AddFault(FaultKind::FailSubkeyCount, hive, path);
+}
+void MemoryRegistry::FailEnumAt(Hive hive, const std::string& path, std::uint32_t index) {
+  AddFault(FaultKind::FailEnumAt, hive, path, index);
+}
+void MemoryRegistry::VanishWhenListed(Hive hive, const std::string& path) {
+  AddFault(FaultKind::VanishWhenListed, hive, path);
+}
+void MemoryRegistry::MakeNotGbk(Hive hive, const std::string& path, const std::string& name) {
+  AddFault(FaultKind::NotGbk, hive, path, 0, name);
+}
+
+#ifndef _WIN32
+Registry& DefaultRegistry() {
+  static MemoryRegistry registry;
+  return registry;
+}
+#endif
+
+}  // namespace platform

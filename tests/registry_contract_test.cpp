@@ -1,0 +1,263 @@
+// What the discovery and the AutoCAD integration rely on from the registry
+// service, checked against every implementation: the in-memory registry must
+// not drift from Windows (Wine).
+#include <cstring>
+
+#include "tests/registry_world.h"
+
+namespace {
+
+using platform::Hive;
+using platform::QueryResult;
+using platform::RegKey;
+using platform::ScopedKey;
+
+const char kScratch[] = "SOFTWARE\\ZorvelRegistryContract";
+
+class RegistryContract : public RegistryWorldTest {
+ protected:
+  RegistryContract()
+      : RegistryWorldTest({{Hive::CurrentUser, kScratch}, {Hive::LocalMachine, kScratch}}) {}
+
+  std::string At(const std::string& path) { return std::string(kScratch) + "\\" + path; }
+
+  // Opens a scratch key for the test's own calls; closed by the ScopedKey.
+  RegKey OpenScratch(const std::string& path = "") {
+    ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+    return registry().Create(root.get(), path.empty() ? kScratch : At(path));
+  }
+};
+
+TEST_P(RegistryContract, SubkeysAreEnumeratedInCaseInsensitiveOrder) {
+  for (const char* name : {"b", "A", "ab2", "AB10", "Z", "1", "ACAD-8001:804", "acad-7001:409"})
+    MakeKey(Hive::CurrentUser, At(name));
+  EXPECT_EQ(SubkeyNames(Hive::CurrentUser, kScratch),
+            (std::vector<std::string>{"1", "A", "AB10", "ab2", "acad-7001:409", "ACAD-8001:804", "b", "Z"}));
+}
+
+// Where Windows and Wine differ, the in-memory registry follows Wine.
+TEST_P(RegistryContract, UnderscoreSortsBeforeLettersAsOnWine) {
+  for (const char* name : {"a_b", "AB", "_z", "A"}) MakeKey(Hive::CurrentUser, At(name));
+  EXPECT_EQ(SubkeyNames(Hive::CurrentUser, kScratch), (std::vector<std::string>{"_z", "A", "a_b", "AB"}));
+}
+
+TEST_P(RegistryContract, NamesAreCaseInsensitiveAndKeepTheirCase) {
+  MakeKey(Hive::CurrentUser, At("MixedCase"));
+  MakeKey(Hive::CurrentUser, At("MIXEDCASE\\Inner"));
+  EXPECT_EQ(SubkeyNames(Hive::CurrentUser, kScratch), std::vector<std::string>{"MixedCase"});
+  WriteText(Hive::CurrentUser, At("mixedcase"), "Value", "one");
+  EXPECT_EQ(ReadText(Hive::CurrentUser, At("MIXEDCASE"), "VALUE"), "one");
+}
+
+TEST_P(RegistryContract, PathsMayEndInABackslash) {
+  MakeKey(Hive::CurrentUser, At("Product\\"));
+  ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+  ScopedKey open(registry(), registry().Open(root.get(), At("Product\\")));
+  ScopedKey read(registry(), registry().OpenRead(root.get(), At("Product\\")));
+  EXPECT_TRUE(open);
+  EXPECT_TRUE(read);
+  EXPECT_TRUE(registry().DeleteKey(root.get(), At("Product\\")));
+  EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("Product")));
+}
+
+TEST_P(RegistryContract, CreateMakesMissingParentsAndKeepsExistingValues) {
+  WriteText(Hive::CurrentUser, At("A"), "Keep", "kept");
+  MakeKey(Hive::CurrentUser, At("A\\B\\C"));
+  EXPECT_TRUE(KeyExists(Hive::CurrentUser, At("A\\B\\C")));
+  EXPECT_EQ(ReadText(Hive::CurrentUser, At("A"), "Keep"), "kept");
+  EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("A\\Missing")));
+}
+
+TEST_P(RegistryContract, HivesAreSeparate) {
+  MakeKey(Hive::CurrentUser, At("UserOnly"));
+  EXPECT_FALSE(KeyExists(Hive::LocalMachine, At("UserOnly")));
+}
+
+TEST_P(RegistryContract, DeleteRemovesOnlyAKeyWithoutSubkeys) {
+  MakeKey(Hive::CurrentUser, At("Parent\\Child"));
+  ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+  EXPECT_FALSE(registry().DeleteKey(root.get(), At("Parent")));
+  EXPECT_TRUE(KeyExists(Hive::CurrentUser, At("Parent\\Child")));
+  EXPECT_TRUE(registry().DeleteKey(root.get(), At("Parent\\Child")));
+  EXPECT_TRUE(registry().DeleteKey(root.get(), At("Parent")));
+  EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("Parent")));
+  EXPECT_FALSE(registry().DeleteKey(root.get(), At("Parent")));
+  EXPECT_FALSE(registry().DeleteKey(root.get(), ""));
+}
+
+TEST_P(RegistryContract, AnEmptyPathOpensTheSameKeyAsANewHandle) {
+  WriteText(Hive::CurrentUser, At("K"), "V", "x");
+  ScopedKey key(registry(), OpenScratch("K"));
+  { ScopedKey again(registry(), registry().Open(key.get(), "")); ASSERT_TRUE(again); }
+  { ScopedKey again(registry(), registry().OpenRead(key.get(), "")); ASSERT_TRUE(again); }
+  std::uint32_t size = 0;
+  EXPECT_EQ(registry().QueryValue(key.get(), "V", nullptr, nullptr, &size), QueryResult::Ok)
+      << "closing the second handle closed the first";
+}
+
+TEST_P(RegistryContract, TextStoredWithoutTerminatorReadsBackTerminated) {
+  struct Case { std::string text; };
+  const Case cases[] = {{"C:\\Zorvel\\Zorvel批打印软件"}, {"x"}, {""}};
+  ScopedKey key(registry(), OpenScratch());
+  for (const Case& c : cases) {
+    ASSERT_TRUE(registry().SetValue(key.get(), "T", platform::kRegSz, c.text.data(),
+                                    static_cast<std::uint32_t>(c.text.size())));
+    char buffer[64];
+    std::memset(buffer, 'x', sizeof buffer);
+    std::uint32_t type = 0, size = sizeof buffer;
+    ASSERT_EQ(registry().QueryValue(key.get(), "T", &type, buffer, &size), QueryResult::Ok) << c.text;
+    EXPECT_EQ(type, platform::kRegSz);
+    EXPECT_EQ(size, c.text.size() + 1) << c.text;
+    EXPECT_EQ(std::string(buffer), c.text);
+  }
+}
+
+TEST_P(RegistryContract, TextStoredWithTerminatorReadsBackWithOne) {
+  const char text[] = "abc";
+  ScopedKey key(registry(), OpenScratch());
+  ASSERT_TRUE(registry().SetValue(key.get(), "T", platform::kRegSz, text, sizeof text));
+  char buffer[8] = {};
+  std::uint32_t size = sizeof buffer;
+  ASSERT_EQ(registry().QueryValue(key.get(), "T", nullptr, buffer, &size), QueryResult::Ok);
+  EXPECT_EQ(size, 4u);
+  EXPECT_STREQ(buffer, "abc");
+}
+
+TEST_P(RegistryContract, ATextOfNBytesNeedsNPlusOne) {
+  struct Case { std::size_t length; QueryResult expected; };
+  const Case cases[] = {{254, QueryResult::Ok}, {255, QueryResult::Ok}, {256, QueryResult::MoreData},
+                        {300, QueryResult::MoreData}, {20000, QueryResult::MoreData}};
+  ScopedKey key(registry(), OpenScratch());
+  for (const Case& c : cases) {
+    std::string text(c.length, 'a');
+    ASSERT_TRUE(registry().SetValue(key.get(), "T", platform::kRegSz, text.data(),
+                                    static_cast<std::uint32_t>(text.size())));
+    char buffer[256];
+    std::memset(buffer, '#', sizeof buffer);
+    std::uint32_t size = sizeof buffer;
+    EXPECT_EQ(registry().QueryValue(key.get(), "T", nullptr, buffer, &size), c.expected) << c.length;
+    EXPECT_EQ(size, c.length + 1) << c.length;
+    if (c.expected == QueryResult::MoreData) {
+      EXPECT_EQ(buffer[0], '#') << "buffer touched for " << c.length;
+    }
+  }
+}
+
+TEST_P(RegistryContract, DwordAndMissingValues) {
+  WriteDword(Hive::CurrentUser, kScratch, "D", 2);
+  EXPECT_EQ(ReadDword(Hive::CurrentUser, kScratch, "D"), 2u);
+  ScopedKey key(registry(), OpenScratch());
+  std::uint32_t size = 4;
+  char buffer[4];
+  EXPECT_EQ(registry().QueryValue(key.get(), "Missing", nullptr, buffer, &size), QueryResult::NotFound);
+}
+
+TEST_P(RegistryContract, ValueTypeFollowsTheLastWrite) {
+  WriteDword(Hive::CurrentUser, kScratch, "V", 7);
+  WriteText(Hive::CurrentUser, kScratch, "V", "text");
+  EXPECT_EQ(ReadText(Hive::CurrentUser, kScratch, "V"), "text");
+  EXPECT_EQ(ReadDword(Hive::CurrentUser, kScratch, "V"), std::nullopt);
+}
+
+TEST_P(RegistryContract, GbkNamesAndValuesRoundTrip) {
+  // "\x95\x5C" is a double-byte character whose second byte is a backslash.
+  const std::string name = "配置\x95\x5C" "1";
+  const std::string text = "D:\\软件\\\x95\x5C\\AutoCAD 2014";
+  WriteText(Hive::CurrentUser, At(name), "名称", text);
+  EXPECT_EQ(SubkeyNames(Hive::CurrentUser, kScratch), std::vector<std::string>{name});
+  EXPECT_EQ(ReadText(Hive::CurrentUser, At(name), "名称"), text);
+  EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("配置\x95")));
+}
+
+TEST_P(RegistryContract, EnumerationNeedsRoomForTheTerminator) {
+  const std::string name(20, 'n');
+  MakeKey(Hive::CurrentUser, At(name));
+  ScopedKey key(registry(), OpenScratch());
+  struct Case { std::uint32_t index; std::uint32_t bufferSize; bool ok; };
+  const Case cases[] = {{0, 21, true}, {0, 20, false}, {0, 1, false}, {1, 256, false}};
+  for (const Case& c : cases) {
+    char buffer[256];
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(registry().EnumSubkey(key.get(), c.index, buffer, c.bufferSize), c.ok) << c.bufferSize;
+    if (c.ok) {
+      EXPECT_EQ(std::string(buffer), name);
+    } else {
+      EXPECT_EQ(buffer[0], '#') << "buffer touched at size " << c.bufferSize;
+    }
+  }
+}
+
+TEST_P(RegistryContract, ADeletedKeyIsDeadForItsOpenHandles) {
+  MakeKey(Hive::CurrentUser, At("Gone\\Child"));
+  ScopedKey gone(registry(), OpenScratch("Gone"));
+  ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+  ASSERT_TRUE(registry().DeleteKey(root.get(), At("Gone\\Child")));
+  ASSERT_TRUE(registry().DeleteKey(root.get(), At("Gone")));
+  std::uint32_t count = 0;
+  char name[256];
+  const char value[] = "v";
+  EXPECT_FALSE(registry().SubkeyCount(gone.get(), &count) && count > 0);
+  EXPECT_FALSE(registry().EnumSubkey(gone.get(), 0, name, sizeof name));
+  EXPECT_FALSE(registry().SetValue(gone.get(), "V", platform::kRegSz, value, 1));
+}
+
+INSTANTIATE_FOR_EVERY_REGISTRY(RegistryContract);
+
+// Faults the in-memory registry can be told to produce.
+class MemoryRegistryFaults : public testing::Test {
+ protected:
+  platform::MemoryRegistry registry_;
+  RegKey Root(Hive hive) { return registry_.OpenHive(hive); }
+};
+
+TEST_F(MemoryRegistryFaults, DeniedWritesLeaveExistingKeysOpenableButUnchangeable) {
+  ScopedKey root(registry_, Root(Hive::LocalMachine));
+  registry_.Close(registry_.Create(root.get(), "SOFTWARE\\Existing"));
+  registry_.DenyWrites(Hive::LocalMachine, "SOFTWARE");
+  ScopedKey existing(registry_, registry_.Create(root.get(), "software\\existing\\"));
+  ASSERT_TRUE(existing);
+  const char value[] = "v";
+  EXPECT_FALSE(registry_.SetValue(existing.get(), "V", platform::kRegSz, value, 1));
+  EXPECT_FALSE(registry_.Create(root.get(), "SOFTWARE\\Existing\\New"));
+  EXPECT_FALSE(registry_.DeleteKey(root.get(), "SOFTWARE\\Existing"));
+  ScopedKey elsewhere(registry_, registry_.Create(root.get(), "SOFTWARE2\\New"));
+  EXPECT_TRUE(elsewhere) << "a sibling whose name only begins like the denied key";
+  ScopedKey user(registry_, Root(Hive::CurrentUser));
+  ScopedKey otherHive(registry_, registry_.Create(user.get(), "SOFTWARE\\New"));
+  EXPECT_TRUE(otherHive);
+}
+
+TEST_F(MemoryRegistryFaults, ListedKeysCanFailToOpenToBeNamedOrToVanish) {
+  ScopedKey root(registry_, Root(Hive::CurrentUser));
+  for (const char* name : {"A", "B", "C"}) registry_.Close(registry_.Create(root.get(), std::string("K\\") + name));
+  registry_.DenyOpen(Hive::CurrentUser, "K\\A");
+  registry_.FailEnumAt(Hive::CurrentUser, "K", 1);
+  registry_.VanishWhenListed(Hive::CurrentUser, "K\\C");
+  ScopedKey k(registry_, registry_.Open(root.get(), "K"));
+  char name[256];
+  ASSERT_TRUE(registry_.EnumSubkey(k.get(), 0, name, sizeof name));
+  EXPECT_FALSE(registry_.Open(k.get(), name));
+  EXPECT_FALSE(registry_.EnumSubkey(k.get(), 1, name, sizeof name));
+  ASSERT_TRUE(registry_.EnumSubkey(k.get(), 2, name, sizeof name));
+  EXPECT_STREQ(name, "C");
+  EXPECT_FALSE(registry_.Open(k.get(), name));
+  EXPECT_FALSE(registry_.KeyExists(Hive::CurrentUser, "K\\C"));
+}
+
+TEST_F(MemoryRegistryFaults, SubkeyCountAndTextValuesCanFail) {
+  ScopedKey root(registry_, Root(Hive::CurrentUser));
+  ScopedKey k(registry_, registry_.Create(root.get(), "K"));
+  const char text[] = "abc";
+  ASSERT_TRUE(registry_.SetValue(k.get(), "T", platform::kRegSz, text, 3));
+  registry_.FailSubkeyCount(Hive::CurrentUser, "K");
+  registry_.MakeNotGbk(Hive::CurrentUser, "K", "t");
+  std::uint32_t count = 0, size = 8;
+  char buffer[8];
+  EXPECT_FALSE(registry_.SubkeyCount(k.get(), &count));
+  EXPECT_EQ(registry_.QueryValue(k.get(), "T", nullptr, buffer, &size), QueryResult::NotGbk);
+  platform::MemoryRegistry::StoredValue stored;
+  ASSERT_TRUE(registry_.Stored(Hive::CurrentUser, "K", "T", &stored));
+  EXPECT_EQ(stored.bytes, "abc");
+}
+
+}  // namespace
