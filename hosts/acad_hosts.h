@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,10 @@
 // Release slots: the 18 AutoCAD release years 2007..2024, slot = year - 2007.
 constexpr int kFirstReleaseYear = 2007;
 constexpr int kReleaseCount = 18;
+
+// The LOADER text is the install folder plus "\ZV_BatchPlot####.ARX" (21
+// bytes) and must stay within AutoCAD's 259-byte path limit.
+constexpr std::size_t kMaxInstallDirBytes = 238;
 
 // One flag per release slot, 2007 first; non-zero means the release is ticked.
 using ReleaseFlags = std::array<std::int32_t, kReleaseCount>;
@@ -25,16 +30,22 @@ class CAcadHosts {
   // Depth-first search below `parent`\`name` for values called `searchName`.
   void CollectValues(platform::RegKey parent, const std::string& name, std::string relative, std::string base);
 
-  // Stores the install folder, without one trailing backslash.
+  // Stores the install folder, without one trailing backslash (a backslash
+  // that is the second byte of a double-byte character stays).
   void SetInstallDir(std::string path);
 
   // The integration steps report how many settings or files they could not
   // write; nothing else tells the user (typically: not run as administrator).
 
   // Registers the loader under every product key of each ticked release, then
-  // adds the install folder to every profile's trusted paths.
+  // adds the install folder to every profile's trusted paths. An install
+  // folder longer than kMaxInstallDirBytes registers no loader at all (no
+  // value is ever cut short); each product key then counts as not written.
   int RegisterLoaders(const ReleaseFlags& ticked);
   int RegisterLoader(int year);
+  // Adds the install folder to TRUSTEDPATHS of every AutoCAD profile of the
+  // current user, unless one of the list's entries already is that folder.
+  // The stored list is kept whole, however long.
   int AddTrustedPath();
 
   // Copies the shape fonts (and, for 2008, the plot driver) into every install
@@ -49,6 +60,20 @@ class CAcadHosts {
   std::vector<std::string> foundKeyPaths;
   std::vector<std::string> foundValues;
 };
+
+// Removes one trailing backslash from `text` if its last character is one (the
+// second byte of a double-byte character is not).
+void DropTrailingBackslash(std::string& text);
+
+// The TRUSTEDPATHS list that holds `installDir`, made from the stored one: a
+// list of two bytes or fewer holds no real folder and is replaced by the
+// folder; any other is kept whole, upper-cased, with the folder appended after
+// a ";" unless one of its entries already is the folder.
+std::string ComposeTrustedPaths(const std::string& existing, const std::string& installDir);
+
+// Reads the name of sub-key `index` of `key`; false when it cannot be read.
+// An empty name counts as unreadable: opening it would open `key` itself.
+bool ReadSubkeyName(platform::RegKey key, std::uint32_t index, std::string& name);
 
 // Appends to `names` the name of every sub-key of `key` that can be opened for
 // reading. Neither opens nor closes `key`.

@@ -1,0 +1,127 @@
+// Host discovery: the AutoCAD installations recorded under
+// HKEY_LOCAL_MACHINE, sorted into release slots.
+#include "hosts/acad_hosts.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/mbcs.h"
+
+using platform::GetRegistry;
+using platform::Hive;
+using platform::QueryResult;
+using platform::RegKey;
+using platform::Registry;
+using platform::ScopedKey;
+
+namespace {
+
+// A discovered value that does not fit this buffer with its terminator counts
+// as absent, so the walk looks for it below.
+constexpr std::uint32_t kFoundValueBufferBytes = 256;
+
+// The first of the years 2007..lastYear whose text occurs in `productName`
+// with at least one byte before it; 0 when there is none.
+int ReleaseYearOf(const std::string& productName, int lastYear) {
+  for (int year = kFirstReleaseYear; year <= lastYear; ++year) {
+    std::size_t pos = mbcs::Find(productName, std::to_string(year));
+    if (pos != mbcs::npos && pos > 0) return year;
+  }
+  return 0;
+}
+
+// Collects `searchName` below `release` into the scratch lists and returns
+// them, so two searches of one release key can be paired.
+void CollectInto(CAcadHosts& hosts, RegKey release, const std::string& base, const char* searchName,
+                 std::vector<std::string>* keyPaths, std::vector<std::string>* values) {
+  hosts.foundKeyPaths.clear();
+  hosts.foundValues.clear();
+  hosts.searchName = searchName;
+  hosts.CollectValues(release, "", "", base);
+  *keyPaths = hosts.foundKeyPaths;
+  *values = hosts.foundValues;
+}
+
+// One view of the AutoCAD key: each release key is searched for install
+// locations and product names; a location and a product name held by the
+// same key make one installation of the year the name carries.
+void DiscoverView(CAcadHosts& hosts, const std::string& acadKeyPath, int lastYear) {
+  Registry& registry = GetRegistry();
+  ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
+  if (!root) return;
+  ScopedKey acad(registry, registry.OpenRead(root.get(), acadKeyPath));
+  std::uint32_t count = 0;
+  if (!acad || !registry.SubkeyCount(acad.get(), &count)) return;
+
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::string release;
+    if (!ReadSubkeyName(acad.get(), i, release)) continue;
+    ScopedKey releaseKey(registry, registry.OpenRead(acad.get(), release));
+    if (!releaseKey) continue;
+    const std::string base = acadKeyPath + "\\" + release + "\\";
+
+    std::vector<std::string> locationPaths, locations, productPaths, productNames;
+    CollectInto(hosts, releaseKey.get(), base, "AcadLocation", &locationPaths, &locations);
+    CollectInto(hosts, releaseKey.get(), base, "ProductName", &productPaths, &productNames);
+
+    for (std::size_t a = 0; a < locationPaths.size(); ++a) {
+      for (std::size_t p = 0; p < productPaths.size(); ++p) {
+        if (locationPaths[a] != productPaths[p]) continue;
+        int year = ReleaseYearOf(productNames[p], lastYear);
+        if (year == 0) continue;
+        hosts.productKeys[year - kFirstReleaseYear].push_back(locationPaths[a]);
+        hosts.locations[year - kFirstReleaseYear].push_back(locations[a]);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void CAcadHosts::Discover() {
+  DiscoverWow64();
+  DiscoverView(*this, "SOFTWARE\\Autodesk\\AutoCAD", kFirstReleaseYear + kReleaseCount - 1);
+}
+
+// The 32-bit registry view of a 64-bit system holds only the releases that
+// still shipped as 32-bit programs there.
+void CAcadHosts::DiscoverWow64() { DiscoverView(*this, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD", 2009); }
+
+void CAcadHosts::CollectValues(RegKey parent, const std::string& name, std::string relative, std::string base) {
+  Registry& registry = GetRegistry();
+  ScopedKey key(registry, registry.OpenRead(parent, name));
+  if (!key) return;
+
+  char value[kFoundValueBufferBytes];
+  std::uint32_t size = sizeof value;
+  if (registry.QueryValue(key.get(), searchName, nullptr, value, &size) == QueryResult::Ok) {
+    foundKeyPaths.push_back(base + relative);
+    foundValues.push_back(std::string(value, std::find(value, value + size, '\0')));
+    return;  // a key holding the value hides whatever lies below it
+  }
+
+  std::uint32_t count = 0;
+  if (!registry.SubkeyCount(key.get(), &count)) return;
+  for (std::uint32_t j = 0; j < count; ++j) {
+    std::string subkey;
+    if (ReadSubkeyName(key.get(), j, subkey)) CollectValues(key.get(), subkey, relative + subkey + "\\", base);
+  }
+}
+
+void CAcadHosts::SetInstallDir(std::string path) {
+  DropTrailingBackslash(path);
+  installDir = std::move(path);
+}
+
+void DropTrailingBackslash(std::string& text) {
+  std::size_t last = std::string::npos;
+  for (std::size_t i = 0; i < text.size(); i += mbcs::CharLength(text, i)) last = i;
+  if (last != std::string::npos && mbcs::CharLength(text, last) == 1 && text[last] == '\\') text.pop_back();
+}
+
+bool ReadSubkeyName(RegKey key, std::uint32_t index, std::string& name) {
+  char buffer[platform::kKeyNameBufferBytes] = {};
+  if (!GetRegistry().EnumSubkey(key, index, buffer, sizeof buffer) || buffer[0] == '\0') return false;
+  name = buffer;
+  return true;
+}

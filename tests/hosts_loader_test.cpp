@@ -1,0 +1,178 @@
+// Loader registration: the application key under every product key of each
+// ticked release, naming the module of the release's generation.
+#include "tests/hosts_world.h"
+
+namespace {
+
+using platform::Hive;
+
+class Loaders : public HostsWorldTest {
+ protected:
+  // A product of `year` known to the catalogue; returns its key path.
+  std::string AddKnownProduct(CAcadHosts& hosts, int year, const std::string& product = "ACAD-0001:804") {
+    std::string key = std::string(kAcadKey) + "\\R" + std::to_string(year) + "\\" + product + "\\";
+    MakeKey(Hive::LocalMachine, key);
+    hosts.productKeys[year - kFirstReleaseYear].push_back(key);
+    return key;
+  }
+
+  static std::string Application(const std::string& productKey, int year) {
+    return productKey + "Applications\\ZV_BatchPlot" + std::to_string(year);
+  }
+
+  static ReleaseFlags Ticked(std::initializer_list<int> years) {
+    ReleaseFlags flags{};
+    for (int year : years) flags[year - kFirstReleaseYear] = 1;
+    return flags;
+  }
+};
+
+TEST_P(Loaders, EachReleaseNamesTheModuleOfItsGeneration) {
+  struct Case { int year; int generation; };
+  const Case cases[] = {
+      {2007, 2008}, {2008, 2008}, {2009, 2008}, {2010, 2010}, {2011, 2010}, {2012, 2010},
+      {2013, 2013}, {2014, 2013}, {2015, 2015}, {2016, 2015}, {2017, 2017}, {2018, 2018},
+      {2019, 2019}, {2020, 2019}, {2021, 2021}, {2022, 2021}, {2023, 2021}, {2024, 2021},
+  };
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  ReleaseFlags all{};
+  for (const Case& c : cases) {
+    AddKnownProduct(hosts, c.year);
+    all[c.year - kFirstReleaseYear] = 1;
+  }
+  EXPECT_EQ(hosts.RegisterLoaders(all), 0);
+  for (const Case& c : cases) {
+    std::string application = Application(hosts.productKeys[c.year - kFirstReleaseYear][0], c.year);
+    EXPECT_EQ(ReadDword(Hive::LocalMachine, application, "LOADCTRLS"), 2u) << c.year;
+    EXPECT_EQ(ReadText(Hive::LocalMachine, application, "LOADER"),
+              std::string(kInstallDir) + "\\ZV_BatchPlot" + std::to_string(c.generation) + ".ARX")
+        << c.year;
+  }
+}
+
+TEST_P(Loaders, LoaderTextIsStoredWithoutTerminator) {
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  std::string key = AddKnownProduct(hosts, 2012);
+  EXPECT_EQ(hosts.RegisterLoader(2012), 0);
+  const std::string expected = "C:\\Zorvel\\Zorvel批打印软件\\ZV_BatchPlot2010.ARX";
+  EXPECT_EQ(expected.size(), 47u);
+  EXPECT_EQ(ReadText(Hive::LocalMachine, Application(key, 2012), "LOADER"), expected);
+  if (memory()) {
+    platform::MemoryRegistry::StoredValue stored;
+    ASSERT_TRUE(memory()->Stored(Hive::LocalMachine, Application(key, 2012), "LOADER", &stored));
+    EXPECT_EQ(stored.type, platform::kRegSz);
+    EXPECT_EQ(stored.bytes, expected);
+  }
+}
+
+TEST_P(Loaders, EveryProductKeyOfOnlyTheTickedReleasesIsRegistered) {
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  std::string first = AddKnownProduct(hosts, 2010, "ACAD-8001:804");
+  std::string second = AddKnownProduct(hosts, 2010, "ACAD-8001:409");
+  std::string unticked = AddKnownProduct(hosts, 2011);
+  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2010, 2020})), 0);  // 2020 has no products
+  EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(first, 2010)));
+  EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(second, 2010)));
+  EXPECT_FALSE(KeyExists(Hive::LocalMachine, unticked + "Applications"));
+}
+
+TEST_P(Loaders, APreviousRegistrationIsReplacedUnlessItHasSubkeys) {
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  std::string plain = AddKnownProduct(hosts, 2014, "ACAD-D001:804");
+  std::string nested = AddKnownProduct(hosts, 2014, "ACAD-D001:409");
+  for (const std::string& key : {plain, nested}) {
+    WriteText(Hive::LocalMachine, Application(key, 2014), "LOADER", "C:\\old\\ZV_BatchPlot2013.ARX");
+    WriteText(Hive::LocalMachine, Application(key, 2014), "Extra", "x");
+  }
+  MakeKey(Hive::LocalMachine, Application(nested, 2014) + "\\Keep");
+  EXPECT_EQ(hosts.RegisterLoader(2014), 0);
+  const std::string loader = std::string(kInstallDir) + "\\ZV_BatchPlot2013.ARX";
+  EXPECT_EQ(ReadText(Hive::LocalMachine, Application(plain, 2014), "LOADER"), loader);
+  EXPECT_EQ(ReadText(Hive::LocalMachine, Application(plain, 2014), "Extra"), std::nullopt);
+  EXPECT_EQ(ReadText(Hive::LocalMachine, Application(nested, 2014), "LOADER"), loader);
+  EXPECT_EQ(ReadText(Hive::LocalMachine, Application(nested, 2014), "Extra"), "x");
+  EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(nested, 2014) + "\\Keep"));
+}
+
+TEST_P(Loaders, AnInstallFolderTooLongForTheLoaderTextWritesNothing) {
+  struct Case { std::size_t length; int failures; };
+  const Case cases[] = {{238, 0}, {239, 2}, {600, 2}};
+  for (const Case& c : cases) {
+    CAcadHosts hosts;
+    hosts.SetInstallDir("C:\\" + std::string(c.length - 3, 'd'));
+    std::string first = AddKnownProduct(hosts, 2018, "ACAD-1001:804");
+    std::string second = AddKnownProduct(hosts, 2018, "ACAD-1002:804");
+    WriteText(Hive::LocalMachine, Application(second, 2018), "LOADER", "C:\\previous");
+    EXPECT_EQ(hosts.RegisterLoader(2018), c.failures) << c.length;
+    std::optional<std::string> loader = ReadText(Hive::LocalMachine, Application(first, 2018), "LOADER");
+    if (c.failures == 0) {
+      ASSERT_TRUE(loader) << c.length;
+      EXPECT_EQ(loader->size(), 259u);
+    } else {
+      EXPECT_EQ(loader, std::nullopt) << c.length;
+      EXPECT_EQ(ReadText(Hive::LocalMachine, Application(second, 2018), "LOADER"), "C:\\previous");
+    }
+    RemoveTree(Hive::LocalMachine, kAcadKey);
+  }
+}
+
+TEST_P(Loaders, MissingProductKeysAndYearsOutsideTheRangeAreSkipped) {
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  hosts.productKeys[9].push_back(std::string(kAcadKey) + "\\R20.1\\Gone\\");
+  std::string present = AddKnownProduct(hosts, 2016);
+  EXPECT_EQ(hosts.RegisterLoader(2016), 0);
+  EXPECT_FALSE(KeyExists(Hive::LocalMachine, std::string(kAcadKey) + "\\R20.1\\Gone"));
+  EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(present, 2016)));
+  EXPECT_EQ(hosts.RegisterLoader(2006), 0);
+  EXPECT_EQ(hosts.RegisterLoader(2025), 0);
+}
+
+TEST_P(Loaders, TrustedPathsAreUpdatedAlsoWhenNothingIsTicked) {
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  std::string product = AddKnownProduct(hosts, 2019);
+  MakeKey(Hive::CurrentUser, VariablesKey("R23.0", "ACAD-3001:804", "Default"));
+  EXPECT_EQ(hosts.RegisterLoaders(ReleaseFlags{}), 0);
+  EXPECT_FALSE(KeyExists(Hive::LocalMachine, product + "Applications"));
+  EXPECT_EQ(ReadText(Hive::CurrentUser, VariablesKey("R23.0", "ACAD-3001:804", "Default"), "TRUSTEDPATHS"),
+            kInstallDir);
+}
+
+TEST_P(Loaders, DiscoveredProductsAreRegistered) {
+  std::string key = AddProduct(kAcadKey, "R24.3", "ACAD-7101:804", "C:\\AutoCAD 2024", "AutoCAD 2024");
+  CAcadHosts hosts;
+  hosts.Discover();
+  hosts.SetInstallDir(std::string(kInstallDir) + "\\");
+  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2024})), 0);
+  EXPECT_EQ(ReadText(Hive::LocalMachine, Application(key, 2024), "LOADER"),
+            std::string(kInstallDir) + "\\ZV_BatchPlot2021.ARX");
+}
+
+TEST_P(Loaders, SettingsThatCannotBeWrittenAreCounted) {
+  if (!memory()) GTEST_SKIP() << "faults need the in-memory registry";
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  std::string fresh = AddKnownProduct(hosts, 2021, "ACAD-5001:804");
+  std::string previous = AddKnownProduct(hosts, 2021, "ACAD-5002:804");
+  WriteText(Hive::LocalMachine, Application(previous, 2021), "LOADER", "C:\\old");
+  MakeKey(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Default"));
+  MakeKey(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Other"));
+  // Without administrator rights: the fresh key cannot be created, the
+  // previous one opens but its values cannot be written; each counts once.
+  memory()->DenyWrites(Hive::LocalMachine, "");
+  memory()->DenyWrites(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Other"));
+  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2021})), 3);
+  EXPECT_FALSE(KeyExists(Hive::LocalMachine, Application(fresh, 2021)));
+  EXPECT_EQ(ReadText(Hive::LocalMachine, Application(previous, 2021), "LOADER"), "C:\\old");
+  EXPECT_EQ(ReadText(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Default"), "TRUSTEDPATHS"),
+            kInstallDir);
+}
+
+INSTANTIATE_FOR_EVERY_REGISTRY(Loaders);
+
+}  // namespace

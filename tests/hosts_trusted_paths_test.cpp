@@ -1,0 +1,185 @@
+// Trusted-path registration: the install folder joins TRUSTEDPATHS in every
+// AutoCAD profile of the current user, and nothing the user had is lost.
+#include "platform/mbcs.h"
+#include "tests/hosts_world.h"
+
+namespace {
+
+using platform::Hive;
+
+const std::string kUpperDir = "C:\\ZORVEL\\ZORVEL批打印软件";
+
+TEST(TrustedPathsList, IsComposedFromTheStoredList) {
+  struct Case { std::string existing, expected; };
+  const Case cases[] = {
+      {"", kInstallDir},
+      {";", kInstallDir},
+      {"ab", kInstallDir},  // two bytes or fewer: replaced, the folder's case kept
+      {"abc", "ABC;" + kUpperDir},
+      {"d:\\lisp;c:\\tools", "D:\\LISP;C:\\TOOLS;" + kUpperDir},
+      {"D:\\LISP;C:\\TOOLS;" + kUpperDir, "D:\\LISP;C:\\TOOLS;" + kUpperDir},
+      {"c:\\zorvel\\zorvel批打印软件", kUpperDir},
+      {"d:\\lisp;", "D:\\LISP;;" + kUpperDir},
+      {"x;c:\\Zorvel\\Zorvel批打印软件\\;y", "X;" + kUpperDir + "\\;Y"},  // a trailing backslash is ignored
+      {kUpperDir + "\\Old", kUpperDir + "\\OLD;" + kUpperDir},      // begins with it, is another folder
+      {"d:\\" + kUpperDir, "D:\\" + kUpperDir + ";" + kUpperDir},
+      {"d:\\\x81\x61", "D:\\\x81\x61;" + kUpperDir},  // the 'a' ending a double-byte character stays
+  };
+  for (const Case& c : cases) EXPECT_EQ(ComposeTrustedPaths(c.existing, kInstallDir), c.expected) << c.existing;
+}
+
+class TrustedPaths : public HostsWorldTest {
+ protected:
+  std::optional<std::string> TrustedPathsOf(const std::string& variablesKey) {
+    return ReadText(Hive::CurrentUser, variablesKey, "TRUSTEDPATHS");
+  }
+
+  int Run() {
+    CAcadHosts hosts;
+    hosts.SetInstallDir(kInstallDir);
+    return hosts.AddTrustedPath();
+  }
+};
+
+TEST_P(TrustedPaths, EveryProfileOfEveryProductAndReleaseIsUpdated) {
+  struct Profile { const char* release; const char* product; const char* profile; const char* before; const char* after; };
+  const std::string appended = "D:\\LISP;" + kUpperDir;
+  const Profile profiles[] = {
+      {"R18.0", "ACAD-8001:804", "<<未命名配置>>", "d:\\lisp", appended.c_str()},
+      {"R18.0", "ACAD-8001:804", "Custom", nullptr, kInstallDir},
+      {"R18.0", "ACAD-8001:409", "Default", ";", kInstallDir},
+      {"R99.9", "Anything", "P", "d:\\lisp", appended.c_str()},  // no such release: still a profile
+      {"Odd", "x", "p", "", kInstallDir},
+  };
+  for (const Profile& p : profiles) {
+    std::string key = VariablesKey(p.release, p.product, p.profile);
+    if (p.before) WriteText(Hive::CurrentUser, key, "TRUSTEDPATHS", p.before);
+    else MakeKey(Hive::CurrentUser, key);
+  }
+  EXPECT_EQ(Run(), 0);
+  for (const Profile& p : profiles)
+    EXPECT_EQ(TrustedPathsOf(VariablesKey(p.release, p.product, p.profile)), p.after) << p.profile;
+}
+
+TEST_P(TrustedPaths, AProfileWithoutVariablesGetsThemAndAProductWithoutProfilesIsSkipped) {
+  const std::string profile = std::string(kAcadKey) + "\\R24.0\\ACAD-6001:804\\Profiles\\Empty";
+  const std::string bare = std::string(kAcadKey) + "\\R24.0\\ACAD-6002:804";
+  MakeKey(Hive::CurrentUser, profile);
+  MakeKey(Hive::CurrentUser, bare);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(TrustedPathsOf(profile + "\\Variables"), kInstallDir);
+  EXPECT_FALSE(KeyExists(Hive::CurrentUser, bare + "\\Profiles"));
+}
+
+TEST_P(TrustedPaths, RunningTwiceLeavesTheFolderOnceInUpperCase) {
+  const std::string fresh = VariablesKey("R23.1", "ACAD-4101:804", "A");
+  const std::string listed = VariablesKey("R23.1", "ACAD-4101:804", "B");
+  MakeKey(Hive::CurrentUser, fresh);
+  WriteText(Hive::CurrentUser, listed, "TRUSTEDPATHS", "d:\\lisp;c:\\tools");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(TrustedPathsOf(fresh), kUpperDir);
+  EXPECT_EQ(TrustedPathsOf(listed), "D:\\LISP;C:\\TOOLS;" + kUpperDir);
+}
+
+TEST_P(TrustedPaths, ALongListIsKeptWhole) {
+  std::string list;
+  for (int i = 0; list.size() < 20000; ++i) list += "d:\\folder" + std::to_string(i) + "\\批;";
+  list += "e:\\last";
+  const std::string key = VariablesKey("R22.0", "ACAD-2001:804", "Long");
+  WriteText(Hive::CurrentUser, key, "TRUSTEDPATHS", list);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(TrustedPathsOf(key), mbcs::ToUpper(list) + ";" + kUpperDir);
+}
+
+TEST_P(TrustedPaths, TheListIsStoredWithoutTerminator) {
+  if (!memory()) GTEST_SKIP() << "the real registry's stored size is checked by the Windows-only suite";
+  const std::string key = VariablesKey("R22.0", "ACAD-2001:804", "Size");
+  WriteText(Hive::CurrentUser, key, "TRUSTEDPATHS", "d:\\lisp");
+  EXPECT_EQ(Run(), 0);
+  platform::MemoryRegistry::StoredValue stored;
+  ASSERT_TRUE(memory()->Stored(Hive::CurrentUser, key, "TRUSTEDPATHS", &stored));
+  EXPECT_EQ(stored.type, platform::kRegSz);
+  EXPECT_EQ(stored.bytes, "D:\\LISP;" + kUpperDir);
+}
+
+TEST_P(TrustedPaths, AListOfAnotherTypeIsReadAndWrittenBackAsText) {
+  const std::string key = VariablesKey("R22.0", "ACAD-2001:804", "Expand");
+  {
+    platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+    platform::ScopedKey variables(registry(), registry().Create(root.get(), key));
+    const std::string list = "%USERPROFILE%\\lisp";
+    ASSERT_TRUE(registry().SetValue(variables.get(), "TRUSTEDPATHS", platform::kRegExpandSz, list.data(),
+                                    static_cast<std::uint32_t>(list.size())));
+  }
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(TrustedPathsOf(key), "%USERPROFILE%\\LISP;" + kUpperDir);
+}
+
+TEST_P(TrustedPaths, NothingIsWrittenWithoutAnAutoCadKey) {
+  MakeKey(Hive::CurrentUser, "SOFTWARE\\Autodesk");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_FALSE(KeyExists(Hive::CurrentUser, kAcadKey));
+}
+
+TEST_P(TrustedPaths, UnreadableKeysAreSkippedAndUnwritableProfilesCounted) {
+  if (!memory()) GTEST_SKIP() << "faults need the in-memory registry";
+  const std::string release = std::string(kAcadKey) + "\\R24.0";
+  for (const char* profile : {"A", "B", "C", "D", "E", "F"})
+    WriteText(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-1:804", profile), "TRUSTEDPATHS", "d:\\lisp");
+  MakeKey(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-2:804", "Gone"));
+  MakeKey(Hive::CurrentUser, VariablesKey("R24.1", "ACAD-3:804", "Locked"));
+  const std::string profiles = release + "\\ACAD-1:804\\Profiles";
+  memory()->FailEnumAt(Hive::CurrentUser, profiles, 0);                        // A: name unreadable
+  memory()->DenyOpen(Hive::CurrentUser, profiles + "\\B");                      // B: cannot be opened
+  memory()->DenyWrites(Hive::CurrentUser, profiles + "\\C\\Variables");         // C: cannot be written
+  memory()->MakeNotGbk(Hive::CurrentUser, profiles + "\\D\\Variables", "TRUSTEDPATHS");  // D: cannot be read
+  memory()->VanishWhenListed(Hive::CurrentUser, release + "\\ACAD-2:804");
+  memory()->DenyOpen(Hive::CurrentUser, std::string(kAcadKey) + "\\R24.1");
+  EXPECT_EQ(Run(), 2);
+  const std::string appended = "D:\\LISP;" + kUpperDir;
+  for (const char* profile : {"A", "B", "C", "D"}) {
+    platform::MemoryRegistry::StoredValue stored;
+    ASSERT_TRUE(memory()->Stored(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-1:804", profile), "TRUSTEDPATHS",
+                                 &stored));
+    EXPECT_EQ(stored.bytes, "d:\\lisp") << profile;
+  }
+  for (const char* profile : {"E", "F"})
+    EXPECT_EQ(TrustedPathsOf(VariablesKey("R24.0", "ACAD-1:804", profile)), appended) << profile;
+}
+
+INSTANTIATE_FOR_EVERY_REGISTRY(TrustedPaths);
+
+class SubkeyListing : public HostsWorldTest {};
+
+TEST_P(SubkeyListing, AppendsTheNamesOfSubkeysThatOpen) {
+  for (const char* name : {"Beta", "alpha", "配置"}) MakeKey(Hive::CurrentUser, std::string(kAcadKey) + "\\" + name);
+  if (memory()) {
+    memory()->DenyOpen(Hive::CurrentUser, std::string(kAcadKey) + "\\Beta");
+    memory()->FailEnumAt(Hive::CurrentUser, kAcadKey, 2);
+  }
+  platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+  platform::ScopedKey acad(registry(), registry().OpenRead(root.get(), kAcadKey));
+  std::vector<std::string> names{"kept"};
+  EnumSubkeyNames(acad.get(), names);
+  EXPECT_EQ(names, memory() ? (std::vector<std::string>{"kept", "alpha"})
+                            : (std::vector<std::string>{"kept", "alpha", "Beta", "配置"}));
+  std::uint32_t count = 0;
+  EXPECT_TRUE(registry().SubkeyCount(acad.get(), &count)) << "the key itself stays open and usable";
+  EXPECT_EQ(count, 3u);
+}
+
+TEST_P(SubkeyListing, AKeyWhoseSubkeysCannotBeCountedHasNone) {
+  if (!memory()) GTEST_SKIP() << "faults need the in-memory registry";
+  MakeKey(Hive::CurrentUser, std::string(kAcadKey) + "\\R");
+  memory()->FailSubkeyCount(Hive::CurrentUser, kAcadKey);
+  platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+  platform::ScopedKey acad(registry(), registry().OpenRead(root.get(), kAcadKey));
+  std::vector<std::string> names;
+  EnumSubkeyNames(acad.get(), names);
+  EXPECT_TRUE(names.empty());
+}
+
+INSTANTIATE_FOR_EVERY_REGISTRY(SubkeyListing);
+
+}  // namespace

@@ -1,0 +1,93 @@
+// What only the real registry can show: the sizes the values are stored with,
+// and text that GBK cannot express, which must come back unchanged.
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/defaults.h"
+#include "tests/hosts_world.h"
+
+namespace {
+
+using platform::Hive;
+
+// The raw stored data of a value, read with the W function.
+struct RawValue {
+  DWORD type = 0;
+  std::vector<BYTE> bytes;
+};
+
+bool ReadRaw(HKEY hive, const std::wstring& path, const wchar_t* name, RawValue* value) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  LONG rc = RegQueryValueExW(key, name, nullptr, &value->type, nullptr, &size);
+  value->bytes.resize(size);
+  if (rc == ERROR_SUCCESS) rc = RegQueryValueExW(key, name, nullptr, &value->type, value->bytes.data(), &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
+void WriteRawText(HKEY hive, const std::wstring& path, const wchar_t* name, const std::wstring& text) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                           static_cast<DWORD>(text.size() * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+class RealRegistry : public HostsWorldTest {};
+
+// The texts hold 5 Chinese characters (2 bytes each in GBK, 1 UTF-16 unit).
+TEST_P(RealRegistry, TextsAreStoredWithoutTerminator) {
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  const std::string product = std::string(kAcadKey) + "\\R18.2\\ACAD-A001:804\\";
+  MakeKey(Hive::LocalMachine, product);
+  hosts.productKeys[5].push_back(product);
+  const std::string variables = VariablesKey("R18.2", "ACAD-A001:804", "Default");
+  WriteText(Hive::CurrentUser, variables, "TRUSTEDPATHS", "d:\\lisp");
+  ASSERT_EQ(hosts.RegisterLoaders(ReleaseFlags{0, 0, 0, 0, 0, 1}), 0);
+
+  RawValue loader, trusted;
+  ASSERT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R18.2\\ACAD-A001:804\\Applications\\ZV_BatchPlot2012",
+                      L"LOADER", &loader));
+  EXPECT_EQ(loader.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(loader.bytes.size(), (47u - 5u) * sizeof(wchar_t));
+  EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(loader.bytes.data()), loader.bytes.size() / 2).back(), L'X')
+      << "a terminator was stored";
+  ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER,
+                      L"SOFTWARE\\Autodesk\\AutoCAD\\R18.2\\ACAD-A001:804\\Profiles\\Default\\Variables",
+                      L"TRUSTEDPATHS", &trusted));
+  EXPECT_EQ(trusted.bytes.size(), (std::string("D:\\LISP;").size() + 26u - 5u) * sizeof(wchar_t));
+}
+
+TEST_P(RealRegistry, AListGbkCannotExpressIsLeftAlone) {
+  const std::wstring path = L"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\P\\Variables";
+  WriteRawText(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", L"d:\\lisp;e:\\\U0001F600");  // an emoji has no GBK form
+  RawValue before, after;
+  ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &before));
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  EXPECT_EQ(hosts.AddTrustedPath(), 1);
+  ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &after));
+  EXPECT_EQ(after.bytes, before.bytes);
+}
+
+TEST_P(RealRegistry, AKeyNameGbkCannotExpressIsSkipped) {
+  WriteRawText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R\U0001F600\\ACAD-1:804", L"AcadLocation", L"C:\\x");
+  WriteRawText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R\U0001F600\\ACAD-1:804", L"ProductName",
+               L"AutoCAD 2010");
+  AddProduct(kAcadKey, "R18.0", "ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010");
+  CAcadHosts hosts;
+  hosts.Discover();
+  EXPECT_EQ(hosts.locations[3], std::vector<std::string>{"C:\\AutoCAD 2010"});
+  // The service cannot name this key either, so the scratch clean-up could not remove it.
+  EXPECT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R\U0001F600"), ERROR_SUCCESS);
+}
+
+INSTANTIATE_TEST_SUITE_P(, RealRegistry, testing::Values(RegistryKind::Win32), RegistryKindName);
+
+}  // namespace
