@@ -138,14 +138,6 @@ TEST_P(Discovery, A32BitProgramFindsItsViewThroughBothPaths) {
                                       std::string(kAcadKey) + "\\R17.2\\ACAD-7001:804\\"}));
 }
 
-TEST_P(Discovery, LeavesTheScratchListsWithTheLastProductSearch) {
-  AddProduct(kAcadKey, "R24.3", "ACAD-7101:804", "C:\\AutoCAD 2024", "AutoCAD 2024");
-  CAcadHosts hosts;
-  hosts.Discover();
-  EXPECT_EQ(hosts.searchName, "ProductName");
-  EXPECT_EQ(hosts.foundValues, std::vector<std::string>{"AutoCAD 2024"});
-}
-
 TEST_P(Discovery, KeysThatCannotBeReadAreSkippedAndTheWalkGoesOn) {
   if (!memory()) GTEST_SKIP() << "faults need the in-memory registry";
   AddProduct(kAcadKey, "R17.0", "ACAD-5001:804", "C:\\2007", "AutoCAD 2007");

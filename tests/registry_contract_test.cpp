@@ -152,13 +152,6 @@ TEST_P(RegistryContract, DwordAndMissingValues) {
   EXPECT_EQ(registry().QueryValue(key.get(), "Missing", nullptr, buffer, &size), QueryResult::NotFound);
 }
 
-TEST_P(RegistryContract, ValueTypeFollowsTheLastWrite) {
-  WriteDword(Hive::CurrentUser, kScratch, "V", 7);
-  WriteText(Hive::CurrentUser, kScratch, "V", "text");
-  EXPECT_EQ(ReadText(Hive::CurrentUser, kScratch, "V"), "text");
-  EXPECT_EQ(ReadDword(Hive::CurrentUser, kScratch, "V"), std::nullopt);
-}
-
 TEST_P(RegistryContract, GbkNamesAndValuesRoundTrip) {
   // "\x95\x5C" is a double-byte character whose second byte is a backslash.
   const std::string name = "配置\x95\x5C" "1";
@@ -225,39 +218,6 @@ TEST_F(MemoryRegistryFaults, DeniedWritesLeaveExistingKeysOpenableButUnchangeabl
   ScopedKey user(registry_, Root(Hive::CurrentUser));
   ScopedKey otherHive(registry_, registry_.Create(user.get(), "SOFTWARE\\New"));
   EXPECT_TRUE(otherHive);
-}
-
-TEST_F(MemoryRegistryFaults, ListedKeysCanFailToOpenToBeNamedOrToVanish) {
-  ScopedKey root(registry_, Root(Hive::CurrentUser));
-  for (const char* name : {"A", "B", "C"}) registry_.Close(registry_.Create(root.get(), std::string("K\\") + name));
-  registry_.DenyOpen(Hive::CurrentUser, "K\\A");
-  registry_.FailEnumAt(Hive::CurrentUser, "K", 1);
-  registry_.VanishWhenListed(Hive::CurrentUser, "K\\C");
-  ScopedKey k(registry_, registry_.Open(root.get(), "K"));
-  char name[256];
-  ASSERT_TRUE(registry_.EnumSubkey(k.get(), 0, name, sizeof name));
-  EXPECT_FALSE(registry_.Open(k.get(), name));
-  EXPECT_FALSE(registry_.EnumSubkey(k.get(), 1, name, sizeof name));
-  ASSERT_TRUE(registry_.EnumSubkey(k.get(), 2, name, sizeof name));
-  EXPECT_STREQ(name, "C");
-  EXPECT_FALSE(registry_.Open(k.get(), name));
-  EXPECT_FALSE(registry_.KeyExists(Hive::CurrentUser, "K\\C"));
-}
-
-TEST_F(MemoryRegistryFaults, SubkeyCountAndTextValuesCanFail) {
-  ScopedKey root(registry_, Root(Hive::CurrentUser));
-  ScopedKey k(registry_, registry_.Create(root.get(), "K"));
-  const char text[] = "abc";
-  ASSERT_TRUE(registry_.SetValue(k.get(), "T", platform::kRegSz, text, 3));
-  registry_.FailSubkeyCount(Hive::CurrentUser, "K");
-  registry_.MakeNotGbk(Hive::CurrentUser, "K", "t");
-  std::uint32_t count = 0, size = 8;
-  char buffer[8];
-  EXPECT_FALSE(registry_.SubkeyCount(k.get(), &count));
-  EXPECT_EQ(registry_.QueryValue(k.get(), "T", nullptr, buffer, &size), QueryResult::NotGbk);
-  platform::MemoryRegistry::StoredValue stored;
-  ASSERT_TRUE(registry_.Stored(Hive::CurrentUser, "K", "T", &stored));
-  EXPECT_EQ(stored.bytes, "abc");
 }
 
 }  // namespace
