@@ -31,19 +31,25 @@
 //   wait-exit SECONDS [CODE]     wait until the selected window's process ends (and
 //                                check its exit code)
 //   list                         prints every control: id, class, state, text
-//   rect                         prints the selected window's screen rectangle: x y width height
+//   rect [ID]                    prints the screen rectangle of the selected window (or of
+//                                its control ID): x y width height
+//   tree-select ID root|parent|child|next|previous
+//                                moves the selection of tree view ID, from the item
+//                                selected now, as a user's click would
 //   sleep MILLISECONDS
 //
 // Exit code 0 when every command succeeded; 1 at the first failed check (the
 // reason goes to stderr); 2 for a usage error.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -221,6 +227,7 @@ class Driver {
   void Click(const std::wstring& idText);
   void Key(const std::wstring& key);
   void List();
+  void TreeSelect(const std::wstring& idText, const std::wstring& where);
 
   HWND window_ = nullptr;
   HANDLE process_ = nullptr;
@@ -279,6 +286,33 @@ void Driver::Key(const std::wstring& key) {
   HWND target = info.hwndFocus ? info.hwndFocus : Selected();
   PostMessageW(target, WM_KEYDOWN, vk, 1);
   PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+}
+
+void Driver::TreeSelect(const std::wstring& idText, const std::wstring& where) {
+  static const std::pair<const wchar_t*, WPARAM> kMoves[] = {
+      {L"root", TVGN_ROOT}, {L"parent", TVGN_PARENT}, {L"child", TVGN_CHILD}, {L"next", TVGN_NEXT},
+      {L"previous", TVGN_PREVIOUS}};
+  const std::pair<const wchar_t*, WPARAM>* found = nullptr;
+  for (const auto& entry : kMoves)
+    if (where == entry.first) found = &entry;
+  if (!found) Usage(L"unknown tree move " + where);
+  const WPARAM move = found->second;
+  HWND tree = Control(idText);
+  // Item handles are the tree's own numbers; they pass between processes as
+  // they are.
+  DWORD_PTR item = 0;
+  if (move != TVGN_ROOT) {
+    SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &item);
+    if (!item) Fail(L"tree-select " + idText + L": nothing is selected");
+  }
+  DWORD_PTR target = 0;
+  SendMessageTimeoutW(tree, TVM_GETNEXTITEM, move, static_cast<LPARAM>(item), SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                      &target);
+  if (!target) Fail(L"tree-select " + idText + L": there is no " + where + L" item");
+  DWORD_PTR ignored = 0;
+  if (!SendMessageTimeoutW(tree, TVM_SELECTITEM, TVGN_CARET, static_cast<LPARAM>(target), SMTO_ABORTIFHUNG,
+                           kSendTimeoutMs, &ignored))
+    Fail(L"tree-select " + idText + L": the tree does not answer");
 }
 
 void Driver::List() {
@@ -376,11 +410,14 @@ void Driver::Run(const std::vector<std::wstring>& words) {
     need(0, 0);
     List();
   } else if (command == L"rect") {
-    need(0, 0);
+    need(0, 1);
     RECT r{};
-    GetWindowRect(Selected(), &r);
+    GetWindowRect(words.size() > 1 ? Control(words[1]) : Selected(), &r);
     Out(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
         std::to_wstring(r.bottom - r.top));
+  } else if (command == L"tree-select") {
+    need(2, 2);
+    TreeSelect(words[1], words[2]);
   } else if (command == L"sleep") {
     need(1, 1);
     Sleep(ParseInt(words[1], L"milliseconds"));
