@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/memory/files.h"
 #include "platform/memory/message_box.h"
+#include "tests/files_world.h"
 
 namespace {
 
@@ -231,5 +232,74 @@ TEST_F(PathRules, ConfirmOnNullReportsAnEmptyInvalidPath) {
   ASSERT_EQ(boxes_.shown().size(), 1u);
   EXPECT_EQ(boxes_.shown()[0].text, Invalid(""));
 }
+
+
+// The same rules on every file service: the real file system (under Wine in
+// the Windows test program) must agree with the in-memory one.
+class PathRulesOnFiles : public FilesWorldTest {
+ protected:
+  void SetUp() override {
+    FilesWorldTest::SetUp();
+    world().SetModulePath(At("SetUp.exe"));
+    platform::SetFiles(&files());
+    platform::SetMessageBoxes(&boxes_);
+  }
+  void TearDown() override {
+    platform::SetFiles(nullptr);
+    platform::SetMessageBoxes(nullptr);
+    FilesWorldTest::TearDown();
+  }
+  bool IsFolder(const std::string& path) { return (world().Attributes(path) & platform::kAttrDirectory) != 0; }
+
+  platform::MemoryMessageBoxes boxes_;
+};
+
+TEST_P(PathRulesOnFiles, YesCreatesEveryMissingLevel) {
+  const std::string path = At("Zorvel\\Zorvel批打印软件");
+  boxes_.Answer(platform::kIdYes);
+  EXPECT_EQ(ConfirmFolderPath(path.c_str()), 0);
+  EXPECT_TRUE(IsFolder(At("Zorvel")));
+  EXPECT_TRUE(IsFolder(path));
+  ASSERT_EQ(boxes_.shown().size(), 1u);
+  EXPECT_EQ(boxes_.shown()[0].text, Question(path));
+  EXPECT_EQ(boxes_.shown()[0].caption, "SetUp");
+}
+
+TEST_P(PathRulesOnFiles, ExistingFoldersAndFilesAreTakenWithoutAQuestion) {
+  world().MakeFolder(At("there"));
+  world().MakeFile(At("file.txt"), "x");
+  for (const std::string& path : {At("there"), At("file.txt"), world().root().substr(0, 3)}) {
+    EXPECT_EQ(ConfirmFolderPath(path.c_str()), 0) << path;
+    EXPECT_EQ(BuildFolderPath(path.c_str(), 0), 0) << path;
+  }
+  EXPECT_TRUE(boxes_.shown().empty());
+}
+
+TEST_P(PathRulesOnFiles, NamesWindowsWouldQuietlyChangeAreRefusedBeforeAnythingIsMade) {
+  // Windows drops a trailing space or full stop from a name it creates; the
+  // rules refuse such names so the folder made is the folder named.
+  for (const char* name : {"new \\sub", "new.\\sub", " new", "new\t"}) {
+    const std::string path = At(name);
+    EXPECT_EQ(BuildFolderPath(path.c_str(), 0), 1) << path;
+  }
+  EXPECT_TRUE(world().List(world().root()).empty());
+}
+
+TEST_P(PathRulesOnFiles, AMissingDriveCannotBeCreated) {
+  std::string drive;
+  for (char letter = 'Q'; letter <= 'Y' && drive.empty(); ++letter) {
+    const std::string root = std::string(1, letter) + ":\\";
+    if (!files().Exists(root)) drive = root;
+  }
+  ASSERT_FALSE(drive.empty()) << "every drive letter from Q to Y is taken";
+  boxes_.Answer(platform::kIdYes);
+  const std::string path = drive + "Zorvel";
+  EXPECT_EQ(ConfirmFolderPath(path.c_str()), 2);
+  ASSERT_EQ(boxes_.shown().size(), 2u);
+  EXPECT_EQ(boxes_.shown()[1].text, NotCreated(path));
+  EXPECT_EQ(BuildFolderPath(drive.c_str(), 0), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFileServices, PathRulesOnFiles, testing::ValuesIn(FilesWorldKinds()), FilesWorldName);
 
 }  // namespace
