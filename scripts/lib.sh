@@ -56,6 +56,20 @@ zv_wine_prefix() {
     "$ZV_WINE64" wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  zv_wine_dialog_settings
+}
+
+# zv_wine_dialog_settings: what windows need in the prefix under Xvfb. No
+# window manager runs there, so Wine is told to manage top-level windows
+# itself (a window handed to a manager waits 2 s for one whenever it is
+# hidden). And "宋体" (SimSun) is replaced by the installed CJK font so that
+# Chinese texts show as glyphs; the Chinese value name is written through the
+# W registry functions by cjk_fonts.exe, once it is built.
+zv_wine_dialog_settings() {
+  "$ZV_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  if [ -f "$ZV_BUILD/win64/cjk_fonts.exe" ]; then
+    "$ZV_WINE64" "$ZV_BUILD/win64/cjk_fonts.exe"
+  fi
 }
 
 zv_wine_stop() {

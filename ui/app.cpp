@@ -6,10 +6,10 @@ CWinApp* g_app = nullptr;
 
 }  // namespace
 
-CWinApp::CWinApp(const char* appName) : m_pszAppName(appName) { g_app = this; }
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName), previous_(g_app) { g_app = this; }
 
 CWinApp::~CWinApp() {
-  if (g_app == this) g_app = nullptr;
+  if (g_app == this) g_app = previous_;
 }
 
 const MessageMap* CWinApp::ThisMessageMap() {
@@ -27,10 +27,8 @@ void CWinApp::OnHelp() {}
 
 CWinApp* GetApp() { return g_app; }
 
-int RunApplication() {
-  CWinApp* app = GetApp();
-  if (!app) return 1;
+int RunApplication(CWinApp& app) {
   // Whatever InitInstance answers, there is no message loop to enter.
-  app->InitInstance();
-  return app->ExitInstance();
+  app.InitInstance();
+  return app.ExitInstance();
 }

@@ -8,7 +8,8 @@
 
 class CWinApp : public CCmdTarget {
  public:
-  // Becomes the program's application object. `appName` may be null.
+  // Becomes the program's application object (until it is destroyed, when
+  // the one before it is again). `appName` may be null.
   explicit CWinApp(const char* appName = nullptr);
   ~CWinApp() override;
 
@@ -24,6 +25,9 @@ class CWinApp : public CCmdTarget {
   void OnHelp();
 
   const char* m_pszAppName;
+
+ private:
+  CWinApp* previous_;
 };
 
 // The Help command id (ID_HELP).
@@ -32,6 +36,6 @@ constexpr unsigned kIdHelp = 0xE146;
 // The program's application object, or null before it is constructed.
 CWinApp* GetApp();
 
-// What the process entry does: the instance initialisation, then the exit
-// code. Returns 1 when there is no application object.
-int RunApplication();
+// What the process entry does with the application object: the instance
+// initialisation, then the exit code.
+int RunApplication(CWinApp& app);

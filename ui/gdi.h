@@ -8,6 +8,11 @@
 constexpr int kFwSemiBold = 600;
 constexpr int kAnsiCharset = 0;
 constexpr int kDefaultCharset = 1;
+// OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE.
+constexpr int kDefaultPrecision = 0;
+constexpr int kDefaultClipPrecision = 0;
+constexpr int kDefaultQuality = 0;
+constexpr int kDefaultPitchAndFamily = 0;
 
 class CBrush {
  public:

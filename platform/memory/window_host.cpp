@@ -165,6 +165,7 @@ void HeadlessWindowHost::Notify(HeadlessWindow* control, unsigned code) {
 std::intptr_t HeadlessWindowHost::OwnHandling(HeadlessWindow* window, unsigned message, std::uintptr_t wParam,
                                               std::intptr_t lParam) {
   if (!window || !window->alive) return 0;
+  window->ownHandled.emplace_back(message, wParam);
   if (message >= kWmCtlColorMsgBox && message <= kWmCtlColorStatic) {
     auto dc = dcs_.find(reinterpret_cast<DrawContext>(wParam));
     if (dc != dcs_.end()) {
@@ -200,7 +201,8 @@ std::intptr_t HeadlessWindowHost::OwnHandling(HeadlessWindow* window, unsigned m
         window->check = static_cast<int>(wParam);
         return 0;
       case kBmClick:
-        if (!window->enabled()) return 0;
+        // Like the system's buttons, also a disabled one: refusing a user's
+        // click on a disabled control is the caller's part (see Click).
         if ((window->style & kBsTypeMask) == kBsAutoCheckBox) window->check = window->check == kBstChecked ? 0 : 1;
         Notify(window, kBnClicked);
         return 0;
@@ -440,12 +442,12 @@ ColourReply HeadlessWindowHost::RequestColour(WindowHandle dialog, int id, unsig
 }
 
 WindowHandle HeadlessWindowHost::CreateTestWindow(WindowHandle parent, int id, const std::string& className,
-                                                  const std::string& text) {
+                                                  const std::string& text, std::uint32_t style) {
   HeadlessWindow* window = NewWindow(Find(parent));
   window->id = id;
   window->className = className;
   window->text = text;
-  window->style = kWsVisible;
+  window->style = style;
   return HandleOf(window);
 }
 

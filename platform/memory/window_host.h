@@ -25,6 +25,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/window_host.h"
@@ -54,6 +55,9 @@ struct HeadlessWindow {
   bool ended = false;
   std::intptr_t result = 0;
   std::vector<HeadlessWindow*> children;
+  // (message, wParam) of every message that reached the window's own
+  // handling: what a subclass let through, or the dialog manager's part.
+  std::vector<std::pair<unsigned, std::uintptr_t>> ownHandled;
 
   bool visible() const { return (style & kWsVisible) != 0; }
   bool enabled() const { return (style & kWsDisabled) == 0; }
@@ -114,9 +118,10 @@ class HeadlessWindowHost : public WindowHost {
   // A colour request for control `id` (0: the dialog itself) of `kind`.
   ColourReply RequestColour(WindowHandle dialog, int id, unsigned kind);
 
-  // A plain window of our own, for the subclassing tests; null parent makes
-  // a top-level window.
-  WindowHandle CreateTestWindow(WindowHandle parent, int id, const std::string& className, const std::string& text);
+  // A plain window of our own, for the layer's tests; null parent makes a
+  // top-level window. Controls of the classes above behave as in a dialog.
+  WindowHandle CreateTestWindow(WindowHandle parent, int id, const std::string& className, const std::string& text,
+                                std::uint32_t style = kWsVisible);
   void DestroyWindow(WindowHandle window);
 
   // Null when the handle is no live window.

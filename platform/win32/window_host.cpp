@@ -13,6 +13,11 @@ namespace platform {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x5A56;
+// The sink of a subclassed window is also kept in a window property:
+// GetWindowSubclass is not exported by name from every comctl32.
+constexpr wchar_t kSinkProperty[] = L"Zorvel.MessageSink";
+
+MessageSink* SubclassSink(HWND window) { return static_cast<MessageSink*>(GetPropW(window, kSinkProperty)); }
 
 bool ReturnsResultDirectly(UINT message) {
   // A dialog procedure answers these with its return value instead of
@@ -52,6 +57,7 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   bool handled = sink->OnMessage(message, wParam, lParam, &result);
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    RemovePropW(window, kSinkProperty);
     result = DefSubclassProc(window, message, wParam, lParam);
     sink->OnDetached();
     return result;
@@ -69,25 +75,25 @@ class Win32WindowHost : public WindowHost {
   void EndDialog(WindowHandle dialog, std::intptr_t result) override { ::EndDialog(dialog, result); }
 
   bool Subclass(WindowHandle window, MessageSink* sink) override {
-    if (!IsWindow(window) || GetWindowSubclass(window, SubclassProc, kSubclassId, nullptr)) return false;
+    if (!IsWindow(window) || SubclassSink(window) || !SetPropW(window, kSinkProperty, sink)) return false;
     sink->OnAttached(window);
     if (SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(sink))) return true;
+    RemovePropW(window, kSinkProperty);
     sink->OnDetached();
     return false;
   }
 
   void Unsubclass(WindowHandle window, MessageSink* sink) override {
-    DWORD_PTR data = 0;
-    if (GetWindowSubclass(window, SubclassProc, kSubclassId, &data) && data == reinterpret_cast<DWORD_PTR>(sink))
-      RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    if (SubclassSink(window) != sink) return;
+    RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    RemovePropW(window, kSinkProperty);
   }
 
   std::intptr_t CallDefault(WindowHandle window, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override {
     // Only called while a message of `window` is being handled, which is
     // when DefSubclassProc may be called.
-    if (GetWindowSubclass(window, SubclassProc, kSubclassId, nullptr))
-      return DefSubclassProc(window, message, wParam, lParam);
+    if (SubclassSink(window)) return DefSubclassProc(window, message, wParam, lParam);
     return DefWindowProcW(window, message, wParam, lParam);
   }
 

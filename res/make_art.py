@@ -1,0 +1,354 @@
+#!/usr/bin/env python3
+"""Draws the program's pictures and icons and writes them as BMP and ICO files.
+
+    make_art.py OUTPUT_FOLDER
+
+Writes logo.bmp (bitmap 147: 64 x 64, 24 bits), menu.bmp (bitmap 151:
+307 x 175, 4 bits: the AutoCAD menu bar with the add-on's sub-menu),
+app.ico (icon group 1: 48, 32 and 16 pixels at 4, 8 and 32 bits) and doc.ico
+(icon group 128: 32 x 32, 4 bits). Everything is computed from this file
+alone, so the same script always gives the same bytes.
+"""
+import os
+import struct
+import sys
+
+# --- colours -----------------------------------------------------------------
+
+BACKGROUND = (170, 210, 150)   # the dialog's light green
+DARK_GREEN = (10, 70, 40)      # the version caption's dark green
+MID_GREEN = (40, 130, 70)
+WHITE = (255, 255, 255)
+PAPER = (250, 250, 240)
+BLACK = (0, 0, 0)
+
+# The 16 colours of the 4-bit pictures (the classic VGA palette).
+VGA = [
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
+    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
+    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
+]
+
+
+def palette_256():
+    """A 6 x 6 x 6 colour cube, then 40 greys."""
+    colours = [(r * 51, g * 51, b * 51) for r in range(6) for g in range(6) for b in range(6)]
+    colours += [(round(i * 255 / 39),) * 3 for i in range(40)]
+    return colours
+
+
+def nearest(palette, colour):
+    best, best_distance = 0, None
+    for index, candidate in enumerate(palette):
+        distance = sum((a - b) ** 2 for a, b in zip(candidate, colour))
+        if best_distance is None or distance < best_distance:
+            best, best_distance = index, distance
+    return best
+
+
+# --- a small upper-case pixel font (5 x 7) --------------------------------------
+
+GLYPHS = {
+    'A': ["01110", "10001", "10001", "11111", "10001", "10001", "10001"],
+    'B': ["11110", "10001", "10001", "11110", "10001", "10001", "11110"],
+    'C': ["01110", "10001", "10000", "10000", "10000", "10001", "01110"],
+    'D': ["11110", "10001", "10001", "10001", "10001", "10001", "11110"],
+    'E': ["11111", "10000", "10000", "11110", "10000", "10000", "11111"],
+    'F': ["11111", "10000", "10000", "11110", "10000", "10000", "10000"],
+    'G': ["01110", "10001", "10000", "10111", "10001", "10001", "01111"],
+    'H': ["10001", "10001", "10001", "11111", "10001", "10001", "10001"],
+    'I': ["01110", "00100", "00100", "00100", "00100", "00100", "01110"],
+    'J': ["00111", "00010", "00010", "00010", "00010", "10010", "01100"],
+    'K': ["10001", "10010", "10100", "11000", "10100", "10010", "10001"],
+    'L': ["10000", "10000", "10000", "10000", "10000", "10000", "11111"],
+    'M': ["10001", "11011", "10101", "10101", "10001", "10001", "10001"],
+    'N': ["10001", "10001", "11001", "10101", "10011", "10001", "10001"],
+    'O': ["01110", "10001", "10001", "10001", "10001", "10001", "01110"],
+    'P': ["11110", "10001", "10001", "11110", "10000", "10000", "10000"],
+    'Q': ["01110", "10001", "10001", "10001", "10101", "10010", "01101"],
+    'R': ["11110", "10001", "10001", "11110", "10100", "10010", "10001"],
+    'S': ["01111", "10000", "10000", "01110", "00001", "00001", "11110"],
+    'T': ["11111", "00100", "00100", "00100", "00100", "00100", "00100"],
+    'U': ["10001", "10001", "10001", "10001", "10001", "10001", "01110"],
+    'V': ["10001", "10001", "10001", "10001", "10001", "01010", "00100"],
+    'W': ["10001", "10001", "10001", "10101", "10101", "10101", "01010"],
+    'X': ["10001", "10001", "01010", "00100", "01010", "10001", "10001"],
+    'Y': ["10001", "10001", "01010", "00100", "00100", "00100", "00100"],
+    'Z': ["11111", "00001", "00010", "00100", "01000", "10000", "11111"],
+    '0': ["01110", "10001", "10011", "10101", "11001", "10001", "01110"],
+    '1': ["00100", "01100", "00100", "00100", "00100", "00100", "01110"],
+    '2': ["01110", "10001", "00001", "00010", "00100", "01000", "11111"],
+    '4': ["00010", "00110", "01010", "10010", "11111", "00010", "00010"],
+    '.': ["00000", "00000", "00000", "00000", "00000", "01100", "01100"],
+    '-': ["00000", "00000", "00000", "11111", "00000", "00000", "00000"],
+    '>': ["01000", "00100", "00010", "00001", "00010", "00100", "01000"],
+    ' ': ["00000"] * 7,
+}
+GLYPH_ADVANCE = 6
+
+
+def text_width(text):
+    return len(text) * GLYPH_ADVANCE - 1
+
+
+class Canvas:
+    def __init__(self, width, height, colour):
+        self.width, self.height = width, height
+        self.pixels = [[colour] * width for _ in range(height)]
+
+    def put(self, x, y, colour):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            self.pixels[y][x] = colour
+
+    def fill(self, left, top, right, bottom, colour):
+        for y in range(max(top, 0), min(bottom, self.height)):
+            for x in range(max(left, 0), min(right, self.width)):
+                self.pixels[y][x] = colour
+
+    def frame(self, left, top, right, bottom, colour):
+        self.fill(left, top, right, top + 1, colour)
+        self.fill(left, bottom - 1, right, bottom, colour)
+        self.fill(left, top, left + 1, bottom, colour)
+        self.fill(right - 1, top, right, bottom, colour)
+
+    def text(self, x, y, text, colour):
+        for character in text:
+            for row, bits in enumerate(GLYPHS[character]):
+                for column, bit in enumerate(bits):
+                    if bit == '1':
+                        self.put(x + column, y + row, colour)
+            x += GLYPH_ADVANCE
+
+
+# --- BMP and ICO writers ----------------------------------------------------------
+
+def dib_rows(width, height, bits, row_bytes_of):
+    """Bottom-up rows, each padded to a multiple of four bytes."""
+    stride = (width * bits + 31) // 32 * 4
+    out = bytearray()
+    for y in range(height - 1, -1, -1):
+        row = row_bytes_of(y)
+        out += row + bytes(stride - len(row))
+    return bytes(out)
+
+
+def pack_indices(indices, bits):
+    out = bytearray()
+    per_byte = 8 // bits
+    for start in range(0, len(indices), per_byte):
+        byte = 0
+        for offset in range(per_byte):
+            value = indices[start + offset] if start + offset < len(indices) else 0
+            byte |= value << (8 - bits * (offset + 1))
+        out.append(byte)
+    return bytes(out)
+
+
+def info_header(width, height, bits, colours, image_size):
+    return struct.pack('<IiiHHIIiiII', 40, width, height, 1, bits, 0, image_size, 2835, 2835, colours, 0)
+
+
+def palette_bytes(palette):
+    return b''.join(struct.pack('BBBB', b, g, r, 0) for r, g, b in palette)
+
+
+def write_bmp(path, canvas, bits):
+    if bits == 24:
+        palette = []
+        pixels = dib_rows(canvas.width, canvas.height, 24,
+                          lambda y: b''.join(struct.pack('BBB', b, g, r) for r, g, b in canvas.pixels[y]))
+    else:
+        palette = VGA
+        pixels = dib_rows(canvas.width, canvas.height, bits,
+                          lambda y: pack_indices([nearest(VGA, c) for c in canvas.pixels[y]], bits))
+    header = info_header(canvas.width, canvas.height, bits, len(palette), len(pixels)) + palette_bytes(palette)
+    offset = 14 + len(header)
+    with open(path, 'wb') as out:
+        out.write(b'BM' + struct.pack('<IHHI', offset + len(pixels), 0, 0, offset))
+        out.write(header + pixels)
+
+
+def icon_image(size, bits, draw):
+    """One icon image: header, palette, colour bits and the AND mask."""
+    rgba = [[draw(x, y, size) for x in range(size)] for y in range(size)]
+    if bits == 32:
+        palette = []
+        colour = dib_rows(size, size, 32,
+                          lambda y: b''.join(struct.pack('BBBB', b, g, r, a) for r, g, b, a in rgba[y]))
+    else:
+        palette = VGA if bits == 4 else palette_256()
+        colour = dib_rows(size, size, bits,
+                          lambda y: pack_indices([nearest(palette, p[:3]) if p[3] >= 128 else 0 for p in rgba[y]],
+                                                 bits))
+    mask = dib_rows(size, size, 1, lambda y: pack_indices([0 if p[3] >= 128 else 1 for p in rgba[y]], 1))
+    body = colour + mask
+    # An icon image's header counts the colour and mask rows together.
+    return info_header(size, size * 2, bits, len(palette), len(body)) + palette_bytes(palette) + body
+
+
+def write_ico(path, images):
+    """images: (size, bits, data) in directory order."""
+    directory = struct.pack('<HHH', 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries, blobs = b'', b''
+    for size, bits, data in images:
+        colours = 16 if bits == 4 else 0
+        entries += struct.pack('<BBBBHHII', size % 256, size % 256, colours, 0, 1, bits, len(data), offset)
+        offset += len(data)
+        blobs += data
+    with open(path, 'wb') as out:
+        out.write(directory + entries + blobs)
+
+
+# --- the pictures -----------------------------------------------------------------
+
+def mix(a, b, t):
+    return tuple(round(x + (y - x) * t) for x, y in zip(a, b))
+
+
+def in_rounded_square(u, v, margin, radius):
+    """u, v in 0..1: inside a square with rounded corners."""
+    lo, hi = margin, 1 - margin
+    if not (lo <= u <= hi and lo <= v <= hi):
+        return False
+    cx = min(max(u, lo + radius), hi - radius)
+    cy = min(max(v, lo + radius), hi - radius)
+    return (u - cx) ** 2 + (v - cy) ** 2 <= radius ** 2
+
+
+def on_z(u, v):
+    """The Z of the logo: two bars and a diagonal, in 0..1 coordinates."""
+    if 0.26 <= u <= 0.74 and (0.24 <= v <= 0.34 or 0.66 <= v <= 0.76):
+        return True
+    if 0.34 <= v <= 0.66:
+        # The diagonal runs from the top bar's right end to the bottom bar's left end.
+        t = (v - 0.34) / 0.32
+        centre = 0.70 - t * 0.40
+        return abs(u - centre) <= 0.075
+    return False
+
+
+def logo_colour(u, v):
+    """The logo: a white Z on a dark-green tile."""
+    if in_rounded_square(u, v, 0.06, 0.14):
+        if on_z(u, v):
+            return WHITE
+        return mix(MID_GREEN, DARK_GREEN, v)
+    return None
+
+
+def sample(draw, x, y, size, background):
+    """4 x 4 samples per pixel; returns (r, g, b, coverage 0..255)."""
+    total, covered = [0, 0, 0], 0
+    for sy in range(4):
+        for sx in range(4):
+            colour = draw((x + (sx + 0.5) / 4) / size, (y + (sy + 0.5) / 4) / size)
+            if colour is None:
+                colour = background
+            else:
+                covered += 1
+            for i in range(3):
+                total[i] += colour[i]
+    return tuple(round(c / 16) for c in total) + (round(covered * 255 / 16),)
+
+
+def draw_logo():
+    canvas = Canvas(64, 64, BACKGROUND)
+    for y in range(64):
+        for x in range(64):
+            canvas.pixels[y][x] = sample(logo_colour, x, y, 64, BACKGROUND)[:3]
+    return canvas
+
+
+def icon_pixel(x, y, size):
+    r, g, b, a = sample(logo_colour, x, y, size, (0, 0, 0))
+    if a == 0:
+        return (0, 0, 0, 0)
+    # Colours were averaged with black where the tile does not cover the
+    # pixel: undo that so the edge keeps its colour and only fades.
+    scale = 255 / a
+    return (min(255, round(r * scale)), min(255, round(g * scale)), min(255, round(b * scale)), a)
+
+
+def document_pixel(x, y, size):
+    """Icon 128: a sheet of paper with a folded corner and a green Z."""
+    u, v = (x + 0.5) / size, (y + 0.5) / size
+    if not (0.18 <= u <= 0.82 and 0.06 <= v <= 0.94):
+        return (0, 0, 0, 0)
+    if u - 0.58 > v - 0.06:
+        return (0, 0, 0, 0)
+    if abs((u - 0.58) - (v - 0.06)) < 0.04 or u < 0.22 or u > 0.78 or v < 0.10 or v > 0.90:
+        return BLACK + (255,)
+    if 0.30 <= u <= 0.70 and 0.40 <= v <= 0.80 and on_z((u - 0.30) / 0.40, (v - 0.40) / 0.40):
+        return (0, 128, 0, 255)
+    return WHITE + (255,)
+
+
+MENU_BAR = ["WINDOW", "HELP", "EXPRESS", "ZORVEL"]
+SUB_MENU = ["BATCH PLOT...", "PLOT TO PDF...", "PAPER SIZES...", "-", "SETTINGS...", "ABOUT ZORVEL"]
+
+
+def draw_menu():
+    """The end of AutoCAD's menu bar with the add-on's menu opened."""
+    grey, dark, blue = (192, 192, 192), (128, 128, 128), (0, 0, 128)
+    canvas = Canvas(307, 175, (128, 128, 128))
+    # Title bar and menu bar of the AutoCAD window.
+    canvas.fill(0, 0, 307, 14, blue)
+    canvas.text(4, 4, "AUTOCAD - DRAWING1.DWG", WHITE)
+    canvas.fill(0, 14, 307, 30, grey)
+    canvas.fill(0, 30, 307, 31, dark)
+    x = 6
+    opened_left = opened_right = 0
+    for title in MENU_BAR:
+        width = text_width(title)
+        if title == "ZORVEL":
+            opened_left, opened_right = x - 4, x + width + 4
+            canvas.fill(opened_left, 15, opened_right, 29, blue)
+            canvas.text(x, 19, title, WHITE)
+        else:
+            canvas.text(x, 19, title, BLACK)
+        x += width + 14
+    # The drawing area below.
+    canvas.fill(0, 31, 307, 175, BLACK)
+    for gx in range(10, 307, 20):
+        for gy in range(40, 175, 20):
+            canvas.put(gx, gy, dark)
+    # The opened sub-menu.
+    left, top, item_height = opened_left, 30, 16
+    width = max(text_width(item) for item in SUB_MENU) + 24
+    bottom = top + 4 + item_height * len(SUB_MENU)
+    canvas.fill(left + 3, top + 3, left + width + 3, bottom + 3, dark)
+    canvas.fill(left, top, left + width, bottom, grey)
+    canvas.frame(left, top, left + width, bottom, BLACK)
+    y = top + 2
+    for index, item in enumerate(SUB_MENU):
+        if item == "-":
+            canvas.fill(left + 4, y + item_height // 2, left + width - 4, y + item_height // 2 + 1, dark)
+        elif index == 0:
+            canvas.fill(left + 2, y, left + width - 2, y + item_height, blue)
+            canvas.text(left + 12, y + 5, item, WHITE)
+        else:
+            canvas.text(left + 12, y + 5, item, BLACK)
+        y += item_height
+    # A pointer on the highlighted item.
+    for row in range(10):
+        for column in range(row // 2 + 1):
+            canvas.put(left + 60 + column, top + 8 + row, WHITE)
+    return canvas
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: make_art.py OUTPUT_FOLDER")
+    folder = sys.argv[1]
+    os.makedirs(folder, exist_ok=True)
+    write_bmp(os.path.join(folder, "logo.bmp"), draw_logo(), 24)
+    write_bmp(os.path.join(folder, "menu.bmp"), draw_menu(), 4)
+    images = [(size, bits, icon_image(size, bits, icon_pixel)) for bits in (4, 8, 32) for size in (48, 32, 16)]
+    write_ico(os.path.join(folder, "app.ico"), images)
+    write_ico(os.path.join(folder, "doc.ico"), [(32, 4, icon_image(32, 4, document_pixel))])
+
+
+if __name__ == "__main__":
+    main()

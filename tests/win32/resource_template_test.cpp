@@ -1,0 +1,264 @@
+// The resources compiled into SetUp.exe: the dialog template 141 must be
+// exactly the description the headless host builds from, and the pictures,
+// icons and manifest must be what the program relies on. SetUp.exe is read
+// as a data file from beside this test program.
+#include <windows.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/mbcs.h"
+#include "platform/win32/text.h"
+#include "ui/setup_template.h"
+
+namespace {
+
+constexpr WORD kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+
+std::wstring SetUpPath() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"SetUp.exe";
+}
+
+// Reads a resource's bytes: WORDs, DWORDs, and the "ordinal or string"
+// fields of dialog templates.
+class Reader {
+ public:
+  Reader(const BYTE* data, DWORD size) : data_(data), size_(size) {}
+
+  bool ok() const { return ok_; }
+  WORD Word() { return static_cast<WORD>(Take(2)); }
+  DWORD Dword() { return Take(4); }
+  void AlignDword() { offset_ = (offset_ + 3) & ~static_cast<DWORD>(3); }
+  void Skip(DWORD bytes) {
+    if (offset_ + bytes > size_) ok_ = false;
+    offset_ += bytes;
+  }
+  // 0xFFFF then an ordinal, or a terminated UTF-16 string.
+  struct NameOrOrdinal {
+    bool isOrdinal = false;
+    WORD ordinal = 0;
+    std::wstring name;
+  };
+  NameOrOrdinal Field() {
+    NameOrOrdinal field;
+    WORD first = Word();
+    if (first == 0xFFFF) {
+      field.isOrdinal = true;
+      field.ordinal = Word();
+      return field;
+    }
+    for (WORD c = first; ok_ && c != 0; c = Word()) field.name += static_cast<wchar_t>(c);
+    return field;
+  }
+
+ private:
+  DWORD Take(DWORD bytes) {
+    if (offset_ + bytes > size_) {
+      ok_ = false;
+      return 0;
+    }
+    DWORD value = 0;
+    std::memcpy(&value, data_ + offset_, bytes);
+    offset_ += bytes;
+    return value;
+  }
+
+  const BYTE* data_;
+  DWORD size_;
+  DWORD offset_ = 0;
+  bool ok_ = true;
+};
+
+class SetUpResources : public testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = LoadLibraryExW(SetUpPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module_, nullptr) << "SetUp.exe is not beside the test program";
+  }
+  void TearDown() override {
+    if (module_) FreeLibrary(module_);
+  }
+
+  // The bytes of a resource in Chinese (PRC); fails the test when it is missing.
+  std::vector<BYTE> Load(LPCWSTR type, WORD id) {
+    HRSRC found = FindResourceExW(module_, type, MAKEINTRESOURCEW(id), kChinesePrc);
+    EXPECT_NE(found, nullptr) << "resource " << id << " in Chinese (PRC)";
+    if (!found) return {};
+    auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module_, found)));
+    return std::vector<BYTE>(data, data + SizeofResource(module_, found));
+  }
+
+  HMODULE module_ = nullptr;
+};
+
+std::string ClassName(const Reader::NameOrOrdinal& field) {
+  if (!field.isOrdinal) return platform::win32::Narrow(field.name);
+  switch (field.ordinal) {
+    case 0x80:
+      return "Button";
+    case 0x81:
+      return "Edit";
+    case 0x82:
+      return "Static";
+    default:
+      return "ordinal " + std::to_string(field.ordinal);
+  }
+}
+
+TEST_F(SetUpResources, DialogTemplateIsExactlyTheDescribedOne) {
+  std::vector<BYTE> bytes = Load(RT_DIALOG, kSetupDialogId);
+  ASSERT_FALSE(bytes.empty());
+  const platform::DialogTemplate& described = kSetupDialogTemplate;
+  Reader in(bytes.data(), static_cast<DWORD>(bytes.size()));
+  EXPECT_EQ(in.Word(), 1) << "extended template version";
+  EXPECT_EQ(in.Word(), 0xFFFF) << "extended template signature";
+  EXPECT_EQ(in.Dword(), 0u) << "help id";
+  EXPECT_EQ(in.Dword(), described.exStyle);
+  EXPECT_EQ(in.Dword(), described.style);
+  WORD count = in.Word();
+  ASSERT_EQ(count, described.controlCount);
+  EXPECT_EQ(static_cast<short>(in.Word()), described.x);
+  EXPECT_EQ(static_cast<short>(in.Word()), described.y);
+  EXPECT_EQ(static_cast<short>(in.Word()), described.cx);
+  EXPECT_EQ(static_cast<short>(in.Word()), described.cy);
+  Reader::NameOrOrdinal menu = in.Field(), windowClass = in.Field(), caption = in.Field();
+  EXPECT_TRUE(!menu.isOrdinal && menu.name.empty()) << "no menu";
+  EXPECT_TRUE(!windowClass.isOrdinal && windowClass.name.empty()) << "no window class of its own";
+  EXPECT_EQ(platform::win32::Narrow(caption.name), described.caption);
+  EXPECT_EQ(in.Word(), described.pointSize);
+  EXPECT_EQ(in.Word(), described.fontWeight);
+  WORD italicAndCharSet = in.Word();
+  EXPECT_EQ(LOBYTE(italicAndCharSet), described.italic ? 1 : 0);
+  EXPECT_EQ(HIBYTE(italicAndCharSet), described.charSet);
+  Reader::NameOrOrdinal face = in.Field();
+  EXPECT_EQ(platform::win32::Narrow(face.name), described.fontFace);
+
+  for (WORD i = 0; i < count && in.ok(); ++i) {
+    const platform::ControlTemplate& control = described.controls[i];
+    SCOPED_TRACE("control #" + std::to_string(i) + ", id " + std::to_string(control.id));
+    in.AlignDword();
+    EXPECT_EQ(in.Dword(), 0u) << "help id";
+    EXPECT_EQ(in.Dword(), 0u) << "extended style";
+    EXPECT_EQ(in.Dword(), control.style);
+    EXPECT_EQ(static_cast<short>(in.Word()), control.x);
+    EXPECT_EQ(static_cast<short>(in.Word()), control.y);
+    EXPECT_EQ(static_cast<short>(in.Word()), control.cx);
+    EXPECT_EQ(static_cast<short>(in.Word()), control.cy);
+    EXPECT_EQ(static_cast<int>(in.Dword()), control.id);
+    // Class names are case-insensitive; windres writes string class names in
+    // capitals.
+    EXPECT_TRUE(mbcs::EqualsNoCase(ClassName(in.Field()), control.className)) << control.className;
+    Reader::NameOrOrdinal text = in.Field();
+    if (control.imageId) {
+      EXPECT_TRUE(text.isOrdinal);
+      EXPECT_EQ(text.ordinal, control.imageId);
+    } else {
+      EXPECT_FALSE(text.isOrdinal);
+      EXPECT_EQ(platform::win32::Narrow(text.name), control.text);
+    }
+    EXPECT_EQ(in.Word(), 0) << "no creation data";
+  }
+  EXPECT_TRUE(in.ok()) << "the template ended early";
+}
+
+TEST_F(SetUpResources, PicturesHaveTheirSizesAndDepths) {
+  struct Row {
+    WORD id;
+    LONG width, height;
+    WORD bits;
+  };
+  const Row rows[] = {{kLogoBitmapId, 64, 64, 24}, {kMenuBitmapId, 307, 175, 4}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.id);
+    std::vector<BYTE> bytes = Load(RT_BITMAP, row.id);
+    ASSERT_GE(bytes.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    EXPECT_EQ(header.biWidth, row.width);
+    EXPECT_EQ(header.biHeight, row.height);
+    EXPECT_EQ(header.biBitCount, row.bits);
+    EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB));
+  }
+}
+
+TEST_F(SetUpResources, IconGroupsHoldTheirImages) {
+  using Image = std::tuple<int, int, int>;  // width, height, bits
+  struct Row {
+    WORD group;
+    std::set<Image> images;
+  };
+  const Row rows[] = {
+      {kAppIconId,
+       {{48, 48, 4}, {32, 32, 4}, {16, 16, 4}, {48, 48, 8}, {32, 32, 8}, {16, 16, 8}, {48, 48, 32}, {32, 32, 32},
+        {16, 16, 32}}},
+      {kDocumentIconId, {{32, 32, 4}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.group);
+    std::vector<BYTE> bytes = Load(RT_GROUP_ICON, row.group);
+    Reader in(bytes.data(), static_cast<DWORD>(bytes.size()));
+    in.Word();
+    EXPECT_EQ(in.Word(), 1) << "icon type";
+    WORD count = in.Word();
+    EXPECT_EQ(count, row.images.size());
+    std::set<Image> seen;
+    for (WORD i = 0; i < count && in.ok(); ++i) {
+      in.Skip(4);  // width, height, colours, reserved, as bytes
+      in.Word();   // planes
+      in.Word();   // bits (read from the image itself below)
+      in.Dword();  // size
+      WORD iconId = in.Word();
+      std::vector<BYTE> image = Load(RT_ICON, iconId);
+      ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
+      BITMAPINFOHEADER header;
+      std::memcpy(&header, image.data(), sizeof header);
+      // An icon image's height counts its colour and mask rows.
+      seen.insert({header.biWidth, header.biHeight / 2, header.biBitCount});
+    }
+    EXPECT_EQ(seen, row.images);
+  }
+}
+
+TEST_F(SetUpResources, ManifestAsksForNoElevationAndCommonControls6) {
+  std::vector<BYTE> bytes = Load(MAKEINTRESOURCEW(24), 1);
+  std::string manifest(bytes.begin(), bytes.end());
+  for (const char* needle : {"level=\"asInvoker\"", "name=\"Microsoft.Windows.Common-Controls\"",
+                             "version=\"6.0.0.0\""})
+    EXPECT_NE(manifest.find(needle), std::string::npos) << needle;
+}
+
+BOOL CALLBACK CollectType(HMODULE, LPWSTR type, LONG_PTR found) {
+  reinterpret_cast<std::set<ULONG_PTR>*>(found)->insert(IS_INTRESOURCE(type) ? reinterpret_cast<ULONG_PTR>(type) : 0);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) {
+  reinterpret_cast<std::set<WORD>*>(found)->insert(language);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectLanguagesOfType(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR found) {
+  EnumResourceLanguagesW(module, type, name, CollectLanguage, found);
+  return TRUE;
+}
+
+TEST_F(SetUpResources, CarriesOnlyItsOwnKindsOfResourceAllInChinese) {
+  std::set<ULONG_PTR> types;
+  EnumResourceTypesW(module_, CollectType, reinterpret_cast<LONG_PTR>(&types));
+  const std::set<ULONG_PTR> expected = {2, 3, 5, 14, 24};  // bitmap, icon, dialog, icon group, manifest
+  EXPECT_EQ(types, expected) << "no string table, menu or version record";
+  std::set<WORD> languages;
+  for (ULONG_PTR type : types)
+    EnumResourceNamesW(module_, MAKEINTRESOURCEW(type), CollectLanguagesOfType, reinterpret_cast<LONG_PTR>(&languages));
+  EXPECT_EQ(languages, std::set<WORD>{kChinesePrc});
+}
+
+}  // namespace
