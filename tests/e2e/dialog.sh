@@ -97,7 +97,11 @@ start_setup() {
   desktop=zorvel-$edition-$1
   zv_wine "$build" explorer "/desktop=$desktop,460x640" "$build/SetUp.exe" >/dev/null 2>&1 &
   setup_pid=$!
-  if drive wait-window "$caption" 60; then ok "$1: the dialog opens"; else fail "$1: the dialog opens"; fi
+  if zv_wine "$build" "$build/driver.exe" desktop "$desktop" 60 -- wait-window "$caption" 60; then
+    ok "$1: the dialog opens"
+  else
+    fail "$1: the dialog opens"
+  fi
 }
 
 # stop_setup NAME: the desktop ends once SetUp.exe has; never leave it behind.

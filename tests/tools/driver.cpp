@@ -10,8 +10,9 @@
 // them. Texts are UTF-8; an argument @PATH stands for the UTF-8 text of that
 // file (without a final line break), @@ for a literal leading @.
 //
-//   desktop NAME                 look for windows in the Wine desktop NAME (one that
-//                                `explorer /desktop=NAME,SIZE program` made) instead of ours
+//   desktop NAME [SECONDS]       look for windows in the Wine desktop NAME (one that
+//                                `explorer /desktop=NAME,SIZE program` makes) instead of
+//                                ours, waiting for it to exist
 //   window CAPTION               select the visible top-level window with this caption
 //   wait-window CAPTION SECONDS  the same, waiting for it to appear
 //   wait-gone SECONDS            wait until the selected window is destroyed
@@ -339,10 +340,15 @@ void Driver::Run(const std::vector<std::wstring>& words) {
     if (words.size() - 1 < minimum || words.size() - 1 > maximum) Usage(L"wrong number of arguments for " + command);
   };
   if (command == L"desktop") {
-    need(1, 1);
+    need(1, 2);
+    DWORD timeout = words.size() > 2 ? ParseSeconds(words[2]) : 0, start = GetTickCount();
+    HDESK desktop;
+    while (!(desktop = OpenDesktopW(words[1].c_str(), 0, FALSE, GENERIC_ALL))) {
+      if (GetTickCount() - start >= timeout) Fail(L"there is no desktop " + words[1]);
+      Sleep(50);
+    }
     // Windows are found by enumerating the thread's desktop.
-    HDESK desktop = OpenDesktopW(words[1].c_str(), 0, FALSE, GENERIC_ALL);
-    if (!desktop || !SetThreadDesktop(desktop)) Fail(L"cannot enter desktop " + words[1]);
+    if (!SetThreadDesktop(desktop)) Fail(L"cannot enter desktop " + words[1]);
   } else if (command == L"window") {
     need(1, 1);
     HWND window = FindTopLevel(Found{TextArgument(words[1]), L"", 0, nullptr, false, nullptr});
