@@ -87,7 +87,7 @@ class CPathDialog {
   std::string GetChosenPath() const;
 
   // The browser's callback (BFFCALLBACK without its calling convention, which
-  // the Win32 side adds). Always 0.
+  // the Win32 side adds); Windows builds only. Always 0.
   static int BrowserCallback(platform::WindowHandle window, unsigned event, std::intptr_t eventParameter,
                              std::intptr_t data);
 
@@ -103,6 +103,7 @@ class CPathDialog {
  private:
   friend class CPathDialogSub;
 
+  // The two browser events the callback acts on (Windows builds only).
   void OnBrowserInitialized(platform::WindowHandle window);
   void OnSelectionChanged(platform::WindowHandle window, std::intptr_t itemList);
 
