@@ -39,8 +39,6 @@ using Colour = std::uint32_t;
 constexpr unsigned kWmDestroy = 0x0002;
 constexpr unsigned kWmClose = 0x0010;
 constexpr unsigned kWmCtlColor = 0x0019;  // the layer folds the seven WM_CTLCOLOR* requests into this one
-constexpr unsigned kWmGetFont = 0x0031;
-constexpr unsigned kWmSetFont = 0x0030;
 constexpr unsigned kWmGetIcon = 0x007F;
 constexpr unsigned kWmSetIcon = 0x0080;
 constexpr unsigned kWmNcDestroy = 0x0082;
@@ -65,7 +63,6 @@ constexpr unsigned kEnChange = 0x0300;   // EN_CHANGE
 constexpr unsigned kBmGetCheck = 0x00F0;
 constexpr unsigned kBmSetCheck = 0x00F1;
 constexpr unsigned kBmClick = 0x00F5;
-constexpr int kBstUnchecked = 0;
 constexpr int kBstChecked = 1;
 
 constexpr unsigned kPbmSetRange = kWmUser + 1;
@@ -107,7 +104,7 @@ struct Rect {
 };
 
 // The parameters of CreateFont.
-struct FontSpec {
+struct FontParameters {
   int height = 0;
   int width = 0;
   int escapement = 0;
@@ -213,7 +210,7 @@ class WindowHost {
   virtual IconHandle LoadAppIcon(int resourceId) = 0;
 
   virtual BrushHandle CreateSolidBrush(Colour colour) = 0;
-  virtual FontHandle MakeFont(const FontSpec& spec) = 0;
+  virtual FontHandle MakeFont(const FontParameters& parameters) = 0;
   virtual void DeleteBrush(BrushHandle brush) = 0;
   virtual void DeleteFont(FontHandle font) = 0;
   virtual Colour SetTextColour(DrawContext dc, Colour colour) = 0;

@@ -29,7 +29,7 @@ class HeadlessProbe : public DialogProbe {
     seen.brushKnown = host_.BrushColour(reply.brush, &seen.brushColour);
     seen.textColour = reply.textColour;
     seen.bkMode = reply.bkMode;
-    if (const platform::FontSpec* font = host_.FontOf(reply.font)) {
+    if (const platform::FontParameters* font = host_.FontOf(reply.font)) {
       seen.fontChanged = true;
       seen.fontHeight = font->height;
       seen.fontWeight = font->weight;

@@ -16,9 +16,10 @@ bool CFont::Create(int height, int width, int escapement, int orientation, int w
                    bool strikeOut, int charSet, int outPrecision, int clipPrecision, int quality, int pitchAndFamily,
                    const std::string& face) {
   if (font_) return false;
-  platform::FontSpec spec{height,  width,        escapement,    orientation, weight,         italic, underline,
-                          strikeOut, charSet,    outPrecision,  clipPrecision, quality,      pitchAndFamily, face};
-  font_ = platform::GetWindowHost().MakeFont(spec);
+  platform::FontParameters parameters{height,    width,   escapement,   orientation,   weight,  italic,
+                                      underline, strikeOut, charSet, outPrecision, clipPrecision, quality,
+                                      pitchAndFamily, face};
+  font_ = platform::GetWindowHost().MakeFont(parameters);
   return font_ != nullptr;
 }
 

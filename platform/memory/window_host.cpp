@@ -346,9 +346,9 @@ BrushHandle HeadlessWindowHost::CreateSolidBrush(Colour colour) {
   return brush;
 }
 
-FontHandle HeadlessWindowHost::MakeFont(const FontSpec& spec) {
+FontHandle HeadlessWindowHost::MakeFont(const FontParameters& parameters) {
   auto font = reinterpret_cast<FontHandle>(nextHandle_++);
-  fonts_[font] = spec;
+  fonts_[font] = parameters;
   return font;
 }
 
@@ -365,7 +365,7 @@ bool HeadlessWindowHost::BrushColour(BrushHandle brush, Colour* colour) const {
   return true;
 }
 
-const FontSpec* HeadlessWindowHost::FontOf(FontHandle font) const {
+const FontParameters* HeadlessWindowHost::FontOf(FontHandle font) const {
   auto found = fonts_.find(font);
   return found == fonts_.end() ? nullptr : &found->second;
 }

@@ -98,7 +98,7 @@ class HeadlessWindowHost : public WindowHost {
   void Move(WindowHandle window, const Rect& rect, bool repaint) override;
   IconHandle LoadAppIcon(int resourceId) override;
   BrushHandle CreateSolidBrush(Colour colour) override;
-  FontHandle MakeFont(const FontSpec& spec) override;
+  FontHandle MakeFont(const FontParameters& parameters) override;
   void DeleteBrush(BrushHandle brush) override;
   void DeleteFont(FontHandle font) override;
   Colour SetTextColour(DrawContext dc, Colour colour) override;
@@ -130,7 +130,7 @@ class HeadlessWindowHost : public WindowHost {
 
   // Brushes and fonts made and not yet deleted.
   bool BrushColour(BrushHandle brush, Colour* colour) const;
-  const FontSpec* FontOf(FontHandle font) const;
+  const FontParameters* FontOf(FontHandle font) const;
   std::size_t LiveBrushes() const { return brushes_.size() - 1; }  // without the system brush
   std::size_t LiveFonts() const { return fonts_.size(); }
 
@@ -162,7 +162,7 @@ class HeadlessWindowHost : public WindowHost {
   std::set<const HeadlessWindow*> known_;
   std::function<void(WindowHandle)> script_;
   std::map<BrushHandle, Colour> brushes_;
-  std::map<FontHandle, FontSpec> fonts_;
+  std::map<FontHandle, FontParameters> fonts_;
   std::map<DrawContext, DcState> dcs_;
   std::set<int> icons_{1, 128};
   std::uintptr_t nextHandle_ = 0x1000;

@@ -142,12 +142,12 @@ class Win32WindowHost : public WindowHost {
 
   BrushHandle CreateSolidBrush(Colour colour) override { return ::CreateSolidBrush(colour); }
 
-  FontHandle MakeFont(const FontSpec& spec) override {
-    return CreateFontW(spec.height, spec.width, spec.escapement, spec.orientation, spec.weight, spec.italic,
-                       spec.underline, spec.strikeOut, static_cast<DWORD>(spec.charSet),
-                       static_cast<DWORD>(spec.outPrecision), static_cast<DWORD>(spec.clipPrecision),
-                       static_cast<DWORD>(spec.quality), static_cast<DWORD>(spec.pitchAndFamily),
-                       win32::Widen(spec.face).c_str());
+  FontHandle MakeFont(const FontParameters& font) override {
+    return CreateFontW(font.height, font.width, font.escapement, font.orientation, font.weight, font.italic,
+                       font.underline, font.strikeOut, static_cast<DWORD>(font.charSet),
+                       static_cast<DWORD>(font.outPrecision), static_cast<DWORD>(font.clipPrecision),
+                       static_cast<DWORD>(font.quality), static_cast<DWORD>(font.pitchAndFamily),
+                       win32::Widen(font.face).c_str());
   }
 
   void DeleteBrush(BrushHandle brush) override { DeleteObject(brush); }
