@@ -11,11 +11,15 @@ set -uo pipefail
 build=${1:?usage: picker.sh EDITION-BUILD-FOLDER}
 source "$(dirname "$0")/../../scripts/lib.sh"
 
-zv_wine_prefix "$(dirname "$build")/wine/prefix"
+# The display first: a Wine session started without one cannot make windows
+# for as long as it lasts.
 if [ -z "${DISPLAY:-}" ]; then
   zv_xvfb_start || exit 1
   trap zv_xvfb_stop EXIT
 fi
+zv_wine_prefix "$(dirname "$build")/wine/prefix"
+# Wine turns command-line arguments into UTF-16 by the locale's character set.
+export LC_ALL=C.UTF-8
 
 caption="请选择安装目录："
 work_unix=$WINEPREFIX/drive_c/zvpick
@@ -143,14 +147,14 @@ link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
 rm -f "$texts/picker.out" "$build/picker.png"
 zv_wine "$build" explorer /desktop=zvpicker,480x420 "$work_unix/SetUp.exe" -caption "$caption" -title "$caption" \
   -initial "$work\\exists" >"$texts/picker.out" 2>/dev/null &
-sleep 6
+picker_pid=$!
+check "picker opens in a desktop of its own" drive desktop zvpicker 30 -- wait-window "$caption" 30 \
+  -- expect-text 14148 "$work\\exists" -- sleep 500
 import -window root -crop 480x420+0+0 "$build/picker.png" 2>/dev/null
-# The desktop's windows are out of the driver's reach from outside: run it inside.
-zv_wine "$build" explorer /desktop=zvpicker "$build/driver.exe" window "$caption" -- click 2 >/dev/null 2>&1
-for _ in $(seq 100); do grep -q 'result' "$texts/picker.out" 2>/dev/null && break; sleep 0.1; done
-"$ZV_WINE64" reg delete "$link" /v Tahoma /f >/dev/null 2>&1
 check "screenshot taken ($build/picker.png)" test -s "$build/picker.png"
-check "... and the picker cancelled inside the desktop" grep -q '^result -1' "$texts/picker.out"
+check "... picker cancelled" drive desktop zvpicker 5 -- window "$caption" -- click 2
+check "... returns -1" picker_ended -1
+"$ZV_WINE64" reg delete "$link" /v Tahoma /f >/dev/null 2>&1
 
 rm -rf "$texts" "$work_unix"
 [ "$failures" -eq 0 ]
