@@ -282,17 +282,6 @@ TEST_P(SetupDialogTest, CancelCloseBoxAndOkEndTheDialogWithTheirResults) {
   }
 }
 
-TEST_P(SetupDialogTest, BrowseAndInstallLeaveTheSelectionViewAsItIs) {
-  Installed({2014});
-  Dlg_Setup dialog;
-  Run(dialog, [&](DialogProbe& probe) {
-    EXPECT_TRUE(probe.Click(kIdBrowse));
-    EXPECT_TRUE(probe.Click(kIdInstall));
-    ExpectSelectionView(probe);
-    EXPECT_TRUE(probe.Exists(kIdInstall));
-  });
-}
-
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(SetupDialogTest);
 
 // What only the headless host can show: the drawing objects' lifetime and a

@@ -4,11 +4,41 @@
 #include <iterator>
 
 #include "app/build_constants.h"
+#include "deploy/file_deployer.h"
+#include "deploy/host_check.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "ui/path_dialog.h"
 #include "ui/setup_template.h"
 
 namespace {
 
 constexpr int kCaptionFontHeight = 12;
+
+const char kBoxCaption[] = "Zorvel软件安装";
+const char kCloseAutoCad[] = "请关闭AutoCAD后再进行安装 !";
+const char kPickerText[] = "请选择安装目录：";
+const char kNoFolder[] = "请输入安装目录 !";
+// The sub-folder that holds the add-on, below the folder the user chose.
+const char kProductFolder[] = "\\Zorvel批打印软件";
+
+// The progress bar: the deployment steps it once per entry it looks at, the
+// integration three times, and the end sets it full.
+constexpr int kProgressEnd = 50;
+
+std::string FolderTooLong() {
+  return "安装目录太长 !\n\n安装目录加上子目录\"Zorvel批打印软件\"不能超过" + std::to_string(kMaxInstallDirBytes) +
+         "个字节，\n\n请选择一个较短的目录。";
+}
+
+std::string IncompleteInstall(int settingsFailed, int filesFailed) {
+  return "文件已安装，但有" + std::to_string(settingsFailed) + "项AutoCAD设置未能写入注册表，" +
+         std::to_string(filesFailed) +
+         "个支持文件未能复制到AutoCAD文件夹，\n\nAutoCAD可能无法加载Zorvel批打印软件。\n\n"
+         "请以管理员身份运行SetUp.exe，重新安装 !";
+}
+
+void Tell(const std::string& text, unsigned style) { platform::GetMessageBoxes().Show(text, kBoxCaption, style); }
 
 // The version caption: build date yyyymmdd as year.month.day without zero
 // padding, and the edition's bitness.
@@ -125,7 +155,98 @@ void Dlg_Setup::OnOK() { CDialog::OnOK(); }
 
 void Dlg_Setup::OnCancel() { CDialog::OnCancel(); }
 
-// The folder choice and the install sequence come with the install task.
-void Dlg_Setup::OnBrowse() {}
+void Dlg_Setup::OnBrowse() {
+  UpdateData(true);
+  const std::string caption = kPickerText, title = kPickerText, initialPath = installPath;
+  CPathDialog picker(caption.c_str(), title.c_str(), initialPath.c_str(), nullptr);
+  if (picker.RunModal() == 1) {
+    installPath = picker.GetChosenPath();
+    UpdateData(false);
+  }
+  UpdateFinishButton();
+}
 
-void Dlg_Setup::OnInstall() {}
+void Dlg_Setup::OnInstall() {
+  if (g_warnIfHostRunning && IsHostRunning()) {
+    Tell(kCloseAutoCad, platform::kMbOk);
+    g_warnIfHostRunning = false;
+    return;
+  }
+  UpdateData(true);
+  if (!AcceptFolderText()) return;
+  // A 0x5C that ends a double-byte character is part of the name.
+  DropTrailingBackslash(installPath);
+  platform::Files& files = platform::GetFiles();
+  files.CreateDirectory(installPath);
+  installPath += kProductFolder;
+  files.CreateDirectory(installPath);
+  if (!RunInstall()) return;
+  ShowCompletionView();
+  UpdateData(false);
+
+  // The window loses what lies below the Finish button's bottom edge as far
+  // as Cancel's bottom edge lay below it: Finish then stands where Cancel did.
+  platform::Rect window = GetWindowRect();
+  platform::WindowHost& host = platform::GetWindowHost();
+  platform::Rect finish = host.GetWindowRect(GetDlgItem(kIdFinish));
+  platform::Rect cancel = host.GetWindowRect(GetDlgItem(kIdCancelButton));
+  ScreenToClient(&finish);
+  ScreenToClient(&cancel);
+  window.bottom += finish.bottom - cancel.bottom;
+  MoveWindow(window, true);
+}
+
+bool Dlg_Setup::AcceptFolderText() {
+  if (installPath.empty()) {
+    Tell(kNoFolder, platform::kMbOk | platform::kMbIconWarning);
+    return false;
+  }
+  std::string folder = installPath;
+  DropTrailingBackslash(folder);
+  if (folder.size() + std::char_traits<char>::length(kProductFolder) > kMaxInstallDirBytes) {
+    Tell(FolderTooLong(), platform::kMbOk | platform::kMbIconWarning);
+    return false;
+  }
+  return true;
+}
+
+bool Dlg_Setup::RunInstall() {
+  ShowDlgItem(kIdPathLabel, kSwHide);
+  ShowDlgItem(kIdInstallPath, kSwHide);
+  ShowDlgItem(kIdBrowse, kSwHide);
+  ShowDlgItem(kIdProgress, kSwShow);
+  progressBar.SetRange(0, kProgressEnd);
+  progressBar.SetStep(1);
+  progressBar.SetPos(0);
+
+  CFileDeployer deployer(installPath, progressBar);
+  if (!deployer.DeployDataFolder()) {
+    OnCancel();
+    return false;
+  }
+  progressBar.StepIt();
+  g_hosts.SetInstallDir(installPath);
+  int settingsFailed = g_hosts.RegisterLoaders(releaseTicked);
+  progressBar.StepIt();
+  int filesFailed = g_hosts.PlaceSupportFiles(releaseTicked);
+  progressBar.StepIt();
+  progressBar.SetPos(kProgressEnd);
+  WarnIfIncomplete(settingsFailed, filesFailed);
+  return true;
+}
+
+void Dlg_Setup::WarnIfIncomplete(int settingsFailed, int filesFailed) {
+  if (settingsFailed == 0 && filesFailed == 0) return;
+  Tell(IncompleteInstall(settingsFailed, filesFailed), platform::kMbOk | platform::kMbIconWarning);
+}
+
+void Dlg_Setup::ShowCompletionView() {
+  ShowDlgItem(kIdDoneHeading, kSwShow);
+  ShowDlgItem(kIdMenuPicture, kSwShow);
+  ShowDlgItem(kIdComponentsHeading, kSwHide);
+  ShowDlgItem(kIdProgress, kSwHide);
+  ShowDlgItem(kIdFinish, kSwShow);
+  ShowDlgItem(kIdInstall, kSwHide);
+  ShowDlgItem(kIdCancelButton, kSwHide);
+  for (int slot = 0; slot < kReleaseCount; ++slot) ReleaseBox(slot).ShowWindow(kSwHide);
+}

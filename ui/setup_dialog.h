@@ -40,6 +40,11 @@ class Dlg_Setup : public CDialog {
   void OnBrowse();
   void OnInstall();
 
+  // Deploys the Data folder and registers the add-on with AutoCAD, under the
+  // progress bar. False when the deployment stopped (no Data folder, or the
+  // user aborted a copy): the dialog is then already ending.
+  bool RunInstall();
+
   // The check box of a release slot (year - 2007).
   CButton& ReleaseBox(int slot) { return releaseBoxes[kReleaseCount - 1 - slot]; }
 
@@ -54,4 +59,13 @@ class Dlg_Setup : public CDialog {
   // for the dialog's lifetime: a font deleted while the control's drawing
   // context still holds it would be drawn with no font at all.
   CFont captionFont;
+
+ private:
+  // The folder text, refused with a message when it is empty or would make
+  // an install folder longer than the loader text allows. True when usable.
+  bool AcceptFolderText();
+  void ShowCompletionView();
+  // Tells the user how many AutoCAD settings and support files could not be
+  // written; says nothing when all were.
+  void WarnIfIncomplete(int settingsFailed, int filesFailed);
 };

@@ -1,0 +1,516 @@
+// Browse and Install on the setup dialog: the folder text, the one-time
+// running-AutoCAD warning, the progress and completion views, the shrinking
+// window, and what a whole installation leaves in the registry and the file
+// system. The dialog runs on every window host; the services it reaches are
+// in memory, so failures can be staged.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/build_constants.h"
+#include "hosts/acad_hosts.h"
+#include "platform/memory/environment.h"
+#include "platform/memory/files.h"
+#include "platform/memory/path_dialog.h"
+#include "platform/memory/processes.h"
+#include "platform/memory/registry.h"
+#include "platform/memory/window_host.h"
+#include "tests/deploy_world.h"
+#include "tests/dialog_probe.h"
+#include "ui/setup_dialog.h"
+#include "ui/setup_template.h"
+
+namespace {
+
+using platform::Hive;
+
+const char kProduct2008[] = "SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804";
+const char kProduct2010[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804";
+const char kVariables2010[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\Default\\Variables";
+const char kAcad2008[] = "C:\\Program Files\\AutoCAD 2008";
+const char kAcad2010[] = "C:\\Program Files\\AutoCAD 2010";
+const char kAppData[] = "C:\\Users\\user\\AppData\\Roaming";
+const char kDefaultInstall[] = "C:\\Zorvel\\Zorvel批打印软件";
+const char kCaption[] = "Zorvel软件安装";
+
+constexpr int kSlot2008 = 2008 - kFirstReleaseYear;
+constexpr int kSlot2010 = 2010 - kFirstReleaseYear;
+
+// What the user saw of the dialog at one moment.
+enum class View { Selection, Progress, Completion };
+
+class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>> {
+ protected:
+  void SetUp() override {
+    savedHosts_ = g_hosts;
+    savedBits_ = kEditionBits;
+    savedWarn_ = g_warnIfHostRunning;
+    kEditionBits = 64;
+    NewWorld();
+  }
+
+  void TearDown() override {
+    platform::SetFiles(nullptr);
+    platform::SetRegistry(nullptr);
+    platform::SetEnvironment(nullptr);
+    platform::SetProcesses(nullptr);
+    platform::SetMessageBoxes(nullptr);
+    g_hosts = savedHosts_;
+    kEditionBits = savedBits_;
+    g_warnIfHostRunning = savedWarn_;
+    platform::MemoryPicker::Clear();
+  }
+
+  // A fresh machine: the distribution folder C:\dist with its Data folder,
+  // AutoCAD 2008 (Fonts and Drv) and 2010 (Fonts) with one profile, discovered.
+  void NewWorld() {
+    world_ = std::make_unique<World>();
+    g_warnIfHostRunning = true;
+    platform::MemoryPicker::Clear();
+    files().SetModulePath("C:\\dist\\SetUp.exe");
+    for (const char* name : {"SetUp.EXE", "ZV_BatchPlot2008.ARX", "ZV_BatchPlot2010.ARX", "Zorvel.prt7", "Zorvel.Ini",
+                             "Zorvel_EN.shx", "Zorvel_HZ.shx", "Zorvel.prt5", "readme.txt"})
+      files().AddFile(std::string("C:\\dist\\Data\\") + name, name);
+    files().AddFolder(kAppData);
+    for (const char* location : {kAcad2008, kAcad2010}) files().AddFolder(std::string(location) + "\\Fonts");
+    files().AddFolder(std::string(kAcad2008) + "\\Drv");
+    Product(kProduct2008, kAcad2008, "AutoCAD 2008");
+    Product(kProduct2010, kAcad2010, "AutoCAD 2010");
+    WriteText(Hive::CurrentUser, kVariables2010, "TRUSTEDPATHS", "d:\\lisp");
+
+    platform::SetFiles(&files());
+    platform::SetRegistry(&registry());
+    platform::SetEnvironment(&world_->environment);
+    platform::SetProcesses(&processes());
+    platform::SetMessageBoxes(&boxes());
+    g_hosts = CAcadHosts();
+    g_hosts.Discover();
+  }
+
+  void Product(const std::string& key, const std::string& location, const std::string& name) {
+    WriteText(Hive::LocalMachine, key, "AcadLocation", location);
+    WriteText(Hive::LocalMachine, key, "ProductName", name);
+  }
+
+  void WriteText(Hive hive, const std::string& path, const std::string& name, const std::string& text) {
+    platform::ScopedKey root(registry(), registry().OpenHive(hive));
+    platform::ScopedKey key(registry(), registry().Create(root.get(), path));
+    ASSERT_TRUE(key);
+    ASSERT_TRUE(registry().SetValue(key.get(), name, platform::kRegSz, text.data(),
+                                   static_cast<std::uint32_t>(text.size())));
+  }
+
+  std::optional<std::string> Text(Hive hive, const std::string& path, const std::string& name) {
+    platform::MemoryRegistry::StoredValue value;
+    if (!registry().Stored(hive, path, name, &value)) return std::nullopt;
+    return value.bytes;
+  }
+
+  std::optional<std::string> Loader(const std::string& product, int year) {
+    return Text(Hive::LocalMachine, product + "\\Applications\\ZV_BatchPlot" + std::to_string(year), "LOADER");
+  }
+
+  bool AnyLoader() {
+    return registry().KeyExists(Hive::LocalMachine, std::string(kProduct2008) + "\\Applications") ||
+           registry().KeyExists(Hive::LocalMachine, std::string(kProduct2010) + "\\Applications");
+  }
+
+  std::intptr_t Run(Dlg_Setup& dialog, const std::function<void(DialogProbe&)>& script) {
+    return GetParam()->Run([&] { return dialog.DoModal(); }, script);
+  }
+
+  static View ViewOf(DialogProbe& probe) {
+    if (probe.IsVisible(kIdDoneHeading)) return View::Completion;
+    if (probe.IsVisible(kIdProgress)) return View::Progress;
+    return View::Selection;
+  }
+
+  // Every control as the view shows it, release boxes included.
+  static void ExpectView(DialogProbe& probe, View view) {
+    struct Row {
+      int id;
+      bool selection, progress, completion;
+    };
+    const Row rows[] = {
+        {kIdVersionCaption, true, true, true}, {kIdComponentsHeading, true, true, false},
+        {kIdPathLabel, true, false, false},    {kIdInstallPath, true, false, false},
+        {kIdBrowse, true, false, false},       {kIdInstall, true, true, false},
+        {kIdCancelButton, true, true, false},  {kIdProgress, false, true, false},
+        {kIdFinish, false, false, true},       {kIdMenuPicture, false, false, true},
+        {kIdDoneHeading, false, false, true},
+    };
+    for (const Row& row : rows) {
+      bool shown = view == View::Selection ? row.selection : view == View::Progress ? row.progress : row.completion;
+      EXPECT_EQ(probe.IsVisible(row.id), shown) << "control " << row.id;
+    }
+    for (int id : kReleaseBoxIds) EXPECT_EQ(probe.IsVisible(id), view != View::Completion) << "box " << id;
+  }
+
+  bool Installed(const std::string& folder) {
+    return files().Content(folder + "\\ZV_BatchPlot2010.ARX") == "ZV_BatchPlot2010.ARX" &&
+           files().Content(folder + "\\itextsharp.dll") == "Zorvel.prt7" &&
+           files().Content(folder + "\\readme.txt") == "readme.txt";
+  }
+
+  bool HasFonts(const std::string& location) {
+    return files().Content(location + "\\Fonts\\Zorvel_EN.shx").has_value() &&
+           files().Content(location + "\\Fonts\\Zorvel_HZ.shx").has_value();
+  }
+
+  struct World {
+    platform::MemoryFiles files;
+    platform::MemoryRegistry registry;
+    platform::MemoryEnvironment environment;
+    platform::MemoryProcesses processes;
+    ScriptedPrompts boxes;
+  };
+  platform::MemoryFiles& files() { return world_->files; }
+  platform::MemoryRegistry& registry() { return world_->registry; }
+  platform::MemoryProcesses& processes() { return world_->processes; }
+  ScriptedPrompts& boxes() { return world_->boxes; }
+
+  std::unique_ptr<World> world_;
+
+ private:
+  CAcadHosts savedHosts_;
+  int savedBits_ = 0;
+  bool savedWarn_ = true;
+};
+
+TEST_P(InstallTest, InstallWritesEverythingAndEndsInTheShrunkenCompletionView) {
+  Dlg_Setup dialog;
+  platform::Rect before, after, finish, cancel;
+  std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
+    ExpectView(probe, View::Selection);
+    platform::WindowHost& host = platform::GetWindowHost();
+    before = dialog.GetWindowRect();
+    finish = host.GetWindowRect(dialog.GetDlgItem(kIdFinish));
+    cancel = host.GetWindowRect(dialog.GetDlgItem(kIdCancelButton));
+    ASSERT_TRUE(probe.Click(kIdInstall));
+    ExpectView(probe, View::Completion);
+    after = dialog.GetWindowRect();
+    EXPECT_EQ(dialog.progressBar.GetPos(), 50);
+    EXPECT_EQ(dialog.progressBar.GetMaximum(), 50);
+    if (platform::HeadlessWindowHost* headless = GetParam()->headlessHost()) {
+      const platform::HeadlessWindow* bar = headless->Control(dialog.GetSafeHwnd(), kIdProgress);
+      EXPECT_EQ(bar->rangeMinimum, 0);
+      EXPECT_EQ(bar->step, 1);
+    }
+    EXPECT_TRUE(probe.IsEnabled(kIdFinish));
+    EXPECT_TRUE(probe.Click(kIdFinish));
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(boxes().shown().empty()) << boxes().shown().front().text;
+
+  // Only the bottom edge moves, by as much as Cancel's bottom lay below Finish's.
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top);
+  EXPECT_EQ(after.right, before.right);
+  EXPECT_EQ(after.bottom, before.bottom - (cancel.bottom - finish.bottom));
+  EXPECT_GT(cancel.bottom, finish.bottom);
+
+  EXPECT_EQ(dialog.installPath, kDefaultInstall);
+  EXPECT_EQ(g_hosts.installDir, kDefaultInstall);
+  EXPECT_TRUE(Installed(kDefaultInstall));
+  EXPECT_FALSE(files().Exists(std::string(kDefaultInstall) + "\\SetUp.EXE"));
+  EXPECT_EQ(files().Content(std::string(kAppData) + "\\Zorvel\\Zorvel.Ini"), "Zorvel.Ini");
+  EXPECT_TRUE(HasFonts(kAcad2008));
+  EXPECT_TRUE(HasFonts(kAcad2010));
+  EXPECT_EQ(files().Content(std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi"), "Zorvel.prt5");
+  EXPECT_FALSE(files().Exists(std::string(kAcad2010) + "\\Drv"));
+  EXPECT_EQ(Loader(kProduct2008, 2008), std::string(kDefaultInstall) + "\\ZV_BatchPlot2008.ARX");
+  EXPECT_EQ(Loader(kProduct2010, 2010), std::string(kDefaultInstall) + "\\ZV_BatchPlot2010.ARX");
+  EXPECT_EQ(Text(Hive::CurrentUser, kVariables2010, "TRUSTEDPATHS"), "D:\\LISP;C:\\ZORVEL\\ZORVEL批打印软件");
+}
+
+TEST_P(InstallTest, FolderTextBecomesTheInstallFolderWithOneBackslashDropped) {
+  struct Row {
+    const char* what;
+    std::string typed;
+    std::vector<std::string> made;  // folders that exist afterwards
+    std::string installDir;
+  };
+  const Row rows[] = {
+      {"plain folder", "C:\\Zorvel", {"C:\\Zorvel", kDefaultInstall}, kDefaultInstall},
+      {"drive root from the picker", "D:\\", {"D:\\Zorvel批打印软件"}, "D:\\Zorvel批打印软件"},
+      {"two trailing backslashes", "C:\\Zorvel\\\\", {kDefaultInstall}, "C:\\Zorvel\\\\Zorvel批打印软件"},
+      // 0x5C ending a double-byte character (嘰 is 87 5C) is no backslash.
+      {"name ending in a trail byte 0x5C", "C:\\工具嘰", {"C:\\工具嘰\\Zorvel批打印软件"}, "C:\\工具嘰\\Zorvel批打印软件"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    NewWorld();
+    files().AddDrive('D');
+    Dlg_Setup dialog;
+    Run(dialog, [&](DialogProbe& probe) {
+      ASSERT_TRUE(probe.Type(kIdInstallPath, row.typed));
+      ASSERT_TRUE(probe.Click(kIdInstall));
+      ExpectView(probe, View::Completion);
+    });
+    EXPECT_EQ(dialog.installPath, row.installDir);
+    EXPECT_EQ(g_hosts.installDir, row.installDir);
+    for (const std::string& folder : row.made) EXPECT_TRUE(files().Exists(folder)) << folder;
+    EXPECT_TRUE(Installed(row.installDir));
+    EXPECT_EQ(Loader(kProduct2010, 2010), row.installDir + "\\ZV_BatchPlot2010.ARX");
+  }
+}
+
+TEST_P(InstallTest, EmptyOrTooLongFolderTextIsRefusedBeforeAnythingIsMade) {
+  // The install folder may hold 238 bytes: the text, after one trailing
+  // backslash is dropped, plus "\Zorvel批打印软件".
+  const std::size_t longestText = kMaxInstallDirBytes - std::string("\\Zorvel批打印软件").size();
+  const std::string parent = "C:\\" + std::string(100, 'p');
+  const std::string longest = parent + "\\" + std::string(longestText - parent.size() - 1, 'n');
+  ASSERT_EQ(longest.size(), 221u);
+  struct Row {
+    const char* what;
+    std::string typed;
+    bool refused;
+    const char* message;  // a part of the refusal's text
+  };
+  const Row rows[] = {
+      {"empty", "", true, "请输入安装目录"},
+      {"one byte too long", longest + "x", true, "238"},
+      {"far too long", std::string(600, 'y'), true, "238"},
+      {"longest", longest, false, nullptr},
+      {"longest with a trailing backslash", longest + "\\", false, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    NewWorld();
+    files().AddFolder(parent);
+    std::size_t copiesBefore = files().copies().size();
+    Dlg_Setup dialog;
+    Run(dialog, [&](DialogProbe& probe) {
+      ASSERT_TRUE(probe.Type(kIdInstallPath, row.typed));
+      ASSERT_TRUE(probe.Click(kIdInstall));
+      ExpectView(probe, row.refused ? View::Selection : View::Completion);
+      if (row.refused) {
+        EXPECT_EQ(probe.Text(kIdInstallPath), row.typed) << "the text stays for the user to mend";
+      }
+    });
+    if (row.refused) {
+      ASSERT_EQ(boxes().shown().size(), 1u);
+      EXPECT_EQ(boxes().shown()[0].caption, kCaption);
+      EXPECT_NE(boxes().shown()[0].text.find(row.message), std::string::npos) << boxes().shown()[0].text;
+      EXPECT_EQ(files().copies().size(), copiesBefore);
+      EXPECT_FALSE(files().Exists(row.typed + "\\Zorvel批打印软件"));
+      EXPECT_FALSE(files().Exists("C:\\Zorvel"));
+      EXPECT_FALSE(AnyLoader());
+    } else {
+      EXPECT_TRUE(boxes().shown().empty());
+      EXPECT_EQ(g_hosts.installDir.size(), kMaxInstallDirBytes);
+      EXPECT_TRUE(Installed(longest + "\\Zorvel批打印软件"));
+      EXPECT_EQ(Loader(kProduct2010, 2010), longest + "\\Zorvel批打印软件\\ZV_BatchPlot2010.ARX");
+    }
+  }
+}
+
+TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
+  struct Row {
+    const char* what;
+    std::vector<std::string> processes;
+    bool warned;
+  };
+  const Row rows[] = {
+      {"AutoCAD running", {"System", "ACAD.EXE"}, true},
+      {"AutoCAD not running", {"System", "explorer.exe"}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    NewWorld();
+    processes().SetImageNames(row.processes);
+    g_warnIfHostRunning = true;
+    Dlg_Setup dialog;
+    Run(dialog, [&](DialogProbe& probe) {
+      ASSERT_TRUE(probe.Click(kIdInstall));
+      if (row.warned) {
+        ExpectView(probe, View::Selection);
+        EXPECT_FALSE(files().Exists("C:\\Zorvel"));
+        EXPECT_FALSE(g_warnIfHostRunning);
+        ASSERT_TRUE(probe.Click(kIdInstall)) << "the second click installs, AutoCAD or not";
+      }
+      ExpectView(probe, View::Completion);
+    });
+    EXPECT_EQ(g_warnIfHostRunning, !row.warned);
+    ASSERT_EQ(boxes().shown().size(), row.warned ? 1u : 0u);
+    if (row.warned) {
+      EXPECT_EQ(boxes().shown()[0].text, "请关闭AutoCAD后再进行安装 !");
+      EXPECT_EQ(boxes().shown()[0].caption, kCaption);
+      EXPECT_EQ(boxes().shown()[0].style, platform::kMbOk);
+    }
+    EXPECT_TRUE(Installed(kDefaultInstall));
+  }
+}
+
+TEST_P(InstallTest, StoppedDeploymentCancelsTheDialogAndRegistersNothing) {
+  struct Row {
+    const char* what;
+    std::function<void()> stage;
+  };
+  const Row rows[] = {
+      {"no Data folder", [this] { files().Remove("C:\\dist\\Data"); }},
+      {"copy aborted", [this] { files().FailCopiesTo(std::string(kDefaultInstall) + "\\readme.txt"); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    NewWorld();
+    row.stage();
+    Dlg_Setup dialog;
+    View atPrompt = View::Selection;
+    std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
+      boxes().Answer(platform::kIdAbort, [&] { atPrompt = ViewOf(probe); });
+      ASSERT_TRUE(probe.Click(kIdInstall));
+    });
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(atPrompt, View::Progress) << "the deployment's message comes up over the progress view";
+    ASSERT_EQ(boxes().shown().size(), 1u);
+    EXPECT_FALSE(AnyLoader());
+    EXPECT_EQ(Text(Hive::CurrentUser, kVariables2010, "TRUSTEDPATHS"), "d:\\lisp");
+    EXPECT_FALSE(files().Exists(std::string(kAcad2010) + "\\Fonts\\Zorvel_EN.shx"));
+    EXPECT_EQ(dialog.installPath, kDefaultInstall);
+  }
+}
+
+TEST_P(InstallTest, WritesThatFailAreCountedInOneWarningBeforeTheCompletionView) {
+  struct Row {
+    const char* what;
+    std::function<void()> stage;
+    const char* counts;  // nullptr: no warning at all
+  };
+  const Row rows[] = {
+      {"everything written", [] {}, nullptr},
+      {"local-machine writes refused", [this] { registry().DenyWrites(Hive::LocalMachine, ""); },
+       "有2项AutoCAD设置未能写入注册表，0个支持文件"},
+      {"profile writes refused", [this] { registry().DenyWrites(Hive::CurrentUser, kVariables2010); },
+       "有1项AutoCAD设置未能写入注册表，0个支持文件"},
+      {"an installation without Fonts", [this] { files().Remove(std::string(kAcad2010) + "\\Fonts"); },
+       "有0项AutoCAD设置未能写入注册表，2个支持文件"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    NewWorld();
+    row.stage();
+    Dlg_Setup dialog;
+    View atWarning = View::Selection;
+    int barAtWarning = -1;
+    Run(dialog, [&](DialogProbe& probe) {
+      boxes().Answer(platform::kIdOk, [&] {
+        atWarning = ViewOf(probe);
+        barAtWarning = dialog.progressBar.GetPos();
+      });
+      ASSERT_TRUE(probe.Click(kIdInstall));
+      ExpectView(probe, View::Completion);
+    });
+    EXPECT_TRUE(Installed(kDefaultInstall));
+    if (!row.counts) {
+      EXPECT_TRUE(boxes().shown().empty());
+      continue;
+    }
+    ASSERT_EQ(boxes().shown().size(), 1u);
+    const platform::ShownBox& box = boxes().shown()[0];
+    EXPECT_EQ(box.caption, kCaption);
+    EXPECT_NE(box.text.find(row.counts), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("管理员身份运行SetUp.exe"), std::string::npos) << box.text;
+    EXPECT_EQ(atWarning, View::Progress);
+    EXPECT_EQ(barAtWarning, 50);
+  }
+}
+
+TEST_P(InstallTest, NothingTickedStillDeploysAndLeavesFinishDisabled) {
+  Dlg_Setup dialog;
+  std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
+    ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2008]));
+    ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2010]));
+    ASSERT_TRUE(probe.Click(kIdInstall));
+    ExpectView(probe, View::Completion);
+    EXPECT_FALSE(probe.IsEnabled(kIdFinish));
+    probe.Close();
+  });
+  EXPECT_EQ(result, 2);
+  EXPECT_TRUE(Installed(kDefaultInstall));
+  EXPECT_FALSE(AnyLoader());
+  EXPECT_FALSE(files().Exists(std::string(kAcad2010) + "\\Fonts\\Zorvel_EN.shx"));
+  EXPECT_EQ(Text(Hive::CurrentUser, kVariables2010, "TRUSTEDPATHS"), "D:\\LISP;C:\\ZORVEL\\ZORVEL批打印软件");
+}
+
+TEST_P(InstallTest, UntickedReleasesGetNothing) {
+  Dlg_Setup dialog;
+  Run(dialog, [&](DialogProbe& probe) {
+    ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2008]));
+    ASSERT_TRUE(probe.Click(kIdInstall));
+    ExpectView(probe, View::Completion);
+  });
+  EXPECT_FALSE(Loader(kProduct2008, 2008));
+  EXPECT_FALSE(files().Exists(std::string(kAcad2008) + "\\Fonts\\Zorvel_EN.shx"));
+  EXPECT_FALSE(files().Exists(std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi"));
+  EXPECT_TRUE(Loader(kProduct2010, 2010));
+  EXPECT_TRUE(HasFonts(kAcad2010));
+}
+
+INSTANTIATE_FOR_EVERY_WINDOW_HOST(InstallTest);
+
+// The shell's folder browser is driven end to end under Wine; here its
+// scripted stand-in answers.
+class BrowseTest : public InstallTest {};
+
+TEST_P(BrowseTest, ChosenFolderReplacesTheTextAndACancelledPickerKeepsIt) {
+  if (!GetParam()->headlessHost()) GTEST_SKIP() << "the real picker is the shell's, driven end to end";
+  struct Row {
+    const char* what;
+    bool accept;
+    std::string typed;
+    std::string shown;  // in the folder box afterwards
+  };
+  const Row rows[] = {
+      {"accepted", true, "E:\\Typed", "C:\\Picked\\目录"},
+      {"cancelled", false, "E:\\Typed", "E:\\Typed"},
+      {"accepted over an empty box", true, "", "C:\\Picked\\目录"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    NewWorld();
+    if (row.accept) platform::MemoryPicker::Accept("C:\\Picked\\目录");
+    else platform::MemoryPicker::Cancel();
+    Dlg_Setup dialog;
+    Run(dialog, [&](DialogProbe& probe) {
+      ASSERT_TRUE(probe.Type(kIdInstallPath, row.typed));
+      ASSERT_TRUE(probe.Click(kIdBrowse));
+      EXPECT_EQ(probe.Text(kIdInstallPath), row.shown);
+      EXPECT_EQ(dialog.installPath, row.shown);
+      ExpectView(probe, View::Selection);
+    });
+    ASSERT_EQ(platform::MemoryPicker::runs().size(), 1u);
+    const platform::PickerRun& run = platform::MemoryPicker::runs()[0];
+    EXPECT_EQ(run.caption, "请选择安装目录：");
+    EXPECT_EQ(run.title, "请选择安装目录：");
+    EXPECT_EQ(run.initialPath, row.typed) << "the text in the box when Browse was clicked";
+  }
+}
+
+TEST_P(BrowseTest, BrowseReevaluatesFinishAndTheChosenFolderIsInstalledInto) {
+  if (!GetParam()->headlessHost()) GTEST_SKIP() << "the real picker is the shell's, driven end to end";
+  platform::MemoryPicker::Cancel();
+  platform::MemoryPicker::Accept("C:\\Chosen");
+  Dlg_Setup dialog;
+  Run(dialog, [&](DialogProbe& probe) {
+    // Boxes unticked behind the dialog's back: only a read-back sees it.
+    dialog.CheckDlgButton(kReleaseBoxIds[kSlot2008], 0);
+    dialog.CheckDlgButton(kReleaseBoxIds[kSlot2010], 0);
+    EXPECT_TRUE(probe.IsEnabled(kIdFinish));
+    ASSERT_TRUE(probe.Click(kIdBrowse));
+    EXPECT_FALSE(probe.IsEnabled(kIdFinish)) << "re-evaluated after a cancelled picker too";
+    dialog.CheckDlgButton(kReleaseBoxIds[kSlot2010], 1);
+    ASSERT_TRUE(probe.Click(kIdBrowse));
+    EXPECT_TRUE(probe.IsEnabled(kIdFinish));
+    ASSERT_TRUE(probe.Click(kIdInstall));
+  });
+  EXPECT_TRUE(Installed("C:\\Chosen\\Zorvel批打印软件"));
+  EXPECT_EQ(Loader(kProduct2010, 2010), "C:\\Chosen\\Zorvel批打印软件\\ZV_BatchPlot2010.ARX");
+}
+
+INSTANTIATE_FOR_EVERY_WINDOW_HOST(BrowseTest);
+
+}  // namespace
