@@ -25,8 +25,9 @@ run native "$ZV_BUILD/native/zv_tests"
 zv_build win32 || exit 1
 zv_build win64 || exit 1
 
-zv_wine_prefix
+# The display comes first: a Wine session started without one keeps none.
 zv_xvfb_start || exit 1
+zv_wine_prefix
 trap 'zv_wine_stop; zv_xvfb_stop' EXIT
 
 editions=(win64 win32)
