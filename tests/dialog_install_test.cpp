@@ -383,11 +383,17 @@ TEST_P(InstallTest, WritesThatFailAreCountedInOneWarningBeforeTheCompletionView)
   const Row rows[] = {
       {"everything written", [] {}, nullptr},
       {"local-machine writes refused", [this] { registry().DenyWrites(Hive::LocalMachine, ""); },
-       "有2项AutoCAD设置未能写入注册表，0个支持文件"},
+       "但有2项AutoCAD设置未能写入注册表，\n"},
       {"profile writes refused", [this] { registry().DenyWrites(Hive::CurrentUser, kVariables2010); },
-       "有1项AutoCAD设置未能写入注册表，0个支持文件"},
+       "但有1项AutoCAD设置未能写入注册表，\n"},
       {"an installation without Fonts", [this] { files().Remove(std::string(kAcad2010) + "\\Fonts"); },
-       "有0项AutoCAD设置未能写入注册表，2个支持文件"},
+       "但有2个支持文件未能复制到AutoCAD文件夹，\n"},
+      {"both",
+       [this] {
+         registry().DenyWrites(Hive::LocalMachine, "");
+         files().Remove(std::string(kAcad2010) + "\\Fonts");
+       },
+       "但有2项AutoCAD设置未能写入注册表，2个支持文件未能复制到AutoCAD文件夹，\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

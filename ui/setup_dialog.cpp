@@ -31,11 +31,14 @@ std::string FolderTooLong() {
          "个字节，\n\n请选择一个较短的目录。";
 }
 
+// Names only what failed: settings (registry values), files, or both.
 std::string IncompleteInstall(int settingsFailed, int filesFailed) {
-  return "文件已安装，但有" + std::to_string(settingsFailed) + "项AutoCAD设置未能写入注册表，" +
-         std::to_string(filesFailed) +
-         "个支持文件未能复制到AutoCAD文件夹，\n\nAutoCAD可能无法加载Zorvel批打印软件。\n\n"
-         "请以管理员身份运行SetUp.exe，重新安装 !";
+  std::string failed;
+  if (settingsFailed > 0) failed = std::to_string(settingsFailed) + "项AutoCAD设置未能写入注册表";
+  if (settingsFailed > 0 && filesFailed > 0) failed += "，";
+  if (filesFailed > 0) failed += std::to_string(filesFailed) + "个支持文件未能复制到AutoCAD文件夹";
+  return "文件已安装，但有" + failed +
+         "，\n\nAutoCAD可能无法加载Zorvel批打印软件。\n\n请以管理员身份运行SetUp.exe，重新安装 !";
 }
 
 void Tell(const std::string& text, unsigned style) { platform::GetMessageBoxes().Show(text, kBoxCaption, style); }
