@@ -1,6 +1,38 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The Windows test program rebuilds HKLM and HKCU\SOFTWARE\Autodesk\AutoCAD
+// from scratch for its cases, deleting what was there. Under Wine that is a
+// private prefix; on a real machine it would wipe AutoCAD's own settings, so
+// there it runs only when asked to in so many words.
+bool MayChangeThisMachine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr) return true;
+  const char* consent = std::getenv("ZV_TESTS_MAY_WIPE_AUTOCAD_SETTINGS");
+  return consent != nullptr && std::strcmp(consent, "1") == 0;
+}
+
+}  // namespace
+#endif
+
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  if (!MayChangeThisMachine()) {
+    std::fprintf(stderr,
+                 "zv_tests: this program deletes and rewrites the AutoCAD keys under HKEY_LOCAL_MACHINE and\n"
+                 "HKEY_CURRENT_USER\\SOFTWARE\\Autodesk\\AutoCAD. Run it only on a throwaway machine, with\n"
+                 "ZV_TESTS_MAY_WIPE_AUTOCAD_SETTINGS=1 set; under Wine it runs without asking.\n");
+    return 2;
+  }
+#endif
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
