@@ -94,7 +94,10 @@ void CAcadHosts::CollectValues(RegKey parent, const std::string& name, std::stri
 
   char value[kFoundValueBufferBytes];
   std::uint32_t size = sizeof value;
-  if (registry.QueryValue(key.get(), searchName, nullptr, value, &size) == QueryResult::Ok) {
+  // A text with characters GBK lacks is read with '?' for them, as the A
+  // functions read it: a product name still tells its year.
+  const QueryResult read = registry.QueryValue(key.get(), searchName, nullptr, value, &size);
+  if (read == QueryResult::Ok || read == QueryResult::NotGbk) {
     foundKeyPaths.push_back(base + relative);
     foundValues.push_back(std::string(value, std::find(value, value + size, '\0')));
     return;  // a key holding the value hides whatever lies below it

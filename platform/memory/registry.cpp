@@ -162,18 +162,21 @@ QueryResult MemoryRegistry::QueryValue(RegKey key, const std::string& name, std:
   if (!node || (data && !size)) return QueryResult::NotFound;
   StoredValue* value = node->Value(name);
   if (!value) return QueryResult::NotFound;
-  if (HasFault(FaultKind::NotGbk, node->hive, node->upperPath, 0, name)) return QueryResult::NotGbk;
+  // A value marked as beyond GBK is delivered as stored, standing for its
+  // '?'-substituted reading.
+  const QueryResult read =
+      HasFault(FaultKind::NotGbk, node->hive, node->upperPath, 0, name) ? QueryResult::NotGbk : QueryResult::Ok;
   std::string delivered = value->bytes;
   if (IsText(value->type) && (delivered.empty() || delivered.back() != '\0')) delivered.push_back('\0');
   if (type) *type = value->type;
-  if (!size) return QueryResult::Ok;
+  if (!size) return read;
   std::uint32_t needed = static_cast<std::uint32_t>(delivered.size());
   std::uint32_t capacity = *size;
   *size = needed;
-  if (!data) return QueryResult::Ok;
+  if (!data) return read;
   if (needed > capacity) return QueryResult::MoreData;
   std::memcpy(data, delivered.data(), needed);
-  return QueryResult::Ok;
+  return read;
 }
 
 RegKey MemoryRegistry::Create(RegKey parent, const std::string& path) {

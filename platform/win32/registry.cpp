@@ -104,23 +104,27 @@ class Win32Registry : public Registry {
       return QueryResult::NotFound;
 
     std::string delivered;
+    bool exact = true;
     if (IsText(storedType)) {
-      if (!NarrowExact(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t), &delivered))
-        return QueryResult::NotGbk;
+      const wchar_t* text = reinterpret_cast<const wchar_t*>(raw.data());
+      const std::size_t length = raw.size() / sizeof(wchar_t);
+      exact = NarrowExact(text, length, &delivered);
+      if (!exact) delivered = win32::Narrow(text, length);  // '?' for what GBK lacks
       if (delivered.empty() || delivered.back() != '\0') delivered.push_back('\0');
     } else {
       delivered.assign(raw.begin(), raw.end());
     }
 
+    const QueryResult read = exact ? QueryResult::Ok : QueryResult::NotGbk;
     if (type) *type = storedType;
-    if (!size) return QueryResult::Ok;
+    if (!size) return read;
     std::uint32_t needed = static_cast<std::uint32_t>(delivered.size());
     std::uint32_t capacity = *size;
     *size = needed;
-    if (!data) return QueryResult::Ok;
+    if (!data) return read;
     if (needed > capacity) return QueryResult::MoreData;
     std::memcpy(data, delivered.data(), needed);
-    return QueryResult::Ok;
+    return read;
   }
 
   // RegCreateKey's access: MAXIMUM_ALLOWED, so an existing key still opens

@@ -1,5 +1,6 @@
 // What only the real registry can show: the sizes the values are stored with,
-// and text that GBK cannot express, which must come back unchanged.
+// and text that GBK cannot express: a list never written back with it lost,
+// a product name still read for its year.
 #include <windows.h>
 
 #include <vector>
@@ -74,6 +75,15 @@ TEST_P(RealRegistry, AListGbkCannotExpressIsLeftAlone) {
   EXPECT_EQ(hosts.AddTrustedPath(), 1);
   ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &after));
   EXPECT_EQ(after.bytes, before.bytes);
+}
+
+TEST_P(RealRegistry, AProductNameGbkCannotExpressStillTellsItsYear) {
+  const std::wstring product = L"SOFTWARE\\Autodesk\\AutoCAD\\R22.0\\ACAD-1001:40C";
+  WriteRawText(HKEY_LOCAL_MACHINE, product, L"AcadLocation", L"C:\\AutoCAD 2018");
+  WriteRawText(HKEY_LOCAL_MACHINE, product, L"ProductName", L"AutoCAD 2018 - Fran\u00E7ais");  // no GBK 'ç'
+  CAcadHosts hosts;
+  hosts.Discover();
+  EXPECT_EQ(hosts.locations[2018 - 2007], std::vector<std::string>{"C:\\AutoCAD 2018"});
 }
 
 TEST_P(RealRegistry, AKeyNameGbkCannotExpressIsSkipped) {
