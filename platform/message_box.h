@@ -1,5 +1,6 @@
-// Message-box service. Boxes are owned by the application's main window (the
-// setup dialog while it is open) or, with none, by the active window.
+// Message-box service. Boxes are owned by the thread's active window or, while
+// another program is active, by the window of ours last active (the setup
+// dialog, or the folder browser over it): never by none.
 #pragma once
 
 #include <string>

@@ -1,5 +1,8 @@
-// Message boxes through MessageBoxW, owned by the thread's active window (the
-// setup dialog while it is open).
+// Message boxes through MessageBoxW, owned the way the program's own windows
+// expect: by the thread's active window, or, when the user has switched to
+// another program meanwhile, by the window of ours that was last active. A box
+// must always have an owner here, or the setup dialog would stay enabled
+// behind it and take a second click on Install while the first still runs.
 #include <windows.h>
 
 #include "platform/defaults.h"
@@ -8,10 +11,23 @@
 namespace platform {
 namespace {
 
+BOOL CALLBACK TakeFirstVisible(HWND window, LPARAM found) {
+  if (!IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+HWND Owner() {
+  if (HWND active = GetActiveWindow()) return active;
+  HWND ours = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), TakeFirstVisible, reinterpret_cast<LPARAM>(&ours));
+  return ours != nullptr ? GetLastActivePopup(GetAncestor(ours, GA_ROOTOWNER)) : nullptr;
+}
+
 class Win32MessageBoxes : public MessageBoxes {
  public:
   int Show(const std::string& text, const std::string& caption, unsigned style) override {
-    return MessageBoxW(GetActiveWindow(), win32::Widen(text).c_str(), win32::Widen(caption).c_str(), style);
+    return MessageBoxW(Owner(), win32::Widen(text).c_str(), win32::Widen(caption).c_str(), style);
   }
 };
 
