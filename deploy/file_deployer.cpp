@@ -84,15 +84,16 @@ bool CFileDeployer::DeployDataFolder() {
   return !aborted;
 }
 
-// One step per pass of the walk, but never past the bar's maximum: a Data
-// folder with more entries than the bar has steps leaves it full instead of
-// wrapping it round to empty.
-void CFileDeployer::Step() {
-  int before = progressBar.GetPos();
-  if (before >= progressBar.GetMaximum()) return;
-  progressBar.StepIt();
-  if (progressBar.GetPos() < before) progressBar.SetPos(progressBar.GetMaximum());
+void StepUpToFull(platform::ProgressBar& bar) {
+  int before = bar.GetPos();
+  if (before >= bar.GetMaximum()) return;
+  bar.StepIt();
+  if (bar.GetPos() < before) bar.SetPos(bar.GetMaximum());
 }
+
+// One step per pass of the walk: a Data folder with more entries than the bar
+// has steps leaves it full.
+void CFileDeployer::Step() { StepUpToFull(progressBar); }
 
 CFileDeployer::Outcome CFileDeployer::DeployEntry(const std::string& dataFolder, const platform::FindData& entry) {
   const std::string& name = entry.name;

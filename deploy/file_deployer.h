@@ -7,6 +7,10 @@
 #include "platform/files.h"
 #include "platform/progress.h"
 
+// Steps `bar` once, but never past its maximum: the Windows control, stepped
+// past it, would start again from empty.
+void StepUpToFull(platform::ProgressBar& bar);
+
 class CFileDeployer {
  public:
   // One trailing backslash of `path` is cut off (not a 0x5C that ends a

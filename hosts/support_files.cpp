@@ -15,7 +15,9 @@ constexpr int kPlotDriverSlot = 2008 - kFirstReleaseYear;
 int PlaceFile(const std::string& source, const std::string& destination) {
   ClearReadOnly(source);
   ClearReadOnly(destination);
-  return platform::GetFiles().CopyFile(source, destination) ? 0 : 1;
+  if (!platform::GetFiles().CopyFile(source, destination)) return 1;
+  ClearReadOnly(destination);  // the copy carries a bit the source kept
+  return 0;
 }
 
 }  // namespace

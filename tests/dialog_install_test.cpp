@@ -456,6 +456,21 @@ TEST_P(InstallTest, UntickedReleasesGetNothing) {
   EXPECT_TRUE(HasFonts(kAcad2010));
 }
 
+TEST_P(InstallTest, ALargeDataFolderFillsTheBarWithoutItStartingAgain) {
+  platform::HeadlessWindowHost* headless = GetParam()->headlessHost();
+  if (!headless) GTEST_SKIP() << "wrapping steps are counted on the headless host";
+  for (int i = 0; i < 60; ++i) files().AddFile("C:\\dist\\Data\\sample" + std::to_string(i) + ".dwg", "dwg");
+  Dlg_Setup dialog;
+  Run(dialog, [&](DialogProbe& probe) {
+    ASSERT_TRUE(probe.Click(kIdInstall));
+    ExpectView(probe, View::Completion);
+    const platform::HeadlessWindow* bar = headless->Control(dialog.GetSafeHwnd(), kIdProgress);
+    EXPECT_EQ(bar->wraps, 0);
+    EXPECT_EQ(bar->position, 50);
+  });
+  EXPECT_EQ(files().Content(std::string(kDefaultInstall) + "\\sample59.dwg"), "dwg");
+}
+
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(InstallTest);
 
 // The shell's folder browser is driven end to end under Wine; the native

@@ -227,12 +227,12 @@ bool Dlg_Setup::RunInstall() {
     OnCancel();
     return false;
   }
-  progressBar.StepIt();
+  StepUpToFull(progressBar);
   g_hosts.SetInstallDir(installPath);
   int settingsFailed = g_hosts.RegisterLoaders(releaseTicked);
-  progressBar.StepIt();
+  StepUpToFull(progressBar);
   int filesFailed = g_hosts.PlaceSupportFiles(releaseTicked);
-  progressBar.StepIt();
+  StepUpToFull(progressBar);
   progressBar.SetPos(kProgressEnd);
   WarnIfIncomplete(settingsFailed, filesFailed);
   return true;

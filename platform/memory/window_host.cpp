@@ -239,6 +239,7 @@ std::intptr_t HeadlessWindowHost::OwnHandling(HeadlessWindow* window, unsigned m
           int position = old + window->step;
           if (position > maximum) position = (position - minimum) % (maximum - minimum) + minimum;
           if (position < minimum) position = (position - minimum) % (maximum - minimum) + maximum;
+          if ((position < old) != (window->step < 0)) ++window->wraps;
           window->position = position;
         }
         return old;

@@ -47,6 +47,7 @@ struct HeadlessWindow {
   int rangeMaximum = 100;
   int position = 0;
   int step = 10;
+  int wraps = 0;  // steps that went round past an end
   IconHandle smallIcon = nullptr;
   IconHandle bigIcon = nullptr;
   MessageSink* sink = nullptr;
