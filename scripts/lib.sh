@@ -72,6 +72,18 @@ zv_wine_dialog_settings() {
   fi
 }
 
+# zv_end_within PID SECONDS: waits for a process to end; kills it and fails
+# when it has not.
+zv_end_within() {
+  local _
+  for _ in $(seq $(($2 * 10))); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill "$1" 2>/dev/null
+  return 1
+}
+
 zv_wine_stop() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
 }

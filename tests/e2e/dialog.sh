@@ -105,14 +105,7 @@ start_setup() {
 }
 
 # stop_setup NAME: the desktop ends once SetUp.exe has; never leave it behind.
-stop_setup() {
-  for _ in $(seq 100); do
-    kill -0 "$setup_pid" 2>/dev/null || return 0
-    sleep 0.1
-  done
-  kill "$setup_pid" 2>/dev/null
-  fail "$1: the Wine desktop did not end"
-}
+stop_setup() { zv_end_within "$setup_pid" 10 || fail "$1: the Wine desktop did not end"; }
 
 # --- the selection view ---------------------------------------------------------
 start_setup selection
