@@ -10,6 +10,11 @@ namespace {
 const char kCaption[] = "Zorvel软件安装";
 const char kDataFolderMissing[] =
     "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
+// A Data folder that is there but cannot be listed (no access, or a path so
+// long that no file in it could be named) would otherwise install nothing and
+// still report success.
+const char kDataFolderUnreadable[] =
+    "无法读取安装所需的Data文件夹 !\n\n请检查该文件夹的访问权限，或将安装文件放到较短的路径下，\n\n然后再执行SetUp.exe !";
 const char kCopyFailedBefore[] = "拷贝文件 ";
 const char kCopyFailedAfter[] =
     " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
@@ -73,6 +78,10 @@ bool CFileDeployer::DeployDataFolder() {
 
   platform::FindData entry;
   platform::FindHandle listing = files.FindFirst(dataFolder + "\\*.*", &entry);
+  if (listing == nullptr) {  // a folder lists at least "." and ".."
+    platform::GetMessageBoxes().Show(kDataFolderUnreadable, kCaption, platform::kMbOk);
+    return false;
+  }
   bool aborted = false;
   for (bool first = true; !aborted; first = false) {
     Step();

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "deploy/file_deployer.h"
+#include "deploy/file_utils.h"
 #include "platform/memory/files.h"
 #include "platform/memory/progress.h"
 #include "tests/deploy_world.h"
@@ -168,6 +169,20 @@ TEST_P(DeployDataFolder, MissingDataFolderIsReportedAndNothingIsTouched) {
     world().Remove(At("dist"));
     prompts() = ScriptedPrompts();
   }
+}
+
+TEST_P(DeployDataFolder, DataFolderThatCannotBeListedIsReportedNotInstalledAsEmpty) {
+  // Short enough to exist, too long for the listing pattern "\*.*".
+  const std::string dist = At("dist") + "\\" + std::string(platform::kMaxPathBytes - 2 - At("dist\\Data").size(), 'd');
+  world().MakeFolder(At("dist"));
+  world().MakeFolder(dist);
+  if (GetPathKind(dist) != kPathFolder) GTEST_SKIP() << "this file system cannot make a folder that long";
+  world().SetModulePath(dist + "\\SetUp.exe");
+  world().MakeFolder(dist + "\\Data");
+  EXPECT_FALSE(Deploy());
+  ASSERT_EQ(prompts().shown().size(), 1u);
+  EXPECT_EQ(prompts().shown()[0].text.rfind("无法读取安装所需的Data文件夹 !", 0), 0u) << prompts().shown()[0].text;
+  EXPECT_EQ(prompts().shown()[0].caption, kCaption);
 }
 
 TEST_P(DeployDataFolder, AbortAtTheFifthFileStopsAndKeepsEarlierFiles) {
