@@ -8,7 +8,7 @@
 #
 #   tests/e2e/picker.sh EDITION-BUILD-FOLDER
 set -uo pipefail
-build=${1:?usage: picker.sh EDITION-BUILD-FOLDER}
+build=$(cd "${1:?usage: picker.sh EDITION-BUILD-FOLDER}" && pwd)
 source "$(dirname "$0")/../../scripts/lib.sh"
 
 # The display first: a Wine session started without one cannot make windows

@@ -55,27 +55,13 @@
 #include <utility>
 #include <vector>
 
+#include "tests/tools/utf8.h"
+
 namespace {
 
 constexpr DWORD kSendTimeoutMs = 5000;
 constexpr DWORD kClickTimeoutMs = 2000;
 constexpr int kMessageTextId = 0xFFFF;  // the static that holds a message box's text
-
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(size, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-  return out;
-}
 
 void Write(HANDLE stream, const std::string& text) {
   DWORD written = 0;

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/win32/text.h"
+#include "tests/tools/utf8.h"
 #include "ui/path_dialog.h"
 
 namespace {
@@ -22,15 +23,6 @@ namespace {
 void Print(const std::string& utf8) {
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-}
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  std::string out(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
 }
 
 const char* OrNull(const std::optional<std::string>& text) { return text ? text->c_str() : nullptr; }
@@ -65,6 +57,6 @@ int main() {
   CPathDialog picker(OrNull(caption), OrNull(title), OrNull(initial), nullptr);
   const int result = picker.RunModal();
   Print("result " + std::to_string(result) + "\n");
-  if (result == 1) Print("path " + Utf8(platform::win32::Widen(picker.GetChosenPath())) + "\n");
+  if (result == 1) Print("path " + ToUtf8(platform::win32::Widen(picker.GetChosenPath())) + "\n");
   return 0;
 }

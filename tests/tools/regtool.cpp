@@ -20,15 +20,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/tools/utf8.h"
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  return out;
-}
+namespace {
 
 void Print(const std::wstring& line) {
   std::string bytes = ToUtf8(line) + "\n";
