@@ -1,9 +1,12 @@
-// Build-time globals read by the dialog and the install sequence.
+// Values fixed at build time.
 #pragma once
 
+#include "build_config.h"
+#include "install/edition.h"
+
 // Build date as yyyymmdd, shown in the dialog caption as Vyyyy.m.d.
-extern int kBuildDate;
+constexpr int kBuildDate = ZV_BUILD_DATE;
 // Bitness of this edition: 32 or 64. The 32-bit edition hides AutoCAD 2017..2024.
-extern int kEditionBits;
-// While set, Install first checks for a running AutoCAD; cleared after the first warning.
-extern bool g_warnIfHostRunning;
+constexpr int kEditionBits = ZV_EDITION_BITS;
+
+constexpr BuildInfo kThisBuild{kBuildDate, kEditionBits};

@@ -5,11 +5,7 @@
 #include "hosts/acad_hosts.h"
 #include "ui/setup_dialog.h"
 
-// The two globals, in this order: the catalogue is destroyed first at exit.
-CWizardApp theApp;
-CAcadHosts g_hosts;
-
-CWizardApp::CWizardApp() : CWinApp(nullptr) {}
+CWizardApp::CWizardApp(const BuildInfo& build) : CWinApp(nullptr), build_(build) {}
 
 const MessageMap* CWizardApp::ThisMessageMap() {
   static const MessageMapEntry rows[] = {
@@ -21,9 +17,12 @@ const MessageMap* CWizardApp::ThisMessageMap() {
 
 const MessageMap* CWizardApp::GetMessageMap() const { return ThisMessageMap(); }
 
+// Discovery runs once; the catalogue lives as long as the dialog that shows
+// it and the installs it drives.
 bool CWizardApp::InitInstance() {
-  g_hosts.Discover();
-  Dlg_Setup dialog;
+  CAcadHosts hosts;
+  hosts.Discover();
+  Dlg_Setup dialog(hosts, build_);
   dialog.DoModal();
   return false;
 }

@@ -2,11 +2,12 @@
 // dialog, and lets the process end when the dialog closes.
 #pragma once
 
+#include "install/edition.h"
 #include "ui/app.h"
 
 class CWizardApp : public CWinApp {
  public:
-  CWizardApp();
+  explicit CWizardApp(const BuildInfo& build);
 
   static const MessageMap* ThisMessageMap();
   const MessageMap* GetMessageMap() const override;
@@ -14,7 +15,7 @@ class CWizardApp : public CWinApp {
   // Discovery, then the setup dialog, run modally. Returns false: there is
   // no message loop to run after the dialog.
   bool InitInstance() override;
-};
 
-// The application object (constructed before the host catalogue).
-extern CWizardApp theApp;
+ private:
+  BuildInfo build_;
+};

@@ -1,40 +1,53 @@
 // Copies the add-on's payload from the Data folder beside the setup program
-// into the install folder, stepping the dialog's progress bar on the way.
+// into the install folder, reporting each pass of its walk, each copy, and
+// each failed copy for a decision.
 #pragma once
 
 #include <string>
 
+#include "deploy/events.h"
 #include "platform/files.h"
-#include "platform/progress.h"
 
-// Steps `bar` once, but never past its maximum: the Windows control, stepped
-// past it, would start again from empty.
-void StepUpToFull(platform::ProgressBar& bar);
+enum class CopyDecision { Abort, Retry, Ignore };
+
+// Whoever runs the deployment: it sees every step and copy, and decides what
+// happens after a copy fails.
+class DeployObserver : public InstallEvents {
+ public:
+  // One pass of the walk (one entry looked at, or the pass that found none).
+  virtual void OnStep() = 0;
+  // A copy failed, `failure.status` says why. Retry copies again (without
+  // clearing attributes again), Ignore goes on without the file, Abort stops.
+  virtual CopyDecision OnCopyFailed(const FileEvent& failure) = 0;
+};
+
+enum class DeployResult {
+  Done,            // the walk ran to its end, ignored entries included
+  DataMissing,     // no Data folder (or a file of that name); nothing touched
+  DataUnreadable,  // a Data folder that cannot be listed; nothing copied
+  Aborted,         // a failed copy was answered Abort; what was copied stays
+};
 
 class CFileDeployer {
  public:
   // One trailing backslash of `path` is cut off (not a 0x5C that ends a
   // double-byte character).
-  CFileDeployer(std::string path, platform::ProgressBar& progressBar);
+  CFileDeployer(std::string path, DeployObserver& observer);
 
   // Copies every entry of the Data folder but the setup program, the support
   // files placed into AutoCAD and sub-folders; renames the three library
-  // files and sends the settings file to APPDATA\Zorvel. A copy that fails is
-  // offered for abort, retry or ignore. False when the Data folder is missing
-  // or the user aborts (what was copied stays).
-  bool DeployDataFolder();
+  // files and sends the settings file to APPDATA\Zorvel.
+  DeployResult DeployDataFolder();
 
   std::string installDir;
-  platform::ProgressBar& progressBar;
+  DeployObserver& observer;
 
  private:
   enum class Outcome { Done, Aborted };
 
-  void Step();
   Outcome DeployEntry(const std::string& dataFolder, const platform::FindData& entry);
-  // Fills the destination of an entry; false when it lies in an
-  // application-data folder that nobody can name (no copy is possible then).
-  bool Destination(const std::string& name, std::string* destination);
-  static bool Copy(bool reachable, const std::string& source, const std::string& destination);
-  bool ConfirmFailure(bool reachable, const std::string& source, const std::string& destination);
+  // The entry's copy: where it goes, and what kind of file it is. The
+  // destination is unreachable when it lies in an application-data folder
+  // that nobody can name.
+  FileEvent Destination(const std::string& dataFolder, const platform::FindData& entry, bool* reachable);
 };

@@ -4,14 +4,7 @@
 #include "platform/mbcs.h"
 
 void GetDataFolder(std::string& dataFolder) {
-  std::string program = platform::GetFiles().ModulePath();
-  // The last backslash that starts a character: a GBK trail byte 0x5C is
-  // part of a name.
-  std::size_t cut = 0;
-  for (std::size_t i = 0; i < program.size(); i += mbcs::CharLength(program, i)) {
-    if (program[i] == '\\') cut = i;
-  }
-  dataFolder = program.substr(0, cut) + "\\Data";
+  dataFolder = mbcs::FolderOf(platform::GetFiles().ModulePath()) + "\\Data";
 }
 
 int GetPathKind(std::string path) {

@@ -80,12 +80,12 @@ void DiscoverView(CAcadHosts& hosts, const std::string& acadKeyPath, int lastYea
 
 void CAcadHosts::Discover() {
   DiscoverWow64();
-  DiscoverView(*this, "SOFTWARE\\Autodesk\\AutoCAD", kFirstReleaseYear + kReleaseCount - 1);
+  DiscoverView(*this, kAcadKeyPath, kLastReleaseYear);
 }
 
 // The 32-bit registry view of a 64-bit system holds only the releases that
 // still shipped as 32-bit programs there.
-void CAcadHosts::DiscoverWow64() { DiscoverView(*this, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD", 2009); }
+void CAcadHosts::DiscoverWow64() { DiscoverView(*this, kWowAcadKeyPath, 2009); }
 
 void CAcadHosts::CollectValues(RegKey parent, const std::string& name, std::string relative, std::string base) {
   Registry& registry = GetRegistry();
@@ -112,14 +112,8 @@ void CAcadHosts::CollectValues(RegKey parent, const std::string& name, std::stri
 }
 
 void CAcadHosts::SetInstallDir(std::string path) {
-  DropTrailingBackslash(path);
+  mbcs::DropTrailingBackslash(path);
   installDir = std::move(path);
-}
-
-void DropTrailingBackslash(std::string& text) {
-  std::size_t last = std::string::npos;
-  for (std::size_t i = 0; i < text.size(); i += mbcs::CharLength(text, i)) last = i;
-  if (last != std::string::npos && mbcs::CharLength(text, last) == 1 && text[last] == '\\') text.pop_back();
 }
 
 bool ReadSubkeyName(RegKey key, std::uint32_t index, std::string& name) {

@@ -8,15 +8,28 @@
 #include <string>
 #include <vector>
 
+#include "deploy/events.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 
 // Release slots: the 18 AutoCAD release years 2007..2024, slot = year - 2007.
 constexpr int kFirstReleaseYear = 2007;
 constexpr int kReleaseCount = 18;
+constexpr int kLastReleaseYear = kFirstReleaseYear + kReleaseCount - 1;
 
-// The LOADER text is the install folder plus "\ZV_BatchPlot####.ARX" (21
-// bytes) and must stay within AutoCAD's 259-byte path limit.
-constexpr std::size_t kMaxInstallDirBytes = 238;
+// Where AutoCAD keeps its installations (HKEY_LOCAL_MACHINE) and its users'
+// profiles (HKEY_CURRENT_USER); on a 64-bit system the 32-bit view's
+// installations also appear below the Wow6432Node path.
+constexpr char kAcadKeyPath[] = "SOFTWARE\\Autodesk\\AutoCAD";
+constexpr char kWowAcadKeyPath[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
+
+// What follows the install folder in a LOADER text: "\ZV_BatchPlot", the
+// module generation's year and ".ARX".
+constexpr std::size_t kLoaderNameBytes = sizeof("\\ZV_BatchPlot2008.ARX") - 1;
+
+// The LOADER text must stay within AutoCAD's path limit, which leaves this
+// much for the install folder (238 bytes).
+constexpr std::size_t kMaxInstallDirBytes = platform::kMaxPathBytes - kLoaderNameBytes;
 
 // One flag per release slot, 2007 first; non-zero means the release is ticked.
 using ReleaseFlags = std::array<std::int32_t, kReleaseCount>;
@@ -34,24 +47,25 @@ class CAcadHosts {
   // that is the second byte of a double-byte character stays).
   void SetInstallDir(std::string path);
 
-  // The integration steps report how many settings or files they could not
-  // write; nothing else tells the user (typically: not run as administrator).
+  // The integration steps report every value and file to `events` and
+  // return how many settings or files they could not write (typically: not
+  // run as administrator).
 
   // Registers the loader under every product key of each ticked release, then
   // adds the install folder to every profile's trusted paths. An install
   // folder longer than kMaxInstallDirBytes registers no loader at all (no
   // value is ever cut short); each product key then counts as not written.
-  int RegisterLoaders(const ReleaseFlags& ticked);
-  int RegisterLoader(int year);
+  int RegisterLoaders(const ReleaseFlags& ticked, InstallEvents& events);
+  int RegisterLoader(int year, InstallEvents& events);
   // Adds the install folder to TRUSTEDPATHS of every AutoCAD profile of the
   // current user, unless one of the list's entries already is that folder.
   // The stored list is kept whole, however long.
-  int AddTrustedPath();
+  int AddTrustedPath(InstallEvents& events);
 
   // Copies the shape fonts (and, for 2008, the plot driver) into every install
   // location of each ticked release.
-  int PlaceSupportFiles(const ReleaseFlags& ticked);
-  int CopySupportFiles(std::string location, bool withPlotDriver);
+  int PlaceSupportFiles(const ReleaseFlags& ticked, InstallEvents& events);
+  int CopySupportFiles(std::string location, bool withPlotDriver, InstallEvents& events);
 
   std::string installDir;
   std::array<std::vector<std::string>, kReleaseCount> locations;
@@ -60,10 +74,6 @@ class CAcadHosts {
   std::vector<std::string> foundKeyPaths;
   std::vector<std::string> foundValues;
 };
-
-// Removes one trailing backslash from `text` if its last character is one (the
-// second byte of a double-byte character is not).
-void DropTrailingBackslash(std::string& text);
 
 // The TRUSTEDPATHS list that holds `installDir`, made from the stored one: a
 // list of two bytes or fewer holds no real folder and is replaced by the
@@ -78,6 +88,3 @@ bool ReadSubkeyName(platform::RegKey key, std::uint32_t index, std::string& name
 // Appends to `names` the name of every sub-key of `key` that can be opened for
 // reading. Neither opens nor closes `key`.
 void EnumSubkeyNames(platform::RegKey key, std::vector<std::string>& names);
-
-// The program's one catalogue (defined beside the application object, after it).
-extern CAcadHosts g_hosts;

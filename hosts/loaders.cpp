@@ -8,6 +8,7 @@ using platform::GetRegistry;
 using platform::Hive;
 using platform::Registry;
 using platform::ScopedKey;
+using platform::Status;
 
 namespace {
 
@@ -26,45 +27,67 @@ constexpr int kModuleGeneration[kReleaseCount] = {
 // AutoCAD's flag for "load when AutoCAD starts".
 constexpr std::uint32_t kLoadOnStartup = 2;
 
-}  // namespace
-
-int CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked) {
-  int failures = 0;
-  for (int slot = 0; slot < kReleaseCount; ++slot) {
-    if (ticked[slot] != 0) failures += RegisterLoader(kFirstReleaseYear + slot);
-  }
-  return failures + AddTrustedPath();
+ValueEvent LoaderValue(const std::string& key, const char* name, std::string data, Status status) {
+  ValueEvent event;
+  event.hive = Hive::LocalMachine;
+  event.key = key;
+  event.name = name;
+  event.data = std::move(data);
+  event.status = status;
+  return event;
 }
 
-int CAcadHosts::RegisterLoader(int year) {
-  if (year < kFirstReleaseYear || year >= kFirstReleaseYear + kReleaseCount) return 0;
+}  // namespace
+
+int CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked, InstallEvents& events) {
+  int failures = 0;
+  for (int slot = 0; slot < kReleaseCount; ++slot) {
+    if (ticked[slot] != 0) failures += RegisterLoader(kFirstReleaseYear + slot, events);
+  }
+  return failures + AddTrustedPath(events);
+}
+
+int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
+  if (year < kFirstReleaseYear || year > kLastReleaseYear) return 0;
   const int slot = year - kFirstReleaseYear;
   const std::vector<std::string>& keys = productKeys[slot];
-  // A cut-off folder would make AutoCAD look for the module somewhere else;
-  // the install sequence refuses such a folder before it gets here.
-  if (installDir.size() > kMaxInstallDirBytes) return static_cast<int>(keys.size());
-
   const std::string applicationKey = "Applications\\ZV_BatchPlot" + std::to_string(year);
   const std::string loader = installDir + "\\ZV_BatchPlot" + std::to_string(kModuleGeneration[slot]) + ".ARX";
+  const std::string loadCtrlsText = std::to_string(kLoadOnStartup);
+  // A cut-off folder would make AutoCAD look for the module somewhere else;
+  // the install refuses such a folder before it gets here.
+  if (installDir.size() > kMaxInstallDirBytes) {
+    for (const std::string& productKey : keys)
+      events.OnValue(LoaderValue(productKey + applicationKey, "LOADER", loader,
+                                 Status(platform::kErrorFilenameTooLong)));
+    return static_cast<int>(keys.size());
+  }
+
   Registry& registry = GetRegistry();
   ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
   int failures = 0;
   for (const std::string& productKey : keys) {
     ScopedKey product(registry, registry.Open(root.get(), productKey));
     if (!product) continue;  // removed since discovery: nothing to register under
+    const std::string keyPath = productKey + applicationKey;
     // A previous registration is replaced, so only our two values remain;
     // one that has sub-keys survives the delete and is overwritten.
     registry.DeleteKey(product.get(), applicationKey);
-    ScopedKey application(registry, registry.Create(product.get(), applicationKey));
+    Status created;
+    ScopedKey application(registry, registry.Create(product.get(), applicationKey, &created));
     if (!application) {
+      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, created));
+      events.OnValue(LoaderValue(keyPath, "LOADER", loader, created));
       ++failures;
       continue;
     }
     const std::uint32_t loadCtrls = kLoadOnStartup;
-    bool ctrlsWritten =
+    const Status ctrlsWritten =
         registry.SetValue(application.get(), "LOADCTRLS", platform::kRegDword, &loadCtrls, sizeof loadCtrls);
-    bool loaderWritten = registry.SetValue(application.get(), "LOADER", platform::kRegSz, loader.data(),
-                                           static_cast<std::uint32_t>(loader.size()));
+    events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, ctrlsWritten));
+    const Status loaderWritten = registry.SetValue(application.get(), "LOADER", platform::kRegSz, loader.data(),
+                                                   static_cast<std::uint32_t>(loader.size()));
+    events.OnValue(LoaderValue(keyPath, "LOADER", loader, loaderWritten));
     if (!ctrlsWritten || !loaderWritten) ++failures;
   }
   return failures;

@@ -1,6 +1,7 @@
 // Shape fonts (and, for AutoCAD 2008, the plot driver) copied from the Data
 // folder into the folders of each chosen AutoCAD installation.
 #include "deploy/file_utils.h"
+#include "deploy/payload.h"
 #include "hosts/acad_hosts.h"
 #include "platform/files.h"
 
@@ -12,35 +13,40 @@ constexpr int kPlotDriverSlot = 2008 - kFirstReleaseYear;
 // Copies one support file, overwriting what is there. The read-only bits of
 // both ends are cleared first, so that a read-only copy from an earlier
 // install is replaced. Returns 1 when the copy failed, else 0.
-int PlaceFile(const std::string& source, const std::string& destination) {
+int PlaceFile(const std::string& source, const std::string& destination, InstallEvents& events) {
   ClearReadOnly(source);
   ClearReadOnly(destination);
-  if (!platform::GetFiles().CopyFile(source, destination)) return 1;
-  ClearReadOnly(destination);  // the copy carries a bit the source kept
-  return 0;
+  FileEvent file;
+  file.kind = FileKind::SupportFile;
+  file.source = source;
+  file.destination = destination;
+  file.status = platform::GetFiles().CopyFile(source, destination);
+  if (file.status) ClearReadOnly(destination);  // the copy carries a bit the source kept
+  events.OnFile(file);
+  return file.status ? 0 : 1;
 }
 
 }  // namespace
 
-int CAcadHosts::PlaceSupportFiles(const ReleaseFlags& ticked) {
+int CAcadHosts::PlaceSupportFiles(const ReleaseFlags& ticked, InstallEvents& events) {
   int failed = 0;
   for (int slot = 0; slot < kReleaseCount; ++slot) {
     if (!ticked[slot]) continue;
     std::size_t count = locations[slot].size();
-    for (std::size_t k = 0; k < count; ++k) failed += CopySupportFiles(locations[slot][k], slot == kPlotDriverSlot);
+    for (std::size_t k = 0; k < count; ++k)
+      failed += CopySupportFiles(locations[slot][k], slot == kPlotDriverSlot, events);
   }
   return failed;
 }
 
-int CAcadHosts::CopySupportFiles(std::string location, bool withPlotDriver) {
+int CAcadHosts::CopySupportFiles(std::string location, bool withPlotDriver, InstallEvents& events) {
   std::string dataFolder;
   GetDataFolder(dataFolder);
-  std::string fontsFolder = location + "\\Fonts";
-  int failed = PlaceFile(dataFolder + "\\Zorvel_EN.shx", fontsFolder + "\\Zorvel_EN.shx");
-  failed += PlaceFile(dataFolder + "\\Zorvel_HZ.shx", fontsFolder + "\\Zorvel_HZ.shx");
-  if (withPlotDriver) {
-    std::string driverFolder = location + "\\Drv";
-    failed += PlaceFile(dataFolder + "\\Zorvel.prt5", driverFolder + "\\pdfplot9.hdi");
+  int failed = 0;
+  for (const SupportFile& file : kSupportFiles) {
+    if (file.plotDriver && !withPlotDriver) continue;
+    failed += PlaceFile(dataFolder + "\\" + file.source,
+                        location + "\\" + file.folder + "\\" + file.installedAs, events);
   }
   return failed;
 }

@@ -2,6 +2,7 @@
 // AutoCAD profile of the current user, whatever releases were ticked.
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,10 @@ using platform::QueryResult;
 using platform::RegKey;
 using platform::Registry;
 using platform::ScopedKey;
+using platform::Status;
 
 namespace {
 
-const char kAcadKey[] = "SOFTWARE\\Autodesk\\AutoCAD";
 const char kTrustedPaths[] = "TRUSTEDPATHS";
 
 // Typical lists fit at once; a longer one is read again with the size the
@@ -35,7 +36,7 @@ void AppendChildPaths(Registry& registry, RegKey parent, const std::string& rela
   EnumSubkeyNames(key.get(), names);
   for (const std::string& name : names) {
     std::string child = path + "\\" + name;
-    DropTrailingBackslash(child);
+    mbcs::DropTrailingBackslash(child);
     out->push_back(child + suffix);
   }
 }
@@ -45,13 +46,14 @@ void AppendChildPaths(Registry& registry, RegKey parent, const std::string& rela
 std::vector<std::string> ProfileRoots(Registry& registry) {
   std::vector<std::string> roots;
   ScopedKey root(registry, registry.OpenHive(Hive::CurrentUser));
-  ScopedKey acad(registry, registry.OpenRead(root.get(), kAcadKey));
+  ScopedKey acad(registry, registry.OpenRead(root.get(), kAcadKeyPath));
   std::uint32_t count = 0;
   if (!acad || !registry.SubkeyCount(acad.get(), &count)) return roots;
   for (std::uint32_t i = 0; i < count; ++i) {
     std::string release;
     if (ReadSubkeyName(acad.get(), i, release))
-      AppendChildPaths(registry, acad.get(), release, std::string(kAcadKey) + "\\" + release, "\\Profiles", &roots);
+      AppendChildPaths(registry, acad.get(), release, std::string(kAcadKeyPath) + "\\" + release, "\\Profiles",
+                       &roots);
   }
   return roots;
 }
@@ -66,46 +68,45 @@ std::vector<std::string> VariablesKeys(Registry& registry, const std::vector<std
   return keys;
 }
 
-// The stored list, whole, up to its first zero byte; empty when the key or the
-// value is missing. False when it cannot be read whole: writing then would
-// lose what could not be read.
-bool ReadTrustedPaths(Registry& registry, RegKey root, const std::string& variablesKey, std::string* list) {
-  list->clear();
+// The stored list, whole, up to its first zero byte: nothing when the key or
+// the value is missing. Not ok when it cannot be read whole: writing then
+// would lose what could not be read.
+Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& variablesKey,
+                        std::optional<std::string>* list) {
+  list->reset();
   ScopedKey variables(registry, registry.Open(root, variablesKey));
-  if (!variables) return true;
+  if (!variables) return Status::Ok();
   std::vector<char> buffer(kFirstReadBytes);
   for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
     std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
     switch (registry.QueryValue(variables.get(), kTrustedPaths, nullptr, buffer.data(), &size)) {
       case QueryResult::Ok:
-        list->assign(buffer.data(), std::find(buffer.data(), buffer.data() + size, '\0'));
-        return true;
+        list->emplace(buffer.data(), std::find(buffer.data(), buffer.data() + size, '\0'));
+        return Status::Ok();
       case QueryResult::NotFound:
-        return true;
+        return Status::Ok();
       case QueryResult::NotGbk:
-        return false;
+        return Status(platform::kErrorNoUnicodeTranslation);
       case QueryResult::MoreData:
-        if (size <= buffer.size()) return false;
+        if (size <= buffer.size()) return Status(platform::kErrorMoreData);
         buffer.resize(size);
         break;
     }
   }
-  return false;
+  return Status(platform::kErrorMoreData);
 }
 
 // Whether one ';'-separated entry of `list` is `folder`, ignoring case and a
 // trailing backslash. An entry that only begins with the folder is another
 // folder.
 bool ListHasEntry(const std::string& list, std::string folder) {
-  DropTrailingBackslash(folder);
-  for (std::size_t start = 0;;) {
-    std::size_t end = mbcs::Find(list, ";", start);
-    std::string entry = list.substr(start, end == mbcs::npos ? std::string::npos : end - start);
-    DropTrailingBackslash(entry);
+  mbcs::DropTrailingBackslash(folder);
+  for (std::string_view piece : mbcs::Split(list, ';')) {
+    std::string entry(piece);
+    mbcs::DropTrailingBackslash(entry);
     if (mbcs::EqualsNoCase(entry, folder)) return true;
-    if (end == mbcs::npos) return false;
-    start = end + 1;
   }
+  return false;
 }
 
 }  // namespace
@@ -118,24 +119,29 @@ std::string ComposeTrustedPaths(const std::string& existing, const std::string& 
   return list + ";" + folder;
 }
 
-int CAcadHosts::AddTrustedPath() {
+int CAcadHosts::AddTrustedPath(InstallEvents& events) {
   Registry& registry = GetRegistry();
   const std::vector<std::string> variablesKeys = VariablesKeys(registry, ProfileRoots(registry));
 
   int failures = 0;
   ScopedKey root(registry, registry.OpenHive(Hive::CurrentUser));
   for (const std::string& path : variablesKeys) {
-    std::string existing;
-    if (!ReadTrustedPaths(registry, root.get(), path, &existing)) {
-      ++failures;
-      continue;
+    ValueEvent event;
+    event.hive = Hive::CurrentUser;
+    event.key = path;
+    event.name = kTrustedPaths;
+    event.status = ReadTrustedPaths(registry, root.get(), path, &event.previous);
+    if (event.status) {
+      event.data = ComposeTrustedPaths(event.previous.value_or(std::string()), installDir);
+      ScopedKey variables(registry, registry.Create(root.get(), path, &event.status));
+      if (variables && event.data.size() > std::numeric_limits<std::uint32_t>::max())
+        event.status = Status(platform::kErrorInvalidParameter);
+      else if (variables)
+        event.status = registry.SetValue(variables.get(), kTrustedPaths, platform::kRegSz, event.data.data(),
+                                         static_cast<std::uint32_t>(event.data.size()));
     }
-    const std::string list = ComposeTrustedPaths(existing, installDir);
-    ScopedKey variables(registry, registry.Create(root.get(), path));
-    if (!variables || list.size() > std::numeric_limits<std::uint32_t>::max() ||
-        !registry.SetValue(variables.get(), kTrustedPaths, platform::kRegSz, list.data(),
-                           static_cast<std::uint32_t>(list.size())))
-      ++failures;
+    if (!event.status) ++failures;
+    events.OnValue(event);
   }
   return failures;
 }

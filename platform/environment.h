@@ -19,6 +19,5 @@ class Environment {
 };
 
 Environment& GetEnvironment();
-void SetEnvironment(Environment* environment);  // null restores the default
 
 }  // namespace platform

@@ -3,13 +3,15 @@
 // (drive letter, backslashes).
 //
 // Implementations: platform/win32/files.cpp (W functions, code page 936 at the
-// boundary) and platform/memory/files.cpp (an in-memory tree for tests, which
-// can be told to fail and keeps every attribute bit).
+// boundary) and, for the tests, tests/fakes/files.cpp (an in-memory tree that
+// keeps every attribute bit).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "platform/status.h"
 
 namespace platform {
 
@@ -19,15 +21,19 @@ constexpr std::uint32_t kAttrDirectory = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
 constexpr std::uint32_t kAttrArchive = 0x20;    // FILE_ATTRIBUTE_ARCHIVE
 constexpr std::uint32_t kAttrNormal = 0x80;     // FILE_ATTRIBUTE_NORMAL
 
-// The longest path, in GBK bytes, that any operation below accepts: the 260-byte
-// path buffers (terminator included) that the installer's file calls were
-// designed around. A longer path fails like a missing one, in every edition
-// alike, instead of depending on how each Windows counts MAX_PATH.
-constexpr std::size_t kMaxPathBytes = 259;
+// Windows' path buffer (MAX_PATH), terminator included: the unit every path
+// limit of the program is derived from.
+constexpr std::size_t kPathBufferBytes = 260;
+
+// The longest path, in GBK bytes, that any operation below accepts. A longer
+// path fails with kErrorFilenameTooLong, in every edition alike, instead of
+// depending on how each Windows counts MAX_PATH.
+constexpr std::size_t kMaxPathBytes = kPathBufferBytes - 1;
 
 // One entry of a directory listing.
 struct FindData {
   std::uint32_t attributes = 0;
+  std::uint64_t size = 0;  // bytes, for a file
   std::string name;  // file name only, whole (never cut to a fixed buffer)
 };
 
@@ -48,16 +54,17 @@ class Files {
 
   // Attribute word of `path`; false when it cannot be read.
   virtual bool GetAttributes(const std::string& path, std::uint32_t* attributes) = 0;
-  virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+  virtual Status SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
 
   // Copies a file with its attribute word, overwriting an existing destination
   // (CopyFile with bFailIfExists false). Fails for a missing source, a folder
   // as source or destination, a missing destination folder and a read-only
   // destination.
-  virtual bool CopyFile(const std::string& source, const std::string& destination) = 0;
+  virtual Status CopyFile(const std::string& source, const std::string& destination) = 0;
 
-  // Creates one folder level; false when it fails or already exists.
-  virtual bool CreateDirectory(const std::string& path) = 0;
+  // Creates one folder level; kErrorAlreadyExists when something of that
+  // name is there.
+  virtual Status CreateDirectory(const std::string& path) = 0;
 
   // True when a file or folder of that name exists (_access with mode 0).
   virtual bool Exists(const std::string& path) = 0;
@@ -70,6 +77,5 @@ class Files {
 };
 
 Files& GetFiles();
-void SetFiles(Files* files);  // null restores the default
 
 }  // namespace platform

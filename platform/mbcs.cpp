@@ -29,9 +29,7 @@ std::string ToUpper(std::string_view text) { return MapSingleBytes(text, Upper);
 std::string ToLower(std::string_view text) { return MapSingleBytes(text, Lower); }
 
 std::size_t Find(std::string_view haystack, std::string_view needle, std::size_t from) {
-  std::size_t pos = 0;
-  while (pos < from && pos < haystack.size()) pos += CharLength(haystack, pos);
-  for (; pos + needle.size() <= haystack.size(); pos += CharLength(haystack, pos)) {
+  for (std::size_t pos = from; pos + needle.size() <= haystack.size(); pos += CharLength(haystack, pos)) {
     if (haystack.compare(pos, needle.size(), needle) == 0) return pos;
   }
   return npos;
@@ -39,6 +37,45 @@ std::size_t Find(std::string_view haystack, std::string_view needle, std::size_t
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && ToUpper(a) == ToUpper(b);
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+    if (CharLength(text, i) == 1 && text[i] == separator) {
+      pieces.push_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+std::size_t LastBackslash(std::string_view path) {
+  std::size_t last = npos;
+  for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) {
+    if (path[i] == '\\') last = i;
+  }
+  return last;
+}
+
+bool EndsWithBackslash(std::string_view path) {
+  return !path.empty() && LastBackslash(path) == path.size() - 1;
+}
+
+void DropTrailingBackslash(std::string& path) {
+  if (EndsWithBackslash(path)) path.pop_back();
+}
+
+std::string FolderOf(std::string_view path) {
+  const std::size_t last = LastBackslash(path);
+  return std::string(last == npos ? std::string_view() : path.substr(0, last));
+}
+
+std::string FileNameOf(std::string_view path) {
+  const std::size_t last = LastBackslash(path);
+  return std::string(last == npos ? path : path.substr(last + 1));
 }
 
 }  // namespace mbcs

@@ -5,11 +5,16 @@
 // character. Case conversion touches only the single-byte letters a..z / A..Z,
 // and a search match may begin only at the start of a character, so a
 // double-byte character is never split or changed in half.
+//
+// This is also the one home of the path helpers: a path's separators are the
+// backslashes that start a character, never a 0x5C that is the second byte of
+// a double-byte character (as in 嘰, 87 5C).
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mbcs {
 
@@ -24,10 +29,31 @@ std::string ToUpper(std::string_view text);
 std::string ToLower(std::string_view text);
 
 // Position of the first occurrence of `needle` at a character start at or after
-// `from`, or npos. An empty needle is found at `from`.
+// `from`, or npos. An empty needle is found at `from`. `from` must itself be a
+// character start.
 std::size_t Find(std::string_view haystack, std::string_view needle, std::size_t from = 0);
 
 // Whole-string comparison that ignores the case of single-byte letters.
 bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// The pieces of `text` between the single-byte characters `separator`, in
+// order; n separators make n + 1 pieces (some of them empty). One walk.
+std::vector<std::string_view> Split(std::string_view text, char separator);
+
+// Position of the last backslash of `path` that starts a character; npos
+// when there is none.
+std::size_t LastBackslash(std::string_view path);
+
+// Whether the last character of `path` is a backslash.
+bool EndsWithBackslash(std::string_view path);
+
+// Removes one trailing backslash, if the last character is one.
+void DropTrailingBackslash(std::string& path);
+
+// The text before the last backslash (without it); empty when there is none.
+std::string FolderOf(std::string_view path);
+
+// The text after the last backslash; the whole path when there is none.
+std::string FileNameOf(std::string_view path);
 
 }  // namespace mbcs

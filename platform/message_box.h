@@ -34,6 +34,5 @@ class MessageBoxes {
 };
 
 MessageBoxes& GetMessageBoxes();
-void SetMessageBoxes(MessageBoxes* boxes);  // null restores the default
 
 }  // namespace platform

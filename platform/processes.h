@@ -16,6 +16,5 @@ class Processes {
 };
 
 Processes& GetProcesses();
-void SetProcesses(Processes* processes);  // null restores the default
 
 }  // namespace platform

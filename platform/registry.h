@@ -4,13 +4,14 @@
 // view Windows gives a program of its bitness.
 //
 // Implementations: platform/win32/registry.cpp (the real registry, through the
-// W functions with code page 936 at the boundary) and
-// platform/memory/registry.cpp (an in-memory tree for tests, which can be told
-// to fail).
+// W functions with code page 936 at the boundary) and, for the tests,
+// tests/fakes/registry.cpp (an in-memory tree).
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "platform/status.h"
 
 namespace platform {
 
@@ -80,18 +81,18 @@ class Registry {
                                  std::uint32_t* size) = 0;
 
   // Opens `path` below `parent`, creating it and any missing key above it
-  // (RegCreateKey). Null on failure.
-  virtual RegKey Create(RegKey parent, const std::string& path) = 0;
+  // (RegCreateKey). Null on failure, with the reason in `*status` when given.
+  virtual RegKey Create(RegKey parent, const std::string& path, Status* status = nullptr) = 0;
 
   // Writes value `name` (RegSetValueEx). For text types `size` counts the
   // text's bytes as the caller passes them; the text is stored without a
   // terminator when `size` does not include one.
-  virtual bool SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
-                        std::uint32_t size) = 0;
+  virtual Status SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
+                          std::uint32_t size) = 0;
 
   // Deletes the key `path` below `parent` (RegDeleteKey): only a key without
   // sub-keys is removed. An empty path is refused.
-  virtual bool DeleteKey(RegKey parent, const std::string& path) = 0;
+  virtual Status DeleteKey(RegKey parent, const std::string& path) = 0;
 
   // Closing null does nothing.
   virtual void Close(RegKey key) = 0;
@@ -113,9 +114,6 @@ class ScopedKey {
   RegKey key_;
 };
 
-// The registry the program uses: the real one in the Windows builds, an
-// in-memory one in the native build. Tests may swap in another.
 Registry& GetRegistry();
-void SetRegistry(Registry* registry);  // null restores the default
 
 }  // namespace platform

@@ -1,34 +1,43 @@
-// The current instance of each platform service.
-#include "platform/defaults.h"
+// The services in use, and the accessors each service header declares.
+#include "platform/services.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/environment.h"
+#include "platform/files.h"
+#include "platform/folder_browser.h"
+#include "platform/message_box.h"
+#include "platform/processes.h"
+#include "platform/registry.h"
+#include "platform/window_host.h"
 
 namespace platform {
 namespace {
 
-Registry* g_registry = nullptr;
-Files* g_files = nullptr;
-Environment* g_environment = nullptr;
-Processes* g_processes = nullptr;
-MessageBoxes* g_messageBoxes = nullptr;
-WindowHost* g_windowHost = nullptr;
+Services g_services;
+
+// A service nobody installed is a wiring fault of the program, found at once.
+template <typename Service>
+Service& Installed(Service* service, const char* name) {
+  if (service == nullptr) {
+    std::fprintf(stderr, "no %s service installed\n", name);
+    std::abort();
+  }
+  return *service;
+}
 
 }  // namespace
 
-Registry& GetRegistry() { return g_registry ? *g_registry : DefaultRegistry(); }
-void SetRegistry(Registry* registry) { g_registry = registry; }
+void UseServices(const Services& services) { g_services = services; }
+const Services& CurrentServices() { return g_services; }
 
-Files& GetFiles() { return g_files ? *g_files : DefaultFiles(); }
-void SetFiles(Files* files) { g_files = files; }
-
-Environment& GetEnvironment() { return g_environment ? *g_environment : DefaultEnvironment(); }
-void SetEnvironment(Environment* environment) { g_environment = environment; }
-
-Processes& GetProcesses() { return g_processes ? *g_processes : DefaultProcesses(); }
-void SetProcesses(Processes* processes) { g_processes = processes; }
-
-MessageBoxes& GetMessageBoxes() { return g_messageBoxes ? *g_messageBoxes : DefaultMessageBoxes(); }
-void SetMessageBoxes(MessageBoxes* boxes) { g_messageBoxes = boxes; }
-
-WindowHost& GetWindowHost() { return g_windowHost ? *g_windowHost : DefaultWindowHost(); }
-void SetWindowHost(WindowHost* host) { g_windowHost = host; }
+Registry& GetRegistry() { return Installed(g_services.registry, "registry"); }
+Files& GetFiles() { return Installed(g_services.files, "file"); }
+Environment& GetEnvironment() { return Installed(g_services.environment, "environment"); }
+Processes& GetProcesses() { return Installed(g_services.processes, "process"); }
+MessageBoxes& GetMessageBoxes() { return Installed(g_services.messageBoxes, "message-box"); }
+WindowHost& GetWindowHost() { return Installed(g_services.windowHost, "window-host"); }
+FolderBrowser& GetFolderBrowser() { return Installed(g_services.folderBrowser, "folder-browser"); }
 
 }  // namespace platform

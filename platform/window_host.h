@@ -5,9 +5,9 @@
 //
 // Implementations: platform/win32/window_host.cpp (the real windows, through
 // the W functions with code page 936 at the boundary) and
-// platform/memory/window_host.cpp (a headless host for the native tests: it
-// builds a dialog's controls from the portable template description and keeps
-// every control's state where a test can read it).
+// tests/fakes/window_host.cpp (a headless host for the tests: it builds a
+// dialog's controls from the portable template description and keeps every
+// control's state where a test can read it).
 #pragma once
 
 #include <cstddef>
@@ -40,6 +40,8 @@ constexpr unsigned kWmDestroy = 0x0002;
 constexpr unsigned kWmClose = 0x0010;
 constexpr unsigned kWmCtlColor = 0x0019;  // the layer folds the seven WM_CTLCOLOR* requests into this one
 constexpr unsigned kWmGetIcon = 0x007F;
+constexpr unsigned kWmSetFont = 0x0030;
+constexpr unsigned kWmGetFont = 0x0031;
 constexpr unsigned kWmSetIcon = 0x0080;
 constexpr unsigned kWmNcDestroy = 0x0082;
 constexpr unsigned kWmInitDialog = 0x0110;
@@ -188,6 +190,15 @@ class WindowHost {
   virtual std::intptr_t Send(WindowHandle window, unsigned message, std::uintptr_t wParam = 0,
                              std::intptr_t lParam = 0) = 0;
 
+  // A child window of `parent` (CreateWindowEx) at `rect`, in the parent's
+  // client coordinates, given control id `id`. Null when it cannot be made.
+  virtual WindowHandle CreateControl(WindowHandle parent, int id, const std::string& className, std::uint32_t style,
+                                     std::uint32_t exStyle, const Rect& rect) = 0;
+  virtual void SetFocus(WindowHandle window) = 0;
+  // The owner a modal window takes: the top-level window of `given`, or with
+  // none that of the thread's active window; null when there is none.
+  virtual WindowHandle SafeOwner(WindowHandle given) = 0;
+
   virtual WindowHandle GetDlgItem(WindowHandle dialog, int id) = 0;
   virtual int GetDlgCtrlId(WindowHandle window) = 0;
   virtual void Show(WindowHandle window, bool show) = 0;
@@ -218,9 +229,6 @@ class WindowHost {
   virtual FontHandle SelectFont(DrawContext dc, FontHandle font) = 0;
 };
 
-// The host the program uses: the Win32 one in the Windows builds, the
-// headless one in the native build. Tests may swap in another.
 WindowHost& GetWindowHost();
-void SetWindowHost(WindowHost* host);  // null restores the default
 
 }  // namespace platform

@@ -4,9 +4,10 @@
 
 #include "deploy/file_deployer.h"
 #include "deploy/file_utils.h"
-#include "platform/memory/files.h"
-#include "platform/memory/progress.h"
+#include "platform/mbcs.h"
 #include "tests/deploy_world.h"
+#include "tests/fakes/faulty_files.h"
+#include "tests/fakes/files.h"
 
 namespace {
 
@@ -16,30 +17,21 @@ using platform::kIdRetry;
 
 const char kCaption[] = "Zorvel软件安装";
 
-std::string CopyFailedText(const std::string& destination) {
-  return "拷贝文件 " + destination +
-         " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
-}
-
 std::set<std::string> AsSet(const std::vector<std::string>& names) { return {names.begin(), names.end()}; }
 
 class DeployDataFolder : public DeployWorldTest {
  protected:
-  void SetUp() override {
-    DeployWorldTest::SetUp();
-    bar_.SetRange(0, 50);  // as the install sequence sets it
-    bar_.SetStep(1);
-  }
-
-  bool Deploy(const std::string& installDir) {
-    CFileDeployer deployer(installDir, bar_);
-    bool result = deployer.DeployDataFolder();
+  DeployResult Deploy(const std::string& installDir) {
+    observer_.steps = 0;
+    observer_.files.clear();
+    CFileDeployer deployer(installDir, observer_);
+    DeployResult result = deployer.DeployDataFolder();
     if (platform::MemoryFiles* memory = world().memory()) {
       EXPECT_EQ(memory->openListings(), 0) << "the listing is closed on every way out";
     }
     return result;
   }
-  bool Deploy() { return Deploy(Install()); }
+  DeployResult Deploy() { return Deploy(Install()); }
 
   // Makes copies onto `destination` fail, on any file system: a folder of
   // that name is in the way.
@@ -48,14 +40,16 @@ class DeployDataFolder : public DeployWorldTest {
   // The Data folder's files in the order the file system lists them.
   std::vector<std::string> DataInListingOrder() { return world().List(Data()); }
 
-  platform::MemoryProgressBar bar_;
+  PromptingObserver observer_{prompts()};
 };
+
+constexpr DeployResult kDone = DeployResult::Done;
 
 TEST_P(DeployDataFolder, SkipListIgnoresCase) {
   for (const char* name : {"setup.exe", "ZORVEL_en.SHX", "zorvel_HZ.shx", "zorvel.PRT5", "Zorvel.prt5x", "keep.dll"}) {
     AddData(name);
   }
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   EXPECT_EQ(AsSet(world().List(Install())), (std::set<std::string>{"Zorvel.prt5x", "keep.dll"}));
   EXPECT_TRUE(prompts().shown().empty());
 }
@@ -73,7 +67,7 @@ TEST_P(DeployDataFolder, LibraryFilesAreInstalledUnderTheirOwnNames) {
       {"批打印.arx", "批打印.arx"},
   };
   for (const Case& c : cases) AddData(c.entry);
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   std::set<std::string> expected;
   for (const Case& c : cases) {
     expected.insert(c.installedAs);
@@ -87,13 +81,13 @@ TEST_P(DeployDataFolder, SettingsFileGoesToAppDataZorvelUnderItsListedName) {
   AddData("a.dll");
   ASSERT_FALSE(files().Exists(AppData() + "\\Zorvel"));
   world().MakeFolder(AppData());
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   EXPECT_EQ(world().Read(AppData() + "\\Zorvel\\zorvel.ini"), "zorvel.ini");
   EXPECT_EQ(world().List(AppData() + "\\Zorvel"), (std::vector<std::string>{"zorvel.ini"}));
   EXPECT_EQ(world().List(Install()), (std::vector<std::string>{"a.dll"}));
   // A second run finds the folder there and overwrites.
   world().MakeFile(Data() + "\\zorvel.ini", "second");
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   EXPECT_EQ(world().Read(AppData() + "\\Zorvel\\zorvel.ini"), "second");
 }
 
@@ -115,7 +109,7 @@ TEST_P(DeployDataFolder, MissingAppDataFallsBackToTheShellsFolder) {
   for (const Case& c : cases) {
     environment().Unset("APPDATA");
     if (c.set) environment().SetVariable("appdata", c.value[0] ? At("Elsewhere") : "");
-    EXPECT_TRUE(Deploy()) << c.label;
+    EXPECT_EQ(Deploy(), kDone) << c.label;
     EXPECT_EQ(world().Read(c.expectedFolder + "\\Zorvel\\Zorvel.Ini"), "Zorvel.Ini") << c.label;
     world().Remove(c.expectedFolder + "\\Zorvel");
   }
@@ -130,7 +124,7 @@ TEST_P(DeployDataFolder, NoApplicationDataFolderAtAllIsACopyFailureNotTheDriveRo
   AddData("a.dll");
   prompts().Answer(kIdRetry);
   prompts().Answer(kIdIgnore);
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   ASSERT_EQ(prompts().shown().size(), 2u);
   EXPECT_EQ(prompts().shown()[0].text, CopyFailedText("%APPDATA%\\Zorvel\\Zorvel.Ini"));
   EXPECT_FALSE(files().Exists("\\Zorvel"));
@@ -143,7 +137,7 @@ TEST_P(DeployDataFolder, ReadOnlyDestinationIsOverwrittenAndReadOnlyBitsCleared)
   world().MakeFile(InInstall("a.dll"), "old");
   ASSERT_TRUE(files().SetAttributes(Data() + "\\a.dll", platform::kAttrReadOnly | platform::kAttrArchive));
   ASSERT_TRUE(files().SetAttributes(InInstall("a.dll"), platform::kAttrReadOnly));
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   EXPECT_EQ(world().Read(InInstall("a.dll")), "a.dll");
   EXPECT_EQ(world().Attributes(InInstall("a.dll")), platform::kAttrArchive);
   EXPECT_EQ(world().Attributes(Data() + "\\a.dll"), platform::kAttrArchive);
@@ -151,7 +145,6 @@ TEST_P(DeployDataFolder, ReadOnlyDestinationIsOverwrittenAndReadOnlyBitsCleared)
 }
 
 TEST_P(DeployDataFolder, MissingDataFolderIsReportedAndNothingIsTouched) {
-  const char kMissing[] = "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
   struct Case {
     const char* label;
     bool dataIsFile;
@@ -159,15 +152,11 @@ TEST_P(DeployDataFolder, MissingDataFolderIsReportedAndNothingIsTouched) {
   for (const Case& c : {Case{"missing", false}, Case{"a file", true}}) {
     world().MakeFolder(At("dist"));
     if (c.dataIsFile) world().MakeFile(Data(), "not a folder");
-    EXPECT_FALSE(Deploy()) << c.label;
-    ASSERT_EQ(prompts().shown().size(), 1u) << c.label;
-    EXPECT_EQ(prompts().shown()[0].text, kMissing);
-    EXPECT_EQ(prompts().shown()[0].caption, kCaption);
-    EXPECT_EQ(prompts().shown()[0].style, platform::kMbOk);
+    EXPECT_EQ(Deploy(), DeployResult::DataMissing) << c.label;
+    EXPECT_TRUE(prompts().shown().empty()) << c.label;
     EXPECT_FALSE(files().Exists(Install())) << c.label;
-    EXPECT_EQ(bar_.steps(), 0) << c.label;
+    EXPECT_EQ(observer_.steps, 0) << c.label;
     world().Remove(At("dist"));
-    prompts() = ScriptedPrompts();
   }
 }
 
@@ -179,10 +168,9 @@ TEST_P(DeployDataFolder, DataFolderThatCannotBeListedIsReportedNotInstalledAsEmp
   if (GetPathKind(dist) != kPathFolder) GTEST_SKIP() << "this file system cannot make a folder that long";
   world().SetModulePath(dist + "\\SetUp.exe");
   world().MakeFolder(dist + "\\Data");
-  EXPECT_FALSE(Deploy());
-  ASSERT_EQ(prompts().shown().size(), 1u);
-  EXPECT_EQ(prompts().shown()[0].text.rfind("无法读取安装所需的Data文件夹 !", 0), 0u) << prompts().shown()[0].text;
-  EXPECT_EQ(prompts().shown()[0].caption, kCaption);
+  EXPECT_EQ(Deploy(), DeployResult::DataUnreadable);
+  EXPECT_TRUE(prompts().shown().empty());
+  EXPECT_TRUE(observer_.files.empty());
 }
 
 TEST_P(DeployDataFolder, AbortAtTheFifthFileStopsAndKeepsEarlierFiles) {
@@ -193,7 +181,7 @@ TEST_P(DeployDataFolder, AbortAtTheFifthFileStopsAndKeepsEarlierFiles) {
   Block(InInstall(order[4]));
   prompts().Answer(kIdAbort);
 
-  EXPECT_FALSE(Deploy());
+  EXPECT_EQ(Deploy(), DeployResult::Aborted);
   ASSERT_EQ(prompts().shown().size(), 1u);
   EXPECT_EQ(prompts().shown()[0].text, CopyFailedText(InInstall(order[4])));
   EXPECT_EQ(prompts().shown()[0].caption, kCaption);
@@ -202,6 +190,24 @@ TEST_P(DeployDataFolder, AbortAtTheFifthFileStopsAndKeepsEarlierFiles) {
     if (i == 4) continue;
     EXPECT_EQ(world().Read(InInstall(order[i])).has_value(), i < 4) << order[i];
   }
+}
+
+TEST_P(DeployDataFolder, EveryAttemptIsReportedWithWhatTheSystemSaid) {
+  AddData("a.dll");
+  world().MakeFolder(Install());
+  platform::FaultyFiles faulty(files());
+  platform::SetFiles(&faulty);
+  faulty.FailCopiesTo(InInstall("a.dll"), 2, platform::kErrorSharingViolation);
+  prompts().Answer(kIdRetry);
+  prompts().Answer(kIdRetry);
+  EXPECT_EQ(Deploy(), kDone);
+  ASSERT_EQ(observer_.files.size(), 3u);
+  EXPECT_EQ(observer_.files[0].status.code(), platform::kErrorSharingViolation);
+  EXPECT_EQ(observer_.files[1].status.code(), platform::kErrorSharingViolation);
+  EXPECT_TRUE(observer_.files[2].status.ok());
+  EXPECT_EQ(observer_.files[2].source, Data() + "\\a.dll");
+  EXPECT_EQ(observer_.files[2].destination, InInstall("a.dll"));
+  EXPECT_EQ(world().Read(InInstall("a.dll")), "a.dll");
 }
 
 TEST_P(DeployDataFolder, RetryAfterTheCauseIsGoneCopiesAndGoesOn) {
@@ -213,7 +219,7 @@ TEST_P(DeployDataFolder, RetryAfterTheCauseIsGoneCopiesAndGoesOn) {
   prompts().Answer(kIdRetry);  // still blocked: asked again
   prompts().Answer(kIdRetry, [&] { world().Remove(blocked); });
 
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   EXPECT_EQ(prompts().shown().size(), 2u);
   for (const std::string& name : order) EXPECT_EQ(world().Read(InInstall(name)), name);
 }
@@ -225,7 +231,7 @@ TEST_P(DeployDataFolder, IgnoreLeavesTheEntryAndGoesOn) {
   Block(InInstall(order[0]));
   prompts().Answer(kIdIgnore);
 
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   EXPECT_EQ(prompts().shown().size(), 1u);
   EXPECT_FALSE(world().Read(InInstall(order[0])).has_value());
   EXPECT_EQ(world().Read(InInstall(order[1])), order[1]);
@@ -238,23 +244,26 @@ TEST_P(DeployDataFolder, PromptThatCannotBeShownCountsAsAbort) {
   world().MakeFolder(Install());
   Block(InInstall(DataInListingOrder()[0]));  // and no answer in the script
 
-  EXPECT_FALSE(Deploy());
+  EXPECT_EQ(Deploy(), DeployResult::Aborted);
   EXPECT_EQ(prompts().shown().size(), 1u);
   EXPECT_FALSE(world().Read(InInstall(DataInListingOrder()[1])).has_value());
 }
 
-TEST_P(DeployDataFolder, EveryOneOf150EntriesIsInstalledAndTheBarEndsFull) {
+TEST_P(DeployDataFolder, EveryOneOf150EntriesIsInstalledAndReported) {
   std::set<std::string> names;
   for (int i = 0; i < 150; ++i) {
     std::string name = "file" + std::to_string(i) + ".dat";
     AddData(name);
     names.insert(name);
   }
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   EXPECT_EQ(AsSet(world().List(Install())), names);
-  EXPECT_EQ(bar_.GetPos(), 50);
-  EXPECT_EQ(bar_.wraps(), 0);
-  EXPECT_EQ(bar_.steps(), 50);
+  ASSERT_EQ(observer_.files.size(), 150u);
+  for (const FileEvent& file : observer_.files) {
+    EXPECT_TRUE(file.status.ok()) << file.destination;
+    EXPECT_EQ(file.kind, FileKind::Payload);
+    EXPECT_EQ(file.bytes, mbcs::FileNameOf(file.source).size()) << "each file holds its own name";
+  }
 }
 
 TEST_P(DeployDataFolder, OneStepPerPassOfTheWalk) {
@@ -265,23 +274,10 @@ TEST_P(DeployDataFolder, OneStepPerPassOfTheWalk) {
   for (const Case& c : {Case{0, 3}, Case{1, 4}, Case{99, 102}}) {
     for (int i = 0; i < c.files; ++i) AddData("f" + std::to_string(i));
     world().MakeFolder(Data());
-    platform::MemoryProgressBar bar;
-    bar.SetRange(0, 1000);
-    bar.SetStep(1);
-    CFileDeployer deployer(Install(), bar);
-    EXPECT_TRUE(deployer.DeployDataFolder());
-    EXPECT_EQ(bar.steps(), c.steps) << c.files;
-    EXPECT_EQ(bar.GetPos(), c.steps) << c.files;
+    EXPECT_EQ(Deploy(), kDone);
+    EXPECT_EQ(observer_.steps, c.steps) << c.files;
     world().Remove(Data());
   }
-}
-
-TEST_P(DeployDataFolder, ABarWithLargeStepsStopsAtItsMaximum) {
-  for (int i = 0; i < 10; ++i) AddData("f" + std::to_string(i));
-  bar_.SetStep(7);
-  EXPECT_TRUE(Deploy());
-  EXPECT_EQ(bar_.GetPos(), 50);
-  EXPECT_EQ(world().List(Install()).size(), 10u);
 }
 
 TEST_P(DeployDataFolder, SubFoldersArePassedOverSilentlyWhateverTheirOtherBits) {
@@ -296,7 +292,7 @@ TEST_P(DeployDataFolder, SubFoldersArePassedOverSilentlyWhateverTheirOtherBits) 
       EXPECT_EQ(world().Attributes(folder), word);
     }
   }
-  EXPECT_TRUE(Deploy());
+  EXPECT_EQ(Deploy(), kDone);
   EXPECT_TRUE(prompts().shown().empty());
   EXPECT_EQ(world().List(Install()), (std::vector<std::string>{"a.dll"}));
 }
@@ -304,7 +300,7 @@ TEST_P(DeployDataFolder, SubFoldersArePassedOverSilentlyWhateverTheirOtherBits) 
 TEST_P(DeployDataFolder, TrailingBackslashOfTheInstallFolderIsDropped) {
   AddData("Zorvel.prt7");
   world().MakeFolder(Install());
-  EXPECT_TRUE(Deploy(Install() + "\\"));
+  EXPECT_EQ(kDone, Deploy(Install() + "\\"));
   EXPECT_EQ(world().Read(InInstall("itextsharp.dll")), "Zorvel.prt7");
   EXPECT_TRUE(prompts().shown().empty());
 }
@@ -318,7 +314,7 @@ TEST_P(DeployDataFolder, DestinationsTooLongForWindowsBringTheFailurePromptWithT
   ASSERT_GT(tooLong.size(), platform::kMaxPathBytes);
   prompts().Answer(kIdIgnore);
 
-  EXPECT_TRUE(Deploy(install));
+  EXPECT_EQ(kDone, Deploy(install));
   ASSERT_EQ(prompts().shown().size(), 1u);
   EXPECT_EQ(prompts().shown()[0].text, CopyFailedText(tooLong));
   EXPECT_EQ(world().Read(install + "\\a.dll"), "a.dll");
@@ -329,7 +325,7 @@ TEST_P(DeployDataFolder, InstallFolderThatCannotBeMadeBringsThePromptPerEntry) {
   AddData("b.dll");
   prompts().Answer(kIdIgnore);
   prompts().Answer(kIdIgnore);
-  EXPECT_TRUE(Deploy(At("no\\such\\folder")));
+  EXPECT_EQ(kDone, Deploy(At("no\\such\\folder")));
   EXPECT_EQ(prompts().shown().size(), 2u);
   EXPECT_FALSE(files().Exists(At("no")));
 }
@@ -349,8 +345,9 @@ TEST(CFileDeployer, ConstructorDropsOneTrailingBackslashOfItsOwn) {
       {"C:\\\x95\x5C\\", "C:\\\x95\x5C"},
       {"\\", ""},
   };
-  platform::MemoryProgressBar bar;
-  for (const Case& c : cases) EXPECT_EQ(CFileDeployer(c.path, bar).installDir, c.installDir) << c.path;
+  platform::MemoryMessageBoxes boxes;
+  PromptingObserver observer(boxes);
+  for (const Case& c : cases) EXPECT_EQ(CFileDeployer(c.path, observer).installDir, c.installDir) << c.path;
 }
 
 }  // namespace

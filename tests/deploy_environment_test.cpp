@@ -1,8 +1,8 @@
-// What the deployment relies on from the environment service, on both
-// implementations (in the native build both are the in-memory one).
-#include "platform/defaults.h"
+// What the deployment relies on from the environment service, on the
+// in-memory one and the test program's own (the Win32 one under Wine).
+#include "platform/environment.h"
 #include "platform/mbcs.h"
-#include "platform/memory/environment.h"
+#include "tests/fakes/environment.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ namespace {
 
 TEST(EnvironmentContract, AppDataNamesTheShellsRoamingFolderAndNamesIgnoreCase) {
   platform::MemoryEnvironment memory;
-  platform::Environment* services[] = {&memory, &platform::DefaultEnvironment()};
+  platform::Environment* services[] = {&memory, &platform::GetEnvironment()};
   for (platform::Environment* service : services) {
     std::string appData, lower;
     ASSERT_TRUE(service->GetVariable("APPDATA", &appData));

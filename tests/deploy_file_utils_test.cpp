@@ -1,6 +1,6 @@
 // The small file utilities the deployment and the support-file placement share.
 #include "deploy/file_utils.h"
-#include "platform/memory/files.h"
+#include "tests/fakes/files.h"
 #include "tests/deploy_world.h"
 
 namespace {

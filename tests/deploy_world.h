@@ -3,42 +3,43 @@
 // folder, all inside the scratch root of a files world. The services the code
 // under test reaches are swapped for the world's files, an in-memory
 // environment whose APPDATA points into the scratch root, and scripted
-// prompts.
+// message boxes; the deployment's observer asks those boxes its question, as
+// the dialog does, and records every step and copy.
 #pragma once
 
-#include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/memory/environment.h"
-#include "platform/memory/message_box.h"
+#include "deploy/file_deployer.h"
+#include "install/messages.h"
+#include "install/product.h"
+#include "tests/fakes/environment.h"
+#include "tests/fakes/message_boxes.h"
+#include "tests/fakes/services.h"
 #include "tests/files_world.h"
 
-// Message boxes answered from a script; an answer may first change the world
-// (as a user would, closing AutoCAD before pressing Retry). With the script
-// used up, a box cannot be shown.
-class ScriptedPrompts : public platform::MessageBoxes {
+class PromptingObserver : public DeployObserver {
  public:
-  int Show(const std::string& text, const std::string& caption, unsigned style) override {
-    shown_.push_back({text, caption, style});
-    if (script_.empty()) return platform::kIdFailed;
-    Reply reply = script_.front();
-    script_.pop_front();
-    if (reply.before) reply.before();
-    return reply.button;
+  explicit PromptingObserver(platform::MessageBoxes& boxes) : boxes_(boxes) {}
+  void OnStep() override { ++steps; }
+  void OnFile(const FileEvent& event) override { files.push_back(event); }
+  void OnValue(const ValueEvent&) override {}
+  CopyDecision OnCopyFailed(const FileEvent& failure) override {
+    switch (boxes_.Show(CopyFailedText(failure.destination), kMessageCaption, platform::kMbAbortRetryIgnore)) {
+      case platform::kIdRetry:
+        return CopyDecision::Retry;
+      case platform::kIdIgnore:
+        return CopyDecision::Ignore;
+      default:
+        return CopyDecision::Abort;
+    }
   }
 
-  void Answer(int button, std::function<void()> before = nullptr) { script_.push_back({button, std::move(before)}); }
-  const std::vector<platform::ShownBox>& shown() const { return shown_; }
+  int steps = 0;
+  std::vector<FileEvent> files;
 
  private:
-  struct Reply {
-    int button;
-    std::function<void()> before;
-  };
-  std::deque<Reply> script_;
-  std::vector<platform::ShownBox> shown_;
+  platform::MessageBoxes& boxes_;
 };
 
 class DeployWorldTest : public FilesWorldTest {
@@ -68,9 +69,9 @@ class DeployWorldTest : public FilesWorldTest {
   std::string InInstall(const std::string& name) { return Install() + "\\" + name; }
 
   platform::MemoryEnvironment& environment() { return environment_; }
-  ScriptedPrompts& prompts() { return prompts_; }
+  platform::MemoryMessageBoxes& prompts() { return prompts_; }
 
  private:
   platform::MemoryEnvironment environment_;
-  ScriptedPrompts prompts_;
+  platform::MemoryMessageBoxes prompts_;
 };

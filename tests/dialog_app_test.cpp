@@ -5,29 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include "app/build_constants.h"
 #include "app/wizard_app.h"
 #include "hosts/acad_hosts.h"
-#include "platform/memory/registry.h"
 #include "tests/dialog_probe.h"
+#include "tests/fakes/registry.h"
+#include "tests/fakes/services.h"
 #include "ui/setup_template.h"
 
 namespace {
 
 class StartupTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>> {
  protected:
-  void SetUp() override {
-    saved_ = g_hosts;
-    g_hosts = CAcadHosts();
-    savedBits_ = kEditionBits;
-    kEditionBits = 64;
-    platform::SetRegistry(&registry_);
-  }
-  void TearDown() override {
-    platform::SetRegistry(nullptr);
-    g_hosts = saved_;
-    kEditionBits = savedBits_;
-  }
+  void SetUp() override { platform::SetRegistry(&registry_); }
+  void TearDown() override { platform::SetRegistry(nullptr); }
 
   void Product(const std::string& key, const std::string& location, const std::string& name) {
     platform::RegKey root = registry_.OpenHive(platform::Hive::LocalMachine);
@@ -41,8 +31,7 @@ class StartupTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
   }
 
   platform::MemoryRegistry registry_;
-  CAcadHosts saved_;
-  int savedBits_ = 0;
+  CWizardApp app_{BuildInfo{20231218, 64}};
 };
 
 TEST_P(StartupTest, DiscoversThenRunsTheDialogOnceAndReturnsFalse) {
@@ -52,7 +41,7 @@ TEST_P(StartupTest, DiscoversThenRunsTheDialogOnceAndReturnsFalse) {
   bool initResult = true;
   GetParam()->Run(
       [&] {
-        initResult = theApp.InitInstance();
+        initResult = app_.InitInstance();
         return std::intptr_t{0};
       },
       [&](DialogProbe& probe) {
@@ -66,12 +55,11 @@ TEST_P(StartupTest, DiscoversThenRunsTheDialogOnceAndReturnsFalse) {
       });
   EXPECT_FALSE(initResult);
   EXPECT_EQ(runs, 1);
-  EXPECT_EQ(g_hosts.locations[2010 - kFirstReleaseYear].size(), 1u);
 }
 
 TEST_P(StartupTest, WithoutAutoCadTheDialogStillOpensWithNothingToTick) {
   bool opened = false;
-  GetParam()->Run([&] { return std::intptr_t{theApp.InitInstance()}; },
+  GetParam()->Run([&] { return std::intptr_t{app_.InitInstance()}; },
                   [&](DialogProbe& probe) {
                     opened = true;
                     for (int id : kReleaseBoxIds) {

@@ -9,16 +9,19 @@
 
 #include <gtest/gtest.h>
 
-#include "app/build_constants.h"
 #include "hosts/acad_hosts.h"
-#include "platform/memory/environment.h"
-#include "platform/memory/files.h"
-#include "platform/memory/path_dialog.h"
-#include "platform/memory/processes.h"
-#include "platform/memory/registry.h"
-#include "platform/memory/window_host.h"
-#include "tests/deploy_world.h"
 #include "tests/dialog_probe.h"
+#include "tests/fakes/environment.h"
+#include "tests/fakes/faulty_files.h"
+#include "tests/fakes/faulty_registry.h"
+#include "tests/fakes/files.h"
+#include "tests/fakes/folder_browser.h"
+#include "tests/fakes/message_boxes.h"
+#include "tests/fakes/processes.h"
+#include "tests/fakes/registry.h"
+#include "tests/fakes/services.h"
+#include "tests/fakes/window_host.h"
+#include "ui/path_dialog.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
 
@@ -43,13 +46,7 @@ enum class View { Selection, Progress, Completion };
 
 class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>> {
  protected:
-  void SetUp() override {
-    savedHosts_ = g_hosts;
-    savedBits_ = kEditionBits;
-    savedWarn_ = g_warnIfHostRunning;
-    kEditionBits = 64;
-    NewWorld();
-  }
+  void SetUp() override { NewWorld(); }
 
   void TearDown() override {
     platform::SetFiles(nullptr);
@@ -57,18 +54,12 @@ class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
     platform::SetEnvironment(nullptr);
     platform::SetProcesses(nullptr);
     platform::SetMessageBoxes(nullptr);
-    g_hosts = savedHosts_;
-    kEditionBits = savedBits_;
-    g_warnIfHostRunning = savedWarn_;
-    platform::MemoryPicker::Clear();
   }
 
   // A fresh machine: the distribution folder C:\dist with its Data folder,
   // AutoCAD 2008 (Fonts and Drv) and 2010 (Fonts) with one profile, discovered.
   void NewWorld() {
     world_ = std::make_unique<World>();
-    g_warnIfHostRunning = true;
-    platform::MemoryPicker::Clear();
     files().SetModulePath("C:\\dist\\SetUp.exe");
     for (const char* name : {"SetUp.EXE", "ZV_BatchPlot2008.ARX", "ZV_BatchPlot2010.ARX", "Zorvel.prt7", "Zorvel.Ini",
                              "Zorvel_EN.shx", "Zorvel_HZ.shx", "Zorvel.prt5", "readme.txt"})
@@ -80,13 +71,13 @@ class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
     Product(kProduct2010, kAcad2010, "AutoCAD 2010");
     WriteText(Hive::CurrentUser, kVariables2010, "TRUSTEDPATHS", "d:\\lisp");
 
-    platform::SetFiles(&files());
-    platform::SetRegistry(&registry());
+    platform::SetFiles(&world_->faultyFiles);
+    platform::SetRegistry(&world_->faultyRegistry);
     platform::SetEnvironment(&world_->environment);
     platform::SetProcesses(&processes());
     platform::SetMessageBoxes(&boxes());
-    g_hosts = CAcadHosts();
-    g_hosts.Discover();
+    hosts_ = CAcadHosts();
+    hosts_.Discover();
   }
 
   void Product(const std::string& key, const std::string& location, const std::string& name) {
@@ -162,25 +153,26 @@ class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
   struct World {
     platform::MemoryFiles files;
     platform::MemoryRegistry registry;
+    platform::FaultyFiles faultyFiles{files};
+    platform::FaultyRegistry faultyRegistry{registry};
     platform::MemoryEnvironment environment;
     platform::MemoryProcesses processes;
-    ScriptedPrompts boxes;
+    platform::MemoryMessageBoxes boxes;
   };
   platform::MemoryFiles& files() { return world_->files; }
   platform::MemoryRegistry& registry() { return world_->registry; }
+  platform::FaultyFiles& fileFaults() { return world_->faultyFiles; }
+  platform::FaultyRegistry& registryFaults() { return world_->faultyRegistry; }
   platform::MemoryProcesses& processes() { return world_->processes; }
-  ScriptedPrompts& boxes() { return world_->boxes; }
+  platform::MemoryMessageBoxes& boxes() { return world_->boxes; }
 
   std::unique_ptr<World> world_;
-
- private:
-  CAcadHosts savedHosts_;
-  int savedBits_ = 0;
-  bool savedWarn_ = true;
+  CAcadHosts hosts_;
+  BuildInfo build_{20231218, 64};
 };
 
 TEST_P(InstallTest, InstallWritesEverythingAndEndsInTheShrunkenCompletionView) {
-  Dlg_Setup dialog;
+  Dlg_Setup dialog(hosts_, build_);
   platform::Rect before, after, finish, cancel;
   std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
     ExpectView(probe, View::Selection);
@@ -212,7 +204,7 @@ TEST_P(InstallTest, InstallWritesEverythingAndEndsInTheShrunkenCompletionView) {
   EXPECT_GT(cancel.bottom, finish.bottom);
 
   EXPECT_EQ(dialog.installPath, kDefaultInstall);
-  EXPECT_EQ(g_hosts.installDir, kDefaultInstall);
+  EXPECT_EQ(hosts_.installDir, kDefaultInstall);
   EXPECT_TRUE(Installed(kDefaultInstall));
   EXPECT_FALSE(files().Exists(std::string(kDefaultInstall) + "\\SetUp.EXE"));
   EXPECT_EQ(files().Content(std::string(kAppData) + "\\Zorvel\\Zorvel.Ini"), "Zorvel.Ini");
@@ -243,14 +235,14 @@ TEST_P(InstallTest, FolderTextBecomesTheInstallFolderWithOneBackslashDropped) {
     SCOPED_TRACE(row.what);
     NewWorld();
     files().AddDrive('D');
-    Dlg_Setup dialog;
+    Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) {
       ASSERT_TRUE(probe.Type(kIdInstallPath, row.typed));
       ASSERT_TRUE(probe.Click(kIdInstall));
       ExpectView(probe, View::Completion);
     });
     EXPECT_EQ(dialog.installPath, row.installDir);
-    EXPECT_EQ(g_hosts.installDir, row.installDir);
+    EXPECT_EQ(hosts_.installDir, row.installDir);
     for (const std::string& folder : row.made) EXPECT_TRUE(files().Exists(folder)) << folder;
     EXPECT_TRUE(Installed(row.installDir));
     EXPECT_EQ(Loader(kProduct2010, 2010), row.installDir + "\\ZV_BatchPlot2010.ARX");
@@ -282,7 +274,7 @@ TEST_P(InstallTest, EmptyOrTooLongFolderTextIsRefusedBeforeAnythingIsMade) {
     NewWorld();
     files().AddFolder(parent);
     std::size_t copiesBefore = files().copies().size();
-    Dlg_Setup dialog;
+    Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) {
       ASSERT_TRUE(probe.Type(kIdInstallPath, row.typed));
       ASSERT_TRUE(probe.Click(kIdInstall));
@@ -301,7 +293,7 @@ TEST_P(InstallTest, EmptyOrTooLongFolderTextIsRefusedBeforeAnythingIsMade) {
       EXPECT_FALSE(AnyLoader());
     } else {
       EXPECT_TRUE(boxes().shown().empty());
-      EXPECT_EQ(g_hosts.installDir.size(), kMaxInstallDirBytes);
+      EXPECT_EQ(hosts_.installDir.size(), kMaxInstallDirBytes);
       EXPECT_TRUE(Installed(longest + "\\Zorvel批打印软件"));
       EXPECT_EQ(Loader(kProduct2010, 2010), longest + "\\Zorvel批打印软件\\ZV_BatchPlot2010.ARX");
     }
@@ -322,19 +314,18 @@ TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
     SCOPED_TRACE(row.what);
     NewWorld();
     processes().SetImageNames(row.processes);
-    g_warnIfHostRunning = true;
-    Dlg_Setup dialog;
+    Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) {
       ASSERT_TRUE(probe.Click(kIdInstall));
       if (row.warned) {
         ExpectView(probe, View::Selection);
         EXPECT_FALSE(files().Exists("C:\\Zorvel"));
-        EXPECT_FALSE(g_warnIfHostRunning);
+        EXPECT_FALSE(dialog.warnIfHostRunning);
         ASSERT_TRUE(probe.Click(kIdInstall)) << "the second click installs, AutoCAD or not";
       }
       ExpectView(probe, View::Completion);
     });
-    EXPECT_EQ(g_warnIfHostRunning, !row.warned);
+    EXPECT_EQ(dialog.warnIfHostRunning, !row.warned);
     ASSERT_EQ(boxes().shown().size(), row.warned ? 1u : 0u);
     if (row.warned) {
       EXPECT_EQ(boxes().shown()[0].text, "请关闭AutoCAD后再进行安装 !");
@@ -352,13 +343,13 @@ TEST_P(InstallTest, StoppedDeploymentCancelsTheDialogAndRegistersNothing) {
   };
   const Row rows[] = {
       {"no Data folder", [this] { files().Remove("C:\\dist\\Data"); }},
-      {"copy aborted", [this] { files().FailCopiesTo(std::string(kDefaultInstall) + "\\readme.txt"); }},
+      {"copy aborted", [this] { fileFaults().FailCopiesTo(std::string(kDefaultInstall) + "\\readme.txt"); }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     NewWorld();
     row.stage();
-    Dlg_Setup dialog;
+    Dlg_Setup dialog(hosts_, build_);
     View atPrompt = View::Selection;
     std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
       boxes().Answer(platform::kIdAbort, [&] { atPrompt = ViewOf(probe); });
@@ -382,15 +373,15 @@ TEST_P(InstallTest, WritesThatFailAreCountedInOneWarningBeforeTheCompletionView)
   };
   const Row rows[] = {
       {"everything written", [] {}, nullptr},
-      {"local-machine writes refused", [this] { registry().DenyWrites(Hive::LocalMachine, ""); },
+      {"local-machine writes refused", [this] { registryFaults().DenyWrites(Hive::LocalMachine, ""); },
        "但有2项AutoCAD设置未能写入注册表，\n"},
-      {"profile writes refused", [this] { registry().DenyWrites(Hive::CurrentUser, kVariables2010); },
+      {"profile writes refused", [this] { registryFaults().DenyWrites(Hive::CurrentUser, kVariables2010); },
        "但有1项AutoCAD设置未能写入注册表，\n"},
       {"an installation without Fonts", [this] { files().Remove(std::string(kAcad2010) + "\\Fonts"); },
        "但有2个支持文件未能复制到AutoCAD文件夹，\n"},
       {"both",
        [this] {
-         registry().DenyWrites(Hive::LocalMachine, "");
+         registryFaults().DenyWrites(Hive::LocalMachine, "");
          files().Remove(std::string(kAcad2010) + "\\Fonts");
        },
        "但有2项AutoCAD设置未能写入注册表，2个支持文件未能复制到AutoCAD文件夹，\n"},
@@ -399,7 +390,7 @@ TEST_P(InstallTest, WritesThatFailAreCountedInOneWarningBeforeTheCompletionView)
     SCOPED_TRACE(row.what);
     NewWorld();
     row.stage();
-    Dlg_Setup dialog;
+    Dlg_Setup dialog(hosts_, build_);
     View atWarning = View::Selection;
     int barAtWarning = -1;
     Run(dialog, [&](DialogProbe& probe) {
@@ -426,7 +417,7 @@ TEST_P(InstallTest, WritesThatFailAreCountedInOneWarningBeforeTheCompletionView)
 }
 
 TEST_P(InstallTest, NothingTickedStillDeploysAndLeavesFinishDisabled) {
-  Dlg_Setup dialog;
+  Dlg_Setup dialog(hosts_, build_);
   std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
     ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2008]));
     ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2010]));
@@ -443,7 +434,7 @@ TEST_P(InstallTest, NothingTickedStillDeploysAndLeavesFinishDisabled) {
 }
 
 TEST_P(InstallTest, UntickedReleasesGetNothing) {
-  Dlg_Setup dialog;
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe& probe) {
     ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2008]));
     ASSERT_TRUE(probe.Click(kIdInstall));
@@ -460,7 +451,7 @@ TEST_P(InstallTest, ALargeDataFolderFillsTheBarWithoutItStartingAgain) {
   platform::HeadlessWindowHost* headless = GetParam()->headlessHost();
   if (!headless) GTEST_SKIP() << "wrapping steps are counted on the headless host";
   for (int i = 0; i < 60; ++i) files().AddFile("C:\\dist\\Data\\sample" + std::to_string(i) + ".dwg", "dwg");
-  Dlg_Setup dialog;
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe& probe) {
     ASSERT_TRUE(probe.Click(kIdInstall));
     ExpectView(probe, View::Completion);
@@ -473,10 +464,23 @@ TEST_P(InstallTest, ALargeDataFolderFillsTheBarWithoutItStartingAgain) {
 
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(InstallTest);
 
-// The shell's folder browser is driven end to end under Wine; the native
-// build's scripted stand-in answers here.
-#ifndef _WIN32
-class BrowseTest : public InstallTest {};
+// Browse with the shell's browser played on the headless host; under Wine the
+// real browser is driven end to end by the picker tests.
+class BrowseTest : public InstallTest {
+ protected:
+  void SetUp() override {
+    InstallTest::SetUp();
+    if (!GetParam()->headlessHost()) GTEST_SKIP() << "the played browser lives on the headless host";
+    browser_ = std::make_unique<platform::FakeFolderBrowser>(*GetParam()->headlessHost());
+    platform::SetFolderBrowser(browser_.get());
+  }
+  void TearDown() override {
+    platform::SetFolderBrowser(nullptr);
+    InstallTest::TearDown();
+  }
+
+  std::unique_ptr<platform::FakeFolderBrowser> browser_;
+};
 
 TEST_P(BrowseTest, ChosenFolderReplacesTheTextAndACancelledPickerKeepsIt) {
   struct Row {
@@ -493,9 +497,19 @@ TEST_P(BrowseTest, ChosenFolderReplacesTheTextAndACancelledPickerKeepsIt) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     NewWorld();
-    if (row.accept) platform::MemoryPicker::Accept("C:\\Picked\\目录");
-    else platform::MemoryPicker::Cancel();
-    Dlg_Setup dialog;
+    files().AddFolder("C:\\Picked\\目录");
+    browser_->Clear();
+    std::string browserCaption;
+    browser_->Next([&](platform::BrowserUser& user) {
+      browserCaption = platform::GetWindowHost().GetText(user.window());
+      if (!row.accept) {
+        user.ClickCancel();
+        return;
+      }
+      user.Type(kPathBoxId, "C:\\Picked\\目录");
+      user.ClickOk();
+    });
+    Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) {
       ASSERT_TRUE(probe.Type(kIdInstallPath, row.typed));
       ASSERT_TRUE(probe.Click(kIdBrowse));
@@ -503,18 +517,20 @@ TEST_P(BrowseTest, ChosenFolderReplacesTheTextAndACancelledPickerKeepsIt) {
       EXPECT_EQ(dialog.installPath, row.shown);
       ExpectView(probe, View::Selection);
     });
-    ASSERT_EQ(platform::MemoryPicker::runs().size(), 1u);
-    const platform::PickerRun& run = platform::MemoryPicker::runs()[0];
-    EXPECT_EQ(run.caption, "请选择安装目录：");
+    ASSERT_EQ(browser_->runs().size(), 1u);
+    const platform::BrowseRun& run = browser_->runs()[0];
+    EXPECT_EQ(browserCaption, "请选择安装目录：");
     EXPECT_EQ(run.title, "请选择安装目录：");
-    EXPECT_EQ(run.initialPath, row.typed) << "the text in the box when Browse was clicked";
+    EXPECT_EQ(run.selections, std::vector<std::string>{row.typed}) << "the text in the box when Browse was clicked";
+    EXPECT_TRUE(boxes().shown().empty());
   }
 }
 
 TEST_P(BrowseTest, BrowseReevaluatesFinishAndTheChosenFolderIsInstalledInto) {
-  platform::MemoryPicker::Cancel();
-  platform::MemoryPicker::Accept("C:\\Chosen");
-  Dlg_Setup dialog;
+  files().AddFolder("C:\\Chosen");
+  browser_->NextCancels();
+  browser_->NextAccepts("C:\\Chosen", kPathBoxId);
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe& probe) {
     // Boxes unticked behind the dialog's back: only a read-back sees it.
     dialog.CheckDlgButton(kReleaseBoxIds[kSlot2008], 0);
@@ -532,6 +548,5 @@ TEST_P(BrowseTest, BrowseReevaluatesFinishAndTheChosenFolderIsInstalledInto) {
 }
 
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(BrowseTest);
-#endif
 
 }  // namespace

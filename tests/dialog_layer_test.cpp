@@ -8,6 +8,8 @@
 #include "app/wizard_app.h"
 #include "tests/dialog_layer_world.h"
 #include "tests/dialog_probe.h"
+#include "tests/fakes/services.h"
+#include "tests/fakes/window_host.h"
 #include "ui/app.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
@@ -329,7 +331,7 @@ class CountingApp : public CWinApp {
 
 class PlainSetupTemplateDialog : public CDialog {
  public:
-  PlainSetupTemplateDialog() : CDialog(kSetupDialogTemplate) {}
+  PlainSetupTemplateDialog() : CDialog(SetupDialogTemplate()) {}
 };
 
 class DialogRouteTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>> {};
@@ -341,6 +343,7 @@ TEST_P(DialogRouteTest, UnhandledPlainCommandsReachTheApplicationObject) {
     int counted;
   };
   const Row rows[] = {{0x5000, 0, 1}, {0x5000, 1, 0}, {0x5001, 0, 0}};
+  CWizardApp program(BuildInfo{20231218, 64});
   for (const Row& row : rows) {
     CountingApp app;
     ASSERT_EQ(GetApp(), &app);
@@ -348,7 +351,7 @@ TEST_P(DialogRouteTest, UnhandledPlainCommandsReachTheApplicationObject) {
     GetParam()->Run([&] { return dialog.DoModal(); }, [&](DialogProbe& probe) { probe.Command(row.id, row.code); });
     EXPECT_EQ(app.count, row.counted) << row.id << "/" << row.code;
   }
-  EXPECT_EQ(GetApp(), &theApp) << "the program's application object is current again";
+  EXPECT_EQ(GetApp(), &program) << "the program's application object is current again";
 }
 
 TEST_P(DialogRouteTest, DialogEndsWithItsResultAndLetsGoOfItsWindow) {
@@ -366,9 +369,34 @@ TEST_P(DialogRouteTest, DialogEndsWithItsResultAndLetsGoOfItsWindow) {
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(DialogRouteTest);
 
 TEST(WizardApp, HelpCommandGoesToTheDefaultHelpHandler) {
-  EXPECT_TRUE(theApp.OnCmdMsg(kIdHelp, 0));
-  EXPECT_FALSE(theApp.OnCmdMsg(kIdHelp + 1, 0));
-  EXPECT_EQ(theApp.m_pszAppName, nullptr);
+  CWizardApp app(BuildInfo{20231218, 64});
+  EXPECT_TRUE(app.OnCmdMsg(kIdHelp, 0));
+  EXPECT_FALSE(app.OnCmdMsg(kIdHelp + 1, 0));
+  EXPECT_EQ(app.m_pszAppName, nullptr);
+}
+
+// The bar steps up to its maximum and stays there, where the control itself
+// would start again from empty.
+TEST(ProgressCtrl, StepUpToFullStopsAtTheMaximum) {
+  struct Row {
+    int step;
+    int steps;
+    int position;
+  };
+  const Row rows[] = {{1, 10, 10}, {1, 60, 50}, {7, 7, 49}, {7, 8, 50}, {7, 30, 50}, {60, 1, 50}};
+  platform::HeadlessWindowHost host;
+  platform::SetWindowHost(&host);
+  for (const Row& row : rows) {
+    CProgressCtrl bar;
+    bar.Attach(host.CreateTestWindow(nullptr, 0, "msctls_progress32", ""));
+    bar.SetRange(0, 50);
+    bar.SetStep(row.step);
+    bar.SetPos(0);
+    for (int i = 0; i < row.steps; ++i) bar.StepUpToFull();
+    EXPECT_EQ(bar.GetPos(), row.position) << row.step << " x " << row.steps;
+    EXPECT_EQ(host.Window(bar.GetSafeHwnd())->wraps, 0) << "never stepped past the end";
+  }
+  platform::SetWindowHost(nullptr);
 }
 
 }  // namespace

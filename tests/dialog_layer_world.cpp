@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/memory/window_host.h"
+#include "tests/fakes/services.h"
+#include "tests/fakes/window_host.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
-#include "platform/memory/window_host.h"
+#include "tests/fakes/services.h"
+#include "tests/fakes/window_host.h"
 #include "tests/dialog_probe.h"
 
 namespace {

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/build_constants.h"
 #include "hosts/acad_hosts.h"
-#include "platform/memory/window_host.h"
 #include "tests/dialog_probe.h"
+#include "tests/fakes/services.h"
+#include "tests/fakes/window_host.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
 
@@ -22,21 +22,9 @@ int BoxOf(int year) { return kReleaseBoxIds[Slot(year)]; }
 
 class SetupDialogTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>> {
  protected:
-  void SetUp() override {
-    savedDate_ = kBuildDate;
-    savedBits_ = kEditionBits;
-    savedLocations_ = g_hosts.locations;
-    for (auto& list : g_hosts.locations) list.clear();
-  }
-  void TearDown() override {
-    kBuildDate = savedDate_;
-    kEditionBits = savedBits_;
-    g_hosts.locations = savedLocations_;
-  }
-
   // AutoCAD installed for these release years.
   void Installed(const std::vector<int>& years) {
-    for (int year : years) g_hosts.locations[Slot(year)].push_back("C:\\Program Files\\AutoCAD " + std::to_string(year));
+    for (int year : years) hosts_.locations[Slot(year)].push_back("C:\\Program Files\\AutoCAD " + std::to_string(year));
   }
 
   // Runs a fresh dialog with `script`; returns DoModal's result.
@@ -52,10 +40,9 @@ class SetupDialogTest : public testing::TestWithParam<std::shared_ptr<DialogRunn
       EXPECT_FALSE(probe.IsVisible(id)) << "control " << id;
   }
 
- private:
-  int savedDate_ = 0;
-  int savedBits_ = 0;
-  std::array<std::vector<std::string>, kReleaseCount> savedLocations_;
+  // What discovery found, and the build the dialog belongs to.
+  CAcadHosts hosts_;
+  BuildInfo build_{20231218, 64};
 };
 
 struct Scenario {
@@ -79,14 +66,14 @@ TEST_P(SetupDialogTest, OffersExactlyTheReleasesFoundAndHidesLaterOnesIn32BitEdi
   };
   for (const Scenario& scenario : scenarios) {
     SCOPED_TRACE(scenario.name);
-    for (auto& list : g_hosts.locations) list.clear();
+    for (auto& list : hosts_.locations) list.clear();
     Installed(scenario.installed);
-    kEditionBits = scenario.editionBits;
-    Dlg_Setup dialog;
+    build_.editionBits = scenario.editionBits;
+    Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) {
       for (int year = kFirstReleaseYear; year < kFirstReleaseYear + kYears; ++year) {
         SCOPED_TRACE(year);
-        bool found = !g_hosts.locations[Slot(year)].empty();
+        bool found = !hosts_.locations[Slot(year)].empty();
         bool offered = scenario.visibleYears.empty() ||
                        std::find(scenario.visibleYears.begin(), scenario.visibleYears.end(), year) !=
                            scenario.visibleYears.end();
@@ -116,9 +103,9 @@ TEST_P(SetupDialogTest, VersionCaptionShowsBuildDateWithoutZeroPaddingAndTheEdit
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.caption);
-    kBuildDate = row.date;
-    kEditionBits = row.bits;
-    Dlg_Setup dialog;
+    build_.date = row.date;
+    build_.editionBits = row.bits;
+    Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) { EXPECT_EQ(probe.Text(kIdVersionCaption), row.caption); });
     EXPECT_EQ(dialog.versionText, row.caption);
   }
@@ -134,8 +121,8 @@ TEST_P(SetupDialogTest, CrossedBoxesOf2010And2011SetTheirOwnYearsFlags) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
     Installed({2010, 2011});
-    kEditionBits = 64;
-    Dlg_Setup dialog;
+    build_.editionBits = 64;
+    Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) {
       EXPECT_EQ(probe.Text(row.id), row.label);
       ASSERT_TRUE(probe.Click(row.id));
@@ -144,14 +131,14 @@ TEST_P(SetupDialogTest, CrossedBoxesOf2010And2011SetTheirOwnYearsFlags) {
       EXPECT_EQ(dialog.releaseTicked[row.slot == 3 ? 4 : 3], 1);
     });
     EXPECT_EQ(&dialog.ReleaseBox(row.slot), &dialog.releaseBoxes[kReleaseCount - 1 - row.slot]);
-    for (auto& list : g_hosts.locations) list.clear();
+    for (auto& list : hosts_.locations) list.clear();
   }
 }
 
 TEST_P(SetupDialogTest, UntickingEveryBoxDisablesFinishAndTickingOneEnablesIt) {
   Installed({2008, 2013, 2022});
-  kEditionBits = 64;
-  Dlg_Setup dialog;
+  build_.editionBits = 64;
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe& probe) {
     EXPECT_TRUE(probe.IsEnabled(kIdFinish));
     ASSERT_TRUE(probe.Click(BoxOf(2008)));
@@ -168,8 +155,8 @@ TEST_P(SetupDialogTest, UntickingEveryBoxDisablesFinishAndTickingOneEnablesIt) {
 
 TEST_P(SetupDialogTest, BoxesWithoutAnInstallationCannotBeClicked) {
   Installed({2009});
-  kEditionBits = 32;
-  Dlg_Setup dialog;
+  build_.editionBits = 32;
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe& probe) {
     EXPECT_FALSE(probe.Click(BoxOf(2010))) << "disabled";
     EXPECT_FALSE(probe.Click(BoxOf(2017))) << "hidden";
@@ -182,8 +169,8 @@ TEST_P(SetupDialogTest, ClickingABoxReadsTheFolderBoxIntoInstallPath) {
   for (const std::string& folder : folders) {
     SCOPED_TRACE(folder);
     Installed({2015});
-    kEditionBits = 64;
-    Dlg_Setup dialog;
+    build_.editionBits = 64;
+    Dlg_Setup dialog(hosts_, build_);
     EXPECT_EQ(dialog.installPath, "C:\\Zorvel");
     Run(dialog, [&](DialogProbe& probe) {
       EXPECT_EQ(probe.Text(kIdInstallPath), "C:\\Zorvel");
@@ -192,7 +179,7 @@ TEST_P(SetupDialogTest, ClickingABoxReadsTheFolderBoxIntoInstallPath) {
       ASSERT_TRUE(probe.Click(BoxOf(2015)));
       EXPECT_EQ(dialog.installPath, folder);
     });
-    for (auto& list : g_hosts.locations) list.clear();
+    for (auto& list : hosts_.locations) list.clear();
   }
 }
 
@@ -200,7 +187,7 @@ TEST_P(SetupDialogTest, LongFolderTextIsReadBackWhole) {
   std::string folder = "C:\\";
   while (folder.size() < 600) folder += "很长的目录名\\";
   Installed({2012});
-  Dlg_Setup dialog;
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe& probe) {
     ASSERT_TRUE(probe.Type(kIdInstallPath, folder));
     ASSERT_TRUE(probe.Click(BoxOf(2012)));
@@ -225,7 +212,7 @@ TEST_P(SetupDialogTest, ColourRequestsGetTheLightGreenBrushAndTheCaptionItsFont)
       {"folder box", kIdInstallPath, platform::kCtlColorEdit, kTextColour, platform::kOpaque, false},
       {"dialog", 0, platform::kCtlColorDialog, kTextColour, platform::kTransparent, false},
   };
-  Dlg_Setup dialog;
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe& probe) {
     for (int pass = 0; pass < 2; ++pass) {
       for (const Row& row : rows) {
@@ -248,7 +235,7 @@ TEST_P(SetupDialogTest, ColourRequestsGetTheLightGreenBrushAndTheCaptionItsFont)
 }
 
 TEST_P(SetupDialogTest, SetsItsSmallIconOnly) {
-  Dlg_Setup dialog;
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe& probe) {
     EXPECT_TRUE(probe.HasIcon(false));
     EXPECT_FALSE(probe.HasIcon(true));
@@ -269,7 +256,7 @@ TEST_P(SetupDialogTest, CancelCloseBoxAndOkEndTheDialogWithTheirResults) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.how);
     Installed({2019});
-    Dlg_Setup dialog;
+    Dlg_Setup dialog(hosts_, build_);
     std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
       ASSERT_TRUE(probe.Type(kIdInstallPath, "F:\\Read"));
       row.end(probe);
@@ -278,7 +265,7 @@ TEST_P(SetupDialogTest, CancelCloseBoxAndOkEndTheDialogWithTheirResults) {
     // Only OK reads the controls back.
     EXPECT_EQ(dialog.installPath, row.result == 1 ? "F:\\Read" : "C:\\Zorvel");
     EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
-    for (auto& list : g_hosts.locations) list.clear();
+    for (auto& list : hosts_.locations) list.clear();
   }
 }
 
@@ -293,7 +280,7 @@ TEST_P(SetupDialogHeadlessTest, BrushAndCaptionFontLiveExactlyAsLongAsTheDialogO
   if (!host) GTEST_SKIP() << "GDI objects are counted on the headless host";
   std::size_t brushes = host->LiveBrushes(), fonts = host->LiveFonts();
   {
-    Dlg_Setup dialog;
+    Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) {
       for (int i = 0; i < 5; ++i) probe.Colour(kIdVersionCaption, platform::kCtlColorStatic);
       EXPECT_EQ(host->LiveFonts(), fonts + 1) << "one caption font, however many requests";
@@ -310,7 +297,7 @@ TEST_P(SetupDialogHeadlessTest, BrushAndCaptionFontLiveExactlyAsLongAsTheDialogO
 TEST_P(SetupDialogHeadlessTest, DefaultColourHandlerRunsFirstForEveryRequest) {
   platform::HeadlessWindowHost* host = GetParam()->headlessHost();
   if (!host) GTEST_SKIP() << "the default handler is observed on the headless host";
-  Dlg_Setup dialog;
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe&) {
     platform::ColourReply reply = host->RequestColour(dialog.GetSafeHwnd(), kIdInstallPath, platform::kCtlColorEdit);
     EXPECT_EQ(reply.defaultHandlerCalls, 1);
@@ -322,7 +309,7 @@ TEST_P(SetupDialogHeadlessTest, WithoutTheIconResourceNoIconIsSent) {
   platform::HeadlessWindowHost* host = GetParam()->headlessHost();
   if (!host) GTEST_SKIP() << "the resources of the real program are fixed";
   host->SetIconResource(kAppIconId, false);
-  Dlg_Setup dialog;
+  Dlg_Setup dialog(hosts_, build_);
   Run(dialog, [&](DialogProbe& probe) {
     EXPECT_FALSE(probe.HasIcon(false));
     EXPECT_FALSE(probe.HasIcon(true));

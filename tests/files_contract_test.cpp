@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/memory/files.h"
+#include "tests/fakes/faulty_files.h"
+#include "tests/fakes/files.h"
 #include "tests/files_world.h"
 
 namespace {
@@ -134,16 +135,18 @@ TEST_P(FilesContract, CopyFailsWithoutTouchingAnything) {
   struct Case {
     const char* source;
     const char* destination;
+    platform::OsError error;  // what Windows (Wine) says
   };
   const Case cases[] = {
-      {"missing.txt", "dir\\x.txt"},
-      {"dir", "dir2"},                     // a folder is not copied
-      {"src.txt", "dir"},                  // nor is a folder overwritten
-      {"src.txt", "nowhere\\x.txt"},       // the destination folder must exist
-      {"src.txt", "src.txt"},              // onto itself
-      {"src.txt", "dir\\"},
+      {"missing.txt", "dir\\x.txt", platform::kErrorFileNotFound},
+      {"dir", "dir2", platform::kErrorAccessDenied},                // a folder is not copied
+      {"src.txt", "dir", platform::kErrorAccessDenied},             // nor is a folder overwritten
+      {"src.txt", "nowhere\\x.txt", platform::kErrorPathNotFound},  // the destination folder must exist
+      {"src.txt", "src.txt", platform::kErrorSharingViolation},     // onto itself
+      {"src.txt", "dir\\", platform::kErrorAccessDenied},
   };
-  for (const Case& c : cases) EXPECT_FALSE(files().CopyFile(At(c.source), At(c.destination))) << c.source;
+  for (const Case& c : cases)
+    EXPECT_EQ(files().CopyFile(At(c.source), At(c.destination)).code(), c.error) << c.source << " " << c.destination;
   std::vector<std::string> left = world().List(world().root());
   EXPECT_EQ(std::set<std::string>(left.begin(), left.end()), (std::set<std::string>{"src.txt", "dir"}));
   EXPECT_EQ(world().Read(At("dir\\keep.txt")), "keep");
@@ -155,7 +158,7 @@ TEST_P(FilesContract, CopyOntoReadOnlyFileFails) {
   world().MakeFile(At("src.txt"), "new");
   world().MakeFile(At("dst.txt"), "old");
   ASSERT_TRUE(files().SetAttributes(At("dst.txt"), kAttrReadOnly));
-  EXPECT_FALSE(files().CopyFile(At("src.txt"), At("dst.txt")));
+  EXPECT_EQ(files().CopyFile(At("src.txt"), At("dst.txt")).code(), platform::kErrorAccessDenied);
   EXPECT_EQ(world().Read(At("dst.txt")), "old");
   ASSERT_TRUE(files().SetAttributes(At("dst.txt"), kAttrArchive));
   EXPECT_TRUE(files().CopyFile(At("src.txt"), At("dst.txt")));
@@ -178,15 +181,17 @@ TEST_P(FilesContract, CreateDirectoryMakesOneLevel) {
       {"a\\d\\..\\e", true, "a\\e"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(files().CreateDirectory(At(c.path)), c.created) << c.path;
+    EXPECT_EQ(files().CreateDirectory(At(c.path)).ok(), c.created) << c.path;
     if (c.thenExists) {
       EXPECT_EQ(world().Attributes(At(c.thenExists)), kAttrDirectory) << c.path;
     }
   }
   EXPECT_FALSE(files().Exists(At("x")));
+  EXPECT_EQ(files().CreateDirectory(At("a")).code(), platform::kErrorAlreadyExists);
+  EXPECT_EQ(files().CreateDirectory(At("x\\y")).code(), platform::kErrorPathNotFound);
   world().MakeFile(At("file"), "f");
-  EXPECT_FALSE(files().CreateDirectory(At("file")));
-  EXPECT_FALSE(files().CreateDirectory(At("file\\sub")));
+  EXPECT_EQ(files().CreateDirectory(At("file")).code(), platform::kErrorAlreadyExists);
+  EXPECT_EQ(files().CreateDirectory(At("file\\sub")).code(), platform::kErrorPathNotFound);
 }
 
 TEST_P(FilesContract, ExistsForFilesAndFoldersOnly) {
@@ -214,8 +219,8 @@ TEST_P(FilesContract, PathsLongerThanTheLimitFailEverywhere) {
 
   EXPECT_TRUE(files().CopyFile(At("src.txt"), fits));
   EXPECT_TRUE(files().Exists(fits));
-  EXPECT_FALSE(files().CopyFile(At("src.txt"), tooLong));
-  EXPECT_FALSE(files().CreateDirectory(tooLong));
+  EXPECT_EQ(files().CopyFile(At("src.txt"), tooLong).code(), platform::kErrorFilenameTooLong);
+  EXPECT_EQ(files().CreateDirectory(tooLong).code(), platform::kErrorFilenameTooLong);
   EXPECT_FALSE(files().Exists(tooLong));
   FindData data;
   EXPECT_EQ(files().FindFirst(tooLong, &data), nullptr);
@@ -231,25 +236,35 @@ TEST_P(FilesContract, GbkNamesRoundTrip) {
   EXPECT_EQ(world().Read(At(name + "\\" + name + ".ini")), "s");
 }
 
+// The failure shim stacks over either file system and fails alike on both.
+TEST_P(FilesContract, TheShimFailsCopiesAndFoldersOnPurpose) {
+  world().MakeFile(At("s.txt"), "s");
+  platform::FaultyFiles faulty(files());
+  faulty.FailCopiesTo(At("D.TXT"), 2);
+  EXPECT_EQ(faulty.CopyFile(At("s.txt"), At("d.txt")).code(), platform::kErrorSharingViolation);
+  EXPECT_EQ(faulty.CopyFile(At("s.txt"), At("d.txt")).code(), platform::kErrorSharingViolation);
+  EXPECT_TRUE(faulty.CopyFile(At("s.txt"), At("d.txt")));
+  faulty.FailCopiesTo(At("e.txt"), platform::FaultyFiles::kAlways, platform::kErrorAccessDenied);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(faulty.CopyFile(At("s.txt"), At("e.txt")).code(), platform::kErrorAccessDenied);
+  faulty.FailCreateDirectory(At("A\\B"));
+  EXPECT_TRUE(faulty.CreateDirectory(At("a")));
+  EXPECT_EQ(faulty.CreateDirectory(At("a\\b")).code(), platform::kErrorAccessDenied);
+  EXPECT_FALSE(files().Exists(At("e.txt")));
+  EXPECT_FALSE(files().Exists(At("a\\b")));
+  faulty.ClearFailures();
+  EXPECT_TRUE(faulty.CopyFile(At("s.txt"), At("e.txt")));
+  EXPECT_TRUE(faulty.CreateDirectory(At("a\\b")));
+  EXPECT_EQ(world().Read(At("e.txt")), "s");
+}
+
 INSTANTIATE_TEST_SUITE_P(AllFileServices, FilesContract, testing::ValuesIn(FilesWorldKinds()), FilesWorldName);
 
-// The in-memory service's own promises, which tests elsewhere build on.
-TEST(MemoryFiles, FailsCopiesAndFoldersOnPurpose) {
+TEST(MemoryFiles, RecordsTheCopiesThatSucceeded) {
   platform::MemoryFiles files;
   ASSERT_TRUE(files.AddFile("C:\\s.txt", "s"));
-  files.FailCopiesTo("c:\\D.TXT", 2);
-  EXPECT_FALSE(files.CopyFile("C:\\s.txt", "C:\\d.txt"));
-  EXPECT_FALSE(files.CopyFile("C:\\s.txt", "C:\\d.txt"));
   EXPECT_TRUE(files.CopyFile("C:\\s.txt", "C:\\d.txt"));
-  files.FailCopiesTo("C:\\e.txt");
-  for (int i = 0; i < 5; ++i) EXPECT_FALSE(files.CopyFile("C:\\s.txt", "C:\\e.txt"));
-  files.FailCreateDirectory("C:\\A\\B");
-  EXPECT_TRUE(files.CreateDirectory("C:\\a"));
-  EXPECT_FALSE(files.CreateDirectory("C:\\a\\b"));
-  files.ClearFailures();
-  EXPECT_TRUE(files.CopyFile("C:\\s.txt", "C:\\e.txt"));
-  EXPECT_TRUE(files.CreateDirectory("C:\\a\\b"));
-  ASSERT_EQ(files.copies().size(), 2u);
+  EXPECT_FALSE(files.CopyFile("C:\\s.txt", "C:\\no\\d.txt"));
+  ASSERT_EQ(files.copies().size(), 1u);
   EXPECT_EQ(files.copies()[0].destination, "C:\\d.txt");
 }
 

@@ -1,6 +1,6 @@
 #include "tests/files_world.h"
 
-#include "platform/memory/files.h"
+#include "tests/fakes/files.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // Whether AutoCAD is running, from the process list.
 #include "deploy/host_check.h"
-#include "platform/defaults.h"
-#include "platform/memory/processes.h"
+#include "platform/processes.h"
+#include "tests/fakes/processes.h"
+#include "tests/fakes/services.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ TEST(IsHostRunning, AnUnreadableProcessListCountsAsNotRunning) {
 // Both process services list something, file names only.
 TEST(ProcessesContract, ListsImageNamesWithoutFolders) {
   platform::MemoryProcesses memory;
-  platform::Processes* services[] = {&memory, &platform::DefaultProcesses()};
+  platform::Processes* services[] = {&memory, &platform::GetProcesses()};
   for (platform::Processes* service : services) {
     std::vector<std::string> names;
     ASSERT_TRUE(service->ListImageNames(&names));

@@ -41,7 +41,7 @@ TEST_P(Loaders, EachReleaseNamesTheModuleOfItsGeneration) {
     AddKnownProduct(hosts, c.year);
     all[c.year - kFirstReleaseYear] = 1;
   }
-  EXPECT_EQ(hosts.RegisterLoaders(all), 0);
+  EXPECT_EQ(hosts.RegisterLoaders(all, events_), 0);
   for (const Case& c : cases) {
     std::string application = Application(hosts.productKeys[c.year - kFirstReleaseYear][0], c.year);
     EXPECT_EQ(ReadDword(Hive::LocalMachine, application, "LOADCTRLS"), 2u) << c.year;
@@ -55,7 +55,7 @@ TEST_P(Loaders, LoaderTextIsStoredWithoutTerminator) {
   CAcadHosts hosts;
   hosts.SetInstallDir(kInstallDir);
   std::string key = AddKnownProduct(hosts, 2012);
-  EXPECT_EQ(hosts.RegisterLoader(2012), 0);
+  EXPECT_EQ(hosts.RegisterLoader(2012, events_), 0);
   const std::string expected = "C:\\Zorvel\\Zorvel批打印软件\\ZV_BatchPlot2010.ARX";
   EXPECT_EQ(expected.size(), 47u);
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(key, 2012), "LOADER"), expected);
@@ -65,6 +65,15 @@ TEST_P(Loaders, LoaderTextIsStoredWithoutTerminator) {
     EXPECT_EQ(stored.type, platform::kRegSz);
     EXPECT_EQ(stored.bytes, expected);
   }
+  ASSERT_EQ(events_.values.size(), 2u);
+  const std::string names[] = {"LOADCTRLS", "LOADER"}, data[] = {"2", expected};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(events_.values[i].hive, Hive::LocalMachine);
+    EXPECT_EQ(events_.values[i].key, Application(key, 2012));
+    EXPECT_EQ(events_.values[i].name, names[i]);
+    EXPECT_EQ(events_.values[i].data, data[i]);
+    EXPECT_TRUE(events_.values[i].status.ok());
+  }
 }
 
 TEST_P(Loaders, EveryProductKeyOfOnlyTheTickedReleasesIsRegistered) {
@@ -73,7 +82,7 @@ TEST_P(Loaders, EveryProductKeyOfOnlyTheTickedReleasesIsRegistered) {
   std::string first = AddKnownProduct(hosts, 2010, "ACAD-8001:804");
   std::string second = AddKnownProduct(hosts, 2010, "ACAD-8001:409");
   std::string unticked = AddKnownProduct(hosts, 2011);
-  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2010, 2020})), 0);  // 2020 has no products
+  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2010, 2020}), events_), 0);  // 2020 has no products
   EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(first, 2010)));
   EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(second, 2010)));
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, unticked + "Applications"));
@@ -89,7 +98,7 @@ TEST_P(Loaders, APreviousRegistrationIsReplacedUnlessItHasSubkeys) {
     WriteText(Hive::LocalMachine, Application(key, 2014), "Extra", "x");
   }
   MakeKey(Hive::LocalMachine, Application(nested, 2014) + "\\Keep");
-  EXPECT_EQ(hosts.RegisterLoader(2014), 0);
+  EXPECT_EQ(hosts.RegisterLoader(2014, events_), 0);
   const std::string loader = std::string(kInstallDir) + "\\ZV_BatchPlot2013.ARX";
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(plain, 2014), "LOADER"), loader);
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(plain, 2014), "Extra"), std::nullopt);
@@ -107,7 +116,7 @@ TEST_P(Loaders, AnInstallFolderTooLongForTheLoaderTextWritesNothing) {
     std::string first = AddKnownProduct(hosts, 2018, "ACAD-1001:804");
     std::string second = AddKnownProduct(hosts, 2018, "ACAD-1002:804");
     WriteText(Hive::LocalMachine, Application(second, 2018), "LOADER", "C:\\previous");
-    EXPECT_EQ(hosts.RegisterLoader(2018), c.failures) << c.length;
+    EXPECT_EQ(hosts.RegisterLoader(2018, events_), c.failures) << c.length;
     std::optional<std::string> loader = ReadText(Hive::LocalMachine, Application(first, 2018), "LOADER");
     if (c.failures == 0) {
       ASSERT_TRUE(loader) << c.length;
@@ -125,11 +134,11 @@ TEST_P(Loaders, MissingProductKeysAndYearsOutsideTheRangeAreSkipped) {
   hosts.SetInstallDir(kInstallDir);
   hosts.productKeys[9].push_back(std::string(kAcadKey) + "\\R20.1\\Gone\\");
   std::string present = AddKnownProduct(hosts, 2016);
-  EXPECT_EQ(hosts.RegisterLoader(2016), 0);
+  EXPECT_EQ(hosts.RegisterLoader(2016, events_), 0);
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, std::string(kAcadKey) + "\\R20.1\\Gone"));
   EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(present, 2016)));
-  EXPECT_EQ(hosts.RegisterLoader(2006), 0);
-  EXPECT_EQ(hosts.RegisterLoader(2025), 0);
+  EXPECT_EQ(hosts.RegisterLoader(2006, events_), 0);
+  EXPECT_EQ(hosts.RegisterLoader(2025, events_), 0);
 }
 
 TEST_P(Loaders, TrustedPathsAreUpdatedAlsoWhenNothingIsTicked) {
@@ -137,7 +146,7 @@ TEST_P(Loaders, TrustedPathsAreUpdatedAlsoWhenNothingIsTicked) {
   hosts.SetInstallDir(kInstallDir);
   std::string product = AddKnownProduct(hosts, 2019);
   MakeKey(Hive::CurrentUser, VariablesKey("R23.0", "ACAD-3001:804", "Default"));
-  EXPECT_EQ(hosts.RegisterLoaders(ReleaseFlags{}), 0);
+  EXPECT_EQ(hosts.RegisterLoaders(ReleaseFlags{}, events_), 0);
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, product + "Applications"));
   EXPECT_EQ(ReadText(Hive::CurrentUser, VariablesKey("R23.0", "ACAD-3001:804", "Default"), "TRUSTEDPATHS"),
             kInstallDir);
@@ -148,13 +157,12 @@ TEST_P(Loaders, DiscoveredProductsAreRegistered) {
   CAcadHosts hosts;
   hosts.Discover();
   hosts.SetInstallDir(std::string(kInstallDir) + "\\");
-  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2024})), 0);
+  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2024}), events_), 0);
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(key, 2024), "LOADER"),
             std::string(kInstallDir) + "\\ZV_BatchPlot2021.ARX");
 }
 
 TEST_P(Loaders, SettingsThatCannotBeWrittenAreCounted) {
-  if (!memory()) GTEST_SKIP() << "faults need the in-memory registry";
   CAcadHosts hosts;
   hosts.SetInstallDir(kInstallDir);
   std::string fresh = AddKnownProduct(hosts, 2021, "ACAD-5001:804");
@@ -164,13 +172,18 @@ TEST_P(Loaders, SettingsThatCannotBeWrittenAreCounted) {
   MakeKey(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Other"));
   // Without administrator rights: the fresh key cannot be created, the
   // previous one opens but its values cannot be written; each counts once.
-  memory()->DenyWrites(Hive::LocalMachine, "");
-  memory()->DenyWrites(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Other"));
-  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2021})), 3);
+  faults().DenyWrites(Hive::LocalMachine, "");
+  faults().DenyWrites(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Other"));
+  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2021}), events_), 3);
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, Application(fresh, 2021)));
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(previous, 2021), "LOADER"), "C:\\old");
   EXPECT_EQ(ReadText(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Default"), "TRUSTEDPATHS"),
             kInstallDir);
+  // Each value is reported with what kept it from being written.
+  ASSERT_EQ(events_.values.size(), 6u);
+  int refused = 0;
+  for (const ValueEvent& value : events_.values) refused += value.status.code() == platform::kErrorAccessDenied;
+  EXPECT_EQ(refused, 5);
 }
 
 INSTANTIATE_FOR_EVERY_REGISTRY(Loaders);

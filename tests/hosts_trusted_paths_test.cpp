@@ -37,7 +37,7 @@ class TrustedPaths : public HostsWorldTest {
   int Run() {
     CAcadHosts hosts;
     hosts.SetInstallDir(kInstallDir);
-    return hosts.AddTrustedPath();
+    return hosts.AddTrustedPath(events_);
   }
 };
 
@@ -116,6 +116,25 @@ TEST_P(TrustedPaths, AListOfAnotherTypeIsReadAndWrittenBackAsText) {
   EXPECT_EQ(TrustedPathsOf(key), "%USERPROFILE%\\LISP;" + kUpperDir);
 }
 
+TEST_P(TrustedPaths, EachProfileIsReportedWithItsListBeforeAndAfter) {
+  const std::string had = VariablesKey("R18.0", "ACAD-8001:804", "Had"), hadNot = VariablesKey("R18.0", "ACAD-8001:804", "New");
+  WriteText(Hive::CurrentUser, had, "TRUSTEDPATHS", "d:\\lisp");
+  MakeKey(Hive::CurrentUser, hadNot);
+  EXPECT_EQ(Run(), 0);
+  ASSERT_EQ(events_.values.size(), 2u);
+  EXPECT_EQ(events_.values[0].key, had);
+  EXPECT_EQ(events_.values[0].previous, "d:\\lisp");
+  EXPECT_EQ(events_.values[0].data, "D:\\LISP;" + kUpperDir);
+  EXPECT_EQ(events_.values[1].key, hadNot);
+  EXPECT_FALSE(events_.values[1].previous.has_value());
+  EXPECT_EQ(events_.values[1].data, kInstallDir);
+  for (const ValueEvent& value : events_.values) {
+    EXPECT_EQ(value.hive, Hive::CurrentUser);
+    EXPECT_EQ(value.name, "TRUSTEDPATHS");
+    EXPECT_TRUE(value.status.ok());
+  }
+}
+
 TEST_P(TrustedPaths, NothingIsWrittenWithoutAnAutoCadKey) {
   MakeKey(Hive::CurrentUser, "SOFTWARE\\Autodesk");
   EXPECT_EQ(Run(), 0);
@@ -123,27 +142,22 @@ TEST_P(TrustedPaths, NothingIsWrittenWithoutAnAutoCadKey) {
 }
 
 TEST_P(TrustedPaths, UnreadableKeysAreSkippedAndUnwritableProfilesCounted) {
-  if (!memory()) GTEST_SKIP() << "faults need the in-memory registry";
   const std::string release = std::string(kAcadKey) + "\\R24.0";
   for (const char* profile : {"A", "B", "C", "D", "E", "F"})
     WriteText(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-1:804", profile), "TRUSTEDPATHS", "d:\\lisp");
   MakeKey(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-2:804", "Gone"));
   MakeKey(Hive::CurrentUser, VariablesKey("R24.1", "ACAD-3:804", "Locked"));
   const std::string profiles = release + "\\ACAD-1:804\\Profiles";
-  memory()->FailEnumAt(Hive::CurrentUser, profiles, 0);                        // A: name unreadable
-  memory()->DenyOpen(Hive::CurrentUser, profiles + "\\B");                      // B: cannot be opened
-  memory()->DenyWrites(Hive::CurrentUser, profiles + "\\C\\Variables");         // C: cannot be written
-  memory()->MakeNotGbk(Hive::CurrentUser, profiles + "\\D\\Variables", "TRUSTEDPATHS");  // D: cannot be read
-  memory()->VanishWhenListed(Hive::CurrentUser, release + "\\ACAD-2:804");
-  memory()->DenyOpen(Hive::CurrentUser, std::string(kAcadKey) + "\\R24.1");
+  faults().FailEnumAt(Hive::CurrentUser, profiles, 0);                        // A: name unreadable
+  faults().DenyOpen(Hive::CurrentUser, profiles + "\\B");                      // B: cannot be opened
+  faults().DenyWrites(Hive::CurrentUser, profiles + "\\C\\Variables");         // C: cannot be written
+  faults().MakeNotGbk(Hive::CurrentUser, profiles + "\\D\\Variables", "TRUSTEDPATHS");  // D: cannot be read
+  faults().VanishWhenListed(Hive::CurrentUser, release + "\\ACAD-2:804");
+  faults().DenyOpen(Hive::CurrentUser, std::string(kAcadKey) + "\\R24.1");
   EXPECT_EQ(Run(), 2);
   const std::string appended = "D:\\LISP;" + kUpperDir;
-  for (const char* profile : {"A", "B", "C", "D"}) {
-    platform::MemoryRegistry::StoredValue stored;
-    ASSERT_TRUE(memory()->Stored(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-1:804", profile), "TRUSTEDPATHS",
-                                 &stored));
-    EXPECT_EQ(stored.bytes, "d:\\lisp") << profile;
-  }
+  for (const char* profile : {"A", "B", "C", "D"})
+    EXPECT_EQ(TrustedPathsOf(VariablesKey("R24.0", "ACAD-1:804", profile)), "d:\\lisp") << profile;
   for (const char* profile : {"E", "F"})
     EXPECT_EQ(TrustedPathsOf(VariablesKey("R24.0", "ACAD-1:804", profile)), appended) << profile;
 }
@@ -154,27 +168,30 @@ class SubkeyListing : public HostsWorldTest {};
 
 TEST_P(SubkeyListing, AppendsTheNamesOfSubkeysThatOpen) {
   for (const char* name : {"Beta", "alpha", "配置"}) MakeKey(Hive::CurrentUser, std::string(kAcadKey) + "\\" + name);
-  if (memory()) {
-    memory()->DenyOpen(Hive::CurrentUser, std::string(kAcadKey) + "\\Beta");
-    memory()->FailEnumAt(Hive::CurrentUser, kAcadKey, 2);
-  }
-  platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
-  platform::ScopedKey acad(registry(), registry().OpenRead(root.get(), kAcadKey));
   std::vector<std::string> names{"kept"};
+  {
+    platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+    platform::ScopedKey acad(registry(), registry().OpenRead(root.get(), kAcadKey));
+    EnumSubkeyNames(acad.get(), names);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"kept", "alpha", "Beta", "配置"}));
+  faults().DenyOpen(Hive::CurrentUser, std::string(kAcadKey) + "\\Beta");
+  faults().FailEnumAt(Hive::CurrentUser, kAcadKey, 2);
+  platform::ScopedKey root(faults(), faults().OpenHive(Hive::CurrentUser));
+  platform::ScopedKey acad(faults(), faults().OpenRead(root.get(), kAcadKey));
+  names = {"kept"};
   EnumSubkeyNames(acad.get(), names);
-  EXPECT_EQ(names, memory() ? (std::vector<std::string>{"kept", "alpha"})
-                            : (std::vector<std::string>{"kept", "alpha", "Beta", "配置"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"kept", "alpha"}));
   std::uint32_t count = 0;
-  EXPECT_TRUE(registry().SubkeyCount(acad.get(), &count)) << "the key itself stays open and usable";
+  EXPECT_TRUE(faults().SubkeyCount(acad.get(), &count)) << "the key itself stays open and usable";
   EXPECT_EQ(count, 3u);
 }
 
 TEST_P(SubkeyListing, AKeyWhoseSubkeysCannotBeCountedHasNone) {
-  if (!memory()) GTEST_SKIP() << "faults need the in-memory registry";
   MakeKey(Hive::CurrentUser, std::string(kAcadKey) + "\\R");
-  memory()->FailSubkeyCount(Hive::CurrentUser, kAcadKey);
-  platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
-  platform::ScopedKey acad(registry(), registry().OpenRead(root.get(), kAcadKey));
+  faults().FailSubkeyCount(Hive::CurrentUser, kAcadKey);
+  platform::ScopedKey root(faults(), faults().OpenHive(Hive::CurrentUser));
+  platform::ScopedKey acad(faults(), faults().OpenRead(root.get(), kAcadKey));
   std::vector<std::string> names;
   EnumSubkeyNames(acad.get(), names);
   EXPECT_TRUE(names.empty());

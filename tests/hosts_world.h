@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hosts/acad_hosts.h"
+#include "tests/recorded_events.h"
 #include "tests/registry_world.h"
 
 constexpr char kAcadKey[] = "SOFTWARE\\Autodesk\\AutoCAD";
@@ -38,4 +39,6 @@ class HostsWorldTest : public RegistryWorldTest {
   // Whether this registry shows the two local-machine views as different
   // keys; a 32-bit program on the real registry sees one through both paths.
   bool ViewsAreSeparate() const { return !onRealRegistry() || sizeof(void*) == 8; }
+
+  RecordedEvents events_;
 };

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include "tests/fakes/services.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/win32/services.h"
 
 namespace {
 
@@ -32,6 +36,9 @@ int main(int argc, char** argv) {
                  "ZV_TESTS_MAY_WIPE_AUTOCAD_SETTINGS=1 set; under Wine it runs without asking.\n");
     return 2;
   }
+  platform::InstallTestServices(platform::win32::AllServices());
+#else
+  platform::InstallTestServices(platform::FakeServices());
 #endif
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/files.h"
-#include "platform/memory/message_box.h"
-#include "platform/memory/path_dialog.h"
-#include "platform/memory/window_host.h"
+#include "tests/fakes/files.h"
+#include "tests/fakes/folder_browser.h"
+#include "tests/fakes/message_boxes.h"
+#include "tests/fakes/services.h"
+#include "tests/fakes/window_host.h"
 
 namespace {
+
+using platform::kBrowserOkId;
 
 std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
 
@@ -180,36 +183,133 @@ TEST(PathDialogHandlers, CancelIsLeftToTheBrowser) {
   EXPECT_TRUE(browser.boxes.shown().empty());
 }
 
-#ifndef _WIN32
-// The native build's stand-in for the shell, which the setup dialog's tests
-// drive Browse with.
-TEST(PathDialogStandIn, RunsAsScriptedAndRecordsWhatItWasGiven) {
-  platform::MemoryPicker::Clear();
-  platform::MemoryPicker::Accept("D:\\Zorvel");
-  platform::MemoryPicker::Cancel();
-  platform::MemoryPicker::Accept("C:\\" + Repeat('a', 300));
+// A whole run of the picker on the played browser: what the picker does to
+// the shell's window and what it returns.
+class PickerRun : public testing::Test {
+ protected:
+  PickerRun() : browser(host) {
+    platform::SetWindowHost(&host);
+    platform::SetFolderBrowser(&browser);
+    platform::SetFiles(&files);
+    platform::SetMessageBoxes(&boxes);
+    files.AddFolder("C:\\Program Files");
+    files.AddFolder("C:\\work");
+    files.SetCurrentDirectory("C:\\work");
+  }
+  ~PickerRun() override {
+    platform::SetWindowHost(nullptr);
+    platform::SetFolderBrowser(nullptr);
+    platform::SetFiles(nullptr);
+    platform::SetMessageBoxes(nullptr);
+  }
 
-  CPathDialog first("caption", "title", "C:\\Zorvel", nullptr);
-  EXPECT_EQ(first.RunModal(), 1);
-  EXPECT_EQ(first.GetChosenPath(), "D:\\Zorvel");
-  CPathDialog second("caption", "title", "C:\\Zorvel", nullptr);
-  EXPECT_EQ(second.RunModal(), -1);
-  CPathDialog third(nullptr, nullptr, nullptr, nullptr);
-  EXPECT_EQ(third.RunModal(), 1);
-  EXPECT_EQ(third.GetChosenPath(), "C:\\" + Repeat('a', 256));
-  CPathDialog fourth("caption", "title", "C:\\Zorvel", nullptr);
-  EXPECT_EQ(fourth.RunModal(), -1) << "nothing scripted: cancelled";
+  platform::HeadlessWindowHost host;
+  platform::FakeFolderBrowser browser;
+  platform::MemoryFiles files;
+  platform::MemoryMessageBoxes boxes;
+};
 
-  const std::vector<platform::PickerRun>& runs = platform::MemoryPicker::runs();
-  ASSERT_EQ(runs.size(), 4u);
-  EXPECT_EQ(runs[0].caption, "caption");
-  EXPECT_EQ(runs[0].title, "title");
-  EXPECT_EQ(runs[0].initialPath, "C:\\Zorvel");
-  EXPECT_FALSE(runs[2].caption.has_value());
-  EXPECT_FALSE(runs[2].title.has_value());
-  EXPECT_FALSE(runs[2].initialPath.has_value());
-  platform::MemoryPicker::Clear();
+TEST_F(PickerRun, InitialisationDressesTheBrowserAndPreselectsTheInitialPath) {
+  CPathDialog picker("caption", "title", "C:\\Program Files", nullptr);
+  browser.Next([&](platform::BrowserUser& user) {
+    const platform::WindowHandle window = user.window();
+    EXPECT_EQ(picker.browserWindow, window);
+    EXPECT_EQ(host.GetText(window), "caption");
+    EXPECT_EQ(picker.subclass.GetSafeHwnd(), window);
+    EXPECT_FALSE(host.IsVisible(host.GetDlgItem(window, platform::kBrowserStatusId)));
+    const platform::HeadlessWindow* box = host.Control(window, kPathBoxId);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->className, "Edit");
+    EXPECT_EQ(box->style, 0x50010080u);
+    EXPECT_EQ(box->exStyle, 0x200u);
+    const platform::Rect tree = host.GetWindowRect(host.GetDlgItem(window, platform::kBrowserTreeId));
+    const platform::Rect placed = host.GetWindowRect(host.GetDlgItem(window, kPathBoxId));
+    EXPECT_EQ(placed.left, tree.left);
+    EXPECT_EQ(placed.right, tree.right);
+    EXPECT_EQ(placed.top, tree.top - 27);
+    EXPECT_EQ(placed.bottom, tree.top - 4);
+    EXPECT_EQ(box->text, "C:\\Program Files") << "the preselection reached the path box";
+    EXPECT_TRUE(user.IsOkEnabled());
+    user.ClickOk();
+  });
+  EXPECT_EQ(picker.RunModal(), 1);
+  EXPECT_EQ(picker.GetChosenPath(), "C:\\Program Files");
+  ASSERT_EQ(browser.runs().size(), 1u);
+  EXPECT_EQ(browser.runs()[0].title, "title");
+  EXPECT_EQ(browser.runs()[0].flags, 5u);
+  EXPECT_EQ(browser.runs()[0].selections, std::vector<std::string>{"C:\\Program Files"});
+  EXPECT_EQ(picker.subclass.GetSafeHwnd(), nullptr);
 }
-#endif
+
+TEST_F(PickerRun, WithoutAnInitialPathTheCurrentFolderIsPreselected) {
+  CPathDialog picker(nullptr, nullptr, nullptr, nullptr);
+  std::string caption;
+  browser.Next([&](platform::BrowserUser& user) { caption = host.GetText(user.window()); });
+  EXPECT_EQ(picker.RunModal(), -1) << "closed without OK";
+  EXPECT_EQ(caption, "Browse for Folder") << "a null caption keeps the shell's own";
+  ASSERT_EQ(browser.runs().size(), 1u);
+  EXPECT_EQ(browser.runs()[0].selections, std::vector<std::string>{"C:\\work"});
+  EXPECT_FALSE(browser.runs()[0].title.has_value());
+}
+
+TEST_F(PickerRun, SelectionsFillThePathBoxAndOnlyDrivePathsEnableOk) {
+  struct Step {
+    const char* selected;
+    const char* shown;
+    bool ok;
+  };
+  const Step steps[] = {
+      {"D:\\Data", "D:\\Data", true},
+      {"", "", false},                                  // an item without a path
+      {"\\\\server\\share", "", false},                 // a network place
+      {"C:\\", "C:\\", true},
+  };
+  CPathDialog picker("caption", "title", "C:\\work", nullptr);
+  browser.Next([&](platform::BrowserUser& user) {
+    for (const Step& step : steps) {
+      user.Type(kPathBoxId, "typed");
+      user.Select(step.selected);
+      EXPECT_EQ(host.GetText(host.GetDlgItem(user.window(), kPathBoxId)), step.shown) << step.selected;
+      EXPECT_EQ(user.IsOkEnabled(), step.ok) << step.selected;
+      EXPECT_EQ(picker.GetChosenPath(), step.shown) << step.selected;
+    }
+    user.ClickCancel();
+  });
+  EXPECT_EQ(picker.RunModal(), -1);
+}
+
+TEST_F(PickerRun, TypingDecidesOkAndTheResultIsTheTypedText) {
+  CPathDialog picker("caption", "title", "C:\\work", nullptr);
+  browser.Next([&](platform::BrowserUser& user) {
+    user.Type(kPathBoxId, "");
+    EXPECT_FALSE(user.IsOkEnabled());
+    user.Type(kPathBoxId, "C:\\Program Files");
+    EXPECT_TRUE(user.IsOkEnabled());
+    EXPECT_TRUE(user.ClickOk());
+  });
+  EXPECT_EQ(picker.RunModal(), 1);
+  EXPECT_EQ(picker.GetChosenPath(), "C:\\Program Files");
+}
+
+TEST_F(PickerRun, RefusedOkKeepsTheBrowserOpenWithTheFocusInThePathBox) {
+  CPathDialog picker("caption", "title", "C:\\work", nullptr);
+  browser.Next([&](platform::BrowserUser& user) {
+    user.Type(kPathBoxId, "C:\\bad|name");
+    user.ClickOk();
+    EXPECT_TRUE(user.IsOpen());
+    EXPECT_EQ(host.Focus(), host.GetDlgItem(user.window(), kPathBoxId));
+    user.ClickCancel();
+  });
+  EXPECT_EQ(picker.RunModal(), -1);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].text, "The folder:\n\nC:\\bad|name\n\nis invalid. Please reenter.");
+}
+
+TEST_F(PickerRun, NoShellAllocatorMeansNoBrowserAndMinusOne) {
+  browser.SetUnavailable(true);
+  CPathDialog picker("caption", "title", "C:\\work", nullptr);
+  EXPECT_EQ(picker.RunModal(), -1);
+  EXPECT_EQ(picker.browserWindow, nullptr);
+}
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ui/path_rules.h"
+#include "install/path_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -6,36 +6,59 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/memory/files.h"
-#include "platform/memory/message_box.h"
+#include "tests/fakes/faulty_files.h"
+#include "tests/fakes/files.h"
+#include "tests/fakes/message_boxes.h"
+#include "tests/fakes/services.h"
 #include "tests/files_world.h"
 
 namespace {
 
-// The team's in-memory file system, with a log of what the rules asked of it:
-// every folder creation attempted (in order), those that succeeded, and how
-// often existence was tested.
-class RecordingFiles : public platform::MemoryFiles {
+// The in-memory file system behind the failure shim, with a log of what the
+// rules asked of it: every folder creation attempted (in order), those that
+// succeeded, and how often existence was tested.
+class RecordingFiles : public platform::Files {
  public:
   RecordingFiles() {
-    AddFolder("C:\\Program Files");
-    AddFile("C:\\boot.ini");
+    memory_.AddFolder("C:\\Program Files");
+    memory_.AddFile("C:\\boot.ini");
   }
-  bool CreateDirectory(const std::string& path) override {
+  platform::FindHandle FindFirst(const std::string& pattern, platform::FindData* data) override {
+    return faults_.FindFirst(pattern, data);
+  }
+  bool FindNext(platform::FindHandle handle, platform::FindData* data) override { return faults_.FindNext(handle, data); }
+  void FindClose(platform::FindHandle handle) override { faults_.FindClose(handle); }
+  bool GetAttributes(const std::string& path, std::uint32_t* attributes) override {
+    return faults_.GetAttributes(path, attributes);
+  }
+  platform::Status SetAttributes(const std::string& path, std::uint32_t attributes) override {
+    return faults_.SetAttributes(path, attributes);
+  }
+  platform::Status CopyFile(const std::string& source, const std::string& destination) override {
+    return faults_.CopyFile(source, destination);
+  }
+  platform::Status CreateDirectory(const std::string& path) override {
     attempts_.push_back(path);
-    const bool made = MemoryFiles::CreateDirectory(path);
+    const platform::Status made = faults_.CreateDirectory(path);
     if (made) created_.push_back(path);
     return made;
   }
   bool Exists(const std::string& path) override {
     ++existsCalls_;
-    return MemoryFiles::Exists(path);
+    return faults_.Exists(path);
   }
+  std::string ModulePath() override { return faults_.ModulePath(); }
+  std::string CurrentDirectory() override { return faults_.CurrentDirectory(); }
+
+  void SetModulePath(const std::string& path) { memory_.SetModulePath(path); }
+  platform::FaultyFiles& faults() { return faults_; }
   const std::vector<std::string>& created() const { return created_; }
   const std::vector<std::string>& attempts() const { return attempts_; }
   int existsCalls() const { return existsCalls_; }
 
  private:
+  platform::MemoryFiles memory_;
+  platform::FaultyFiles faults_{memory_};
   std::vector<std::string> created_;
   std::vector<std::string> attempts_;
   int existsCalls_ = 0;
@@ -133,7 +156,7 @@ TEST_F(PathRules, CreateModeMakesEachLevelFromTheDriveOutwards) {
 }
 
 TEST_F(PathRules, CreateModeStopsAtTheFirstLevelThatCannotBeMade) {
-  folders_.FailCreateDirectory("C:\\a\\b");
+  folders_.faults().FailCreateDirectory("C:\\a\\b");
   EXPECT_EQ(BuildFolderPath("C:\\a\\b\\c", 0), 2);
   EXPECT_EQ(folders_.created(), std::vector<std::string>{"C:\\a"});
   EXPECT_EQ(folders_.attempts(), (std::vector<std::string>{"C:\\a", "C:\\a\\b"}));
@@ -217,7 +240,7 @@ TEST_F(PathRules, ConfirmAsksOnlyForMissingFoldersAndReportsFailures) {
 }
 
 TEST_F(PathRules, ConfirmKeepsLevelsMadeBeforeAFailingOne) {
-  folders_.FailCreateDirectory("C:\\Zorvel\\locked");
+  folders_.faults().FailCreateDirectory("C:\\Zorvel\\locked");
   boxes_.Answer(platform::kIdYes);
   const char* path = "C:\\Zorvel\\locked\\bin";
   EXPECT_EQ(ConfirmFolderPath(path), 2);

@@ -3,6 +3,9 @@
 // not drift from Windows (Wine).
 #include <cstring>
 
+#include "platform/mbcs.h"
+
+#include "tests/fakes/faulty_registry.h"
 #include "tests/registry_world.h"
 
 namespace {
@@ -76,12 +79,12 @@ TEST_P(RegistryContract, HivesAreSeparate) {
 TEST_P(RegistryContract, DeleteRemovesOnlyAKeyWithoutSubkeys) {
   MakeKey(Hive::CurrentUser, At("Parent\\Child"));
   ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
-  EXPECT_FALSE(registry().DeleteKey(root.get(), At("Parent")));
+  EXPECT_EQ(registry().DeleteKey(root.get(), At("Parent")).code(), platform::kErrorAccessDenied);
   EXPECT_TRUE(KeyExists(Hive::CurrentUser, At("Parent\\Child")));
   EXPECT_TRUE(registry().DeleteKey(root.get(), At("Parent\\Child")));
   EXPECT_TRUE(registry().DeleteKey(root.get(), At("Parent")));
   EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("Parent")));
-  EXPECT_FALSE(registry().DeleteKey(root.get(), At("Parent")));
+  EXPECT_EQ(registry().DeleteKey(root.get(), At("Parent")).code(), platform::kErrorFileNotFound);
   EXPECT_FALSE(registry().DeleteKey(root.get(), ""));
 }
 
@@ -191,33 +194,47 @@ TEST_P(RegistryContract, ADeletedKeyIsDeadForItsOpenHandles) {
   const char value[] = "v";
   EXPECT_FALSE(registry().SubkeyCount(gone.get(), &count) && count > 0);
   EXPECT_FALSE(registry().EnumSubkey(gone.get(), 0, name, sizeof name));
-  EXPECT_FALSE(registry().SetValue(gone.get(), "V", platform::kRegSz, value, 1));
+  EXPECT_EQ(registry().SetValue(gone.get(), "V", platform::kRegSz, value, 1).code(), platform::kErrorKeyDeleted);
+}
+
+// The failure shim stacks over either registry and fails alike on both.
+TEST_P(RegistryContract, TheShimDeniesWritesButExistingKeysStillOpen) {
+  MakeKey(Hive::CurrentUser, At("Existing"));
+  platform::FaultyRegistry faulty(registry());
+  faulty.DenyWrites(Hive::CurrentUser, At("Existing"));
+  ScopedKey root(faulty, faulty.OpenHive(Hive::CurrentUser));
+  platform::Status status;
+  ScopedKey existing(faulty, faulty.Create(root.get(), mbcs::ToLower(At("Existing")) + "\\", &status));
+  ASSERT_TRUE(existing);
+  EXPECT_TRUE(status.ok());
+  const char value[] = "v";
+  EXPECT_EQ(faulty.SetValue(existing.get(), "V", platform::kRegSz, value, 1).code(), platform::kErrorAccessDenied);
+  EXPECT_FALSE(faulty.Create(root.get(), At("Existing\\New"), &status));
+  EXPECT_EQ(status.code(), platform::kErrorAccessDenied);
+  EXPECT_FALSE(faulty.DeleteKey(root.get(), At("Existing")));
+  ScopedKey sibling(faulty, faulty.Create(root.get(), At("Existing2\\New")));
+  EXPECT_TRUE(sibling) << "a sibling whose name only begins like the denied key";
+  EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("Existing\\New")));
+  EXPECT_FALSE(ReadText(Hive::CurrentUser, At("Existing"), "V"));
+}
+
+TEST_P(RegistryContract, TheShimMakesKeysVanishAndNamesFail) {
+  for (const char* name : {"A", "B\\Deep", "C"}) MakeKey(Hive::CurrentUser, At(name));
+  platform::FaultyRegistry faulty(registry());
+  faulty.VanishWhenListed(Hive::CurrentUser, At("b"));
+  faulty.FailEnumAt(Hive::CurrentUser, kScratch, 0);
+  faulty.DenyOpen(Hive::CurrentUser, At("C"));
+  ScopedKey root(faulty, faulty.OpenHive(Hive::CurrentUser));
+  ScopedKey scratch(faulty, faulty.OpenRead(root.get(), kScratch));
+  char name[platform::kKeyNameBufferBytes];
+  EXPECT_FALSE(faulty.EnumSubkey(scratch.get(), 0, name, sizeof name));
+  ASSERT_TRUE(faulty.EnumSubkey(scratch.get(), 1, name, sizeof name));
+  EXPECT_STREQ(name, "B");
+  EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("B"))) << "deleted, with what lay below it, once listed";
+  EXPECT_FALSE(ScopedKey(faulty, faulty.OpenRead(scratch.get(), "C")));
+  EXPECT_TRUE(ScopedKey(registry(), OpenScratch("C"))) << "only through the shim";
 }
 
 INSTANTIATE_FOR_EVERY_REGISTRY(RegistryContract);
-
-// Faults the in-memory registry can be told to produce.
-class MemoryRegistryFaults : public testing::Test {
- protected:
-  platform::MemoryRegistry registry_;
-  RegKey Root(Hive hive) { return registry_.OpenHive(hive); }
-};
-
-TEST_F(MemoryRegistryFaults, DeniedWritesLeaveExistingKeysOpenableButUnchangeable) {
-  ScopedKey root(registry_, Root(Hive::LocalMachine));
-  registry_.Close(registry_.Create(root.get(), "SOFTWARE\\Existing"));
-  registry_.DenyWrites(Hive::LocalMachine, "SOFTWARE");
-  ScopedKey existing(registry_, registry_.Create(root.get(), "software\\existing\\"));
-  ASSERT_TRUE(existing);
-  const char value[] = "v";
-  EXPECT_FALSE(registry_.SetValue(existing.get(), "V", platform::kRegSz, value, 1));
-  EXPECT_FALSE(registry_.Create(root.get(), "SOFTWARE\\Existing\\New"));
-  EXPECT_FALSE(registry_.DeleteKey(root.get(), "SOFTWARE\\Existing"));
-  ScopedKey elsewhere(registry_, registry_.Create(root.get(), "SOFTWARE2\\New"));
-  EXPECT_TRUE(elsewhere) << "a sibling whose name only begins like the denied key";
-  ScopedKey user(registry_, Root(Hive::CurrentUser));
-  ScopedKey otherHive(registry_, registry_.Create(user.get(), "SOFTWARE\\New"));
-  EXPECT_TRUE(otherHive);
-}
 
 }  // namespace

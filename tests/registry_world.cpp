@@ -1,6 +1,9 @@
 #include "tests/registry_world.h"
 
-#include "platform/defaults.h"
+#include "tests/fakes/services.h"
+#ifdef _WIN32
+#include "platform/win32/services.h"
+#endif
 
 using platform::Hive;
 using platform::QueryResult;
@@ -23,10 +26,20 @@ void RegistryWorldTest::SetUp() {
     memory_ = std::make_unique<platform::MemoryRegistry>();
     registry_ = memory_.get();
   } else {
-    registry_ = &platform::DefaultRegistry();
+#ifdef _WIN32
+    registry_ = &platform::win32::TheRegistry();
+#endif
   }
   platform::SetRegistry(registry_);
   for (const ScratchKey& key : scratch_) RemoveTree(key.hive, key.path);
+}
+
+platform::FaultyRegistry& RegistryWorldTest::faults() {
+  if (!faults_) {
+    faults_ = std::make_unique<platform::FaultyRegistry>(*registry_);
+    platform::SetRegistry(faults_.get());
+  }
+  return *faults_;
 }
 
 void RegistryWorldTest::TearDown() {
@@ -35,6 +48,7 @@ void RegistryWorldTest::TearDown() {
     EXPECT_EQ(memory_->OpenHandles(), 0u) << "a key was left open";
   }
   platform::SetRegistry(nullptr);
+  faults_.reset();
 }
 
 void RegistryWorldTest::MakeKey(Hive hive, const std::string& path) {

@@ -14,7 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/memory/registry.h"
+#include "tests/fakes/faulty_registry.h"
+#include "tests/fakes/registry.h"
 #include "platform/registry.h"
 
 enum class RegistryKind { Memory, Win32 };
@@ -41,8 +42,12 @@ class RegistryWorldTest : public testing::TestWithParam<RegistryKind> {
   void TearDown() override;
 
   platform::Registry& registry() { return *registry_; }
-  // The in-memory registry, or null on the real one; fault tests skip there.
+  // The in-memory registry, or null on the real one.
   platform::MemoryRegistry* memory() { return memory_.get(); }
+  // Faults for the code under test: from the first call on, the code under
+  // test reaches this registry through the failure shim. The builders below
+  // stay on the registry itself.
+  platform::FaultyRegistry& faults();
   bool onRealRegistry() const { return !memory_; }
 
   // Builders create missing keys and fail the test on error. Texts are stored
@@ -64,5 +69,6 @@ class RegistryWorldTest : public testing::TestWithParam<RegistryKind> {
  private:
   std::vector<ScratchKey> scratch_;
   std::unique_ptr<platform::MemoryRegistry> memory_;
+  std::unique_ptr<platform::FaultyRegistry> faults_;
   platform::Registry* registry_ = nullptr;
 };

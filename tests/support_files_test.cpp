@@ -1,7 +1,8 @@
 // Shape fonts and the 2008 plot driver copied into AutoCAD's own folders.
 #include "hosts/acad_hosts.h"
-#include "platform/memory/files.h"
 #include "tests/deploy_world.h"
+#include "tests/fakes/files.h"
+#include "tests/recorded_events.h"
 
 namespace {
 
@@ -40,12 +41,13 @@ class SupportFiles : public DeployWorldTest {
   }
 
   CAcadHosts hosts_;
+  RecordedEvents events_;
 };
 
 TEST_P(SupportFiles, Release2008GetsFontsAndDriverInEveryLocation) {
   std::string first = Acad("ACAD2008"), second = Acad("ACAD2008 LT");
   hosts_.locations[k2008] = {first, second};
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2008})), 0);
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2008}), events_), 0);
   for (const std::string& location : {first, second}) {
     EXPECT_TRUE(HasFonts(location)) << location;
     EXPECT_TRUE(HasDriver(location)) << location;
@@ -56,7 +58,7 @@ TEST_P(SupportFiles, Release2008GetsFontsAndDriverInEveryLocation) {
 TEST_P(SupportFiles, OtherReleasesGetFontsOnly) {
   std::string location = Acad("ACAD2010");
   hosts_.locations[k2010] = {location};
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2010})), 0);
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2010}), events_), 0);
   EXPECT_TRUE(HasFonts(location));
   EXPECT_TRUE(world().List(location + "\\Drv").empty());
 }
@@ -65,10 +67,10 @@ TEST_P(SupportFiles, OnlyTickedReleasesWithLocationsAreServed) {
   std::string location2008 = Acad("ACAD2008"), location2010 = Acad("ACAD2010");
   hosts_.locations[k2008] = {location2008};
   hosts_.locations[k2010] = {location2010};
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2010, 2012 - kFirstReleaseYear})), 0);  // 2012: no locations
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2010, 2012 - kFirstReleaseYear}), events_), 0);  // 2012: no locations
   EXPECT_TRUE(HasFonts(location2010));
   EXPECT_TRUE(world().List(location2008 + "\\Fonts").empty());
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({})), 0);
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({}), events_), 0);
 }
 
 TEST_P(SupportFiles, MissingFoldersGetNothingAndEachFailedCopyIsCounted) {
@@ -92,10 +94,16 @@ TEST_P(SupportFiles, MissingFoldersGetNothingAndEachFailedCopyIsCounted) {
     if (c.drv) world().MakeFolder(location + "\\Drv");
     CAcadHosts hosts;
     hosts.locations[c.slot] = {location};
-    EXPECT_EQ(hosts.PlaceSupportFiles(Ticked({c.slot})), c.failed) << c.label;
+    EXPECT_EQ(hosts.PlaceSupportFiles(Ticked({c.slot}), events_), c.failed) << c.label;
     EXPECT_EQ(files().Exists(location + "\\Fonts\\Zorvel_HZ.shx"), c.fonts) << c.label;
     EXPECT_EQ(files().Exists(location + "\\Drv\\pdfplot9.hdi"), c.drv && c.slot == k2008) << c.label;
     EXPECT_EQ(world().List(location).size(), static_cast<std::size_t>(c.fonts + c.drv)) << c.label;  // no folder made
+    for (const FileEvent& file : events_.files) {
+      if (!file.status) {
+        EXPECT_EQ(file.status.code(), platform::kErrorPathNotFound) << c.label << file.destination;
+      }
+    }
+    events_.files.clear();
     world().Remove(location);
   }
 }
@@ -103,7 +111,7 @@ TEST_P(SupportFiles, MissingFoldersGetNothingAndEachFailedCopyIsCounted) {
 TEST_P(SupportFiles, SameLocationListedTwiceIsServedTwice) {
   std::string location = Acad("ACAD2008");
   hosts_.locations[k2008] = {location, location};
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2008})), 0);
+  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2008}), events_), 0);
   EXPECT_TRUE(HasFonts(location));
   if (platform::MemoryFiles* memory = world().memory()) {
     EXPECT_EQ(memory->copies().size(), 6u);
@@ -113,14 +121,20 @@ TEST_P(SupportFiles, SameLocationListedTwiceIsServedTwice) {
 TEST_P(SupportFiles, MissingSourceIsCounted) {
   world().Remove(Data() + "\\Zorvel_HZ.shx");
   std::string location = Acad("ACAD2010");
-  EXPECT_EQ(hosts_.CopySupportFiles(location, false), 1);
+  EXPECT_EQ(hosts_.CopySupportFiles(location, false, events_), 1);
   EXPECT_EQ(world().List(location + "\\Fonts"), (std::vector<std::string>{"Zorvel_EN.shx"}));
+  ASSERT_EQ(events_.files.size(), 2u);
+  EXPECT_TRUE(events_.files[0].status.ok());
+  EXPECT_EQ(events_.files[1].kind, FileKind::SupportFile);
+  EXPECT_EQ(events_.files[1].source, Data() + "\\Zorvel_HZ.shx");
+  EXPECT_EQ(events_.files[1].destination, location + "\\Fonts\\Zorvel_HZ.shx");
+  EXPECT_EQ(events_.files[1].status.code(), platform::kErrorFileNotFound) << "the cause, for the message and the log";
 }
 
 TEST_P(SupportFiles, LocationTooLongForWindowsFailsWithoutHarm) {
   std::string location = At(std::string(platform::kMaxPathBytes - At("").size() - 8, 'L'));
   world().MakeFolder(location);
-  EXPECT_EQ(hosts_.CopySupportFiles(location, true), 3);
+  EXPECT_EQ(hosts_.CopySupportFiles(location, true, events_), 3);
 }
 
 TEST_P(SupportFiles, ReadOnlyOldFilesAreReplaced) {
@@ -133,7 +147,7 @@ TEST_P(SupportFiles, ReadOnlyOldFilesAreReplaced) {
     ASSERT_TRUE(files().SetAttributes(old, platform::kAttrReadOnly));
   }
   ASSERT_TRUE(files().SetAttributes(Data() + "\\Zorvel.prt5", platform::kAttrReadOnly | platform::kAttrArchive));
-  EXPECT_EQ(hosts_.CopySupportFiles(location, true), 0);
+  EXPECT_EQ(hosts_.CopySupportFiles(location, true, events_), 0);
   EXPECT_TRUE(HasFonts(location));
   EXPECT_TRUE(HasDriver(location));
   for (const std::string& old : olds) EXPECT_EQ(world().Attributes(old) & platform::kAttrReadOnly, 0u) << old;

@@ -8,7 +8,10 @@ void CProgressCtrl::SetRange(int minimum, int maximum) {
   Send(platform::kPbmSetRange, 0, static_cast<std::intptr_t>(platform::MakeWParam(minimum, maximum)));
 }
 
-void CProgressCtrl::SetStep(int step) { Send(platform::kPbmSetStep, static_cast<std::uintptr_t>(step)); }
+void CProgressCtrl::SetStep(int step) {
+  step_ = step;
+  Send(platform::kPbmSetStep, static_cast<std::uintptr_t>(step));
+}
 
 void CProgressCtrl::SetPos(int position) { Send(platform::kPbmSetPos, static_cast<std::uintptr_t>(position)); }
 
@@ -18,3 +21,12 @@ int CProgressCtrl::GetPos() { return static_cast<int>(Send(platform::kPbmGetPos)
 
 // PBM_GETRANGE with wParam false answers the high limit.
 int CProgressCtrl::GetMaximum() { return static_cast<int>(Send(platform::kPbmGetRange, 0, 0)); }
+
+void CProgressCtrl::StepUpToFull() {
+  const int maximum = GetMaximum();
+  if (GetPos() + step_ < maximum) {
+    StepIt();
+  } else {
+    SetPos(maximum);
+  }
+}

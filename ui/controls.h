@@ -1,7 +1,6 @@
 // Wrappers of the common controls a dialog binds with DDX_Control.
 #pragma once
 
-#include "platform/progress.h"
 #include "ui/wnd.h"
 
 class CButton : public CWnd {
@@ -11,13 +10,22 @@ class CButton : public CWnd {
 };
 
 // The progress bar (msctls_progress32), driven by its PBM_* messages.
-class CProgressCtrl : public CWnd, public platform::ProgressBar {
+class CProgressCtrl : public CWnd {
  public:
   // The control keeps 16-bit limits (PBM_SETRANGE).
-  void SetRange(int minimum, int maximum) override;
-  void SetStep(int step) override;
-  void SetPos(int position) override;
-  void StepIt() override;
-  int GetPos() override;
-  int GetMaximum() override;
+  void SetRange(int minimum, int maximum);
+  void SetStep(int step);
+  void SetPos(int position);
+  // Advances by the step; like the Windows control, a bar stepped past its
+  // maximum starts again from its minimum.
+  void StepIt();
+  int GetPos();
+  int GetMaximum();
+
+  // Steps once, but never past the maximum: the control, stepped past it,
+  // would start again from empty.
+  void StepUpToFull();
+
+ private:
+  int step_ = 10;  // the control's own until SetStep
 };

@@ -1,12 +1,27 @@
-// The parts of the folder picker that do not depend on the shell: its
-// construction, its result and the two handlers of the browser's subclass.
 #include "ui/path_dialog.h"
 
 #include <cstring>
 #include <iterator>
 
+#include "install/path_rules.h"
 #include "platform/mbcs.h"
-#include "ui/path_rules.h"
+
+namespace {
+
+// The path box sits this far above the tree and is this high (pixels).
+constexpr int kPathBoxTopAboveTree = 27;
+constexpr int kPathBoxBottomAboveTree = 4;
+constexpr std::uint32_t kPathBoxStyle = 0x50010080;  // WS_CHILD|WS_VISIBLE|WS_TABSTOP, ES_AUTOHSCROLL
+constexpr std::uint32_t kPathBoxExStyle = 0x00000200;  // WS_EX_CLIENTEDGE
+
+platform::WindowHost& Host() { return platform::GetWindowHost(); }
+
+const MessageMapEntry kPathDialogSubRows[] = {
+    CommandRow(platform::kBnClicked, platform::kBrowserOkId, &CPathDialogSub::OnConfirmClicked),
+    CommandRow(platform::kEnChange, kPathBoxId, &CPathDialogSub::OnPathEdited),
+};
+
+}  // namespace
 
 std::string CutToPathBuffer(const std::string& text) {
   const std::size_t limit = kChosenPathBufferSize - 1;
@@ -18,15 +33,6 @@ std::string CutToPathBuffer(const std::string& text) {
   }
   return text.substr(0, end);
 }
-
-namespace {
-
-const MessageMapEntry kPathDialogSubRows[] = {
-    CommandRow(platform::kBnClicked, kBrowserOkId, &CPathDialogSub::OnConfirmClicked),
-    CommandRow(platform::kEnChange, kPathBoxId, &CPathDialogSub::OnPathEdited),
-};
-
-}  // namespace
 
 const MessageMap* CPathDialogSub::ThisMessageMap() {
   static const MessageMap map = {CWnd::ThisMessageMap(), kPathDialogSubRows, std::size(kPathDialogSubRows)};
@@ -42,17 +48,17 @@ void CPathDialogSub::ReadPathBox() {
 
 void CPathDialogSub::OnPathEdited() {
   ReadPathBox();
-  Send(kBrowserEnableOk, 0, dialog->chosenPath[0] != '\0' ? 1 : 0);
+  Send(platform::kBrowserEnableOk, 0, dialog->chosenPath[0] != '\0' ? 1 : 0);
 }
 
 void CPathDialogSub::OnConfirmClicked() {
   ReadPathBox();
   if (ConfirmFolderPath(dialog->chosenPath) != kPathOk) {
-    CPathDialog::FocusPathBox(m_hWnd);
+    Host().SetFocus(GetDlgItem(kPathBoxId));
     return;
   }
   dialog->accepted = 1;
-  platform::GetWindowHost().EndDialog(m_hWnd, 1);
+  Host().EndDialog(m_hWnd, 1);
 }
 
 CPathDialog::CPathDialog(const char* caption, const char* title, const char* initialPath, CWnd* ownerWindow)
@@ -60,12 +66,50 @@ CPathDialog::CPathDialog(const char* caption, const char* title, const char* ini
       initialPath(initialPath),
       chosenPath(),
       browserWindow(nullptr),
-      owner(SafeOwner(ownerWindow)),
+      owner(Host().SafeOwner(ownerWindow != nullptr ? ownerWindow->GetSafeHwnd() : nullptr)),
       accepted(0) {
   subclass.dialog = this;
   browseInfo.hwndOwner = owner;
   browseInfo.lpszTitle = title;
-  browseInfo.ulFlags = kBrowseFlags;
+  browseInfo.ulFlags = platform::kBrowseFileSystemFolders | platform::kBrowseStatusText;
+}
+
+int CPathDialog::RunModal() {
+  accepted = 0;
+  browserWindow = nullptr;
+  platform::BrowseRequest request;
+  request.owner = browseInfo.hwndOwner;
+  request.title = browseInfo.lpszTitle;
+  request.flags = browseInfo.ulFlags;
+  if (!platform::GetFolderBrowser().Run(request, *this)) return -1;
+  return accepted ? 1 : -1;
 }
 
 std::string CPathDialog::GetChosenPath() const { return chosenPath; }
+
+void CPathDialog::OnBrowserInitialized(platform::WindowHandle window) {
+  platform::WindowHost& host = Host();
+  browserWindow = window;
+  if (caption != nullptr) host.SetText(window, caption);
+  subclass.SubclassWindow(window);
+  host.Show(host.GetDlgItem(window, platform::kBrowserStatusId), false);
+
+  const platform::Rect tree = host.GetWindowRect(host.GetDlgItem(window, platform::kBrowserTreeId));
+  const platform::Point topLeft = host.ScreenToClient(window, {tree.left, tree.top - kPathBoxTopAboveTree});
+  const platform::Point bottomRight = host.ScreenToClient(window, {tree.right, tree.top - kPathBoxBottomAboveTree});
+  platform::WindowHandle box = host.CreateControl(window, kPathBoxId, "EDIT", kPathBoxStyle, kPathBoxExStyle,
+                                                  {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y});
+  host.Show(box, true);
+  host.Send(box, platform::kWmSetFont, static_cast<std::uintptr_t>(host.Send(window, platform::kWmGetFont)), 1);
+
+  const std::string start = initialPath != nullptr ? initialPath : platform::GetFiles().CurrentDirectory();
+  platform::GetFolderBrowser().Select(window, start);
+}
+
+void CPathDialog::OnSelectionChanged(platform::WindowHandle window, const std::string& selected) {
+  // Only a drive-letter path can pass the path rules; a network path cannot.
+  const std::string path = selected.size() >= 2 && selected[1] == ':' ? selected : std::string();
+  platform::WindowHost& host = Host();
+  host.Send(window, platform::kBrowserEnableOk, 0, path.empty() ? 0 : 1);
+  if (platform::WindowHandle box = host.GetDlgItem(window, kPathBoxId)) host.SetText(box, path);
+}

@@ -1,40 +1,25 @@
-// The folder picker: the shell's folder browser, run modally, with a path box
-// of our own above its folder tree. The result is always the path box's text,
-// picked in the tree or typed, and OK closes the browser only once the path
-// rules (ui/path_rules.h) accept the folder, creating it with the user's
-// consent.
-//
-// The Windows builds run the real browser (ui/win32/path_dialog.cpp); the
-// native build has a scripted stand-in (platform/memory/path_dialog.h).
+// The folder picker: the shell's folder browser (platform/folder_browser.h),
+// run modally, with a path box of our own above its folder tree. The result is
+// always the path box's text, picked in the tree or typed, and OK closes the
+// browser only once the path rules (install/path_rules.h) accept the folder,
+// creating it with the user's consent.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
+#include "platform/files.h"
+#include "platform/folder_browser.h"
 #include "platform/window_host.h"
 #include "ui/wnd.h"
 
 class CPathDialog;
 
-// The path box's text is read into a buffer of this many bytes with the
-// terminator, the size of a Windows path buffer, so a longer text is cut.
-constexpr std::size_t kChosenPathBufferSize = 260;
+// The path box's text is read into a Windows path buffer, so a longer text is
+// cut.
+constexpr std::size_t kChosenPathBufferSize = platform::kPathBufferBytes;
 
-// Controls of the browser window, by id.
-constexpr int kBrowserTreeId = 14145;    // the folder tree (only its position is read)
-constexpr int kBrowserStatusId = 14147;  // the status line (hidden)
-constexpr int kPathBoxId = 14148;        // the path box (ours)
-constexpr int kBrowserOkId = 1;          // IDOK
-
-// Browser events and messages (BFFM_*).
-constexpr unsigned kBrowserInitialized = 1;
-constexpr unsigned kBrowserSelectionChanged = 2;
-constexpr unsigned kBrowserEnableOk = platform::kWmUser + 101;
-
-// Asks only for folders of the file system and shows the status line the
-// picker then replaces (BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT).
-constexpr unsigned kBrowseFlags = 0x0001 | 0x0004;
+constexpr int kPathBoxId = 14148;  // the path box (ours)
 
 // A path box's text as the picker reads it: at most kChosenPathBufferSize - 1
 // bytes, cut before a double-byte character that would not fit whole, as
@@ -61,15 +46,15 @@ class CPathDialogSub : public CWnd {
   void ReadPathBox();
 };
 
-// The portable half of the shell's BROWSEINFO record: the parts the picker
-// fixes before the browser runs. RunModal adds the rest.
+// The parts of the shell's BROWSEINFO record that the picker fixes before
+// the browser runs.
 struct BrowseInfo {
   platform::WindowHandle hwndOwner = nullptr;
   const char* lpszTitle = nullptr;
   unsigned ulFlags = 0;
 };
 
-class CPathDialog {
+class CPathDialog : private platform::FolderBrowserEvents {
  public:
   // The three texts are borrowed, not copied: the caller keeps them alive
   // until RunModal has returned. Any of them and `owner` may be null; a null
@@ -86,11 +71,6 @@ class CPathDialog {
   // The accepted path; meaningful after RunModal returned 1.
   std::string GetChosenPath() const;
 
-  // The browser's callback (BFFCALLBACK without its calling convention, which
-  // the Win32 side adds); Windows builds only. Always 0.
-  static int BrowserCallback(platform::WindowHandle window, unsigned event, std::intptr_t eventParameter,
-                             std::intptr_t data);
-
   const char* caption;
   const char* initialPath;
   char chosenPath[kChosenPathBufferSize];
@@ -103,13 +83,7 @@ class CPathDialog {
  private:
   friend class CPathDialogSub;
 
-  // The two browser events the callback acts on (Windows builds only).
-  void OnBrowserInitialized(platform::WindowHandle window);
-  void OnSelectionChanged(platform::WindowHandle window, std::intptr_t itemList);
-
-  // What differs between the shell's browser and the native stand-in.
-  // The browser's owner: the top-level window of `given`, or with none the
-  // program's active window.
-  static platform::WindowHandle SafeOwner(CWnd* given);
-  static void FocusPathBox(platform::WindowHandle browser);
+  // The two browser events the picker acts on.
+  void OnBrowserInitialized(platform::WindowHandle window) override;
+  void OnSelectionChanged(platform::WindowHandle window, const std::string& path) override;
 };

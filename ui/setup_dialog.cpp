@@ -1,12 +1,10 @@
 #include "ui/setup_dialog.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <iterator>
+#include <vector>
 
-#include "app/build_constants.h"
-#include "deploy/file_deployer.h"
-#include "deploy/host_check.h"
-#include "platform/files.h"
+#include "install/product.h"
 #include "platform/message_box.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_template.h"
@@ -15,80 +13,106 @@ namespace {
 
 constexpr int kCaptionFontHeight = 12;
 
-const char kBoxCaption[] = "Zorvel软件安装";
-const char kCloseAutoCad[] = "请关闭AutoCAD后再进行安装 !";
 const char kPickerText[] = "请选择安装目录：";
-const char kNoFolder[] = "请输入安装目录 !";
-// The sub-folder that holds the add-on, below the folder the user chose.
-const char kProductFolder[] = "\\Zorvel批打印软件";
 
 // The progress bar: the deployment steps it once per entry it looks at, the
 // integration three times, and the end sets it full.
 constexpr int kProgressEnd = 50;
 
-std::string FolderTooLong() {
-  return "安装目录太长 !\n\n安装目录加上子目录\"Zorvel批打印软件\"不能超过" + std::to_string(kMaxInstallDirBytes) +
-         "个字节，\n\n请选择一个较短的目录。";
+void Tell(const std::string& text, unsigned style) { platform::GetMessageBoxes().Show(text, kMessageCaption, style); }
+
+unsigned StyleOf(Notice notice) {
+  switch (notice) {
+    case Notice::NoFolder:
+    case Notice::FolderTooLong:
+    case Notice::Incomplete:
+      return platform::kMbOk | platform::kMbIconWarning;
+    case Notice::HostRunning:
+    case Notice::DataMissing:
+    case Notice::DataUnreadable:
+      break;
+  }
+  return platform::kMbOk;
 }
 
-// Names only what failed: settings (registry values), files, or both.
-std::string IncompleteInstall(int settingsFailed, int filesFailed) {
-  std::string failed;
-  if (settingsFailed > 0) failed = std::to_string(settingsFailed) + "项AutoCAD设置未能写入注册表";
-  if (settingsFailed > 0 && filesFailed > 0) failed += "，";
-  if (filesFailed > 0) failed += std::to_string(filesFailed) + "个支持文件未能复制到AutoCAD文件夹";
-  return "文件已安装，但有" + failed +
-         "，\n\nAutoCAD可能无法加载Zorvel批打印软件。\n\n请以管理员身份运行SetUp.exe，重新安装 !";
-}
-
-void Tell(const std::string& text, unsigned style) { platform::GetMessageBoxes().Show(text, kBoxCaption, style); }
-
-// The version caption: build date yyyymmdd as year.month.day without zero
-// padding, and the edition's bitness.
-std::string FormatVersion(int buildDate, int editionBits) {
-  const char* format = "Zorvel批打印软件 V%d.%d.%d (%d位版本)";
-  int length = std::snprintf(nullptr, 0, format, buildDate / 10000, buildDate % 10000 / 100, buildDate % 100,
-                             editionBits);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, buildDate / 10000, buildDate % 10000 / 100, buildDate % 100,
-                editionBits);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
+// The release boxes' message-map rows: one row per run of consecutive ids.
+std::vector<MessageMapEntry> ReleaseRows() {
+  std::array<int, kReleaseCount> ids = kReleaseBoxIds;
+  std::sort(ids.begin(), ids.end());
+  std::vector<MessageMapEntry> rows;
+  for (std::size_t first = 0; first < ids.size();) {
+    std::size_t last = first;
+    while (last + 1 < ids.size() && ids[last + 1] == ids[last] + 1) ++last;
+    rows.push_back(CommandRangeRow(platform::kBnClicked, static_cast<unsigned>(ids[first]),
+                                   static_cast<unsigned>(ids[last]), &Dlg_Setup::OnReleaseClicked));
+    first = last + 1;
+  }
+  return rows;
 }
 
 }  // namespace
 
-Dlg_Setup::Dlg_Setup(CWnd* parent) : CDialog(kSetupDialogTemplate, parent), installPath("C:\\Zorvel") {
+std::string FormatVersion(const BuildInfo& build) {
+  const char* format = kVersionFormat;
+  const int year = build.date / 10000, month = build.date % 10000 / 100, day = build.date % 100;
+  int length = std::snprintf(nullptr, 0, format, year, month, day, build.editionBits);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format, year, month, day, build.editionBits);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+// The dialog as the engine's driver: the progress view and bar, the message
+// boxes, and the abort/retry/ignore question.
+class Dlg_Setup::EngineDriver : public InstallDriver {
+ public:
+  explicit EngineDriver(Dlg_Setup& dialog) : dialog_(dialog) {}
+
+  void OnProgressBegin() override {
+    dialog_.ShowProgressView();
+    dialog_.progressBar.SetRange(0, kProgressEnd);
+    dialog_.progressBar.SetStep(1);
+    dialog_.progressBar.SetPos(0);
+  }
+  void OnProgressStep() override { dialog_.progressBar.StepUpToFull(); }
+  void OnProgressEnd() override { dialog_.progressBar.SetPos(kProgressEnd); }
+
+  // A box that cannot be shown counts as Abort: nobody is there to answer.
+  CopyDecision OnCopyFailed(const FileEvent&, const std::string& question) override {
+    switch (platform::GetMessageBoxes().Show(question, kMessageCaption, platform::kMbAbortRetryIgnore)) {
+      case platform::kIdRetry:
+        return CopyDecision::Retry;
+      case platform::kIdIgnore:
+        return CopyDecision::Ignore;
+      default:
+        return CopyDecision::Abort;
+    }
+  }
+
+  void Tell(Notice notice, const std::string& text) override { ::Tell(text, StyleOf(notice)); }
+  void OnFile(const FileEvent&) override {}
+  void OnValue(const ValueEvent&) override {}
+
+ private:
+  Dlg_Setup& dialog_;
+};
+
+Dlg_Setup::Dlg_Setup(CAcadHosts& hosts, const BuildInfo& build, CWnd* parent)
+    : CDialog(SetupDialogTemplate(), parent), installPath("C:\\Zorvel"), hosts_(hosts), build_(build) {
   releaseTicked.fill(1);
 }
 
 Dlg_Setup::~Dlg_Setup() = default;
 
 const MessageMap* Dlg_Setup::ThisMessageMap() {
-  static const MessageMapEntry rows[] = {
-      CtlColorRow(&Dlg_Setup::OnCtlColor),
-      CommandRow(platform::kBnClicked, 1018, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1019, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1020, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1027, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1026, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1028, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1029, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1030, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1031, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1032, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1033, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1034, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1035, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1036, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1037, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1038, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1039, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, 1040, &Dlg_Setup::OnReleaseClicked),
-      CommandRow(platform::kBnClicked, kIdBrowse, &Dlg_Setup::OnBrowse),
-      CommandRow(platform::kBnClicked, kIdInstall, &Dlg_Setup::OnInstall),
-  };
-  static const MessageMap map{CDialog::ThisMessageMap(), rows, std::size(rows)};
+  static const std::vector<MessageMapEntry> rows = [] {
+    std::vector<MessageMapEntry> all = {CtlColorRow(&Dlg_Setup::OnCtlColor)};
+    for (const MessageMapEntry& row : ReleaseRows()) all.push_back(row);
+    all.push_back(CommandRow(platform::kBnClicked, kIdBrowse, &Dlg_Setup::OnBrowse));
+    all.push_back(CommandRow(platform::kBnClicked, kIdInstall, &Dlg_Setup::OnInstall));
+    return all;
+  }();
+  static const MessageMap map{CDialog::ThisMessageMap(), rows.data(), rows.size()};
   return &map;
 }
 
@@ -106,19 +130,19 @@ void Dlg_Setup::DoDataExchange(CDataExchange* dx) {
 bool Dlg_Setup::OnInitDialog() {
   CDialog::OnInitDialog();
   backgroundBrush.CreateSolidBrush(kBackgroundColour);
-  versionText = FormatVersion(kBuildDate, kEditionBits);
+  versionText = FormatVersion(build_);
   if (platform::IconHandle icon = platform::GetWindowHost().LoadAppIcon(kAppIconId)) SetIcon(icon, false);
   for (int slot = 0; slot < kReleaseCount; ++slot) {
-    if (g_hosts.locations[slot].empty()) {
+    if (hosts_.locations[slot].empty()) {
       ReleaseBox(slot).EnableWindow(false);
       releaseTicked[slot] = 0;
     }
   }
-  if (kEditionBits == 32) {
-    for (int slot = kFirstYearHiddenIn32Bit - kFirstReleaseYear; slot < kReleaseCount; ++slot)
-      ReleaseBox(slot).ShowWindow(kSwHide);
-    for (int slot = kFirstYearHiddenIn32Bit - kFirstReleaseYear; slot < kReleaseCount; ++slot)
-      releaseTicked[slot] = 0;
+  for (int slot = 0; slot < kReleaseCount; ++slot) {
+    if (!IsOfferedByEdition(kFirstReleaseYear + slot, build_.editionBits)) ReleaseBox(slot).ShowWindow(kSwHide);
+  }
+  for (int slot = 0; slot < kReleaseCount; ++slot) {
+    if (!IsOfferedByEdition(kFirstReleaseYear + slot, build_.editionBits)) releaseTicked[slot] = 0;
   }
   UpdateData(false);
   UpdateFinishButton();
@@ -127,13 +151,7 @@ bool Dlg_Setup::OnInitDialog() {
 
 void Dlg_Setup::UpdateFinishButton() {
   UpdateData(true);
-  bool anyTicked = false;
-  for (int flag : releaseTicked) {
-    if (flag != 0) {
-      anyTicked = true;
-      break;
-    }
-  }
+  const bool anyTicked = std::any_of(releaseTicked.begin(), releaseTicked.end(), [](int flag) { return flag != 0; });
   EnableDlgItem(kIdFinish, anyTicked);
 }
 
@@ -170,77 +188,45 @@ void Dlg_Setup::OnBrowse() {
 }
 
 void Dlg_Setup::OnInstall() {
-  if (g_warnIfHostRunning && IsHostRunning()) {
-    Tell(kCloseAutoCad, platform::kMbOk);
-    g_warnIfHostRunning = false;
-    return;
-  }
-  UpdateData(true);
-  if (!AcceptFolderText()) return;
-  // A 0x5C that ends a double-byte character is part of the name.
-  DropTrailingBackslash(installPath);
-  platform::Files& files = platform::GetFiles();
-  files.CreateDirectory(installPath);
-  installPath += kProductFolder;
-  files.CreateDirectory(installPath);
   if (!RunInstall()) return;
   ShowCompletionView();
   UpdateData(false);
-
-  // The window loses what lies below the Finish button's bottom edge as far
-  // as Cancel's bottom edge lay below it: Finish then stands where Cancel did.
-  platform::Rect window = GetWindowRect();
-  platform::WindowHost& host = platform::GetWindowHost();
-  platform::Rect finish = host.GetWindowRect(GetDlgItem(kIdFinish));
-  platform::Rect cancel = host.GetWindowRect(GetDlgItem(kIdCancelButton));
-  ScreenToClient(&finish);
-  ScreenToClient(&cancel);
-  window.bottom += finish.bottom - cancel.bottom;
-  MoveWindow(window, true);
-}
-
-bool Dlg_Setup::AcceptFolderText() {
-  if (installPath.empty()) {
-    Tell(kNoFolder, platform::kMbOk | platform::kMbIconWarning);
-    return false;
-  }
-  std::string folder = installPath;
-  DropTrailingBackslash(folder);
-  if (folder.size() + std::char_traits<char>::length(kProductFolder) > kMaxInstallDirBytes) {
-    Tell(FolderTooLong(), platform::kMbOk | platform::kMbIconWarning);
-    return false;
-  }
-  return true;
+  ShrinkToFinishButton();
 }
 
 bool Dlg_Setup::RunInstall() {
+  InstallRequest request;
+  request.checkHostRunning = warnIfHostRunning;
+  UpdateData(true);
+  request.folderText = installPath;
+  request.ticked = releaseTicked;
+  EngineDriver driver(*this);
+  const InstallReport report = CInstallEngine(hosts_).Install(request, driver);
+  switch (report.outcome) {
+    case InstallOutcome::HostRunning:
+      warnIfHostRunning = false;
+      return false;
+    case InstallOutcome::FolderRefused:
+      return false;
+    case InstallOutcome::Installed:
+    case InstallOutcome::Incomplete:
+      installPath = report.installDir;
+      return true;
+    case InstallOutcome::DataMissing:
+    case InstallOutcome::DataUnreadable:
+    case InstallOutcome::Aborted:
+      break;
+  }
+  installPath = report.installDir;
+  OnCancel();
+  return false;
+}
+
+void Dlg_Setup::ShowProgressView() {
   ShowDlgItem(kIdPathLabel, kSwHide);
   ShowDlgItem(kIdInstallPath, kSwHide);
   ShowDlgItem(kIdBrowse, kSwHide);
   ShowDlgItem(kIdProgress, kSwShow);
-  progressBar.SetRange(0, kProgressEnd);
-  progressBar.SetStep(1);
-  progressBar.SetPos(0);
-
-  CFileDeployer deployer(installPath, progressBar);
-  if (!deployer.DeployDataFolder()) {
-    OnCancel();
-    return false;
-  }
-  StepUpToFull(progressBar);
-  g_hosts.SetInstallDir(installPath);
-  int settingsFailed = g_hosts.RegisterLoaders(releaseTicked);
-  StepUpToFull(progressBar);
-  int filesFailed = g_hosts.PlaceSupportFiles(releaseTicked);
-  StepUpToFull(progressBar);
-  progressBar.SetPos(kProgressEnd);
-  WarnIfIncomplete(settingsFailed, filesFailed);
-  return true;
-}
-
-void Dlg_Setup::WarnIfIncomplete(int settingsFailed, int filesFailed) {
-  if (settingsFailed == 0 && filesFailed == 0) return;
-  Tell(IncompleteInstall(settingsFailed, filesFailed), platform::kMbOk | platform::kMbIconWarning);
 }
 
 void Dlg_Setup::ShowCompletionView() {
@@ -252,4 +238,15 @@ void Dlg_Setup::ShowCompletionView() {
   ShowDlgItem(kIdInstall, kSwHide);
   ShowDlgItem(kIdCancelButton, kSwHide);
   for (int slot = 0; slot < kReleaseCount; ++slot) ReleaseBox(slot).ShowWindow(kSwHide);
+}
+
+void Dlg_Setup::ShrinkToFinishButton() {
+  platform::Rect window = GetWindowRect();
+  platform::WindowHost& host = platform::GetWindowHost();
+  platform::Rect finish = host.GetWindowRect(GetDlgItem(kIdFinish));
+  platform::Rect cancel = host.GetWindowRect(GetDlgItem(kIdCancelButton));
+  ScreenToClient(&finish);
+  ScreenToClient(&cancel);
+  window.bottom += finish.bottom - cancel.bottom;
+  MoveWindow(window, true);
 }

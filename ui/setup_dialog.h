@@ -1,11 +1,15 @@
 // The setup dialog: one check box per AutoCAD release year found on the
-// machine, the install folder with a Browse button, Install and Cancel.
+// machine, the install folder with a Browse button, Install and Cancel. It is
+// a view of the install engine: Install hands the folder text and the ticked
+// releases to the engine, and the dialog shows what the engine reports.
 #pragma once
 
 #include <array>
 #include <string>
 
 #include "hosts/acad_hosts.h"
+#include "install/edition.h"
+#include "install/install_engine.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
@@ -15,9 +19,14 @@ constexpr platform::Colour kBackgroundColour = 0x0096D2AA;  // light green
 constexpr platform::Colour kCaptionColour = 0x0028460A;     // dark green
 constexpr platform::Colour kTextColour = 0x00000000;
 
+// The version caption: build date yyyymmdd as year.month.day without zero
+// padding, and the edition's bitness.
+std::string FormatVersion(const BuildInfo& build);
+
 class Dlg_Setup : public CDialog {
  public:
-  explicit Dlg_Setup(CWnd* parent = nullptr);
+  // `hosts` is what discovery found; the install stores its folder there.
+  Dlg_Setup(CAcadHosts& hosts, const BuildInfo& build, CWnd* parent = nullptr);
   ~Dlg_Setup() override;
 
   static const MessageMap* ThisMessageMap();
@@ -40,9 +49,10 @@ class Dlg_Setup : public CDialog {
   void OnBrowse();
   void OnInstall();
 
-  // Deploys the Data folder and registers the add-on with AutoCAD, under the
-  // progress bar. False when the deployment stopped (no Data folder, or the
-  // user aborted a copy): the dialog is then already ending.
+  // Runs the install engine with this dialog as its driver. True when the
+  // installation ran to its end; false when it did not start (AutoCAD
+  // running, the folder refused: the selection view stays) or stopped (no
+  // Data folder, a copy aborted: the dialog is then already ending).
   bool RunInstall();
 
   // The check box of a release slot (year - 2007).
@@ -59,13 +69,19 @@ class Dlg_Setup : public CDialog {
   // for the dialog's lifetime: a font deleted while the control's drawing
   // context still holds it would be drawn with no font at all.
   CFont captionFont;
+  // While set, Install first checks for a running AutoCAD; cleared after the
+  // first warning, so the next click installs whatever runs.
+  bool warnIfHostRunning = true;
 
  private:
-  // The folder text, refused with a message when it is empty or would make
-  // an install folder longer than the loader text allows. True when usable.
-  bool AcceptFolderText();
+  class EngineDriver;
+
+  void ShowProgressView();
   void ShowCompletionView();
-  // Tells the user how many AutoCAD settings and support files could not be
-  // written; says nothing when all were.
-  void WarnIfIncomplete(int settingsFailed, int filesFailed);
+  // The window loses what lies below the Finish button's bottom edge as far
+  // as Cancel's bottom edge lay below it: Finish then stands where Cancel did.
+  void ShrinkToFinishButton();
+
+  CAcadHosts& hosts_;
+  BuildInfo build_;
 };

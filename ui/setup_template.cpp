@@ -15,28 +15,14 @@ constexpr std::uint32_t kPathBox = 0x50810080;       // WS_BORDER|WS_TABSTOP, ES
 constexpr std::uint32_t kProgressBar = 0x40800000;   // WS_BORDER, hidden
 constexpr std::uint32_t kHiddenCentredLabel = 0x40020001;  // SS_CENTER, hidden
 
-const platform::ControlTemplate kControls[] = {
-    {1018, "Button", "For AutoCAD2007", 0, kCheckBox, 18, 81, 74, 10},
-    {1019, "Button", "For AutoCAD2008", 0, kCheckBox, 18, 101, 74, 10},
-    {1020, "Button", "For AutoCAD2009", 0, kCheckBox, 18, 121, 74, 10},
-    {1027, "Button", "For AutoCAD2010", 0, kCheckBox, 18, 141, 74, 10},
-    {1026, "Button", "For AutoCAD2011", 0, kCheckBox, 18, 161, 74, 10},
-    {1028, "Button", "For AutoCAD2012", 0, kCheckBox, 18, 181, 74, 10},
-    {1029, "Button", "For AutoCAD2013", 0, kCheckBox, 104, 81, 74, 10},
-    {1030, "Button", "For AutoCAD2014", 0, kCheckBox, 104, 101, 74, 10},
-    {1031, "Button", "For AutoCAD2015", 0, kCheckBox, 104, 121, 74, 10},
-    {1032, "Button", "For AutoCAD2016", 0, kCheckBox, 104, 141, 74, 10},
-    {1033, "Button", "For AutoCAD2017", 0, kCheckBox, 104, 161, 74, 10},
-    {1034, "Button", "For AutoCAD2018", 0, kCheckBox, 104, 181, 74, 10},
-    {1035, "Button", "For AutoCAD2019", 0, kCheckBox, 190, 81, 74, 10},
-    {1036, "Button", "For AutoCAD2020", 0, kCheckBox, 190, 101, 74, 10},
-    {1037, "Button", "For AutoCAD2021", 0, kCheckBox, 190, 121, 74, 10},
-    {1038, "Button", "For AutoCAD2022", 0, kCheckBox, 190, 141, 74, 10},
-    {1039, "Button", "For AutoCAD2023", 0, kCheckBox, 190, 161, 74, 10},
-    {1040, "Button", "For AutoCAD2024", 0, kCheckBox, 190, 181, 74, 10},
+constexpr int kReleaseBoxWidth = 74;
+constexpr int kReleaseBoxHeight = 10;
+
+// Everything after the release boxes, in template (and tab) order.
+constexpr platform::ControlTemplate kOtherControls[] = {
     {kIdFinish, "Button", "安装完成", 0, kHiddenButton, 110, 214, 63, 14},
     {kIdCancelButton, "Button", "取  消", 0, kButton, 173, 262, 50, 14},
-    {kIdVersionCaption, "Static", "Zorvel批打印软件 V%d.%d.%d (%d位版本)", 0, kLabel, 67, 22, 205, 10},
+    {kIdVersionCaption, "Static", kVersionFormat, 0, kLabel, 67, 22, 205, 10},
     {-1, "Static", "", 0, kLine, 0, 206, 286, 1},
     {kIdComponentsHeading, "Static", "请选择安装组件：", 0, kLabel, 14, 62, 69, 10},
     {-1, "Static", "", 0, kLine, 0, 51, 286, 1},
@@ -51,9 +37,21 @@ const platform::ControlTemplate kControls[] = {
     {kIdDoneHeading, "Static", "安装完成！重启CAD，CAD菜单尾会有以下子菜单：", 0, kHiddenCentredLabel, 47, 62, 190, 10},
 };
 
-}  // namespace
+constexpr std::size_t kControlCount = kReleaseCount + std::size(kOtherControls);
 
-const platform::DialogTemplate kSetupDialogTemplate = {
+// The release boxes first, in slot order, then the rest.
+constexpr std::array<platform::ControlTemplate, kControlCount> Controls() {
+  std::array<platform::ControlTemplate, kControlCount> controls{};
+  std::size_t n = 0;
+  for (const ReleaseBox& box : kReleaseBoxes)
+    controls[n++] = {box.id, "Button", box.label, 0, kCheckBox, box.x, box.y, kReleaseBoxWidth, kReleaseBoxHeight};
+  for (const platform::ControlTemplate& control : kOtherControls) controls[n++] = control;
+  return controls;
+}
+
+constexpr std::array<platform::ControlTemplate, kControlCount> kControls = Controls();
+
+constexpr platform::DialogTemplate kTemplate = {
     kSetupDialogId,
     "Zorvel批打印软件安装",
     "宋体",
@@ -67,6 +65,10 @@ const platform::DialogTemplate kSetupDialogTemplate = {
     0,
     283,
     283,
-    kControls,
-    std::size(kControls),
+    kControls.data(),
+    kControls.size(),
 };
+
+}  // namespace
+
+const platform::DialogTemplate& SetupDialogTemplate() { return kTemplate; }

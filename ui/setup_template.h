@@ -27,13 +27,37 @@ constexpr int kIdMenuPicture = 1021;
 constexpr int kIdInstall = 1022;
 constexpr int kIdDoneHeading = 1023;
 
-// The release check boxes by slot (year - 2007). The ids follow the years
-// except for 2010 and 2011, whose ids are crossed.
-constexpr std::array<int, kReleaseCount> kReleaseBoxIds = {
-    1018, 1019, 1020, 1027, 1026, 1028, 1029, 1030, 1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038, 1039, 1040,
+// The version caption's text in the template, which is also the format the
+// dialog fills in with the build date and the edition's bitness.
+constexpr char kVersionFormat[] = "Zorvel批打印软件 V%d.%d.%d (%d位版本)";
+
+// The release check boxes, one per slot (year - 2007): the table the
+// template, the data exchange and the message map are made from. The ids
+// follow the years except for 2010 and 2011, whose ids are crossed.
+struct ReleaseBox {
+  int year;
+  int id;
+  int x, y;  // dialog units; every box is 74 x 10
+  const char* label;
+};
+inline constexpr ReleaseBox kReleaseBoxes[kReleaseCount] = {
+    {2007, 1018, 18, 81, "For AutoCAD2007"},   {2008, 1019, 18, 101, "For AutoCAD2008"},
+    {2009, 1020, 18, 121, "For AutoCAD2009"},  {2010, 1027, 18, 141, "For AutoCAD2010"},
+    {2011, 1026, 18, 161, "For AutoCAD2011"},  {2012, 1028, 18, 181, "For AutoCAD2012"},
+    {2013, 1029, 104, 81, "For AutoCAD2013"},  {2014, 1030, 104, 101, "For AutoCAD2014"},
+    {2015, 1031, 104, 121, "For AutoCAD2015"}, {2016, 1032, 104, 141, "For AutoCAD2016"},
+    {2017, 1033, 104, 161, "For AutoCAD2017"}, {2018, 1034, 104, 181, "For AutoCAD2018"},
+    {2019, 1035, 190, 81, "For AutoCAD2019"},  {2020, 1036, 190, 101, "For AutoCAD2020"},
+    {2021, 1037, 190, 121, "For AutoCAD2021"}, {2022, 1038, 190, 141, "For AutoCAD2022"},
+    {2023, 1039, 190, 161, "For AutoCAD2023"}, {2024, 1040, 190, 181, "For AutoCAD2024"},
 };
 
-// The 32-bit edition offers no release from this year on.
-constexpr int kFirstYearHiddenIn32Bit = 2017;
+constexpr std::array<int, kReleaseCount> ReleaseBoxIds() {
+  std::array<int, kReleaseCount> ids{};
+  for (int slot = 0; slot < kReleaseCount; ++slot) ids[slot] = kReleaseBoxes[slot].id;
+  return ids;
+}
+// The box ids by slot.
+inline constexpr std::array<int, kReleaseCount> kReleaseBoxIds = ReleaseBoxIds();
 
-extern const platform::DialogTemplate kSetupDialogTemplate;
+const platform::DialogTemplate& SetupDialogTemplate();

@@ -5,7 +5,8 @@
 
 #include <vector>
 
-#include "platform/defaults.h"
+#include "platform/environment.h"
+#include "platform/win32/services.h"
 #include "platform/win32/text.h"
 
 namespace platform {
@@ -38,9 +39,9 @@ class Win32Environment : public Environment {
 
 }  // namespace
 
-Environment& DefaultEnvironment() {
+}  // namespace platform
+
+platform::Environment& platform::win32::TheEnvironment() {
   static Win32Environment environment;
   return environment;
 }
-
-}  // namespace platform

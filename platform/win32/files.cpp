@@ -8,7 +8,8 @@
 
 #include <vector>
 
-#include "platform/defaults.h"
+#include "platform/files.h"
+#include "platform/win32/services.h"
 #include "platform/win32/text.h"
 
 namespace platform {
@@ -16,8 +17,16 @@ namespace {
 
 bool Fits(const std::string& path) { return path.size() <= kMaxPathBytes; }
 
+Status LastError() { return Status(GetLastError()); }
+
+// What a call that succeeded or failed with GetLastError came to.
+Status Result(BOOL succeeded) { return succeeded ? Status::Ok() : LastError(); }
+
+constexpr Status kTooLong{kErrorFilenameTooLong};
+
 void Fill(const WIN32_FIND_DATAW& found, FindData* data) {
   data->attributes = found.dwFileAttributes;
+  data->size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
   data->name = win32::Narrow(found.cFileName);
 }
 
@@ -51,17 +60,19 @@ class Win32Files : public Files {
     return true;
   }
 
-  bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
-    return Fits(path) && SetFileAttributesW(win32::Widen(path).c_str(), attributes);
+  Status SetAttributes(const std::string& path, std::uint32_t attributes) override {
+    if (!Fits(path)) return kTooLong;
+    return Result(SetFileAttributesW(win32::Widen(path).c_str(), attributes));
   }
 
-  bool CopyFile(const std::string& source, const std::string& destination) override {
-    return Fits(source) && Fits(destination) &&
-           CopyFileW(win32::Widen(source).c_str(), win32::Widen(destination).c_str(), FALSE);
+  Status CopyFile(const std::string& source, const std::string& destination) override {
+    if (!Fits(source) || !Fits(destination)) return kTooLong;
+    return Result(CopyFileW(win32::Widen(source).c_str(), win32::Widen(destination).c_str(), FALSE));
   }
 
-  bool CreateDirectory(const std::string& path) override {
-    return Fits(path) && CreateDirectoryW(win32::Widen(path).c_str(), nullptr);
+  Status CreateDirectory(const std::string& path) override {
+    if (!Fits(path)) return kTooLong;
+    return Result(CreateDirectoryW(win32::Widen(path).c_str(), nullptr));
   }
 
   bool Exists(const std::string& path) override {
@@ -92,9 +103,9 @@ class Win32Files : public Files {
 
 }  // namespace
 
-Files& DefaultFiles() {
+}  // namespace platform
+
+platform::Files& platform::win32::TheFiles() {
   static Win32Files files;
   return files;
 }
-
-}  // namespace platform

@@ -5,7 +5,8 @@
 // behind it and take a second click on Install while the first still runs.
 #include <windows.h>
 
-#include "platform/defaults.h"
+#include "platform/message_box.h"
+#include "platform/win32/services.h"
 #include "platform/win32/text.h"
 
 namespace platform {
@@ -33,9 +34,9 @@ class Win32MessageBoxes : public MessageBoxes {
 
 }  // namespace
 
-MessageBoxes& DefaultMessageBoxes() {
+}  // namespace platform
+
+platform::MessageBoxes& platform::win32::TheMessageBoxes() {
   static Win32MessageBoxes boxes;
   return boxes;
 }
-
-}  // namespace platform

@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "platform/defaults.h"
+#include "platform/processes.h"
+#include "platform/win32/services.h"
 #include "platform/win32/text.h"
 
 namespace platform {
@@ -27,9 +28,9 @@ class Win32Processes : public Processes {
 
 }  // namespace
 
-Processes& DefaultProcesses() {
+}  // namespace platform
+
+platform::Processes& platform::win32::TheProcesses() {
   static Win32Processes processes;
   return processes;
 }
-
-}  // namespace platform

@@ -8,7 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/defaults.h"
+#include "platform/registry.h"
+#include "platform/win32/services.h"
 #include "platform/win32/text.h"
 
 namespace platform {
@@ -16,6 +17,8 @@ namespace {
 
 HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 RegKey ToRegKey(HKEY key) { return reinterpret_cast<RegKey>(key); }
+
+Status Code(LONG result) { return Status(static_cast<OsError>(result)); }
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
@@ -130,27 +133,31 @@ class Win32Registry : public Registry {
   // RegCreateKey's access: MAXIMUM_ALLOWED, so an existing key still opens
   // without the right to change it, as it does for a user who is not an
   // administrator.
-  RegKey Create(RegKey parent, const std::string& path) override {
+  RegKey Create(RegKey parent, const std::string& path, Status* status) override {
     std::wstring widePath;
     HKEY key = nullptr;
-    if (!parent || !WidenExact(path, &widePath) ||
-        RegCreateKeyExW(ToHkey(parent), widePath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-      return nullptr;
-    return ToRegKey(key);
+    Status result = Status(kErrorInvalidHandle);
+    if (parent) result = WidenExact(path, &widePath) ? Code(RegCreateKeyExW(ToHkey(parent), widePath.c_str(), 0,
+                                                                           nullptr, REG_OPTION_NON_VOLATILE,
+                                                                           MAXIMUM_ALLOWED, nullptr, &key, nullptr))
+                                                     : Status(kErrorNoUnicodeTranslation);
+    if (status) *status = result;
+    return result ? ToRegKey(key) : nullptr;
   }
 
-  bool SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
-                std::uint32_t size) override {
+  Status SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
+                  std::uint32_t size) override {
     std::wstring wideName;
-    if (!key || (!data && size > 0) || !WidenExact(name, &wideName)) return false;
+    if (!key) return Status(kErrorInvalidHandle);
+    if (!data && size > 0) return Status(kErrorInvalidParameter);
+    if (!WidenExact(name, &wideName)) return Status(kErrorNoUnicodeTranslation);
     const BYTE* bytes = static_cast<const BYTE*>(data);
     std::wstring text;
     if (IsText(type)) {
       // The caller's byte count decides whether a terminator is stored, so
       // the converted text keeps exactly the characters those bytes hold.
-      if (!WidenExact(static_cast<const char*>(data), size, &text) || text.size() > MAXDWORD / sizeof(wchar_t) - 1)
-        return false;
+      if (!WidenExact(static_cast<const char*>(data), size, &text)) return Status(kErrorNoUnicodeTranslation);
+      if (text.size() > MAXDWORD / sizeof(wchar_t) - 1) return Status(kErrorInvalidParameter);
       size = static_cast<std::uint32_t>(text.size() * sizeof(wchar_t));
       // RegSetValueExW stores one more character when the counted text does
       // not end in a zero but the character after it is one, taking it for a
@@ -158,15 +165,17 @@ class Win32Registry : public Registry {
       text.push_back(L'\x1');
       bytes = reinterpret_cast<const BYTE*>(text.data());
     }
-    return RegSetValueExW(ToHkey(key), wideName.c_str(), 0, type, bytes, size) == ERROR_SUCCESS;
+    return Code(RegSetValueExW(ToHkey(key), wideName.c_str(), 0, type, bytes, size));
   }
 
-  bool DeleteKey(RegKey parent, const std::string& path) override {
+  Status DeleteKey(RegKey parent, const std::string& path) override {
     std::wstring widePath;
+    if (!parent) return Status(kErrorInvalidHandle);
     // An empty path, or one that starts at a backslash, would name `parent`
     // itself or nothing; both are refused.
-    return parent && !path.empty() && path[0] != '\\' && WidenExact(path, &widePath) &&
-           RegDeleteKeyW(ToHkey(parent), widePath.c_str()) == ERROR_SUCCESS;
+    if (path.empty() || path[0] == '\\') return Status(kErrorInvalidParameter);
+    if (!WidenExact(path, &widePath)) return Status(kErrorNoUnicodeTranslation);
+    return Code(RegDeleteKeyW(ToHkey(parent), widePath.c_str()));
   }
 
   // The hive roots are the predefined handles, which stay valid for the
@@ -189,9 +198,9 @@ class Win32Registry : public Registry {
 
 }  // namespace
 
-Registry& DefaultRegistry() {
+}  // namespace platform
+
+platform::Registry& platform::win32::TheRegistry() {
   static Win32Registry registry;
   return registry;
 }
-
-}  // namespace platform

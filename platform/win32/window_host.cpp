@@ -6,7 +6,8 @@
 
 #include <commctrl.h>
 
-#include "platform/defaults.h"
+#include "platform/win32/services.h"
+#include "platform/window_host.h"
 #include "platform/win32/text.h"
 
 namespace platform {
@@ -101,6 +102,21 @@ class Win32WindowHost : public WindowHost {
     return SendMessageW(window, message, wParam, lParam);
   }
 
+  WindowHandle CreateControl(WindowHandle parent, int id, const std::string& className, std::uint32_t style,
+                             std::uint32_t exStyle, const Rect& rect) override {
+    HWND control = CreateWindowExW(exStyle, win32::Widen(className).c_str(), L"", style, rect.left, rect.top,
+                                   rect.right - rect.left, rect.bottom - rect.top, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    return control;
+  }
+
+  void SetFocus(WindowHandle window) override { ::SetFocus(window); }
+
+  WindowHandle SafeOwner(WindowHandle given) override {
+    HWND window = given != nullptr ? given : GetActiveWindow();
+    return window != nullptr ? GetAncestor(window, GA_ROOT) : nullptr;
+  }
+
   WindowHandle GetDlgItem(WindowHandle dialog, int id) override { return ::GetDlgItem(dialog, id); }
   int GetDlgCtrlId(WindowHandle window) override { return GetDlgCtrlID(window); }
   void Show(WindowHandle window, bool show) override { ShowWindow(window, show ? SW_SHOW : SW_HIDE); }
@@ -162,9 +178,9 @@ class Win32WindowHost : public WindowHost {
 
 }  // namespace
 
-WindowHost& DefaultWindowHost() {
+}  // namespace platform
+
+platform::WindowHost& platform::win32::TheWindowHost() {
   static Win32WindowHost host;
   return host;
 }
-
-}  // namespace platform

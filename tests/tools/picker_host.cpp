@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/win32/services.h"
 #include "platform/win32/text.h"
 #include "tests/tools/utf8.h"
 #include "ui/path_dialog.h"
@@ -30,6 +31,7 @@ const char* OrNull(const std::optional<std::string>& text) { return text ? text-
 }  // namespace
 
 int main() {
+  platform::UseServices(platform::win32::AllServices());
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::optional<std::string> caption, title, initial;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/text.h"
+#include "tests/fakes/services.h"
 #include "tests/dialog_layer_world.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/win32/text.h"
+#include "tests/fakes/services.h"
 #include "tests/dialog_probe.h"
 
 namespace {

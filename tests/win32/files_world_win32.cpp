@@ -5,7 +5,8 @@
 #undef CopyFile
 #undef CreateDirectory
 
-#include "platform/defaults.h"
+#include "platform/files.h"
+#include "platform/win32/services.h"
 #include "platform/win32/text.h"
 #include "tests/files_world.h"
 
@@ -30,13 +31,13 @@ class ModulePathFiles : public platform::Files {
   bool GetAttributes(const std::string& path, std::uint32_t* attributes) override {
     return real_.GetAttributes(path, attributes);
   }
-  bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
+  platform::Status SetAttributes(const std::string& path, std::uint32_t attributes) override {
     return real_.SetAttributes(path, attributes);
   }
-  bool CopyFile(const std::string& source, const std::string& destination) override {
+  platform::Status CopyFile(const std::string& source, const std::string& destination) override {
     return real_.CopyFile(source, destination);
   }
-  bool CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
+  platform::Status CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
   bool Exists(const std::string& path) override { return real_.Exists(path); }
   std::string ModulePath() override { return modulePath_; }
   std::string CurrentDirectory() override { return real_.CurrentDirectory(); }
@@ -75,7 +76,7 @@ void RemoveTree(const std::wstring& path) {
 
 class Win32World : public FilesWorld {
  public:
-  Win32World() : files_(platform::DefaultFiles()) {
+  Win32World() : files_(platform::win32::TheFiles()) {
     static int counter = 0;
     root_ = "C:\\zv_scratch\\" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
     RemoveTree(Widen(root_));

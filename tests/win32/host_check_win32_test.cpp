@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "deploy/host_check.h"
-#include "platform/defaults.h"
+#include "platform/win32/services.h"
+#include "platform/processes.h"
+#include "tests/fakes/services.h"
 #include "platform/mbcs.h"
 #include "platform/win32/text.h"
 
@@ -27,7 +29,7 @@ std::wstring OwnFolder() {
 
 bool Lists(const std::string& image) {
   std::vector<std::string> names;
-  if (!platform::DefaultProcesses().ListImageNames(&names)) return false;
+  if (!platform::win32::TheProcesses().ListImageNames(&names)) return false;
   for (const std::string& name : names) {
     if (mbcs::EqualsNoCase(name, image)) return true;
   }

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/defaults.h"
+#include "platform/win32/services.h"
+#include "platform/message_box.h"
+#include "tests/fakes/services.h"
 
 namespace {
 
@@ -32,7 +34,7 @@ Observed ShowAndObserve() {
       Sleep(10);
     }
   });
-  platform::DefaultMessageBoxes().Show("which window owns me", "Owner test", 0);
+  platform::win32::TheMessageBoxes().Show("which window owns me", "Owner test", 0);
   done = true;
   answerer.join();
   return seen;

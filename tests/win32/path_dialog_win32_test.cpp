@@ -9,7 +9,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/memory/message_box.h"
+#include "tests/fakes/message_boxes.h"
+#include "tests/fakes/services.h"
 #include "platform/message_box.h"
 #include "platform/win32/text.h"
 #include "ui/path_dialog.h"
@@ -91,14 +92,14 @@ TEST_F(ShellPicker, BrowserGetsCaptionPathBoxAndPreselection) {
     EXPECT_EQ(dialog.browserWindow, browser);
     EXPECT_EQ(Text(browser), platform::win32::Widen(caption));
     EXPECT_EQ(Text(GetDlgItem(browser, 14146)), platform::win32::Widen(title));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(browser, kBrowserStatusId)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(browser, platform::kBrowserStatusId)));
 
     HWND box = GetDlgItem(browser, kPathBoxId);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(IsWindowVisible(box));
     RECT boxRect = {}, treeRect = {};
     GetWindowRect(box, &boxRect);
-    GetWindowRect(GetDlgItem(browser, kBrowserTreeId), &treeRect);
+    GetWindowRect(GetDlgItem(browser, platform::kBrowserTreeId), &treeRect);
     EXPECT_EQ(boxRect.left, treeRect.left);
     EXPECT_EQ(boxRect.right, treeRect.right);
     EXPECT_EQ(boxRect.top, treeRect.top - 27);

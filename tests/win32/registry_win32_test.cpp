@@ -5,7 +5,9 @@
 
 #include <vector>
 
-#include "platform/defaults.h"
+#include "platform/win32/services.h"
+#include "platform/registry.h"
+#include "tests/fakes/services.h"
 #include "tests/hosts_world.h"
 
 namespace {
@@ -50,7 +52,7 @@ TEST_P(RealRegistry, TextsAreStoredWithoutTerminator) {
   hosts.productKeys[5].push_back(product);
   const std::string variables = VariablesKey("R18.2", "ACAD-A001:804", "Default");
   WriteText(Hive::CurrentUser, variables, "TRUSTEDPATHS", "d:\\lisp");
-  ASSERT_EQ(hosts.RegisterLoaders(ReleaseFlags{0, 0, 0, 0, 0, 1}), 0);
+  ASSERT_EQ(hosts.RegisterLoaders(ReleaseFlags{0, 0, 0, 0, 0, 1}, events_), 0);
 
   RawValue loader, trusted;
   ASSERT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R18.2\\ACAD-A001:804\\Applications\\ZV_BatchPlot2012",
@@ -72,9 +74,11 @@ TEST_P(RealRegistry, AListGbkCannotExpressIsLeftAlone) {
   ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &before));
   CAcadHosts hosts;
   hosts.SetInstallDir(kInstallDir);
-  EXPECT_EQ(hosts.AddTrustedPath(), 1);
+  EXPECT_EQ(hosts.AddTrustedPath(events_), 1);
   ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &after));
   EXPECT_EQ(after.bytes, before.bytes);
+  ASSERT_EQ(events_.values.size(), 1u);
+  EXPECT_EQ(events_.values[0].status.code(), platform::kErrorNoUnicodeTranslation) << "reported with its cause";
 }
 
 TEST_P(RealRegistry, AProductNameGbkCannotExpressStillTellsItsYear) {

@@ -116,7 +116,7 @@ std::string ClassName(const Reader::NameOrOrdinal& field) {
 TEST_F(SetUpResources, DialogTemplateIsExactlyTheDescribedOne) {
   std::vector<BYTE> bytes = Load(RT_DIALOG, kSetupDialogId);
   ASSERT_FALSE(bytes.empty());
-  const platform::DialogTemplate& described = kSetupDialogTemplate;
+  const platform::DialogTemplate& described = SetupDialogTemplate();
   Reader in(bytes.data(), static_cast<DWORD>(bytes.size()));
   EXPECT_EQ(in.Word(), 1) << "extended template version";
   EXPECT_EQ(in.Word(), 0xFFFF) << "extended template signature";

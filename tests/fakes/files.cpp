@@ -1,8 +1,7 @@
-#include "platform/memory/files.h"
+#include "tests/fakes/files.h"
 
 #include <algorithm>
 
-#include "platform/defaults.h"
 #include "platform/mbcs.h"
 
 namespace platform {
@@ -83,6 +82,11 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
   std::size_t size = upperPattern.size();
   return size >= 2 && upperPattern.compare(size - 2, 2, ".*") == 0 &&
          GlobMatch(upperPattern.substr(0, size - 2), 0, upperName, 0);
+}
+
+// A path Windows would refuse outright: too long, or with a forbidden character.
+Status Unusable(const std::string& path) {
+  return Status(path.size() > kMaxPathBytes ? kErrorFilenameTooLong : kErrorInvalidName);
 }
 
 FindHandle ToHandle(std::uintptr_t id) { return reinterpret_cast<FindHandle>(id); }
@@ -205,7 +209,7 @@ FindHandle MemoryFiles::FindFirst(const std::string& pattern, FindData* data) {
     std::optional<Resolved> path = Resolve(pattern);
     const Node* node = path && path->parts.size() > 1 ? Find(*path) : nullptr;
     if (!node) return nullptr;
-    listing.entries.push_back({node->attributes, node->name});
+    listing.entries.push_back({node->attributes, node->content.size(), node->name});
   } else {
     std::string folderText = pattern.substr(0, nameStart);
     std::optional<Resolved> folder = Resolve(folderText.empty() ? currentDirectory_ : folderText);
@@ -217,11 +221,12 @@ FindHandle MemoryFiles::FindFirst(const std::string& pattern, FindData* data) {
       const std::pair<const char*, std::uint32_t> dots[] = {
           {".", node->attributes}, {"..", nodes_.at(Key(parentParts)).attributes}};
       for (const auto& [name, attributes] : dots) {
-        if (MatchesPattern(namePattern, name)) listing.entries.push_back({attributes, name});
+        if (MatchesPattern(namePattern, name)) listing.entries.push_back({attributes, 0, name});
       }
     }
     for (const Node* child : Children(key)) {
-      if (MatchesPattern(namePattern, child->name)) listing.entries.push_back({child->attributes, child->name});
+      if (MatchesPattern(namePattern, child->name))
+        listing.entries.push_back({child->attributes, child->content.size(), child->name});
     }
     if (listing.entries.empty()) return nullptr;
   }
@@ -249,51 +254,52 @@ bool MemoryFiles::GetAttributes(const std::string& path, std::uint32_t* attribut
   return true;
 }
 
-bool MemoryFiles::SetAttributes(const std::string& path, std::uint32_t attributes) {
+Status MemoryFiles::SetAttributes(const std::string& path, std::uint32_t attributes) {
   std::optional<Resolved> resolved = Resolve(path);
-  Node* node = resolved ? Find(*resolved) : nullptr;
-  if (!node) return false;
+  if (!resolved) return Unusable(path);
+  Node* node = Find(*resolved);
+  if (!node) return Status(kErrorFileNotFound);
   if (node->IsFolder()) {
     node->attributes = (attributes & ~kFolderDropsBits) | kAttrDirectory;
   } else {
     node->attributes = attributes & ~kFileDropsBits;
     if (node->attributes == 0) node->attributes = kAttrNormal;
   }
-  return true;
+  return Status::Ok();
 }
 
-bool MemoryFiles::CopyFile(const std::string& source, const std::string& destination) {
+Status MemoryFiles::CopyFile(const std::string& source, const std::string& destination) {
   std::optional<Resolved> from = Resolve(source), to = Resolve(destination);
-  if (!from || !to || to->parts.size() < 2 || to->folderOnly) return false;
+  if (!from) return Unusable(source);
+  if (!to) return Unusable(destination);
+  if (to->parts.size() < 2 || to->folderOnly) return Status(kErrorAccessDenied);
   std::string toKey = Key(to->parts);
-  auto failing = failingCopies_.find(toKey);
-  if (failing != failingCopies_.end()) {
-    if (failing->second != kAlways && --failing->second == 0) failingCopies_.erase(failing);
-    return false;
-  }
   const Node* original = Find(*from);
-  if (!original || original->IsFolder() || Key(from->parts) == toKey) return false;
+  if (!original) return Status(kErrorFileNotFound);
+  if (original->IsFolder()) return Status(kErrorAccessDenied);
+  if (Key(from->parts) == toKey) return Status(kErrorSharingViolation);
   auto parent = nodes_.find(Key({to->parts.begin(), to->parts.end() - 1}));
-  if (parent == nodes_.end() || !parent->second.IsFolder()) return false;
+  if (parent == nodes_.end() || !parent->second.IsFolder()) return Status(kErrorPathNotFound);
   Node* existing = Find(*to);
-  if (existing && (existing->IsFolder() || (existing->attributes & kAttrReadOnly))) return false;
+  if (existing && (existing->IsFolder() || (existing->attributes & kAttrReadOnly))) return Status(kErrorAccessDenied);
   Node copy = *original;
   Node& target = existing ? *existing : Insert(to->parts, 0);
   target.attributes = copy.attributes;
   target.content = copy.content;
   copies_.push_back({source, destination});
-  return true;
+  return Status::Ok();
 }
 
-bool MemoryFiles::CreateDirectory(const std::string& path) {
+Status MemoryFiles::CreateDirectory(const std::string& path) {
   std::optional<Resolved> resolved = Resolve(path);
-  if (!resolved || resolved->parts.size() < 2) return false;
+  if (!resolved) return Unusable(path);
   std::string key = Key(resolved->parts);
-  if (failingFolders_.count(key) || nodes_.count(key)) return false;
+  if (nodes_.count(key)) return Status(kErrorAlreadyExists);
+  if (resolved->parts.size() < 2) return Status(kErrorPathNotFound);  // a drive that is not there
   auto parent = nodes_.find(Key({resolved->parts.begin(), resolved->parts.end() - 1}));
-  if (parent == nodes_.end() || !parent->second.IsFolder()) return false;
+  if (parent == nodes_.end() || !parent->second.IsFolder()) return Status(kErrorPathNotFound);
   Insert(resolved->parts, kAttrDirectory);
-  return true;
+  return Status::Ok();
 }
 
 bool MemoryFiles::Exists(const std::string& path) {
@@ -338,27 +344,5 @@ std::optional<std::string> MemoryFiles::Content(const std::string& path) const {
   if (!node || node->IsFolder()) return std::nullopt;
   return node->content;
 }
-
-void MemoryFiles::FailCopiesTo(const std::string& destination, int times) {
-  std::optional<Resolved> resolved = Resolve(destination);
-  if (resolved && times != 0) failingCopies_[Key(resolved->parts)] = times;
-}
-
-void MemoryFiles::FailCreateDirectory(const std::string& path) {
-  std::optional<Resolved> resolved = Resolve(path);
-  if (resolved) failingFolders_.insert(Key(resolved->parts));
-}
-
-void MemoryFiles::ClearFailures() {
-  failingCopies_.clear();
-  failingFolders_.clear();
-}
-
-#ifndef _WIN32
-Files& DefaultFiles() {
-  static MemoryFiles files;
-  return files;
-}
-#endif
 
 }  // namespace platform

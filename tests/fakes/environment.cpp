@@ -1,6 +1,5 @@
-#include "platform/memory/environment.h"
+#include "tests/fakes/environment.h"
 
-#include "platform/defaults.h"
 #include "platform/mbcs.h"
 
 namespace platform {
@@ -26,12 +25,5 @@ void MemoryEnvironment::SetVariable(const std::string& name, const std::string& 
 }
 
 void MemoryEnvironment::Unset(const std::string& name) { variables_.erase(mbcs::ToUpper(name)); }
-
-#ifndef _WIN32
-Environment& DefaultEnvironment() {
-  static MemoryEnvironment environment;
-  return environment;
-}
-#endif
 
 }  // namespace platform

@@ -23,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -59,6 +60,7 @@ struct HeadlessWindow {
   // (message, wParam) of every message that reached the window's own
   // handling: what a subclass let through, or the dialog manager's part.
   std::vector<std::pair<unsigned, std::uintptr_t>> ownHandled;
+  std::function<std::optional<std::intptr_t>(unsigned, std::uintptr_t, std::intptr_t)> proc;
 
   bool visible() const { return (style & kWsVisible) != 0; }
   bool enabled() const { return (style & kWsDisabled) == 0; }
@@ -86,6 +88,10 @@ class HeadlessWindowHost : public WindowHost {
   std::intptr_t CallDefault(WindowHandle window, unsigned message, std::uintptr_t wParam,
                             std::intptr_t lParam) override;
   std::intptr_t Send(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  WindowHandle CreateControl(WindowHandle parent, int id, const std::string& className, std::uint32_t style,
+                             std::uint32_t exStyle, const Rect& rect) override;
+  void SetFocus(WindowHandle window) override;
+  WindowHandle SafeOwner(WindowHandle given) override;
   WindowHandle GetDlgItem(WindowHandle dialog, int id) override;
   int GetDlgCtrlId(WindowHandle window) override;
   void Show(WindowHandle window, bool show) override;
@@ -124,10 +130,18 @@ class HeadlessWindowHost : public WindowHost {
   WindowHandle CreateTestWindow(WindowHandle parent, int id, const std::string& className, const std::string& text,
                                 std::uint32_t style = kWsVisible);
   void DestroyWindow(WindowHandle window);
+  // A window procedure of the test's own for a window it created: it sees
+  // the messages that reach the window's own handling first, and answers
+  // those it returns a result for.
+  using WindowProc = std::function<std::optional<std::intptr_t>(unsigned, std::uintptr_t, std::intptr_t)>;
+  void SetWindowProc(WindowHandle window, WindowProc proc);
 
   // Null when the handle is no live window.
   const HeadlessWindow* Window(WindowHandle window) const;
   const HeadlessWindow* Control(WindowHandle dialog, int id) const;
+
+  // The window last given the keyboard focus, while it lives.
+  WindowHandle Focus() const;
 
   // Brushes and fonts made and not yet deleted.
   bool BrushColour(BrushHandle brush, Colour* colour) const;
@@ -168,6 +182,7 @@ class HeadlessWindowHost : public WindowHost {
   std::set<int> icons_{1, 128};
   std::uintptr_t nextHandle_ = 0x1000;
   BrushHandle systemBrush_ = nullptr;
+  WindowHandle focus_ = nullptr;
 };
 
 }  // namespace platform

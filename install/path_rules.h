@@ -6,9 +6,11 @@
 
 #include <cstddef>
 
-// The routines copy the path into a work buffer of this many bytes with the
-// terminator, the size of a Windows path buffer; a longer path is invalid.
-constexpr std::size_t kFolderPathBufferSize = 260;
+#include "platform/files.h"
+
+// The routines copy the path into a Windows path buffer; a longer path is
+// invalid.
+constexpr std::size_t kFolderPathBufferSize = platform::kPathBufferBytes;
 
 // Result codes of BuildFolderPath and ConfirmFolderPath.
 constexpr int kPathOk = 0;

@@ -1,4 +1,4 @@
-#include "ui/path_rules.h"
+#include "install/path_rules.h"
 
 #include <cstring>
 #include <string>
@@ -16,22 +16,11 @@ bool IsForbiddenByte(char c) { return c != '\0' && std::strchr("\"*/:<>?\\|", c)
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // The framework's default message caption: the program's file name without
-// its extension ("SetUp" for SetUp.exe). Separators are found by character,
-// so a double-byte character ending in 0x5C does not split the name.
+// its extension ("SetUp" for SetUp.exe). A full stop is never the second byte
+// of a GBK character, so the last one ends the name.
 std::string ApplicationTitle() {
-  const std::string module = platform::GetFiles().ModulePath();
-  std::size_t nameStart = 0;
-  std::size_t dot = std::string::npos;
-  for (std::size_t i = 0; i < module.size(); i += mbcs::CharLength(module, i)) {
-    if (module[i] == '\\' || module[i] == '/') {
-      nameStart = i + 1;
-      dot = std::string::npos;
-    } else if (module[i] == '.') {
-      dot = i;
-    }
-  }
-  const std::size_t end = dot == std::string::npos ? module.size() : dot;
-  return module.substr(nameStart, end - nameStart);
+  const std::string name = mbcs::FileNameOf(platform::GetFiles().ModulePath());
+  return name.substr(0, name.rfind('.'));
 }
 
 std::string FolderMessage(const std::string& path, const char* tail) {

@@ -1,9 +1,11 @@
 // In-memory message boxes for tests: answers come from a script the test
-// gives, every box shown is recorded. When the script is used up, a box
-// "cannot be shown" and Show returns kIdFailed.
+// gives, every box shown is recorded. An answer may first change the world,
+// as a user would (closing AutoCAD before pressing Retry). When the script is
+// used up, a box "cannot be shown" and Show returns kIdFailed.
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,12 +23,19 @@ class MemoryMessageBoxes : public MessageBoxes {
  public:
   int Show(const std::string& text, const std::string& caption, unsigned style) override;
 
-  void Answer(int button) { answers_.push_back(button); }
+  void Answer(int button, std::function<void()> before = nullptr) { script_.push_back({button, std::move(before)}); }
   const std::vector<ShownBox>& shown() const { return shown_; }
-  void Clear() { answers_.clear(); shown_.clear(); }
+  void Clear() {
+    script_.clear();
+    shown_.clear();
+  }
 
  private:
-  std::deque<int> answers_;
+  struct Reply {
+    int button;
+    std::function<void()> before;
+  };
+  std::deque<Reply> script_;
   std::vector<ShownBox> shown_;
 };
 

@@ -1,9 +1,8 @@
-#include "platform/memory/registry.h"
+#include "tests/fakes/registry.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/defaults.h"
 #include "platform/mbcs.h"
 
 namespace platform {
@@ -17,7 +16,7 @@ std::string ChildUpperPath(const std::string& parentPath, const std::string& nam
 
 struct MemoryRegistry::Node {
   std::string name;  // as created
-  std::string upperPath;  // from the hive root, upper-cased, for faults and inspection
+  std::string upperPath;  // from the hive root, upper-cased
   Hive hive = Hive::LocalMachine;
   Node* parent = nullptr;
   bool deleted = false;
@@ -84,14 +83,6 @@ bool SplitPath(const std::string& path, std::vector<std::string>* parts) {
   return true;
 }
 
-std::string NormalizedUpperPath(const std::string& path) {
-  std::vector<std::string> parts;
-  SplitPath(path, &parts);
-  std::string out;
-  for (const std::string& part : parts) out += (out.empty() ? "" : "\\") + mbcs::ToUpper(part);
-  return out;
-}
-
 }  // namespace
 
 MemoryRegistry::MemoryRegistry() {
@@ -127,7 +118,7 @@ RegKey MemoryRegistry::OpenPath(RegKey parent, const std::string& path) {
   std::shared_ptr<Node> node = it->second;
   for (const std::string& part : parts) {
     node = node->Child(part);
-    if (!node || HasFault(FaultKind::DenyOpen, node->hive, node->upperPath)) return nullptr;
+    if (!node) return nullptr;
   }
   return NewHandle(node);
 }
@@ -137,7 +128,7 @@ RegKey MemoryRegistry::OpenRead(RegKey parent, const std::string& path) { return
 
 bool MemoryRegistry::SubkeyCount(RegKey key, std::uint32_t* count) {
   Node* node = Lookup(key);
-  if (!node || HasFault(FaultKind::FailSubkeyCount, node->hive, node->upperPath)) return false;
+  if (!node) return false;
   *count = static_cast<std::uint32_t>(node->children.size());
   return true;
 }
@@ -145,14 +136,9 @@ bool MemoryRegistry::SubkeyCount(RegKey key, std::uint32_t* count) {
 bool MemoryRegistry::EnumSubkey(RegKey key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) {
   Node* node = Lookup(key);
   if (!node || index >= node->children.size()) return false;
-  if (HasFault(FaultKind::FailEnumAt, node->hive, node->upperPath, index)) return false;
   std::shared_ptr<Node> child = node->children[index];
   if (child->name.size() + 1 > bufferSize) return false;
   std::memcpy(buffer, child->name.c_str(), child->name.size() + 1);
-  if (HasFault(FaultKind::VanishWhenListed, child->hive, child->upperPath)) {
-    node->children.erase(node->children.begin() + index);
-    child->MarkDeleted();
-  }
   return true;
 }
 
@@ -162,10 +148,7 @@ QueryResult MemoryRegistry::QueryValue(RegKey key, const std::string& name, std:
   if (!node || (data && !size)) return QueryResult::NotFound;
   StoredValue* value = node->Value(name);
   if (!value) return QueryResult::NotFound;
-  // A value marked as beyond GBK is delivered as stored, standing for its
-  // '?'-substituted reading.
-  const QueryResult read =
-      HasFault(FaultKind::NotGbk, node->hive, node->upperPath, 0, name) ? QueryResult::NotGbk : QueryResult::Ok;
+  const QueryResult read = QueryResult::Ok;
   std::string delivered = value->bytes;
   if (IsText(value->type) && (delivered.empty() || delivered.back() != '\0')) delivered.push_back('\0');
   if (type) *type = value->type;
@@ -179,52 +162,55 @@ QueryResult MemoryRegistry::QueryValue(RegKey key, const std::string& name, std:
   return read;
 }
 
-RegKey MemoryRegistry::Create(RegKey parent, const std::string& path) {
+RegKey MemoryRegistry::Create(RegKey parent, const std::string& path, Status* status) {
+  auto report = [status](OsError code) -> RegKey {
+    if (status) *status = Status(code);
+    return nullptr;
+  };
   auto it = handles_.find(parent);
-  if (it == handles_.end() || it->second->deleted) return nullptr;
+  if (it == handles_.end()) return report(kErrorInvalidHandle);
+  if (it->second->deleted) return report(kErrorKeyDeleted);
   std::vector<std::string> parts;
-  if (!SplitPath(path, &parts)) return nullptr;
+  if (!SplitPath(path, &parts)) return report(kErrorInvalidParameter);
   std::shared_ptr<Node> node = it->second;
   for (const std::string& part : parts) {
     std::shared_ptr<Node> child = node->Child(part);
-    std::string childPath = ChildUpperPath(node->upperPath, part);
-    if (HasFault(FaultKind::DenyOpen, node->hive, childPath)) return nullptr;
-    if (!child) {
-      if (WritesDenied(node->hive, childPath)) return nullptr;
-      child = node->AddChild(part);
-    }
+    if (!child) child = node->AddChild(part);
     node = child;
   }
+  if (status) *status = Status::Ok();
   return NewHandle(node);
 }
 
-bool MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
-                              std::uint32_t size) {
+Status MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
+                                std::uint32_t size) {
   Node* node = Lookup(key);
-  if (!node || (!data && size > 0) || WritesDenied(node->hive, node->upperPath)) return false;
+  if (!node) return Status(handles_.count(key) ? kErrorKeyDeleted : kErrorInvalidHandle);
+  if (!data && size > 0) return Status(kErrorInvalidParameter);
   StoredValue stored{type, std::string(static_cast<const char*>(data), size)};
   if (StoredValue* existing = node->Value(name)) {
     *existing = stored;
   } else {
     node->values.emplace_back(name, stored);
   }
-  return true;
+  return Status::Ok();
 }
 
-bool MemoryRegistry::DeleteKey(RegKey parent, const std::string& path) {
+Status MemoryRegistry::DeleteKey(RegKey parent, const std::string& path) {
   std::vector<std::string> parts;
-  if (!SplitPath(path, &parts) || parts.empty()) return false;
+  if (!SplitPath(path, &parts) || parts.empty()) return Status(kErrorInvalidParameter);
   RegKey target = OpenPath(parent, path);
   Node* node = Lookup(target);
   Close(target);
-  if (!node || !node->children.empty() || WritesDenied(node->hive, node->upperPath)) return false;
+  if (!node) return Status(kErrorFileNotFound);
+  if (!node->children.empty()) return Status(kErrorAccessDenied);  // what RegDeleteKey says of a key with sub-keys
   auto& siblings = node->parent->children;
   auto it = std::find_if(siblings.begin(), siblings.end(),
                          [&](const std::shared_ptr<Node>& c) { return c.get() == node; });
   std::shared_ptr<Node> keep = *it;
   siblings.erase(it);
   keep->MarkDeleted();
-  return true;
+  return Status::Ok();
 }
 
 void MemoryRegistry::Close(RegKey key) { handles_.erase(key); }
@@ -255,52 +241,5 @@ bool MemoryRegistry::Stored(Hive hive, const std::string& path, const std::strin
   return false;
 }
 
-void MemoryRegistry::AddFault(FaultKind kind, Hive hive, const std::string& path, std::uint32_t index,
-                              const std::string& valueName) {
-  faults_.push_back({kind, hive, NormalizedUpperPath(path), index, valueName});
-}
-
-bool MemoryRegistry::HasFault(FaultKind kind, Hive hive, const std::string& upperPath, std::uint32_t index,
-                              const std::string& valueName) const {
-  for (const Fault& fault : faults_) {
-    if (fault.kind == kind && fault.hive == hive && fault.path == upperPath && fault.index == index &&
-        mbcs::EqualsNoCase(fault.valueName, valueName))
-      return true;
-  }
-  return false;
-}
-
-bool MemoryRegistry::WritesDenied(Hive hive, const std::string& upperPath) const {
-  for (const Fault& fault : faults_) {
-    if (fault.kind != FaultKind::DenyWrites || fault.hive != hive) continue;
-    if (fault.path.empty() || upperPath == fault.path ||
-        (upperPath.size() > fault.path.size() && upperPath.compare(0, fault.path.size(), fault.path) == 0 &&
-         upperPath[fault.path.size()] == '\\'))
-      return true;
-  }
-  return false;
-}
-
-void MemoryRegistry::DenyWrites(Hive hive, const std::string& path) { AddFault(FaultKind::DenyWrites, hive, path); }
-void MemoryRegistry::DenyOpen(Hive hive, const std::string& path) { AddFault(FaultKind::DenyOpen, hive, path); }
-void MemoryRegistry::FailSubkeyCount(Hive hive, const std::string& path) {
-  AddFault(FaultKind::FailSubkeyCount, hive, path);
-}
-void MemoryRegistry::FailEnumAt(Hive hive, const std::string& path, std::uint32_t index) {
-  AddFault(FaultKind::FailEnumAt, hive, path, index);
-}
-void MemoryRegistry::VanishWhenListed(Hive hive, const std::string& path) {
-  AddFault(FaultKind::VanishWhenListed, hive, path);
-}
-void MemoryRegistry::MakeNotGbk(Hive hive, const std::string& path, const std::string& name) {
-  AddFault(FaultKind::NotGbk, hive, path, 0, name);
-}
-
-#ifndef _WIN32
-Registry& DefaultRegistry() {
-  static MemoryRegistry registry;
-  return registry;
-}
-#endif
 
 }  // namespace platform

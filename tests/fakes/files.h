@@ -1,7 +1,9 @@
 // In-memory file system for tests: drives, folders and files with contents
 // and full attribute words, matched without regard to case like Windows does.
 // Unlike Wine running as root it keeps every attribute bit (read-only files,
-// read-only or archive folders), and it can be told to fail on purpose.
+// read-only or archive folders). Failures on purpose come from the shim in
+// tests/fakes/faulty_files.h, which works over this and the real one alike.
+// Each failure carries the error code Windows gives for it.
 //
 // Paths are normalised like Win32 paths: '\' and '/' both separate, doubled
 // separators collapse, "." and ".." resolve, trailing dots and spaces of a
@@ -13,11 +15,11 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/status.h"
 
 namespace platform {
 
@@ -30,9 +32,9 @@ class MemoryFiles : public Files {
   bool FindNext(FindHandle handle, FindData* data) override;
   void FindClose(FindHandle handle) override;
   bool GetAttributes(const std::string& path, std::uint32_t* attributes) override;
-  bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
-  bool CopyFile(const std::string& source, const std::string& destination) override;
-  bool CreateDirectory(const std::string& path) override;
+  Status SetAttributes(const std::string& path, std::uint32_t attributes) override;
+  Status CopyFile(const std::string& source, const std::string& destination) override;
+  Status CreateDirectory(const std::string& path) override;
   bool Exists(const std::string& path) override;
   std::string ModulePath() override { return modulePath_; }
   std::string CurrentDirectory() override { return currentDirectory_; }
@@ -47,13 +49,6 @@ class MemoryFiles : public Files {
   std::optional<std::string> Content(const std::string& path) const;  // files only
   void SetModulePath(const std::string& path) { modulePath_ = path; }
   void SetCurrentDirectory(const std::string& path) { currentDirectory_ = path; }
-
-  // Failure on purpose. A copy onto `destination` fails `times` more times
-  // (kAlways: until cleared); creating the folder `path` fails.
-  static constexpr int kAlways = -1;
-  void FailCopiesTo(const std::string& destination, int times = kAlways);
-  void FailCreateDirectory(const std::string& path);
-  void ClearFailures();
 
   // What happened: every copy that succeeded (source, destination as given),
   // and how many listings are open.
@@ -93,8 +88,6 @@ class MemoryFiles : public Files {
 
   std::map<std::string, Node> nodes_;  // by upper-cased full path
   std::uint64_t nextOrder_ = 0;
-  std::map<std::string, int> failingCopies_;  // by upper-cased destination
-  std::set<std::string> failingFolders_;
   std::vector<Copy> copies_;
   std::map<std::uintptr_t, Listing> listings_;
   std::uintptr_t nextListing_ = 1;

@@ -1,8 +1,8 @@
-#include "platform/memory/window_host.h"
+#include "tests/fakes/window_host.h"
 
 #include <algorithm>
 
-#include "platform/defaults.h"
+#include "platform/mbcs.h"
 
 namespace platform {
 namespace {
@@ -166,6 +166,9 @@ std::intptr_t HeadlessWindowHost::OwnHandling(HeadlessWindow* window, unsigned m
                                               std::intptr_t lParam) {
   if (!window || !window->alive) return 0;
   window->ownHandled.emplace_back(message, wParam);
+  if (window->proc) {
+    if (std::optional<std::intptr_t> answer = window->proc(message, wParam, lParam)) return *answer;
+  }
   if (message >= kWmCtlColorMsgBox && message <= kWmCtlColorStatic) {
     auto dc = dcs_.find(reinterpret_cast<DrawContext>(wParam));
     if (dc != dcs_.end()) {
@@ -263,6 +266,35 @@ std::intptr_t HeadlessWindowHost::CallDefault(WindowHandle window, unsigned mess
 std::intptr_t HeadlessWindowHost::Send(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                        std::intptr_t lParam) {
   return Deliver(Find(window), message, wParam, lParam);
+}
+
+WindowHandle HeadlessWindowHost::CreateControl(WindowHandle parent, int id, const std::string& className,
+                                               std::uint32_t style, std::uint32_t exStyle, const Rect& rect) {
+  HeadlessWindow* parentRecord = Find(parent);
+  if (!parentRecord) return nullptr;
+  HeadlessWindow* control = NewWindow(parentRecord);
+  control->id = id;
+  // Class names ignore case; the host knows its classes by one spelling.
+  control->className = className;
+  for (const char* known : {"Button", "Edit", "Static"})
+    if (mbcs::EqualsNoCase(className, known)) control->className = known;
+  control->style = style;
+  control->exStyle = exStyle;
+  control->rect = rect;
+  return HandleOf(control);
+}
+
+void HeadlessWindowHost::SetFocus(WindowHandle window) {
+  if (Find(window)) focus_ = window;
+}
+
+WindowHandle HeadlessWindowHost::Focus() const { return Find(focus_) ? focus_ : nullptr; }
+
+// Headless windows are never active: only a given window has an owner.
+WindowHandle HeadlessWindowHost::SafeOwner(WindowHandle given) {
+  HeadlessWindow* record = Find(given);
+  while (record && record->parent) record = record->parent;
+  return record ? HandleOf(record) : nullptr;
 }
 
 WindowHandle HeadlessWindowHost::GetDlgItem(WindowHandle dialog, int id) { return HandleOf(Control(dialog, id)); }
@@ -456,11 +488,8 @@ void HeadlessWindowHost::DestroyWindow(WindowHandle window) {
   if (HeadlessWindow* record = Find(window)) Destroy(record);
 }
 
-#ifndef _WIN32
-WindowHost& DefaultWindowHost() {
-  static HeadlessWindowHost host;
-  return host;
+void HeadlessWindowHost::SetWindowProc(WindowHandle window, WindowProc proc) {
+  if (HeadlessWindow* record = Find(window)) record->proc = std::move(proc);
 }
-#endif
 
 }  // namespace platform

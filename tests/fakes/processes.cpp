@@ -1,6 +1,4 @@
-#include "platform/memory/processes.h"
-
-#include "platform/defaults.h"
+#include "tests/fakes/processes.h"
 
 namespace platform {
 
@@ -9,12 +7,5 @@ bool MemoryProcesses::ListImageNames(std::vector<std::string>* names) {
   *names = names_;
   return true;
 }
-
-#ifndef _WIN32
-Processes& DefaultProcesses() {
-  static MemoryProcesses processes;
-  return processes;
-}
-#endif
 
 }  // namespace platform

@@ -1,0 +1,51 @@
+// What the deployment and the AutoCAD integration report while they work:
+// every file copied or not, every registry value written or not, each with
+// the operating system's answer. The install engine passes the stream on to
+// whoever runs it (the dialog, the command line, the log).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/registry.h"
+#include "platform/status.h"
+
+enum class FileKind {
+  Payload,      // a Data entry copied into the install folder
+  Settings,     // the settings file, into APPDATA\Zorvel
+  SupportFile,  // a font or the plot driver, into an AutoCAD folder
+};
+
+struct FileEvent {
+  FileKind kind = FileKind::Payload;
+  std::string source;
+  std::string destination;
+  std::uint64_t bytes = 0;  // the source's size, where known
+  platform::Status status;  // of the copy
+};
+
+struct ValueEvent {
+  platform::Hive hive = platform::Hive::LocalMachine;
+  std::string key;   // below the hive root
+  std::string name;
+  std::string data;  // a text as written, a number in decimal
+  // The value before, for values the install changes rather than sets
+  // (TRUSTEDPATHS); nothing when there was none.
+  std::optional<std::string> previous;
+  platform::Status status;  // of the write (or of what kept it from being made)
+};
+
+class InstallEvents {
+ public:
+  virtual ~InstallEvents() = default;
+  virtual void OnFile(const FileEvent& event) = 0;
+  virtual void OnValue(const ValueEvent& event) = 0;
+};
+
+// For callers nobody listens to.
+class IgnoredEvents : public InstallEvents {
+ public:
+  void OnFile(const FileEvent&) override {}
+  void OnValue(const ValueEvent&) override {}
+};

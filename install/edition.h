@@ -1,0 +1,21 @@
+// What a build of the setup program is: its date and its bitness, and which
+// AutoCAD releases it offers.
+#pragma once
+
+#include "hosts/acad_hosts.h"
+
+struct BuildInfo {
+  int date = 0;         // yyyymmdd
+  int editionBits = 0;  // 32 or 64
+};
+
+// The 32-bit edition offers no release from this year on: AutoCAD 2017 and
+// later come as 64-bit programs only.
+constexpr int kFirstYearHiddenIn32Bit = 2017;
+
+// Whether this edition offers release `year` at all.
+bool IsOfferedByEdition(int year, int editionBits);
+
+// The releases ticked when the setup starts: found on this machine (at least
+// one install location) and offered by the edition.
+ReleaseFlags OfferedReleases(const CAcadHosts& hosts, int editionBits);

@@ -1,0 +1,68 @@
+// The install engine: the one place that says what an installation is. It
+// checks the folder text, makes the folders, deploys the Data folder,
+// registers the loaders, adds the trusted paths and places the support files,
+// in that order, and returns how it went. It has no window: it reports to and
+// asks its driver (the setup dialog, the command line) through InstallDriver.
+#pragma once
+
+#include <string>
+
+#include "deploy/events.h"
+#include "deploy/file_deployer.h"
+#include "hosts/acad_hosts.h"
+#include "install/messages.h"
+
+enum class InstallOutcome {
+  Installed,       // everything written
+  Incomplete,      // installed, but some AutoCAD settings or support files were not written
+  HostRunning,     // AutoCAD runs; nothing done (only when the request asks to check)
+  FolderRefused,   // the folder text was refused; nothing made
+  DataMissing,     // no Data folder; nothing copied
+  DataUnreadable,  // the Data folder cannot be listed; nothing copied
+  Aborted,         // a failed copy was answered Abort; the files copied before it stay
+};
+
+struct InstallRequest {
+  // The folder chosen by the user; the install folder is this folder (without
+  // one trailing backslash) plus the product folder.
+  std::string folderText;
+  ReleaseFlags ticked{};
+  // Stop with HostRunning when AutoCAD runs.
+  bool checkHostRunning = false;
+};
+
+struct InstallReport {
+  InstallOutcome outcome = InstallOutcome::Installed;
+  // The install folder, once the folder text was accepted.
+  std::string installDir;
+  int settingsFailed = 0;  // registry values not written
+  int filesFailed = 0;     // support files not copied
+};
+
+// Whoever runs the engine. Besides the stream of events (InstallEvents), it
+// shows the progress and the engine's messages and answers its one question.
+class InstallDriver : public InstallEvents {
+ public:
+  // The folders exist and the copying starts.
+  virtual void OnProgressBegin() = 0;
+  // One step: each pass of the deployment's walk, then each integration step.
+  virtual void OnProgressStep() = 0;
+  // All steps done.
+  virtual void OnProgressEnd() = 0;
+  // A copy failed; `question` asks the user whether to abort, retry or ignore.
+  virtual CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) = 0;
+  // A message the user must see.
+  virtual void Tell(Notice notice, const std::string& text) = 0;
+};
+
+class CInstallEngine {
+ public:
+  // The engine installs for the installations `hosts` lists, and stores the
+  // install folder in it.
+  explicit CInstallEngine(CAcadHosts& hosts) : hosts_(hosts) {}
+
+  InstallReport Install(const InstallRequest& request, InstallDriver& driver);
+
+ private:
+  CAcadHosts& hosts_;
+};

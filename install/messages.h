@@ -1,0 +1,24 @@
+// The texts the install shows its user (in the dialog, a message box
+// captioned kMessageCaption; without a window, a line of the log).
+#pragma once
+
+#include <string>
+
+enum class Notice {
+  HostRunning,     // AutoCAD runs: close it first
+  NoFolder,        // the folder text is empty
+  FolderTooLong,   // the install folder would not fit the loader text
+  DataMissing,     // no Data folder beside the program
+  DataUnreadable,  // a Data folder that cannot be listed
+  Incomplete,      // installed, but some settings or support files were not written
+};
+
+std::string HostRunningText();
+std::string NoFolderText();
+std::string FolderTooLongText();
+std::string DataMissingText();
+std::string DataUnreadableText();
+// Names only what failed: settings (registry values), files, or both.
+std::string IncompleteText(int settingsFailed, int filesFailed);
+// The abort/retry/ignore question after a failed copy onto `destination`.
+std::string CopyFailedText(const std::string& destination);

@@ -1,0 +1,12 @@
+// The names the add-on and its setup program go by.
+#pragma once
+
+// The add-on, as the dialog and the completion view name it.
+constexpr char kProductName[] = "Zorvel批打印软件";
+
+// The sub-folder of the chosen folder that holds the add-on: the install
+// folder is the chosen folder, a backslash and this name.
+constexpr char kProductFolder[] = "Zorvel批打印软件";
+
+// The caption of every message box of the setup program's own.
+constexpr char kMessageCaption[] = "Zorvel软件安装";

@@ -1,0 +1,17 @@
+#include "platform/win32/services.h"
+
+namespace platform::win32 {
+
+Services AllServices() {
+  Services services;
+  services.registry = &TheRegistry();
+  services.files = &TheFiles();
+  services.environment = &TheEnvironment();
+  services.processes = &TheProcesses();
+  services.messageBoxes = &TheMessageBoxes();
+  services.windowHost = &TheWindowHost();
+  services.folderBrowser = &TheFolderBrowser();
+  return services;
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,231 @@
+// The install engine without any window: what an installation does and how
+// it ends, told to a driver that records everything and answers from a script.
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "install/install_engine.h"
+#include "install/product.h"
+#include "tests/fakes/environment.h"
+#include "tests/fakes/faulty_files.h"
+#include "tests/fakes/faulty_registry.h"
+#include "tests/fakes/files.h"
+#include "tests/fakes/processes.h"
+#include "tests/fakes/registry.h"
+#include "tests/fakes/services.h"
+
+namespace {
+
+using platform::Hive;
+
+const char kProduct2008[] = "SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804";
+const char kProduct2010[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804";
+const char kVariables[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\Default\\Variables";
+const char kAcad2008[] = "C:\\AutoCAD 2008";
+const char kAcad2010[] = "C:\\AutoCAD 2010";
+const char kInstall[] = "C:\\Zorvel\\Zorvel批打印软件";
+
+class RecordingDriver : public InstallDriver {
+ public:
+  void OnProgressBegin() override { trace.push_back("begin"); }
+  void OnProgressStep() override { ++steps; }
+  void OnProgressEnd() override { trace.push_back("end"); }
+  CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) override {
+    questions.push_back(question);
+    trace.push_back("ask " + failure.destination);
+    if (answers.empty()) return CopyDecision::Abort;
+    CopyDecision answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void Tell(Notice notice, const std::string& text) override {
+    notices.push_back(notice);
+    texts.push_back(text);
+  }
+  void OnFile(const FileEvent& event) override { files.push_back(event); }
+  void OnValue(const ValueEvent& event) override { values.push_back(event); }
+
+  std::deque<CopyDecision> answers;
+  std::vector<std::string> trace;
+  int steps = 0;
+  std::vector<std::string> questions;
+  std::vector<Notice> notices;
+  std::vector<std::string> texts;
+  std::vector<FileEvent> files;
+  std::vector<ValueEvent> values;
+};
+
+// A machine with AutoCAD 2008 and 2010, one profile, and a distribution
+// beside C:\dist\SetUp.exe; the services reach it through the failure shims.
+struct Machine {
+  Machine() {
+    files.SetModulePath("C:\\dist\\SetUp.exe");
+    for (const char* name : {"SetUp.EXE", "ZV_BatchPlot2008.ARX", "ZV_BatchPlot2010.ARX", "Zorvel.prt7", "Zorvel.Ini",
+                             "Zorvel_EN.shx", "Zorvel_HZ.shx", "Zorvel.prt5"})
+      files.AddFile(std::string("C:\\dist\\Data\\") + name, name);
+    files.AddFolder("C:\\Users\\user\\AppData\\Roaming");
+    for (const char* location : {kAcad2008, kAcad2010}) files.AddFolder(std::string(location) + "\\Fonts");
+    files.AddFolder(std::string(kAcad2008) + "\\Drv");
+    Product(kProduct2008, kAcad2008, "AutoCAD 2008");
+    Product(kProduct2010, kAcad2010, "AutoCAD 2010");
+    Text(Hive::CurrentUser, kVariables, "TRUSTEDPATHS", "d:\\lisp");
+    platform::SetFiles(&faultyFiles);
+    platform::SetRegistry(&faultyRegistry);
+    platform::SetEnvironment(&environment);
+    platform::SetProcesses(&processes);
+    hosts.Discover();
+    request.folderText = "C:\\Zorvel";
+    request.ticked[2008 - kFirstReleaseYear] = 1;
+    request.ticked[2010 - kFirstReleaseYear] = 1;
+  }
+  ~Machine() {
+    platform::SetFiles(nullptr);
+    platform::SetRegistry(nullptr);
+    platform::SetEnvironment(nullptr);
+    platform::SetProcesses(nullptr);
+  }
+
+  void Text(Hive hive, const std::string& key, const std::string& name, const std::string& text) {
+    platform::ScopedKey root(registry, registry.OpenHive(hive));
+    platform::ScopedKey opened(registry, registry.Create(root.get(), key));
+    registry.SetValue(opened.get(), name, platform::kRegSz, text.data(), static_cast<std::uint32_t>(text.size()));
+  }
+  void Product(const std::string& key, const std::string& location, const std::string& name) {
+    Text(Hive::LocalMachine, key, "AcadLocation", location);
+    Text(Hive::LocalMachine, key, "ProductName", name);
+  }
+  InstallReport Install() { return CInstallEngine(hosts).Install(request, driver); }
+  bool Loaded(const char* product, int year) {
+    return registry.KeyExists(Hive::LocalMachine,
+                              std::string(product) + "\\Applications\\ZV_BatchPlot" + std::to_string(year));
+  }
+  std::string TrustedPaths() {
+    platform::MemoryRegistry::StoredValue stored;
+    registry.Stored(Hive::CurrentUser, kVariables, "TRUSTEDPATHS", &stored);
+    return stored.bytes;
+  }
+
+  platform::MemoryFiles files;
+  platform::FaultyFiles faultyFiles{files};
+  platform::MemoryRegistry registry;
+  platform::FaultyRegistry faultyRegistry{registry};
+  platform::MemoryEnvironment environment;
+  platform::MemoryProcesses processes;
+  CAcadHosts hosts;
+  InstallRequest request;
+  RecordingDriver driver;
+};
+
+TEST(Engine, OutcomesAndWhatEachLeaves) {
+  struct Row {
+    const char* what;
+    std::function<void(Machine&)> stage;
+    InstallOutcome outcome;
+    std::vector<Notice> notices;
+    bool payload;     // the add-on's files are in the install folder
+    bool registered;  // loaders and trusted paths written
+    int settingsFailed, filesFailed;
+  };
+  const Row rows[] = {
+      {"all well", [](Machine&) {}, InstallOutcome::Installed, {}, true, true, 0, 0},
+      {"AutoCAD running",
+       [](Machine& m) {
+         m.processes.SetImageNames({"acad.exe"});
+         m.request.checkHostRunning = true;
+       },
+       InstallOutcome::HostRunning, {Notice::HostRunning}, false, false, 0, 0},
+      {"AutoCAD running, not asked to check", [](Machine& m) { m.processes.SetImageNames({"acad.exe"}); },
+       InstallOutcome::Installed, {}, true, true, 0, 0},
+      {"no folder", [](Machine& m) { m.request.folderText = ""; }, InstallOutcome::FolderRefused,
+       {Notice::NoFolder}, false, false, 0, 0},
+      {"folder too long", [](Machine& m) { m.request.folderText = "C:\\" + std::string(230, 'x'); },
+       InstallOutcome::FolderRefused, {Notice::FolderTooLong}, false, false, 0, 0},
+      {"no Data folder", [](Machine& m) { m.files.Remove("C:\\dist\\Data"); }, InstallOutcome::DataMissing,
+       {Notice::DataMissing}, false, false, 0, 0},
+      {"a copy aborted",
+       [](Machine& m) { m.faultyFiles.FailCopiesTo(std::string(kInstall) + "\\itextsharp.dll"); },
+       InstallOutcome::Aborted, {}, false, false, 0, 0},
+      {"registry writes refused", [](Machine& m) { m.faultyRegistry.DenyWrites(Hive::LocalMachine, ""); },
+       InstallOutcome::Incomplete, {Notice::Incomplete}, true, false, 2, 0},
+      {"support files missing", [](Machine& m) { m.files.Remove("C:\\dist\\Data\\Zorvel_HZ.shx"); },
+       InstallOutcome::Incomplete, {Notice::Incomplete}, true, true, 0, 2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Machine m;
+    row.stage(m);
+    const InstallReport report = m.Install();
+    EXPECT_EQ(report.outcome, row.outcome);
+    EXPECT_EQ(m.driver.notices, row.notices);
+    EXPECT_EQ(report.settingsFailed, row.settingsFailed);
+    EXPECT_EQ(report.filesFailed, row.filesFailed);
+    EXPECT_EQ(m.files.Exists(std::string(kInstall) + "\\ZV_BatchPlot2010.ARX") &&
+                  m.files.Exists(std::string(kInstall) + "\\itextsharp.dll"),
+              row.payload);
+    EXPECT_EQ(m.Loaded(kProduct2010, 2010), row.registered);
+    const bool trusted = m.TrustedPaths() != "d:\\lisp";
+    EXPECT_EQ(trusted, row.registered || row.outcome == InstallOutcome::Incomplete);
+  }
+}
+
+TEST(Engine, RetryAndIgnoreAreTheDriversAnswers) {
+  const std::string blocked = std::string(kInstall) + "\\itextsharp.dll";
+  struct Row {
+    std::deque<CopyDecision> answers;
+    InstallOutcome outcome;
+    bool copied;
+    std::size_t questions;
+  };
+  const Row rows[] = {
+      {{CopyDecision::Retry, CopyDecision::Retry}, InstallOutcome::Installed, true, 2},
+      {{CopyDecision::Retry, CopyDecision::Ignore}, InstallOutcome::Installed, false, 2},
+      {{CopyDecision::Retry, CopyDecision::Abort}, InstallOutcome::Aborted, false, 2},
+  };
+  for (const Row& row : rows) {
+    Machine m;
+    m.faultyFiles.FailCopiesTo(blocked, 2);
+    m.driver.answers = row.answers;
+    EXPECT_EQ(m.Install().outcome, row.outcome);
+    EXPECT_EQ(m.files.Exists(blocked), row.copied);
+    ASSERT_EQ(m.driver.questions.size(), row.questions);
+    EXPECT_NE(m.driver.questions[0].find("拷贝文件 " + blocked + " 失败"), std::string::npos);
+  }
+}
+
+TEST(Engine, ProgressBeginsOnceTheFoldersAreMadeAndStepsOncePerPassAndStep) {
+  Machine m;
+  const InstallReport report = m.Install();
+  EXPECT_EQ(report.installDir, kInstall);
+  EXPECT_EQ(m.hosts.installDir, kInstall);
+  EXPECT_EQ(m.driver.trace, (std::vector<std::string>{"begin", "end"}));
+  // ".", "..", the eight entries, the pass that finds no more, and three
+  // integration steps.
+  EXPECT_EQ(m.driver.steps, 2 + 8 + 1 + 3);
+}
+
+TEST(Engine, EveryFileAndValueIsReported) {
+  Machine m;
+  m.Install();
+  std::vector<std::string> destinations;
+  for (const FileEvent& file : m.driver.files) {
+    EXPECT_TRUE(file.status.ok()) << file.destination;
+    destinations.push_back(file.destination);
+  }
+  const std::vector<std::string> expected = {
+      std::string(kInstall) + "\\ZV_BatchPlot2008.ARX", std::string(kInstall) + "\\ZV_BatchPlot2010.ARX",
+      std::string(kInstall) + "\\itextsharp.dll",       "C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini",
+      std::string(kAcad2008) + "\\Fonts\\Zorvel_EN.shx", std::string(kAcad2008) + "\\Fonts\\Zorvel_HZ.shx",
+      std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi",   std::string(kAcad2010) + "\\Fonts\\Zorvel_EN.shx",
+      std::string(kAcad2010) + "\\Fonts\\Zorvel_HZ.shx",
+  };
+  EXPECT_EQ(destinations, expected);
+  // LOADCTRLS and LOADER for each product, then the one profile.
+  ASSERT_EQ(m.driver.values.size(), 5u);
+  EXPECT_EQ(m.driver.values[4].name, "TRUSTEDPATHS");
+  EXPECT_EQ(m.driver.values[4].previous, "d:\\lisp");
+}
+
+}  // namespace

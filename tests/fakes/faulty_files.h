@@ -1,0 +1,53 @@
+// A file-service shim that fails on purpose, stacked over any file service
+// (the in-memory one natively, the real one under Wine): copies onto a
+// destination that fail a number of times, folders that cannot be created.
+// Paths compare without regard to case. Everything else passes through.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/files.h"
+
+namespace platform {
+
+class FaultyFiles : public Files {
+ public:
+  explicit FaultyFiles(Files& inner) : inner_(inner) {}
+
+  static constexpr int kAlways = -1;
+  // A copy onto `destination` fails `times` more times (kAlways: until
+  // cleared) with `error`: by default what Windows says of a file another
+  // program holds open.
+  void FailCopiesTo(const std::string& destination, int times = kAlways, OsError error = kErrorSharingViolation);
+  // Creating the folder `path` fails with `error`.
+  void FailCreateDirectory(const std::string& path, OsError error = kErrorAccessDenied);
+  void ClearFailures();
+
+  FindHandle FindFirst(const std::string& pattern, FindData* data) override { return inner_.FindFirst(pattern, data); }
+  bool FindNext(FindHandle handle, FindData* data) override { return inner_.FindNext(handle, data); }
+  void FindClose(FindHandle handle) override { inner_.FindClose(handle); }
+  bool GetAttributes(const std::string& path, std::uint32_t* attributes) override {
+    return inner_.GetAttributes(path, attributes);
+  }
+  Status SetAttributes(const std::string& path, std::uint32_t attributes) override {
+    return inner_.SetAttributes(path, attributes);
+  }
+  Status CopyFile(const std::string& source, const std::string& destination) override;
+  Status CreateDirectory(const std::string& path) override;
+  bool Exists(const std::string& path) override { return inner_.Exists(path); }
+  std::string ModulePath() override { return inner_.ModulePath(); }
+  std::string CurrentDirectory() override { return inner_.CurrentDirectory(); }
+
+ private:
+  struct Failure {
+    int times;
+    OsError error;
+  };
+
+  Files& inner_;
+  std::map<std::string, Failure> copies_;   // by upper-cased destination
+  std::map<std::string, OsError> folders_;  // by upper-cased path
+};
+
+}  // namespace platform

@@ -1,0 +1,62 @@
+#include "tests/fakes/services.h"
+
+#include "tests/fakes/environment.h"
+#include "tests/fakes/files.h"
+#include "tests/fakes/folder_browser.h"
+#include "tests/fakes/message_boxes.h"
+#include "tests/fakes/processes.h"
+#include "tests/fakes/registry.h"
+#include "tests/fakes/window_host.h"
+
+namespace platform {
+namespace {
+
+Services& Own() {
+  static Services services;
+  return services;
+}
+
+template <typename Service>
+void Swap(Service* Services::*slot, Service* service) {
+  Services current = CurrentServices();
+  current.*slot = service != nullptr ? service : Own().*slot;
+  UseServices(current);
+}
+
+}  // namespace
+
+void InstallTestServices(const Services& services) {
+  Own() = services;
+  UseServices(services);
+}
+
+const Services& TestServices() { return Own(); }
+
+void SetRegistry(Registry* registry) { Swap(&Services::registry, registry); }
+void SetFiles(Files* files) { Swap(&Services::files, files); }
+void SetEnvironment(Environment* environment) { Swap(&Services::environment, environment); }
+void SetProcesses(Processes* processes) { Swap(&Services::processes, processes); }
+void SetMessageBoxes(MessageBoxes* boxes) { Swap(&Services::messageBoxes, boxes); }
+void SetWindowHost(WindowHost* host) { Swap(&Services::windowHost, host); }
+void SetFolderBrowser(FolderBrowser* browser) { Swap(&Services::folderBrowser, browser); }
+
+Services FakeServices() {
+  static MemoryRegistry registry;
+  static MemoryFiles files;
+  static MemoryEnvironment environment;
+  static MemoryProcesses processes;
+  static MemoryMessageBoxes boxes;
+  static HeadlessWindowHost host;
+  static FakeFolderBrowser browser(host);
+  Services services;
+  services.registry = &registry;
+  services.files = &files;
+  services.environment = &environment;
+  services.processes = &processes;
+  services.messageBoxes = &boxes;
+  services.windowHost = &host;
+  services.folderBrowser = &browser;
+  return services;
+}
+
+}  // namespace platform
