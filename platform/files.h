@@ -69,6 +69,22 @@ class Files {
   // True when a file or folder of that name exists (_access with mode 0).
   virtual bool Exists(const std::string& path) = 0;
 
+  // Deletes a file (DeleteFile). Fails for a folder, a missing file, a
+  // read-only file and a file another program holds open.
+  virtual Status DeleteFile(const std::string& path) = 0;
+
+  // Removes an empty folder (RemoveDirectory); kErrorDirNotEmpty while
+  // anything is in it.
+  virtual Status RemoveDirectory(const std::string& path) = 0;
+
+  // The whole content of a file. A file longer than `limit` bytes is not read
+  // (kErrorFileTooLarge), so no caller holds more than it means to.
+  virtual Status ReadFile(const std::string& path, std::size_t limit, std::string* content) = 0;
+
+  // Creates or replaces a file with `content`. The file is either replaced
+  // whole or, when that fails, left as it was: never cut short.
+  virtual Status WriteFile(const std::string& path, const std::string& content) = 0;
+
   // Full path of the running program file, whole whatever its length.
   virtual std::string ModulePath() = 0;
 

@@ -22,6 +22,7 @@ constexpr OsError kErrorFileExists = 80;        // ERROR_FILE_EXISTS
 constexpr OsError kErrorInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
 constexpr OsError kErrorInvalidName = 123;      // ERROR_INVALID_NAME
 constexpr OsError kErrorDirNotEmpty = 145;      // ERROR_DIR_NOT_EMPTY
+constexpr OsError kErrorFileTooLarge = 223;     // ERROR_FILE_TOO_LARGE
 constexpr OsError kErrorAlreadyExists = 183;    // ERROR_ALREADY_EXISTS
 constexpr OsError kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 constexpr OsError kErrorMoreData = 234;         // ERROR_MORE_DATA
