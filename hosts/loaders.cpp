@@ -1,8 +1,12 @@
 // Loader registration: the application key under each product key that makes
 // AutoCAD load the add-on's module when it starts.
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "hosts/acad_hosts.h"
+#include "platform/mbcs.h"
 
 using platform::GetRegistry;
 using platform::Hive;
@@ -27,17 +31,67 @@ constexpr int kModuleGeneration[kReleaseCount] = {
 // AutoCAD's flag for "load when AutoCAD starts".
 constexpr std::uint32_t kLoadOnStartup = 2;
 
-ValueEvent LoaderValue(const std::string& key, const char* name, std::string data, Status status) {
+// A loader key as it was before the install replaced it.
+struct LoaderKeyBefore {
+  int createdLevels = 0;  // 1: only the loader key was missing, 2: Applications too
+  std::optional<platform::StoredValue> loadCtrls;
+  std::optional<platform::StoredValue> loader;
+};
+
+std::optional<platform::StoredValue> ReadBefore(Registry& registry, platform::RegKey key, const char* name) {
+  platform::StoredValue value;
+  if (platform::ReadValue(registry, key, name, &value) != platform::QueryResult::Ok) return std::nullopt;
+  return value;
+}
+
+LoaderKeyBefore ReadLoaderKey(Registry& registry, platform::RegKey product, const std::string& applicationKey) {
+  LoaderKeyBefore before;
+  ScopedKey application(registry, registry.OpenRead(product, applicationKey));
+  if (!application) {
+    ScopedKey applications(registry, registry.OpenRead(product, kApplicationsKey));
+    before.createdLevels = applications ? 1 : 2;
+    return before;
+  }
+  before.loadCtrls = ReadBefore(registry, application.get(), "LOADCTRLS");
+  before.loader = ReadBefore(registry, application.get(), "LOADER");
+  return before;
+}
+
+ValueEvent LoaderValue(const std::string& key, const char* name, std::string data, Status status,
+                       const LoaderKeyBefore& before = {}) {
   ValueEvent event;
   event.hive = Hive::LocalMachine;
   event.key = key;
   event.name = name;
   event.data = std::move(data);
   event.status = status;
+  event.createdLevels = before.createdLevels;
+  const std::optional<platform::StoredValue>& previous =
+      std::string_view(name) == "LOADER" ? before.loader : before.loadCtrls;
+  if (previous) {
+    event.previous = ValueText(*previous);
+    event.previousType = previous->type;
+  }
   return event;
 }
 
 }  // namespace
+
+bool IsLoaderKeyPath(const std::string& keyPath) {
+  const std::string tail = std::string("\\") + kApplicationsKey + "\\" + kLoaderKeyPrefix;
+  const std::size_t yearAt = keyPath.size() >= 4 ? keyPath.size() - 4 : 0;
+  if (yearAt < tail.size() || !mbcs::EqualsNoCase(std::string_view(keyPath).substr(yearAt - tail.size(), tail.size()), tail))
+    return false;
+  return std::all_of(keyPath.begin() + static_cast<std::ptrdiff_t>(yearAt), keyPath.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool LoaderPointsInto(const std::string& loader, const std::string& installDir) {
+  std::string folder = installDir;
+  mbcs::DropTrailingBackslash(folder);
+  folder += '\\';
+  return loader.size() > folder.size() && mbcs::EqualsNoCase(std::string_view(loader).substr(0, folder.size()), folder);
+}
 
 int CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked, InstallEvents& events) {
   int failures = 0;
@@ -70,24 +124,25 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
     ScopedKey product(registry, registry.Open(root.get(), productKey));
     if (!product) continue;  // removed since discovery: nothing to register under
     const std::string keyPath = productKey + applicationKey;
+    const LoaderKeyBefore before = ReadLoaderKey(registry, product.get(), applicationKey);
     // A previous registration is replaced, so only our two values remain;
     // one that has sub-keys survives the delete and is overwritten.
     registry.DeleteKey(product.get(), applicationKey);
     Status created;
     ScopedKey application(registry, registry.Create(product.get(), applicationKey, &created));
     if (!application) {
-      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, created));
-      events.OnValue(LoaderValue(keyPath, "LOADER", loader, created));
+      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, created, before));
+      events.OnValue(LoaderValue(keyPath, "LOADER", loader, created, before));
       ++failures;
       continue;
     }
     const std::uint32_t loadCtrls = kLoadOnStartup;
     const Status ctrlsWritten =
         registry.SetValue(application.get(), "LOADCTRLS", platform::kRegDword, &loadCtrls, sizeof loadCtrls);
-    events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, ctrlsWritten));
+    events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, ctrlsWritten, before));
     const Status loaderWritten = registry.SetValue(application.get(), "LOADER", platform::kRegSz, loader.data(),
                                                    static_cast<std::uint32_t>(loader.size()));
-    events.OnValue(LoaderValue(keyPath, "LOADER", loader, loaderWritten));
+    events.OnValue(LoaderValue(keyPath, "LOADER", loader, loaderWritten, before));
     if (!ctrlsWritten || !loaderWritten) ++failures;
   }
   return failures;

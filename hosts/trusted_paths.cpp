@@ -68,18 +68,19 @@ std::vector<std::string> VariablesKeys(Registry& registry, const std::vector<std
   return keys;
 }
 
-// The stored list, whole, up to its first zero byte: nothing when the key or
-// the value is missing. Not ok when it cannot be read whole: writing then
-// would lose what could not be read.
-Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& variablesKey,
-                        std::optional<std::string>* list) {
+// The stored list, whole, up to its first zero byte, and its type: nothing
+// when the key or the value is missing. Not ok when it cannot be read whole:
+// writing then would lose what could not be read.
+Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& variablesKey, ValueEvent* event) {
+  std::optional<std::string>* list = &event->previous;
   list->reset();
   ScopedKey variables(registry, registry.Open(root, variablesKey));
+  event->createdLevels = variables ? 0 : 1;
   if (!variables) return Status::Ok();
   std::vector<char> buffer(kFirstReadBytes);
   for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
     std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
-    switch (registry.QueryValue(variables.get(), kTrustedPaths, nullptr, buffer.data(), &size)) {
+    switch (registry.QueryValue(variables.get(), kTrustedPaths, &event->previousType, buffer.data(), &size)) {
       case QueryResult::Ok:
         list->emplace(buffer.data(), std::find(buffer.data(), buffer.data() + size, '\0'));
         return Status::Ok();
@@ -96,9 +97,8 @@ Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& vari
   return Status(platform::kErrorMoreData);
 }
 
-// Whether one ';'-separated entry of `list` is `folder`, ignoring case and a
-// trailing backslash. An entry that only begins with the folder is another
-// folder.
+}  // namespace
+
 bool ListHasEntry(const std::string& list, std::string folder) {
   mbcs::DropTrailingBackslash(folder);
   for (std::string_view piece : mbcs::Split(list, ';')) {
@@ -108,8 +108,6 @@ bool ListHasEntry(const std::string& list, std::string folder) {
   }
   return false;
 }
-
-}  // namespace
 
 std::string ComposeTrustedPaths(const std::string& existing, const std::string& installDir) {
   if (existing.size() <= 2) return installDir;
@@ -130,7 +128,7 @@ int CAcadHosts::AddTrustedPath(InstallEvents& events) {
     event.hive = Hive::CurrentUser;
     event.key = path;
     event.name = kTrustedPaths;
-    event.status = ReadTrustedPaths(registry, root.get(), path, &event.previous);
+    event.status = ReadTrustedPaths(registry, root.get(), path, &event);
     if (event.status) {
       event.data = ComposeTrustedPaths(event.previous.value_or(std::string()), installDir);
       ScopedKey variables(registry, registry.Create(root.get(), path, &event.status));

@@ -20,6 +20,7 @@ constexpr OsError kErrorNotReady = 21;          // ERROR_NOT_READY
 constexpr OsError kErrorSharingViolation = 32;  // ERROR_SHARING_VIOLATION
 constexpr OsError kErrorFileExists = 80;        // ERROR_FILE_EXISTS
 constexpr OsError kErrorInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
+constexpr OsError kErrorDiskFull = 112;         // ERROR_DISK_FULL
 constexpr OsError kErrorInvalidName = 123;      // ERROR_INVALID_NAME
 constexpr OsError kErrorDirNotEmpty = 145;      // ERROR_DIR_NOT_EMPTY
 constexpr OsError kErrorFileTooLarge = 223;     // ERROR_FILE_TOO_LARGE
