@@ -1,11 +1,38 @@
 #include "install/install_engine.h"
 
 #include "deploy/host_check.h"
+#include "install/install_recorder.h"
 #include "install/product.h"
+#include "install/uninstall_setup.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 
 namespace {
+
+// The driver, with every file and value also told to the recorder.
+class RecordingDriver : public InstallDriver {
+ public:
+  RecordingDriver(InstallDriver& driver, InstallRecorder& recorder) : driver_(driver), recorder_(recorder) {}
+  void OnProgressBegin() override { driver_.OnProgressBegin(); }
+  void OnProgressStep() override { driver_.OnProgressStep(); }
+  void OnProgressEnd() override { driver_.OnProgressEnd(); }
+  CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) override {
+    return driver_.OnCopyFailed(failure, question);
+  }
+  void Tell(Notice notice, const std::string& text) override { driver_.Tell(notice, text); }
+  void OnFile(const FileEvent& event) override {
+    recorder_.OnFile(event);
+    driver_.OnFile(event);
+  }
+  void OnValue(const ValueEvent& event) override {
+    recorder_.OnValue(event);
+    driver_.OnValue(event);
+  }
+
+ private:
+  InstallDriver& driver_;
+  InstallRecorder& recorder_;
+};
 
 // The deployment's questions go to the driver, with the engine's wording.
 class DeployForDriver : public DeployObserver {
@@ -51,12 +78,16 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   // One level each: a missing parent makes both fail, and the deployment
   // then meets a folder that does not exist.
   platform::Files& files = platform::GetFiles();
-  files.CreateDirectory(folder);
+  InstallRecorder recorder(installDir, request.build.editionBits);
+  InstallRecord made;
+  made.parentCreated = files.CreateDirectory(folder).ok();
+  recorder.Add(made);
   files.CreateDirectory(installDir);
   report.installDir = installDir;
   driver.OnProgressBegin();
 
-  DeployForDriver observer(driver);
+  RecordingDriver recording(driver, recorder);
+  DeployForDriver observer(recording);
   switch (CFileDeployer(installDir, observer).DeployDataFolder()) {
     case DeployResult::Done:
       break;
@@ -72,13 +103,15 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
 
   driver.OnProgressStep();
   hosts_.SetInstallDir(installDir);
-  report.settingsFailed = hosts_.RegisterLoaders(request.ticked, driver);
+  report.settingsFailed = hosts_.RegisterLoaders(request.ticked, recording);
   driver.OnProgressStep();
-  report.filesFailed = hosts_.PlaceSupportFiles(request.ticked, driver);
+  report.filesFailed = hosts_.PlaceSupportFiles(request.ticked, recording);
   driver.OnProgressStep();
+  report.uninstallFailed = SetUpUninstall(installDir, request.build, recorder, driver);
   driver.OnProgressEnd();
 
-  if (report.settingsFailed == 0 && report.filesFailed == 0) return Stop(InstallOutcome::Installed, report);
-  driver.Tell(Notice::Incomplete, IncompleteText(report.settingsFailed, report.filesFailed));
+  if (report.settingsFailed == 0 && report.filesFailed == 0 && report.uninstallFailed == 0)
+    return Stop(InstallOutcome::Installed, report);
+  driver.Tell(Notice::Incomplete, IncompleteText(report.settingsFailed, report.filesFailed, report.uninstallFailed));
   return Stop(InstallOutcome::Incomplete, report);
 }

@@ -22,13 +22,22 @@ std::string DataUnreadableText() {
   return "无法读取安装所需的Data文件夹 !\n\n请检查该文件夹的访问权限，或将安装文件放到较短的路径下，\n\n然后再执行SetUp.exe !";
 }
 
-std::string IncompleteText(int settingsFailed, int filesFailed) {
+std::string IncompleteText(int settingsFailed, int filesFailed, int uninstallFailed) {
   std::string failed;
-  if (settingsFailed > 0) failed = std::to_string(settingsFailed) + "项AutoCAD设置未能写入注册表";
-  if (settingsFailed > 0 && filesFailed > 0) failed += "，";
-  if (filesFailed > 0) failed += std::to_string(filesFailed) + "个支持文件未能复制到AutoCAD文件夹";
-  return "文件已安装，但有" + failed + "，\n\nAutoCAD可能无法加载" + kProductName +
-         "。\n\n请以管理员身份运行SetUp.exe，重新安装 !";
+  const auto add = [&failed](int count, const char* what) {
+    if (count <= 0) return;
+    if (!failed.empty()) failed += "，";
+    failed += std::to_string(count) + what;
+  };
+  add(settingsFailed, "项AutoCAD设置未能写入注册表");
+  add(filesFailed, "个支持文件未能复制到AutoCAD文件夹");
+  add(uninstallFailed, "项卸载信息未能写入");
+  // Without the uninstaller's parts AutoCAD still loads the add-on; only its
+  // removal is at stake.
+  const std::string consequence = settingsFailed > 0 || filesFailed > 0
+                                      ? std::string("AutoCAD可能无法加载") + kProductName
+                                      : std::string("以后可能无法从“程序和功能”中卸载") + kProductName;
+  return "文件已安装，但有" + failed + "，\n\n" + consequence + "。\n\n请以管理员身份运行SetUp.exe，重新安装 !";
 }
 
 std::string CopyFailedText(const std::string& destination) {

@@ -10,7 +10,7 @@ enum class Notice {
   FolderTooLong,   // the install folder would not fit the loader text
   DataMissing,     // no Data folder beside the program
   DataUnreadable,  // a Data folder that cannot be listed
-  Incomplete,      // installed, but some settings or support files were not written
+  Incomplete,      // installed, but some settings, support files or uninstaller parts were not written
 };
 
 std::string HostRunningText();
@@ -18,7 +18,8 @@ std::string NoFolderText();
 std::string FolderTooLongText();
 std::string DataMissingText();
 std::string DataUnreadableText();
-// Names only what failed: settings (registry values), files, or both.
-std::string IncompleteText(int settingsFailed, int filesFailed);
+// Names only what failed: settings (registry values), files, parts of the
+// uninstaller (itself, its Programs and Features entry, its record).
+std::string IncompleteText(int settingsFailed, int filesFailed, int uninstallFailed = 0);
 // The abort/retry/ignore question after a failed copy onto `destination`.
 std::string CopyFailedText(const std::string& destination);

@@ -63,6 +63,7 @@ class RecordingDriver : public InstallDriver {
 struct Machine {
   Machine() {
     files.SetModulePath("C:\\dist\\SetUp.exe");
+    files.AddFile("C:\\dist\\SetUp.exe", "the setup program");
     for (const char* name : {"SetUp.EXE", "ZV_BatchPlot2008.ARX", "ZV_BatchPlot2010.ARX", "Zorvel.prt7", "Zorvel.Ini",
                              "Zorvel_EN.shx", "Zorvel_HZ.shx", "Zorvel.prt5"})
       files.AddFile(std::string("C:\\dist\\Data\\") + name, name);
@@ -78,6 +79,7 @@ struct Machine {
     platform::SetProcesses(&processes);
     hosts.Discover();
     request.folderText = "C:\\Zorvel";
+    request.build = {20231218, 64};
     request.ticked[2008 - kFirstReleaseYear] = 1;
     request.ticked[2010 - kFirstReleaseYear] = 1;
   }
@@ -219,13 +221,19 @@ TEST(Engine, EveryFileAndValueIsReported) {
       std::string(kInstall) + "\\itextsharp.dll",       "C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini",
       std::string(kAcad2008) + "\\Fonts\\Zorvel_EN.shx", std::string(kAcad2008) + "\\Fonts\\Zorvel_HZ.shx",
       std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi",   std::string(kAcad2010) + "\\Fonts\\Zorvel_EN.shx",
-      std::string(kAcad2010) + "\\Fonts\\Zorvel_HZ.shx",
+      std::string(kAcad2010) + "\\Fonts\\Zorvel_HZ.shx", std::string(kInstall) + "\\Uninstall.exe",
+      std::string(kInstall) + "\\Uninstall.ini",
   };
   EXPECT_EQ(destinations, expected);
-  // LOADCTRLS and LOADER for each product, then the one profile.
-  ASSERT_EQ(m.driver.values.size(), 5u);
+  // LOADCTRLS and LOADER for each product, then the one profile, then the
+  // eleven values of the Programs and Features entry.
+  ASSERT_EQ(m.driver.values.size(), 5u + 11u);
   EXPECT_EQ(m.driver.values[4].name, "TRUSTEDPATHS");
   EXPECT_EQ(m.driver.values[4].previous, "d:\\lisp");
+  for (std::size_t i = 5; i < m.driver.values.size(); ++i) {
+    EXPECT_EQ(m.driver.values[i].key, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZorvelBatchPlot");
+    EXPECT_TRUE(m.driver.values[i].status.ok()) << m.driver.values[i].name;
+  }
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ class FaultyRegistry : public Registry {
   void VanishWhenListed(Hive hive, const std::string& path);
   // Value `name` of the key reads as text GBK cannot express.
   void MakeNotGbk(Hive hive, const std::string& path, const std::string& name);
+  void ClearFaults() { faults_.clear(); }
 
   RegKey OpenHive(Hive hive) override;
   RegKey Open(RegKey parent, const std::string& path) override;
