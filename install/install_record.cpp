@@ -310,18 +310,6 @@ bool SameKey(const ViewedKey& a, const ViewedKey& b) { return a.view == b.view &
 
 }  // namespace
 
-ViewedKey RegistryViewOf(const std::string& path, int bits) {
-  if (StartsWithNoCase(path, kWowSoftware)) return {32, kSoftware + path.substr(sizeof kWowSoftware - 1)};
-  return {bits, path};
-}
-
-std::optional<std::string> PathFrom(const ViewedKey& key, int bits) {
-  if (key.view == bits) return key.path;
-  if (bits == 32) return std::nullopt;
-  if (!StartsWithNoCase(key.path, kSoftware)) return key.path;
-  return kWowSoftware + key.path.substr(sizeof kSoftware - 1);
-}
-
 bool InstallRecord::NamesNothing() const {
   return files.empty() && backups.empty() && drivers.empty() && loaders.empty() && trustedPaths.empty() &&
          entries.empty();

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hosts/changes.h"
 #include "platform/registry.h"
 #include "platform/status.h"
 
@@ -24,51 +25,6 @@ constexpr char kUninstallerName[] = "Uninstall.exe";
 
 // Any real record is a few kilobytes; a larger file is not read at all.
 constexpr std::size_t kMaxRecordBytes = 1u << 20;
-
-// Where a key below HKEY_LOCAL_MACHINE lies: a 64-bit program reaches the
-// 32-bit view through SOFTWARE\Wow6432Node; a 32-bit program sees only its
-// own view (the 32-bit one on 64-bit Windows, by redirection).
-struct ViewedKey {
-  int view = 64;
-  std::string path;  // within the view, without Wow6432Node
-};
-
-// The key a program of `bits` (32 or 64) named by `path`.
-ViewedKey RegistryViewOf(const std::string& path, int bits);
-
-// The path by which a program of `bits` reaches `key`; nothing when it cannot
-// (a 32-bit program and the 64-bit view).
-std::optional<std::string> PathFrom(const ViewedKey& key, int bits);
-
-// A loader key the install wrote below HKEY_LOCAL_MACHINE.
-struct LoaderChange {
-  ViewedKey key;
-  // 0: the key was there; 1: the install made it; 2: it made Applications too.
-  int createdLevels = 0;
-  // The values before, where the key was there.
-  std::optional<platform::StoredValue> loadCtrls;
-  std::optional<platform::StoredValue> loader;
-};
-
-// A profile whose TRUSTEDPATHS gained the install folder.
-struct TrustedPathChange {
-  enum class Before {
-    Missing,   // no TRUSTEDPATHS value
-    Listed,    // a list, which the folder joined
-    Replaced,  // a list of two bytes or fewer, which the folder replaced
-  };
-  std::string key;        // the profile's Variables key below HKEY_CURRENT_USER
-  int createdLevels = 0;  // 1: the install made the Variables key
-  Before before = Before::Missing;
-  std::string replaced;   // the list the folder replaced
-};
-
-// A font or plot driver placed into an AutoCAD folder.
-struct SupportChange {
-  std::string path;
-  bool replaced = false;    // a file of that name was there before
-  std::string fingerprint;  // of the file placed (plot drivers only): FingerprintOf
-};
 
 // AutoCAD's own plot driver, kept in the install folder's backup area.
 struct BackupChange {

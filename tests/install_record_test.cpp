@@ -33,13 +33,14 @@ InstallRecord Full() {
   record.fonts = {{"C:\\Program Files\\AutoCAD 2008\\Fonts\\Zorvel_EN.shx", true, ""},
                   {"D:\\AutoCAD 2010\\Fonts\\Zorvel_HZ.shx", false, ""}};
   record.drivers = {{kDriver, true, "120473:9f1c0a4b7e2d3c61"}};
-  record.loaders = {
-      {{64, kLoaderKey}, 2, std::nullopt, std::nullopt},
-      {{32, "SOFTWARE\\Autodesk\\AutoCAD\\R17.0\\ACAD-5001:804\\Applications\\ZV_BatchPlot2007"},
-       0,
-       StoredValue{platform::kRegDword, std::string("\x0e\0\0\0", 4)},
-       StoredValue{platform::kRegSz, std::string("D:\\旧\x81\x7C\r\n|%\0x", 13)}},
-  };
+  LoaderChange made;
+  made.key = {64, kLoaderKey};
+  made.createdLevels = 2;
+  LoaderChange replaced;
+  replaced.key = {32, "SOFTWARE\\Autodesk\\AutoCAD\\R17.0\\ACAD-5001:804\\Applications\\ZV_BatchPlot2007"};
+  replaced.loadCtrls = StoredValue{platform::kRegDword, std::string("\x0e\0\0\0", 4)};
+  replaced.loader = StoredValue{platform::kRegSz, std::string("D:\\旧\x81\x7C\r\n|%\0x", 13)};
+  record.loaders = {made, replaced};
   record.trustedPaths = {{kVariables, 1, Before::Missing, ""},
                          {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\P\\Variables", 0, Before::Listed, ""},
                          {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\Q\\Variables", 0, Before::Replaced, ";"}};
@@ -202,7 +203,10 @@ TEST(InstallRecord, ALaterInstallAddsWithoutLosingWhatWasThereFirst) {
   InstallRecord second;
   second.files = {"ZV_BATCHPLOT2008.ARX", "ZV_BatchPlot2021.ARX"};
   second.drivers = {{kDriver, true, "99:0000000000000001"}};  // ours now, a newer payload
-  second.loaders = {{{64, kLoaderKey}, 0, StoredValue{platform::kRegDword, std::string("\x02\0\0\0", 4)}, std::nullopt}};
+  LoaderChange again;  // the second install found the first one's key
+  again.key = {64, kLoaderKey};
+  again.loadCtrls = StoredValue{platform::kRegDword, std::string("\x02\0\0\0", 4)};
+  second.loaders = {again};
   second.trustedPaths = {{kVariables, 0, Before::Listed, ""}};
   second.entries = {{Hive::LocalMachine, 64}, {Hive::LocalMachine, 32}};
   second.settings = "C:\\New\\Zorvel.Ini";
@@ -226,22 +230,23 @@ TEST(RegistryViews, KeysAreNamedWithinTheirViewAndReachedFromEitherEdition) {
   struct Case {
     const char* written;
     int writerBits;
-    ViewedKey key;
+    int view;
+    const char* path;
     std::optional<std::string> from64, from32;
   };
   const Case cases[] = {
-      {"SOFTWARE\\Autodesk\\X", 64, {64, "SOFTWARE\\Autodesk\\X"}, "SOFTWARE\\Autodesk\\X", std::nullopt},
-      {"SOFTWARE\\Wow6432Node\\Autodesk\\X", 64, {32, "SOFTWARE\\Autodesk\\X"}, "SOFTWARE\\Wow6432Node\\Autodesk\\X",
+      {"SOFTWARE\\Autodesk\\X", 64, 64, "SOFTWARE\\Autodesk\\X", "SOFTWARE\\Autodesk\\X", std::nullopt},
+      {"SOFTWARE\\Wow6432Node\\Autodesk\\X", 64, 32, "SOFTWARE\\Autodesk\\X", "SOFTWARE\\Wow6432Node\\Autodesk\\X",
        "SOFTWARE\\Autodesk\\X"},
-      {"SOFTWARE\\Autodesk\\X", 32, {32, "SOFTWARE\\Autodesk\\X"}, "SOFTWARE\\Wow6432Node\\Autodesk\\X",
+      {"SOFTWARE\\Autodesk\\X", 32, 32, "SOFTWARE\\Autodesk\\X", "SOFTWARE\\Wow6432Node\\Autodesk\\X",
        "SOFTWARE\\Autodesk\\X"},
-      {"software\\wow6432node\\Autodesk\\X", 32, {32, "SOFTWARE\\Autodesk\\X"}, "SOFTWARE\\Wow6432Node\\Autodesk\\X",
+      {"software\\wow6432node\\Autodesk\\X", 32, 32, "SOFTWARE\\Autodesk\\X", "SOFTWARE\\Wow6432Node\\Autodesk\\X",
        "SOFTWARE\\Autodesk\\X"},
   };
   for (const Case& c : cases) {
     const ViewedKey key = RegistryViewOf(c.written, c.writerBits);
-    EXPECT_EQ(key.view, c.key.view) << c.written;
-    EXPECT_EQ(key.path, c.key.path) << c.written;
+    EXPECT_EQ(key.view, c.view) << c.written;
+    EXPECT_EQ(key.path, c.path) << c.written;
     EXPECT_EQ(PathFrom(key, 64), c.from64) << c.written;
     EXPECT_EQ(PathFrom(key, 32), c.from32) << c.written;
   }
