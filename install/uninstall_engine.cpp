@@ -75,7 +75,6 @@ class Removal {
     left_.parentCreated = record.parentCreated;
     for (const LoaderChange& loader : record.loaders) TakeBackLoader(loader);
     for (const TrustedPathChange& trusted : record.trustedPaths) TakeBackTrustedPath(trusted);
-    for (const EntryChange& entry : record.entries) TakeBackEntry(entry);
     for (const SupportChange& driver : record.drivers) TakeBackDriver(driver, record.backups);
     for (const BackupChange& backup : record.backups) {
       if (std::none_of(record.drivers.begin(), record.drivers.end(),
@@ -90,8 +89,26 @@ class Removal {
       Tell(What::Settings, Hive::CurrentUser, record.settings, Result::Kept);
       report_.settingsKept = record.settings;
     }
-    for (const std::string& file : record.files) TakeBackFile(file);
+    for (const std::string& file : record.files) {
+      if (!mbcs::EqualsNoCase(file, kUninstallerName)) TakeBackFile(file);
+    }
     platform::GetFiles().RemoveDirectory(BackupFolder());  // stays while it keeps AutoCAD's driver
+    // The way back in for a second uninstall, the entry in Programs and
+    // Features and the uninstaller, goes last, and only when nothing is left
+    // for one.
+    if (report_.failed == 0) {
+      for (const EntryChange& entry : record.entries) TakeBackEntry(entry);
+    } else {
+      left_.entries = record.entries;
+    }
+    for (const std::string& file : record.files) {
+      if (!mbcs::EqualsNoCase(file, kUninstallerName)) continue;
+      if (report_.failed == 0) {
+        TakeBackFile(file);
+      } else {
+        left_.files.push_back(file);
+      }
+    }
     Finish();
   }
 

@@ -249,10 +249,14 @@ TEST_P(Uninstall, WhatCannotBeTakenBackStaysInTheRecordForASecondUninstall) {
   EXPECT_EQ(report.failed, 2);
   const ParsedRecord left = ReadRecord(InstallDir());
   ASSERT_EQ(left.state, RecordState::Complete);
-  EXPECT_EQ(left.record.files, std::vector<std::string>{"ZV_BatchPlot2010.ARX"});
+  EXPECT_EQ(left.record.files, (std::vector<std::string>{"ZV_BatchPlot2010.ARX", "Uninstall.exe"}));
   ASSERT_EQ(left.record.loaders.size(), 1u);
   EXPECT_TRUE(left.record.trustedPaths.empty());
-  EXPECT_TRUE(left.record.entries.empty());
+  EXPECT_TRUE(left.record.drivers.empty());
+  // The second uninstall starts the way the first did.
+  EXPECT_EQ(left.record.entries.size(), 1u);
+  EXPECT_EQ(ReadText(Hive::LocalMachine, kUninstallKey, "InstallLocation"), InstallDir());
+  EXPECT_TRUE(world_->files().Exists(In("Uninstall.exe")));
   EXPECT_NE(driver_.texts.back().find("未能完全卸载"), std::string::npos);
   const auto failed = std::count_if(driver_.events.begin(), driver_.events.end(), [](const RemovalEvent& event) {
     return event.result == RemovalEvent::Result::Failed;
