@@ -18,10 +18,6 @@ constexpr char kSoftware[] = "SOFTWARE\\";
 constexpr char kWowSoftware[] = "SOFTWARE\\Wow6432Node\\";
 const char kTrustedPaths[] = "TRUSTEDPATHS";
 
-bool StartsWithNoCase(const std::string& text, std::string_view start) {
-  return text.size() >= start.size() && mbcs::EqualsNoCase(std::string_view(text).substr(0, start.size()), start);
-}
-
 Undo Fail(Status failure, Status* status) {
   *status = failure;
   return Undo::Failed;
@@ -52,14 +48,14 @@ Status WriteList(Registry& registry, platform::RegKey key, const std::string& li
 }  // namespace
 
 ViewedKey RegistryViewOf(const std::string& path, int bits) {
-  if (StartsWithNoCase(path, kWowSoftware)) return {32, kSoftware + path.substr(sizeof kWowSoftware - 1)};
+  if (mbcs::StartsWithNoCase(path, kWowSoftware)) return {32, kSoftware + path.substr(sizeof kWowSoftware - 1)};
   return {bits, path};
 }
 
 std::optional<std::string> PathFrom(const ViewedKey& key, int bits) {
   if (key.view == bits) return key.path;
   if (bits == 32) return std::nullopt;
-  if (!StartsWithNoCase(key.path, kSoftware)) return key.path;
+  if (!mbcs::StartsWithNoCase(key.path, kSoftware)) return key.path;
   return kWowSoftware + key.path.substr(sizeof kSoftware - 1);
 }
 

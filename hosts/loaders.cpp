@@ -78,19 +78,19 @@ ValueEvent LoaderValue(const std::string& key, const char* name, std::string dat
 }  // namespace
 
 bool IsLoaderKeyPath(const std::string& keyPath) {
-  const std::string tail = std::string("\\") + kApplicationsKey + "\\" + kLoaderKeyPrefix;
-  const std::size_t yearAt = keyPath.size() >= 4 ? keyPath.size() - 4 : 0;
-  if (yearAt < tail.size() || !mbcs::EqualsNoCase(std::string_view(keyPath).substr(yearAt - tail.size(), tail.size()), tail))
-    return false;
-  return std::all_of(keyPath.begin() + static_cast<std::ptrdiff_t>(yearAt), keyPath.end(),
-                     [](char c) { return c >= '0' && c <= '9'; });
+  constexpr std::size_t kYearDigits = 4;
+  if (keyPath.size() < kYearDigits) return false;
+  const std::string_view path(keyPath), year = path.substr(path.size() - kYearDigits);
+  return std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+         mbcs::EndsWithNoCase(path.substr(0, path.size() - kYearDigits),
+                              std::string("\\") + kApplicationsKey + "\\" + kLoaderKeyPrefix);
 }
 
 bool LoaderPointsInto(const std::string& loader, const std::string& installDir) {
   std::string folder = installDir;
   mbcs::DropTrailingBackslash(folder);
   folder += '\\';
-  return loader.size() > folder.size() && mbcs::EqualsNoCase(std::string_view(loader).substr(0, folder.size()), folder);
+  return loader.size() > folder.size() && mbcs::StartsWithNoCase(loader, folder);
 }
 
 int CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked, InstallEvents& events) {

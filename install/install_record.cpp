@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 
 #include "deploy/payload.h"
 #include "hosts/acad_hosts.h"
@@ -19,9 +18,6 @@ constexpr char kHeader[] = "[ZorvelInstallRecord]";
 constexpr char kEnd[] = "[End]";
 constexpr int kVersion = 1;
 
-constexpr char kSoftware[] = "SOFTWARE\\";
-constexpr char kWowSoftware[] = "SOFTWARE\\Wow6432Node\\";
-constexpr char kProfilesRoot[] = "SOFTWARE\\Autodesk\\AutoCAD\\";
 constexpr char kVariablesTail[] = "\\Variables";
 
 // The values of yes-or-no fields.
@@ -31,14 +27,6 @@ constexpr char kCreated[] = "created";
 
 // What a TRUSTEDPATHS list the install replaced may have held.
 constexpr std::size_t kMaxReplacedListBytes = 2;
-
-bool StartsWithNoCase(std::string_view text, std::string_view start) {
-  return text.size() >= start.size() && mbcs::EqualsNoCase(text.substr(0, start.size()), start);
-}
-
-bool EndsWithNoCase(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && mbcs::EqualsNoCase(text.substr(text.size() - end.size()), end);
-}
 
 // --- Fields --------------------------------------------------------------
 
@@ -184,9 +172,12 @@ bool IsFingerprint(const std::string& text) {
                      [](char c) { return HexDigit(c) >= 0; });
 }
 
+// Below an AutoCAD key of the current user or the local machine.
+bool IsBelowAutoCad(const std::string& key) { return mbcs::StartsWithNoCase(key, std::string(kAcadKeyPath) + "\\"); }
+
 bool IsVariablesKey(const std::string& key) {
-  return StartsWithNoCase(key, kProfilesRoot) && EndsWithNoCase(key, kVariablesTail) &&
-         key.size() > sizeof kProfilesRoot + sizeof kVariablesTail;
+  return IsBelowAutoCad(key) && mbcs::EndsWithNoCase(key, kVariablesTail) &&
+         key.size() > sizeof kAcadKeyPath + sizeof kVariablesTail;
 }
 
 // --- Lines -----------------------------------------------------------------
@@ -234,8 +225,8 @@ bool ParseDriver(const Fields& f, InstallRecord& r) {
 bool ParseLoader(const Fields& f, InstallRecord& r) {
   const std::optional<int> view = Number(f[0], 32, 64), levels = Number(f[2], 0, 2);
   const auto loadCtrls = ParseValueField(f[3]), loader = ParseValueField(f[4]);
-  if (!view || (*view != 32 && *view != 64) || !StartsWithNoCase(f[1], kSoftware) || !IsLoaderKeyPath(f[1]) ||
-      StartsWithNoCase(f[1], kWowSoftware) || !levels || !loadCtrls || !loader)
+  if (!view || (*view != 32 && *view != 64) || !IsBelowAutoCad(f[1]) || !IsLoaderKeyPath(f[1]) || !levels ||
+      !loadCtrls || !loader)
     return false;
   r.loaders.push_back({{*view, f[1]}, *levels, *loadCtrls, *loader});
   return true;
