@@ -75,44 +75,57 @@ class Removal {
     left_.parentCreated = record.parentCreated;
     for (const LoaderChange& loader : record.loaders) TakeBackLoader(loader);
     for (const TrustedPathChange& trusted : record.trustedPaths) TakeBackTrustedPath(trusted);
+    TakeBackDrivers(record);
+    TellKept(record);
+    for (const std::string& file : record.files) {
+      if (!IsUninstaller(file)) TakeBackFile(file);
+    }
+    platform::GetFiles().RemoveDirectory(BackupFolder());  // stays while it keeps AutoCAD's driver
+    TakeBackWayIn(record);
+    Finish();
+  }
+
+ private:
+  static bool IsUninstaller(const std::string& file) { return mbcs::EqualsNoCase(file, kUninstallerName); }
+
+  void TakeBackDrivers(const InstallRecord& record) {
     for (const SupportChange& driver : record.drivers) TakeBackDriver(driver, record.backups);
     for (const BackupChange& backup : record.backups) {
+      // Of no driver the record names: AutoCAD's, whatever became of it.
       if (std::none_of(record.drivers.begin(), record.drivers.end(),
                        [&](const SupportChange& driver) { return mbcs::EqualsNoCase(driver.path, backup.original); }))
-        KeepBackup(backup);  // of no driver the record names: AutoCAD's, whatever became of it
+        KeepBackup(backup);
     }
+  }
+
+  void TellKept(const InstallRecord& record) {
     for (const SupportChange& font : record.fonts) {
       Tell(What::Font, Hive::LocalMachine, font.path, Result::Kept);
       ++report_.fontsKept;
     }
-    if (!record.settings.empty()) {
-      Tell(What::Settings, Hive::CurrentUser, record.settings, Result::Kept);
-      report_.settingsKept = record.settings;
-    }
-    for (const std::string& file : record.files) {
-      if (!mbcs::EqualsNoCase(file, kUninstallerName)) TakeBackFile(file);
-    }
-    platform::GetFiles().RemoveDirectory(BackupFolder());  // stays while it keeps AutoCAD's driver
-    // The way back in for a second uninstall, the entry in Programs and
-    // Features and the uninstaller, goes last, and only when nothing is left
-    // for one.
+    if (record.settings.empty()) return;
+    Tell(What::Settings, Hive::CurrentUser, record.settings, Result::Kept);
+    report_.settingsKept = record.settings;
+  }
+
+  // The way in for a second uninstall, the entry in Programs and Features and
+  // the uninstaller, goes last, and only when nothing is left for one.
+  void TakeBackWayIn(const InstallRecord& record) {
     if (report_.failed == 0) {
       for (const EntryChange& entry : record.entries) TakeBackEntry(entry);
     } else {
       left_.entries = record.entries;
     }
     for (const std::string& file : record.files) {
-      if (!mbcs::EqualsNoCase(file, kUninstallerName)) continue;
-      if (report_.failed == 0) {
+      if (!IsUninstaller(file)) continue;
+      if (report_.failed == 0) {  // the entries too
         TakeBackFile(file);
       } else {
         left_.files.push_back(file);
       }
     }
-    Finish();
   }
 
- private:
   std::string BackupFolder() const { return installDir_ + "\\" + kBackupFolder; }
 
   void Tell(What what, Hive hive, const std::string& target, Result result, Status status = Status()) {
