@@ -62,6 +62,17 @@ std::string FormatVersion(const BuildInfo& build) {
   return text;
 }
 
+CopyDecision CopyDecisionOf(int button) {
+  switch (button) {
+    case platform::kIdRetry:
+      return CopyDecision::Retry;
+    case platform::kIdIgnore:
+      return CopyDecision::Ignore;
+    default:
+      return CopyDecision::Abort;
+  }
+}
+
 // The dialog as the engine's driver: the progress view and bar, the message
 // boxes, and the abort/retry/ignore question.
 class Dlg_Setup::EngineDriver : public InstallDriver {
@@ -77,16 +88,8 @@ class Dlg_Setup::EngineDriver : public InstallDriver {
   void OnProgressStep() override { dialog_.progressBar.StepUpToFull(); }
   void OnProgressEnd() override { dialog_.progressBar.SetPos(kProgressEnd); }
 
-  // A box that cannot be shown counts as Abort: nobody is there to answer.
   CopyDecision OnCopyFailed(const FileEvent&, const std::string& question) override {
-    switch (platform::GetMessageBoxes().Show(question, kMessageCaption, platform::kMbAbortRetryIgnore)) {
-      case platform::kIdRetry:
-        return CopyDecision::Retry;
-      case platform::kIdIgnore:
-        return CopyDecision::Ignore;
-      default:
-        return CopyDecision::Abort;
-    }
+    return CopyDecisionOf(platform::GetMessageBoxes().Show(question, kMessageCaption, platform::kMbAbortRetryIgnore));
   }
 
   void Tell(Notice notice, const std::string& text) override { ::Tell(text, StyleOf(notice)); }

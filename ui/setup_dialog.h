@@ -19,6 +19,10 @@ constexpr platform::Colour kBackgroundColour = 0x0096D2AA;  // light green
 constexpr platform::Colour kCaptionColour = 0x0028460A;     // dark green
 constexpr platform::Colour kTextColour = 0x00000000;
 
+// The answer to the abort/retry/ignore box after a failed copy. A box that
+// cannot be shown counts as Abort: nobody is there to answer.
+CopyDecision CopyDecisionOf(int button);
+
 // The version caption: build date yyyymmdd as year.month.day without zero
 // padding, and the edition's bitness.
 std::string FormatVersion(const BuildInfo& build);
