@@ -25,6 +25,8 @@ unsigned StyleOf(Notice notice) {
   switch (notice) {
     case Notice::NoFolder:
     case Notice::FolderTooLong:
+    case Notice::FolderInvalid:
+    case Notice::FolderNotCreated:
     case Notice::Incomplete:
       return platform::kMbOk | platform::kMbIconWarning;
     case Notice::HostRunning:
