@@ -43,3 +43,10 @@ std::string IncompleteText(int settingsFailed, int filesFailed) {
 std::string CopyFailedText(const std::string& destination) {
   return "拷贝文件 " + destination + " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
 }
+
+std::string AlreadyRunningText() { return "另一个SetUp.exe正在运行 !\n\n请等它结束后再执行SetUp.exe。"; }
+
+std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText) {
+  return "无法打开日志文件 !\n\n" + path + "\n\n错误 " + std::to_string(error) +
+         (systemText.empty() ? std::string() : "：" + systemText);
+}

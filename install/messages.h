@@ -24,5 +24,9 @@ std::string DataMissingText();
 std::string DataUnreadableText();
 // Names only what failed: settings (registry values), files, or both.
 std::string IncompleteText(int settingsFailed, int filesFailed);
+// Another setup program holds the instance lock.
+std::string AlreadyRunningText();
+// The log file named cannot be opened: why, as the system says it.
+std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText);
 // The abort/retry/ignore question after a failed copy onto `destination`.
 std::string CopyFailedText(const std::string& destination);
