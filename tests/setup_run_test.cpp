@@ -89,10 +89,14 @@ TEST(SilentInstall, EachWayItEndsAndWhatItLeaves) {
     EXPECT_TRUE(w.boxes.shown().empty()) << w.boxes.shown().front().text;
     EXPECT_TRUE(w.Logged(row.log, row.logged)) << testing::PrintToString(w.logs.Lines(row.log));
     EXPECT_TRUE(w.Logged(row.log, {"Exit code " + std::to_string(row.exitCode) + ": "}));
-    if (row.log != W::kTempLog) EXPECT_FALSE(w.logs.Exists(W::kTempLog));
+    if (row.log != W::kTempLog) {
+      EXPECT_FALSE(w.logs.Exists(W::kTempLog));
+    }
     if (row.installDir.empty()) {
       // Exit codes 2 to 5 and 8 change nothing; 6 keeps what it copied.
-      if (row.exitCode != 6) EXPECT_FALSE(w.files.Exists("C:\\Zorvel")) << "a folder was made";
+      if (row.exitCode != 6) {
+        EXPECT_FALSE(w.files.Exists("C:\\Zorvel")) << "a folder was made";
+      }
     } else {
       EXPECT_EQ(w.files.Content(In(row.installDir, "itextsharp.dll")), "Zorvel.prt7");
       EXPECT_EQ(w.files.Content(In(row.installDir, "readme.txt")), "readme.txt");
