@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr unsigned kWarning = platform::kMbOk | platform::kMbIconWarning;
+
 void ShowBox(const std::string& text, unsigned style) {
   platform::GetMessageBoxes().Show(text, kMessageCaption, style);
 }
@@ -35,13 +37,56 @@ std::optional<std::string> LogPathFor(const SetupOptions& options) {
   return std::nullopt;
 }
 
+LogLevel LevelOf(ExitCode code) {
+  switch (code) {
+    case ExitCode::Installed:
+      return LogLevel::Info;
+    case ExitCode::Cancelled:
+    case ExitCode::Incomplete:
+      return LogLevel::Warn;
+    default:
+      return LogLevel::Error;
+  }
+}
+
 ExitCode Finish(CInstallLog* log, ExitCode code) {
-  if (log == nullptr) return code;
-  const LogLevel level = code == ExitCode::Installed   ? LogLevel::Info
-                         : code == ExitCode::Cancelled || code == ExitCode::Incomplete ? LogLevel::Warn
-                                                                                     : LogLevel::Error;
-  log->Write(level, "Exit code " + std::to_string(ExitCodeNumber(code)) + ": " + ExitCodeMeaning(code));
+  if (log != nullptr)
+    log->Write(LevelOf(code), "Exit code " + std::to_string(ExitCodeNumber(code)) + ": " + ExitCodeMeaning(code));
   return code;
+}
+
+// Opens the log the options ask for, if any, and writes its header. False
+// when it cannot be opened; the user is told unless the run is silent.
+bool OpenLog(const SetupOptions& options, const BuildInfo& build, std::unique_ptr<CInstallLog>* log) {
+  const std::optional<std::string> path = LogPathFor(options);
+  if (!path) return true;
+  platform::Status status;
+  *log = CInstallLog::Open(*path, &status);
+  if (!*log) {
+    const std::string reason = platform::GetSystemInfo().ErrorText(status.code());
+    if (!options.silent) ShowBox(LogNotOpenedText(*path, status.code(), reason) + "\n\n" + UsageText(), kWarning);
+    return false;
+  }
+  LogRunHeader(**log, build);
+  return true;
+}
+
+// False when another setup program holds the lock; the user is told unless
+// the run is silent.
+bool AcquireLock(bool silent, CInstallLog* log, std::unique_ptr<platform::InstanceLock>* lock) {
+  switch (platform::GetInstanceLocks().Acquire(kInstanceLockName, lock)) {
+    case platform::LockResult::HeldElsewhere:
+      if (log) log->Error("Another SetUp.exe is running");
+      if (!silent) ShowBox(AlreadyRunningText(), kWarning);
+      return false;
+    case platform::LockResult::Unavailable:
+      // Not worth refusing an install for: two setups at once are rare.
+      if (log) log->Warn("No lock against a second SetUp.exe could be made; going on without");
+      break;
+    case platform::LockResult::Acquired:
+      break;
+  }
+  return true;
 }
 
 ExitCode InstallSilently(CAcadHosts& hosts, const SetupOptions& options, const ReleaseChoice& choice,
@@ -78,41 +123,21 @@ ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& argume
   }
 
   std::unique_ptr<CInstallLog> log;
-  if (const std::optional<std::string> path = LogPathFor(options)) {
-    platform::Status status;
-    log = CInstallLog::Open(*path, &status);
-    if (!log) {
-      const std::string reason = platform::GetSystemInfo().ErrorText(status.code());
-      if (!silent) ShowBox(LogNotOpenedText(*path, status.code(), reason) + "\n\n" + UsageText(), platform::kMbOk | platform::kMbIconWarning);
-      return ExitCode::BadCommandLine;
-    }
-    LogRunHeader(*log, build);
-  }
+  if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
 
   if (!parsed.errors.empty()) {
     if (log)
       for (const std::string& error : parsed.errors) log->Error("Command line not understood: " + error);
-    if (!silent) ShowBox(Lines(parsed.errors) + "\n" + UsageText(), platform::kMbOk | platform::kMbIconWarning);
+    if (!silent) ShowBox(Lines(parsed.errors) + "\n" + UsageText(), kWarning);
     return Finish(log.get(), ExitCode::BadCommandLine);
   }
-  if (options.help) {
+  if (options.help) {  // with /S: a silent run shows nothing, not even the usage
     log->Info("Usage asked for with /S: nothing shown, nothing done");
     return Finish(log.get(), ExitCode::Installed);
   }
 
   std::unique_ptr<platform::InstanceLock> lock;
-  switch (platform::GetInstanceLocks().Acquire(kInstanceLockName, &lock)) {
-    case platform::LockResult::HeldElsewhere:
-      if (log) log->Error("Another SetUp.exe is running");
-      if (!silent) ShowBox(AlreadyRunningText(), platform::kMbOk | platform::kMbIconWarning);
-      return Finish(log.get(), ExitCode::AlreadyRunning);
-    case platform::LockResult::Unavailable:
-      // Not worth refusing an install for: two setups at once are rare.
-      if (log) log->Warn("No lock against a second SetUp.exe could be made; going on without");
-      break;
-    case platform::LockResult::Acquired:
-      break;
-  }
+  if (!AcquireLock(silent, log.get(), &lock)) return Finish(log.get(), ExitCode::AlreadyRunning);
 
   CAcadHosts hosts;
   hosts.Discover();
