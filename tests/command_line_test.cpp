@@ -1,6 +1,8 @@
 // The switches: what each argument sets, and every way an argument is not
 // understood. The system has already split and unquoted the command line.
+#include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -122,10 +124,15 @@ TEST(ExitCodes, EachOutcomeHasItsCode) {
       {InstallOutcome::Incomplete, 7},
   };
   for (const Row& row : rows) EXPECT_EQ(ExitCodeNumber(ExitCodeOf(row.outcome)), row.code) << row.code;
+  // Every code has a meaning of its own in both languages.
+  std::set<std::string> english, chinese;
   for (std::size_t i = 0; i < std::size(kAllExitCodes); ++i) {
     EXPECT_EQ(ExitCodeNumber(kAllExitCodes[i]), static_cast<int>(i));
-    EXPECT_FALSE(ExitCodeMeaning(kAllExitCodes[i]).empty());
+    english.insert(ExitCodeMeaning(kAllExitCodes[i]));
+    chinese.insert(ExitCodeMeaningChinese(kAllExitCodes[i]));
   }
+  EXPECT_EQ(english.size(), std::size(kAllExitCodes));
+  EXPECT_EQ(chinese.size(), std::size(kAllExitCodes));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tests/fakes/system_info.h"
 
+#include <map>
+
 namespace platform {
 
 std::string MemorySystemInfo::ErrorText(OsError error) {

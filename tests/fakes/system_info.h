@@ -3,7 +3,6 @@
 // the system's texts for the error codes the tests meet.
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
