@@ -25,6 +25,8 @@ unsigned StyleOf(Notice notice) {
   switch (notice) {
     case Notice::NoFolder:
     case Notice::FolderTooLong:
+    case Notice::FolderInvalid:
+    case Notice::FolderNotCreated:
     case Notice::Incomplete:
       return platform::kMbOk | platform::kMbIconWarning;
     case Notice::HostRunning:
@@ -101,7 +103,7 @@ class Dlg_Setup::EngineDriver : public InstallDriver {
 };
 
 Dlg_Setup::Dlg_Setup(CAcadHosts& hosts, const BuildInfo& build, CWnd* parent)
-    : CDialog(SetupDialogTemplate(), parent), installPath("C:\\Zorvel"), hosts_(hosts), build_(build) {
+    : CDialog(SetupDialogTemplate(), parent), installPath(kDefaultFolder), hosts_(hosts), build_(build) {
   releaseTicked.fill(1);
 }
 
@@ -146,6 +148,9 @@ bool Dlg_Setup::OnInitDialog() {
   }
   for (int slot = 0; slot < kReleaseCount; ++slot) {
     if (!IsOfferedByEdition(kFirstReleaseYear + slot, build_.editionBits)) releaseTicked[slot] = 0;
+  }
+  if (presetReleases_) {
+    for (int slot = 0; slot < kReleaseCount; ++slot) releaseTicked[slot] = releaseTicked[slot] && (*presetReleases_)[slot];
   }
   UpdateData(false);
   UpdateFinishButton();
@@ -204,7 +209,8 @@ bool Dlg_Setup::RunInstall() {
   request.folderText = installPath;
   request.ticked = releaseTicked;
   EngineDriver driver(*this);
-  const InstallReport report = CInstallEngine(hosts_).Install(request, driver);
+  CInstallEngine engine(hosts_);
+  const InstallReport report = InstallWithLog(engine, request, driver, log_);
   switch (report.outcome) {
     case InstallOutcome::HostRunning:
       warnIfHostRunning = false;
@@ -214,6 +220,7 @@ bool Dlg_Setup::RunInstall() {
     case InstallOutcome::Installed:
     case InstallOutcome::Incomplete:
       installPath = report.installDir;
+      exitCode_ = ExitCodeOf(report.outcome);
       return true;
     case InstallOutcome::DataMissing:
     case InstallOutcome::DataUnreadable:
@@ -221,6 +228,7 @@ bool Dlg_Setup::RunInstall() {
       break;
   }
   installPath = report.installDir;
+  exitCode_ = ExitCodeOf(report.outcome);
   OnCancel();
   return false;
 }
