@@ -2,8 +2,8 @@
 
 #include <iterator>
 
-#include "hosts/acad_hosts.h"
-#include "ui/setup_dialog.h"
+#include "app/setup_run.h"
+#include "platform/system_info.h"
 
 CWizardApp::CWizardApp(const BuildInfo& build) : CWinApp(nullptr), build_(build) {}
 
@@ -17,12 +17,11 @@ const MessageMap* CWizardApp::ThisMessageMap() {
 
 const MessageMap* CWizardApp::GetMessageMap() const { return ThisMessageMap(); }
 
-// Discovery runs once; the catalogue lives as long as the dialog that shows
-// it and the installs it drives.
+// The arguments are the system's; the run itself takes them as given, so it
+// can be tried with any.
 bool CWizardApp::InitInstance() {
-  CAcadHosts hosts;
-  hosts.Discover();
-  Dlg_Setup dialog(hosts, build_);
-  dialog.DoModal();
+  exitCode_ = RunSetup(build_, platform::GetSystemInfo().Arguments());
   return false;
 }
+
+int CWizardApp::ExitInstance() { return ExitCodeNumber(exitCode_); }

@@ -1,8 +1,10 @@
-// The application object: finds the AutoCAD installations, runs the setup
-// dialog, and lets the process end when the dialog closes.
+// The application object: reads the command line, finds the AutoCAD
+// installations, runs the setup dialog (or installs with no window), and lets
+// the process end with the run's exit code.
 #pragma once
 
 #include "install/edition.h"
+#include "install/exit_code.h"
 #include "ui/app.h"
 
 class CWizardApp : public CWinApp {
@@ -12,10 +14,14 @@ class CWizardApp : public CWinApp {
   static const MessageMap* ThisMessageMap();
   const MessageMap* GetMessageMap() const override;
 
-  // Discovery, then the setup dialog, run modally. Returns false: there is
-  // no message loop to run after the dialog.
+  // The run its command line asks for: discovery, then the setup dialog run
+  // modally, or the unattended install. Returns false: there is no message
+  // loop to run after it.
   bool InitInstance() override;
+  // How the run ended (ExitCode).
+  int ExitInstance() override;
 
  private:
   BuildInfo build_;
+  ExitCode exitCode_ = ExitCode::Installed;
 };

@@ -26,6 +26,18 @@ platform::Status Copy(bool reachable, const FileEvent& file) {
 
 }  // namespace
 
+DeployResult CheckDataFolder() {
+  platform::Files& files = platform::GetFiles();
+  std::string dataFolder;
+  GetDataFolder(dataFolder);
+  if (GetPathKind(dataFolder) != kPathFolder) return DeployResult::DataMissing;
+  platform::FindData entry;
+  platform::FindHandle listing = files.FindFirst(dataFolder + "\\*.*", &entry);
+  if (listing == nullptr) return DeployResult::DataUnreadable;
+  files.FindClose(listing);
+  return DeployResult::Done;
+}
+
 CFileDeployer::CFileDeployer(std::string path, DeployObserver& observer)
     : installDir(std::move(path)), observer(observer) {
   mbcs::DropTrailingBackslash(installDir);

@@ -28,6 +28,10 @@ enum class DeployResult {
   Aborted,         // a failed copy was answered Abort; what was copied stays
 };
 
+// Whether the Data folder beside the program can be deployed, looked at
+// before anything is made: Done, DataMissing or DataUnreadable.
+DeployResult CheckDataFolder();
+
 class CFileDeployer {
  public:
   // One trailing backslash of `path` is cut off (not a 0x5C that ends a

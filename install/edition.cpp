@@ -9,3 +9,8 @@ ReleaseFlags OfferedReleases(const CAcadHosts& hosts, int editionBits) {
   }
   return offered;
 }
+
+std::string ProductVersion(const BuildInfo& build) {
+  return std::to_string(build.date / 10000) + "." + std::to_string(build.date % 10000 / 100) + "." +
+         std::to_string(build.date % 100) + ".0";
+}

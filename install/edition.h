@@ -2,12 +2,18 @@
 // AutoCAD releases it offers.
 #pragma once
 
+#include <string>
+
 #include "hosts/acad_hosts.h"
 
 struct BuildInfo {
   int date = 0;         // yyyymmdd
   int editionBits = 0;  // 32 or 64
 };
+
+// The program's version as its version resource carries it: year, month and
+// day of the build date without zero padding, and 0 ("2023.12.18.0").
+std::string ProductVersion(const BuildInfo& build);
 
 // The 32-bit edition offers no release from this year on: AutoCAD 2017 and
 // later come as 64-bit programs only.

@@ -1,7 +1,10 @@
 #include "install/install_engine.h"
 
+#include <optional>
+
 #include "deploy/host_check.h"
 #include "install/install_recorder.h"
+#include "install/path_rules.h"
 #include "install/product.h"
 #include "install/uninstall_setup.h"
 #include "platform/files.h"
@@ -54,6 +57,44 @@ InstallReport Stop(InstallOutcome outcome, InstallReport report) {
   return report;
 }
 
+// A Data folder the deployment cannot walk, told to the driver; nothing when
+// it can.
+std::optional<InstallOutcome> DataFolderProblem(DeployResult result, InstallDriver& driver) {
+  switch (result) {
+    case DeployResult::DataMissing:
+      driver.Tell(Notice::DataMissing, DataMissingText());
+      return InstallOutcome::DataMissing;
+    case DeployResult::DataUnreadable:
+      driver.Tell(Notice::DataUnreadable, DataUnreadableText());
+      return InstallOutcome::DataUnreadable;
+    case DeployResult::Done:
+    case DeployResult::Aborted:
+      break;
+  }
+  return std::nullopt;
+}
+
+// The picker's rules; a drive root keeps its backslash, any other folder may
+// end in one, as the dialog drops it.
+bool IsAcceptedPath(const std::string& text) {
+  if (BuildFolderPath(text.c_str(), 1) == kPathOk) return true;
+  std::string trimmed = text;
+  mbcs::DropTrailingBackslash(trimmed);
+  return trimmed != text && BuildFolderPath(trimmed.c_str(), 1) == kPathOk;
+}
+
+// Strict: every missing level of the install folder, and it must exist
+// then. Otherwise one level each for the folder and the product folder: a
+// missing parent makes both fail, and the deployment then meets a folder that
+// does not exist.
+bool MakeFolders(const std::string& folder, const std::string& installDir, bool strict) {
+  platform::Files& files = platform::GetFiles();
+  if (strict) return BuildFolderPath(installDir.c_str(), 0) == kPathOk && files.Exists(installDir);
+  files.CreateDirectory(folder);
+  files.CreateDirectory(installDir);
+  return true;
+}
+
 }  // namespace
 
 InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriver& driver) {
@@ -68,38 +109,36 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     driver.Tell(Notice::NoFolder, NoFolderText());
     return Stop(InstallOutcome::FolderRefused, report);
   }
+  if (request.strictFolder && !IsAcceptedPath(folder)) {
+    driver.Tell(Notice::FolderInvalid, FolderInvalidText(folder));
+    return Stop(InstallOutcome::FolderRefused, report);
+  }
   mbcs::DropTrailingBackslash(folder);
   const std::string installDir = folder + "\\" + kProductFolder;
   if (installDir.size() > kMaxInstallDirBytes) {
     driver.Tell(Notice::FolderTooLong, FolderTooLongText());
     return Stop(InstallOutcome::FolderRefused, report);
   }
+  report.installDir = installDir;
 
-  // One level each: a missing parent makes both fail, and the deployment
-  // then meets a folder that does not exist.
-  platform::Files& files = platform::GetFiles();
+  driver.OnProgressBegin();
+  // Nothing is made for a distribution that cannot be installed from.
+  if (auto stopped = DataFolderProblem(CheckDataFolder(), driver)) return Stop(*stopped, report);
+  const bool parentExisted = platform::GetFiles().Exists(folder);
+  if (!MakeFolders(folder, installDir, request.strictFolder)) {
+    driver.Tell(Notice::FolderNotCreated, FolderNotCreatedText(installDir));
+    return Stop(InstallOutcome::FolderRefused, report);
+  }
   InstallRecorder recorder(installDir, request.build.editionBits);
   InstallRecord made;
-  made.parentCreated = files.CreateDirectory(folder).ok();
+  made.parentCreated = !parentExisted && platform::GetFiles().Exists(folder);
   recorder.Add(made);
-  files.CreateDirectory(installDir);
-  report.installDir = installDir;
-  driver.OnProgressBegin();
 
   RecordingDriver recording(driver, recorder);
   DeployForDriver observer(recording);
-  switch (CFileDeployer(installDir, observer).DeployDataFolder()) {
-    case DeployResult::Done:
-      break;
-    case DeployResult::DataMissing:
-      driver.Tell(Notice::DataMissing, DataMissingText());
-      return Stop(InstallOutcome::DataMissing, report);
-    case DeployResult::DataUnreadable:
-      driver.Tell(Notice::DataUnreadable, DataUnreadableText());
-      return Stop(InstallOutcome::DataUnreadable, report);
-    case DeployResult::Aborted:
-      return Stop(InstallOutcome::Aborted, report);
-  }
+  const DeployResult deployed = CFileDeployer(installDir, observer).DeployDataFolder();
+  if (deployed == DeployResult::Aborted) return Stop(InstallOutcome::Aborted, report);
+  if (auto stopped = DataFolderProblem(deployed, driver)) return Stop(*stopped, report);
 
   driver.OnProgressStep();
   hosts_.SetInstallDir(installDir);

@@ -20,9 +20,9 @@ enum class InstallOutcome {
   Incomplete,      // installed, but some AutoCAD settings, support files or parts of the
                    // uninstaller were not written
   HostRunning,     // AutoCAD runs; nothing done (only when the request asks to check)
-  FolderRefused,   // the folder text was refused; nothing made
-  DataMissing,     // no Data folder; nothing copied
-  DataUnreadable,  // the Data folder cannot be listed; nothing copied
+  FolderRefused,   // the folder text was refused, or the folder cannot be made; nothing made
+  DataMissing,     // no Data folder; nothing made
+  DataUnreadable,  // the Data folder cannot be listed; nothing made
   Aborted,         // a failed copy was answered Abort; the files copied before it stay
 };
 
@@ -30,9 +30,16 @@ struct InstallRequest {
   // The folder chosen by the user; the install folder is this folder (without
   // one trailing backslash) plus the product folder.
   std::string folderText;
+  // With nobody to watch the copies fail: the folder text must also pass the
+  // picker's path rules, and every missing level is made; a folder that is
+  // invalid or cannot be made is refused before anything is copied. Without
+  // it, the folder and the product folder are made one level each.
+  bool strictFolder = false;
   ReleaseFlags ticked{};
   // Stop with HostRunning when AutoCAD runs.
   bool checkHostRunning = false;
+  // Where a log of this run is being written; empty when there is none.
+  std::string logPath;
   // The build that installs: its version goes into Programs and Features,
   // its bitness tells which registry view the record names.
   BuildInfo build;
@@ -51,7 +58,7 @@ struct InstallReport {
 // shows the progress and the engine's messages and answers its one question.
 class InstallDriver : public InstallEvents {
  public:
-  // The folders exist and the copying starts.
+  // The folder text was accepted and the install starts.
   virtual void OnProgressBegin() = 0;
   // One step: each pass of the deployment's walk, then each integration step.
   virtual void OnProgressStep() = 0;

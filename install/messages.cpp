@@ -12,6 +12,15 @@ std::string FolderTooLongText() {
          std::to_string(kMaxInstallDirBytes) + "个字节，\n\n请选择一个较短的目录。";
 }
 
+std::string FolderInvalidText(const std::string& folder) {
+  return "安装目录无效 !\n\n" + folder +
+         "\n\n请使用以盘符开头的完整路径，各级目录名中不能有 \\ / : * ? \" < > | 等字符。";
+}
+
+std::string FolderNotCreatedText(const std::string& folder) {
+  return "无法创建安装目录 !\n\n" + folder + "\n\n请检查该路径所在的磁盘和访问权限。";
+}
+
 std::string DataMissingText() {
   return "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
 }
@@ -42,4 +51,11 @@ std::string IncompleteText(int settingsFailed, int filesFailed, int uninstallFai
 
 std::string CopyFailedText(const std::string& destination) {
   return "拷贝文件 " + destination + " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
+}
+
+std::string AlreadyRunningText() { return "另一个SetUp.exe正在运行 !\n\n请等它结束后再执行SetUp.exe。"; }
+
+std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText) {
+  return "无法打开日志文件 !\n\n" + path + "\n\n错误 " + std::to_string(error) +
+         (systemText.empty() ? std::string() : "：" + systemText);
 }

@@ -10,3 +10,11 @@ constexpr char kProductFolder[] = "Zorvel批打印软件";
 
 // The caption of every message box of the setup program's own.
 constexpr char kMessageCaption[] = "Zorvel软件安装";
+
+// The folder the folder box starts with, and an unattended install uses when
+// not told another.
+constexpr char kDefaultFolder[] = "C:\\Zorvel";
+
+// The lock every setup program of the add-on holds while it runs, across the
+// users of the machine, so that two never install at once.
+constexpr char kInstanceLockName[] = "Global\\ZorvelBatchPlotSetup";

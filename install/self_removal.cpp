@@ -1,10 +1,10 @@
 #include "install/self_removal.h"
 
 #include "install/install_record.h"
-#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/processes.h"
+#include "platform/system_info.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ RelayResult RelayToTempCopy(const std::vector<std::string>& removalArguments,
   platform::Files& files = platform::GetFiles();
   platform::Processes& processes = platform::GetProcesses();
   RelayResult result;
-  const std::string temp = platform::GetEnvironment().TempFolder();
+  const std::string temp = platform::GetSystemInfo().TempFolder();
   if (temp.empty()) {
     result.status = platform::Status(platform::kErrorPathNotFound);
     return result;

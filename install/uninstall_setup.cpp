@@ -4,13 +4,21 @@
 
 #include "deploy/file_utils.h"
 #include "install/uninstall_entry.h"
-#include "platform/environment.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 
 namespace {
 
 constexpr std::uint64_t kKilobyte = 1024;
+
+std::uint64_t SizeOf(const std::string& path) {
+  platform::Files& files = platform::GetFiles();
+  platform::FindData found;
+  platform::FindHandle handle = files.FindFirst(path, &found);
+  files.FindClose(handle);
+  return handle ? found.size : 0;
+}
 
 FileEvent CopyUninstaller(const std::string& installDir) {
   platform::Files& files = platform::GetFiles();
@@ -19,18 +27,11 @@ FileEvent CopyUninstaller(const std::string& installDir) {
   copy.source = files.ModulePath();
   copy.destination = installDir + "\\" + kUninstallerName;
   ClearReadOnly(copy.destination);
+  copy.bytes = SizeOf(copy.source);
   copy.replaced = files.Exists(copy.destination);
   copy.status = files.CopyFile(copy.source, copy.destination);
   if (copy.status) ClearReadOnly(copy.destination);
   return copy;
-}
-
-std::uint64_t SizeOf(const std::string& path) {
-  platform::Files& files = platform::GetFiles();
-  platform::FindData found;
-  platform::FindHandle handle = files.FindFirst(path, &found);
-  files.FindClose(handle);
-  return handle ? found.size : 0;
 }
 
 // What the install folder holds of the add-on, for Programs and Features.
@@ -41,6 +42,12 @@ std::uint32_t EstimatedKilobytes(const std::string& installDir, const InstallRec
     bytes += SizeOf(installDir + "\\" + kBackupFolder + "\\" + backup.name);
   const std::uint64_t kilobytes = (bytes + kKilobyte - 1) / kKilobyte;
   return kilobytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kilobytes);
+}
+
+// Today as yyyymmdd, as Programs and Features shows an install date.
+int Today() {
+  const platform::LocalTime now = platform::GetClock().Now();
+  return now.year * 10000 + now.month * 100 + now.day;
 }
 
 }  // namespace
@@ -67,7 +74,7 @@ int SetUpUninstall(const std::string& installDir, const BuildInfo& build, Instal
   MergeInto(record, recorder.Record());
 
   const std::optional<EntryChange> entry = RegisterUninstallEntry(
-      installDir, build, platform::GetEnvironment().LocalDate(), EstimatedKilobytes(installDir, record), events);
+      installDir, build, Today(), EstimatedKilobytes(installDir, record), events);
   if (entry) {
     InstallRecord withEntry;
     withEntry.entries.push_back(*entry);

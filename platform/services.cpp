@@ -4,12 +4,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/folder_browser.h"
+#include "platform/instance_lock.h"
+#include "platform/log_file.h"
 #include "platform/message_box.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
+#include "platform/system_info.h"
 #include "platform/window_host.h"
 
 namespace platform {
@@ -39,5 +43,9 @@ Processes& GetProcesses() { return Installed(g_services.processes, "process"); }
 MessageBoxes& GetMessageBoxes() { return Installed(g_services.messageBoxes, "message-box"); }
 WindowHost& GetWindowHost() { return Installed(g_services.windowHost, "window-host"); }
 FolderBrowser& GetFolderBrowser() { return Installed(g_services.folderBrowser, "folder-browser"); }
+SystemInfo& GetSystemInfo() { return Installed(g_services.systemInfo, "system-information"); }
+Clock& GetClock() { return Installed(g_services.clock, "clock"); }
+LogFiles& GetLogFiles() { return Installed(g_services.logFiles, "log-file"); }
+InstanceLocks& GetInstanceLocks() { return Installed(g_services.instanceLocks, "instance-lock"); }
 
 }  // namespace platform

@@ -13,6 +13,10 @@ class Processes;
 class MessageBoxes;
 class WindowHost;
 class FolderBrowser;
+class SystemInfo;
+class Clock;
+class LogFiles;
+class InstanceLocks;
 
 struct Services {
   Registry* registry = nullptr;
@@ -22,6 +26,10 @@ struct Services {
   MessageBoxes* messageBoxes = nullptr;
   WindowHost* windowHost = nullptr;
   FolderBrowser* folderBrowser = nullptr;
+  SystemInfo* systemInfo = nullptr;
+  Clock* clock = nullptr;
+  LogFiles* logFiles = nullptr;
+  InstanceLocks* instanceLocks = nullptr;
 };
 
 // The services every Get*() answers with from now on.

@@ -24,19 +24,4 @@ TEST(EnvironmentContract, AppDataNamesTheShellsRoamingFolderAndNamesIgnoreCase) 
   }
 }
 
-TEST(EnvironmentContract, TempFolderAndTodayAreUsable) {
-  platform::MemoryEnvironment memory;
-  platform::Environment* services[] = {&memory, &platform::GetEnvironment()};
-  for (platform::Environment* service : services) {
-    const std::string temp = service->TempFolder();
-    EXPECT_GE(temp.size(), 3u) << temp;
-    EXPECT_EQ(temp[1], ':') << temp;
-    EXPECT_FALSE(mbcs::EndsWithBackslash(temp)) << temp;
-    const int date = service->LocalDate();
-    EXPECT_GE(date / 10000, 2023);
-    EXPECT_TRUE(date / 100 % 100 >= 1 && date / 100 % 100 <= 12) << date;
-    EXPECT_TRUE(date % 100 >= 1 && date % 100 <= 31) << date;
-  }
-}
-
 }  // namespace

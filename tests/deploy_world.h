@@ -17,6 +17,7 @@
 #include "tests/fakes/message_boxes.h"
 #include "tests/fakes/services.h"
 #include "tests/files_world.h"
+#include "ui/setup_dialog.h"
 
 class PromptingObserver : public DeployObserver {
  public:
@@ -25,14 +26,8 @@ class PromptingObserver : public DeployObserver {
   void OnFile(const FileEvent& event) override { files.push_back(event); }
   void OnValue(const ValueEvent&) override {}
   CopyDecision OnCopyFailed(const FileEvent& failure) override {
-    switch (boxes_.Show(CopyFailedText(failure.destination), kMessageCaption, platform::kMbAbortRetryIgnore)) {
-      case platform::kIdRetry:
-        return CopyDecision::Retry;
-      case platform::kIdIgnore:
-        return CopyDecision::Ignore;
-      default:
-        return CopyDecision::Abort;
-    }
+    return CopyDecisionOf(
+        boxes_.Show(CopyFailedText(failure.destination), kMessageCaption, platform::kMbAbortRetryIgnore));
   }
 
   int steps = 0;

@@ -10,14 +10,22 @@
 #include "tests/dialog_probe.h"
 #include "tests/fakes/registry.h"
 #include "tests/fakes/services.h"
+#include "tests/fakes/system_info.h"
 #include "ui/setup_template.h"
 
 namespace {
 
 class StartupTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>> {
  protected:
-  void SetUp() override { platform::SetRegistry(&registry_); }
-  void TearDown() override { platform::SetRegistry(nullptr); }
+  // The test program's own command line is not the setup program's.
+  void SetUp() override {
+    platform::SetRegistry(&registry_);
+    platform::SetSystemInfo(&system_);
+  }
+  void TearDown() override {
+    platform::SetRegistry(nullptr);
+    platform::SetSystemInfo(nullptr);
+  }
 
   void Product(const std::string& key, const std::string& location, const std::string& name) {
     platform::RegKey root = registry_.OpenHive(platform::Hive::LocalMachine);
@@ -31,6 +39,7 @@ class StartupTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
   }
 
   platform::MemoryRegistry registry_;
+  platform::MemorySystemInfo system_;
   CWizardApp app_{BuildInfo{20231218, 64}};
 };
 

@@ -303,3 +303,84 @@ TEST(Engine, IncompleteTextNamesOnlyWhatFailed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Engine, StopsBeforeMakingAnyFolder) {
+  struct Row {
+    const char* what;
+    std::function<void(Machine&)> stage;
+    InstallOutcome outcome;
+    Notice notice;
+  };
+  const Row rows[] = {
+      {"no Data folder", [](Machine& m) { m.files.Remove("C:\\dist\\Data"); }, InstallOutcome::DataMissing,
+       Notice::DataMissing},
+      {"a file named Data",
+       [](Machine& m) {
+         m.files.Remove("C:\\dist\\Data");
+         m.files.AddFile("C:\\dist\\Data", "not a folder");
+       },
+       InstallOutcome::DataMissing, Notice::DataMissing},
+      {"strict: a name the picker refuses",
+       [](Machine& m) {
+         m.request.strictFolder = true;
+         m.request.folderText = "C:\\Zorvel\\a|b";
+       },
+       InstallOutcome::FolderRefused, Notice::FolderInvalid},
+      {"strict: a relative folder",
+       [](Machine& m) {
+         m.request.strictFolder = true;
+         m.request.folderText = "Zorvel";
+       },
+       InstallOutcome::FolderRefused, Notice::FolderInvalid},
+      {"strict: a folder that cannot be made",
+       [](Machine& m) {
+         m.request.strictFolder = true;
+         m.faultyFiles.FailCreateDirectory("C:\\Zorvel");
+       },
+       InstallOutcome::FolderRefused, Notice::FolderNotCreated},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Machine m;
+    row.stage(m);
+    EXPECT_EQ(m.Install().outcome, row.outcome);
+    EXPECT_EQ(m.driver.notices, std::vector<Notice>{row.notice});
+    EXPECT_FALSE(m.files.Exists("C:\\Zorvel"));
+    EXPECT_TRUE(m.driver.files.empty());
+    EXPECT_FALSE(m.Loaded(kProduct2010, 2010));
+  }
+}
+
+TEST(Engine, StrictFolderIsMadeLevelByLevelAndMayEndInABackslash) {
+  struct Row {
+    std::string folderText;
+    std::string installDir;
+  };
+  const Row rows[] = {
+      {"D:\\CAD\\插件\\Zorvel", "D:\\CAD\\插件\\Zorvel\\Zorvel批打印软件"},
+      {"D:\\CAD\\", "D:\\CAD\\Zorvel批打印软件"},
+      {"D:\\", "D:\\Zorvel批打印软件"},
+      {"d:", ""},
+      {"D:\\CAD\\\\", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.folderText);
+    Machine m;
+    m.files.AddDrive('D');
+    m.request.strictFolder = true;
+    m.request.folderText = row.folderText;
+    const InstallReport report = m.Install();
+    if (row.installDir.empty()) {
+      EXPECT_EQ(report.outcome, InstallOutcome::FolderRefused);
+      EXPECT_EQ(m.driver.notices, std::vector<Notice>{Notice::FolderInvalid});
+      continue;
+    }
+    EXPECT_EQ(report.outcome, InstallOutcome::Installed);
+    EXPECT_EQ(report.installDir, row.installDir);
+    EXPECT_EQ(m.files.Content(row.installDir + "\\itextsharp.dll"), "Zorvel.prt7");
+  }
+}
+
+}  // namespace

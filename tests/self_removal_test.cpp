@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "install/self_removal.h"
-#include "tests/fakes/environment.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/files.h"
 #include "tests/fakes/processes.h"
 #include "tests/fakes/services.h"
+#include "tests/fakes/system_info.h"
 
 namespace {
 
@@ -30,18 +30,18 @@ class SelfRemoval : public testing::Test {
     });
     platform::SetFiles(&faulty_);
     platform::SetProcesses(&processes_);
-    platform::SetEnvironment(&environment_);
+    platform::SetSystemInfo(&system_);
   }
   void TearDown() override {
     platform::SetFiles(nullptr);
     platform::SetProcesses(nullptr);
-    platform::SetEnvironment(nullptr);
+    platform::SetSystemInfo(nullptr);
   }
 
   platform::MemoryFiles files_;
   platform::FaultyFiles faulty_{files_};
   platform::MemoryProcesses processes_;
-  platform::MemoryEnvironment environment_;
+  platform::MemorySystemInfo system_;
 };
 
 TEST_F(SelfRemoval, TheCopyRemovesAndTheStartedProgramEndsWithItsExitCode) {
@@ -67,7 +67,7 @@ TEST_F(SelfRemoval, WhenNoCopyCanRunNothingRuns) {
     platform::OsError error;
   };
   const Case cases[] = {
-      {"no temp folder", [this] { environment_.SetTempFolder(""); }, platform::kErrorPathNotFound},
+      {"no temp folder", [this] { system_.SetTempFolder(""); }, platform::kErrorPathNotFound},
       {"the copy cannot be made", [this] { faulty_.FailCopiesTo(kCopy, platform::FaultyFiles::kAlways, platform::kErrorDiskFull); },
        platform::kErrorDiskFull},
       {"the copy cannot be started", [this] { processes_.FailStarts(platform::kErrorAccessDenied); },
@@ -83,7 +83,7 @@ TEST_F(SelfRemoval, WhenNoCopyCanRunNothingRuns) {
     EXPECT_FALSE(files_.Exists(kCopy)) << c.label << ": no copy left behind";
     faulty_.ClearFailures();
     processes_.FailStarts(0);
-    environment_.SetTempFolder("C:\\Users\\user\\AppData\\Local\\Temp");
+    system_.SetTempFolder("C:\\Users\\user\\AppData\\Local\\Temp");
   }
 }
 

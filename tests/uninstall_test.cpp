@@ -111,10 +111,8 @@ class Uninstall : public HostsWorldTest {
       world_->MakeFolder(At(location) + "\\Fonts");
     world_->MakeFile(Driver2008(), kOriginalDriver);
     world_->MakeFolder(At("AppData\\Roaming"));
-    world_->MakeFolder(At("Temp"));
     environment_.SetVariable("APPDATA", At("AppData\\Roaming"));
     environment_.SetRoamingAppDataFolder(At("AppData\\Roaming"));
-    environment_.SetTempFolder(At("Temp"));
 
     product2008_ = AddProduct(kAcadKey, "R17.1", "ACAD-6001:804", At("AutoCAD 2008"), "AutoCAD 2008 - 简体中文");
     WriteText(Hive::LocalMachine, product2008_ + "Applications\\Other", "LOADER", "C:\\other.arx");

@@ -25,6 +25,8 @@ unsigned StyleOf(Notice notice) {
   switch (notice) {
     case Notice::NoFolder:
     case Notice::FolderTooLong:
+    case Notice::FolderInvalid:
+    case Notice::FolderNotCreated:
     case Notice::Incomplete:
       return platform::kMbOk | platform::kMbIconWarning;
     case Notice::HostRunning:
@@ -62,6 +64,17 @@ std::string FormatVersion(const BuildInfo& build) {
   return text;
 }
 
+CopyDecision CopyDecisionOf(int button) {
+  switch (button) {
+    case platform::kIdRetry:
+      return CopyDecision::Retry;
+    case platform::kIdIgnore:
+      return CopyDecision::Ignore;
+    default:
+      return CopyDecision::Abort;
+  }
+}
+
 // The dialog as the engine's driver: the progress view and bar, the message
 // boxes, and the abort/retry/ignore question.
 class Dlg_Setup::EngineDriver : public InstallDriver {
@@ -77,16 +90,8 @@ class Dlg_Setup::EngineDriver : public InstallDriver {
   void OnProgressStep() override { dialog_.progressBar.StepUpToFull(); }
   void OnProgressEnd() override { dialog_.progressBar.SetPos(kProgressEnd); }
 
-  // A box that cannot be shown counts as Abort: nobody is there to answer.
   CopyDecision OnCopyFailed(const FileEvent&, const std::string& question) override {
-    switch (platform::GetMessageBoxes().Show(question, kMessageCaption, platform::kMbAbortRetryIgnore)) {
-      case platform::kIdRetry:
-        return CopyDecision::Retry;
-      case platform::kIdIgnore:
-        return CopyDecision::Ignore;
-      default:
-        return CopyDecision::Abort;
-    }
+    return CopyDecisionOf(platform::GetMessageBoxes().Show(question, kMessageCaption, platform::kMbAbortRetryIgnore));
   }
 
   void Tell(Notice notice, const std::string& text) override { ::Tell(text, StyleOf(notice)); }
@@ -98,7 +103,7 @@ class Dlg_Setup::EngineDriver : public InstallDriver {
 };
 
 Dlg_Setup::Dlg_Setup(CAcadHosts& hosts, const BuildInfo& build, CWnd* parent)
-    : CDialog(SetupDialogTemplate(), parent), installPath("C:\\Zorvel"), hosts_(hosts), build_(build) {
+    : CDialog(SetupDialogTemplate(), parent), installPath(kDefaultFolder), hosts_(hosts), build_(build) {
   releaseTicked.fill(1);
 }
 
@@ -143,6 +148,9 @@ bool Dlg_Setup::OnInitDialog() {
   }
   for (int slot = 0; slot < kReleaseCount; ++slot) {
     if (!IsOfferedByEdition(kFirstReleaseYear + slot, build_.editionBits)) releaseTicked[slot] = 0;
+  }
+  if (presetReleases_) {
+    for (int slot = 0; slot < kReleaseCount; ++slot) releaseTicked[slot] = releaseTicked[slot] && (*presetReleases_)[slot];
   }
   UpdateData(false);
   UpdateFinishButton();
@@ -202,7 +210,8 @@ bool Dlg_Setup::RunInstall() {
   request.folderText = installPath;
   request.ticked = releaseTicked;
   EngineDriver driver(*this);
-  const InstallReport report = CInstallEngine(hosts_).Install(request, driver);
+  CInstallEngine engine(hosts_);
+  const InstallReport report = InstallWithLog(engine, request, driver, log_);
   switch (report.outcome) {
     case InstallOutcome::HostRunning:
       warnIfHostRunning = false;
@@ -212,6 +221,7 @@ bool Dlg_Setup::RunInstall() {
     case InstallOutcome::Installed:
     case InstallOutcome::Incomplete:
       installPath = report.installDir;
+      exitCode_ = ExitCodeOf(report.outcome);
       return true;
     case InstallOutcome::DataMissing:
     case InstallOutcome::DataUnreadable:
@@ -219,6 +229,7 @@ bool Dlg_Setup::RunInstall() {
       break;
   }
   installPath = report.installDir;
+  exitCode_ = ExitCodeOf(report.outcome);
   OnCancel();
   return false;
 }

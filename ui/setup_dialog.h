@@ -5,11 +5,14 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "hosts/acad_hosts.h"
 #include "install/edition.h"
+#include "install/exit_code.h"
 #include "install/install_engine.h"
+#include "install/install_log.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
@@ -18,6 +21,10 @@
 constexpr platform::Colour kBackgroundColour = 0x0096D2AA;  // light green
 constexpr platform::Colour kCaptionColour = 0x0028460A;     // dark green
 constexpr platform::Colour kTextColour = 0x00000000;
+
+// The answer to the abort/retry/ignore box after a failed copy. A box that
+// cannot be shown counts as Abort: nobody is there to answer.
+CopyDecision CopyDecisionOf(int button);
 
 // The version caption: build date yyyymmdd as year.month.day without zero
 // padding, and the edition's bitness.
@@ -31,6 +38,15 @@ class Dlg_Setup : public CDialog {
 
   static const MessageMap* ThisMessageMap();
   const MessageMap* GetMessageMap() const override;
+
+  // Before DoModal: of the releases the dialog ticks, only these stay
+  // ticked (the user may tick the others).
+  void PresetReleases(const ReleaseFlags& chosen) { presetReleases_ = chosen; }
+  // Before DoModal: every install is logged there too.
+  void LogTo(CInstallLog* log) { log_ = log; }
+  // After DoModal: how the run ended for the process's exit code. Closed
+  // before an install ended it: Cancelled.
+  ExitCode exitCode() const { return exitCode_; }
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -84,4 +100,7 @@ class Dlg_Setup : public CDialog {
 
   CAcadHosts& hosts_;
   BuildInfo build_;
+  std::optional<ReleaseFlags> presetReleases_;
+  CInstallLog* log_ = nullptr;
+  ExitCode exitCode_ = ExitCode::Cancelled;
 };

@@ -1,13 +1,11 @@
-// The environment service: GetEnvironmentVariableW, the shell's
-// SHGetFolderPathW, GetTempPathW and GetLocalTime, text converted to GBK at
-// this boundary.
+// The environment service: GetEnvironmentVariableW and the shell's
+// SHGetFolderPathW, text converted to GBK at this boundary.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <vector>
 
 #include "platform/environment.h"
-#include "platform/mbcs.h"
 #include "platform/win32/services.h"
 #include "platform/win32/text.h"
 
@@ -36,21 +34,6 @@ class Win32Environment : public Environment {
     wchar_t path[MAX_PATH];
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) return std::string();
     return win32::Narrow(path);
-  }
-
-  std::string TempFolder() override {
-    wchar_t path[MAX_PATH + 1];
-    DWORD length = GetTempPathW(MAX_PATH + 1, path);
-    if (length == 0 || length > MAX_PATH) return std::string();
-    std::string folder = win32::Narrow(path, length);
-    mbcs::DropTrailingBackslash(folder);
-    return folder;
-  }
-
-  int LocalDate() override {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return now.wYear * 10000 + now.wMonth * 100 + now.wDay;
   }
 };
 

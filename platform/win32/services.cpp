@@ -11,6 +11,10 @@ Services AllServices() {
   services.messageBoxes = &TheMessageBoxes();
   services.windowHost = &TheWindowHost();
   services.folderBrowser = &TheFolderBrowser();
+  services.systemInfo = &TheSystemInfo();
+  services.clock = &TheClock();
+  services.logFiles = &TheLogFiles();
+  services.instanceLocks = &TheInstanceLocks();
   return services;
 }
 

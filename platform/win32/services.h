@@ -16,5 +16,9 @@ Processes& TheProcesses();
 MessageBoxes& TheMessageBoxes();
 WindowHost& TheWindowHost();
 FolderBrowser& TheFolderBrowser();
+SystemInfo& TheSystemInfo();
+Clock& TheClock();
+LogFiles& TheLogFiles();
+InstanceLocks& TheInstanceLocks();
 
 }  // namespace platform::win32

@@ -82,27 +82,19 @@ RegKey FaultyRegistry::Opened(RegKey key, const Where& where) {
 
 RegKey FaultyRegistry::OpenHive(Hive hive) { return Opened(inner_.OpenHive(hive), {hive, ""}); }
 
-RegKey FaultyRegistry::Open(RegKey parent, const std::string& path) {
+RegKey FaultyRegistry::OpenWith(RegKey parent, const std::string& path, bool forReading) {
+  auto open = [&] { return forReading ? inner_.OpenRead(parent, path) : inner_.Open(parent, path); };
   const Where* at = Find(parent);
-  if (!at) return inner_.Open(parent, path);
+  if (!at) return open();
   const std::vector<Where> levels = Levels(*at, path);
   for (const Where& level : levels) {
     if (Has(Kind::DenyOpen, level)) return nullptr;
   }
-  const Where where = levels.empty() ? *at : levels.back();
-  return Opened(inner_.Open(parent, path), where);
+  return Opened(open(), levels.empty() ? *at : levels.back());
 }
 
-RegKey FaultyRegistry::OpenRead(RegKey parent, const std::string& path) {
-  const Where* at = Find(parent);
-  if (!at) return inner_.OpenRead(parent, path);
-  const std::vector<Where> levels = Levels(*at, path);
-  for (const Where& level : levels) {
-    if (Has(Kind::DenyOpen, level)) return nullptr;
-  }
-  const Where where = levels.empty() ? *at : levels.back();
-  return Opened(inner_.OpenRead(parent, path), where);
-}
+RegKey FaultyRegistry::Open(RegKey parent, const std::string& path) { return OpenWith(parent, path, false); }
+RegKey FaultyRegistry::OpenRead(RegKey parent, const std::string& path) { return OpenWith(parent, path, true); }
 
 bool FaultyRegistry::SubkeyCount(RegKey key, std::uint32_t* count) {
   const Where* at = Find(key);

@@ -74,6 +74,7 @@ class FaultyRegistry : public Registry {
   // `path` below `parent`, level by level: each level's place.
   std::vector<Where> Levels(const Where& parent, const std::string& path) const;
   RegKey Opened(RegKey key, const Where& where);
+  RegKey OpenWith(RegKey parent, const std::string& path, bool forReading);
   void DeleteTree(RegKey parent, const std::string& name);
 
   Registry& inner_;

@@ -1,11 +1,15 @@
 #include "tests/fakes/services.h"
 
+#include "tests/fakes/clock.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/files.h"
 #include "tests/fakes/folder_browser.h"
+#include "tests/fakes/instance_locks.h"
+#include "tests/fakes/log_files.h"
 #include "tests/fakes/message_boxes.h"
 #include "tests/fakes/processes.h"
 #include "tests/fakes/registry.h"
+#include "tests/fakes/system_info.h"
 #include "tests/fakes/window_host.h"
 
 namespace platform {
@@ -39,6 +43,10 @@ void SetProcesses(Processes* processes) { Swap(&Services::processes, processes);
 void SetMessageBoxes(MessageBoxes* boxes) { Swap(&Services::messageBoxes, boxes); }
 void SetWindowHost(WindowHost* host) { Swap(&Services::windowHost, host); }
 void SetFolderBrowser(FolderBrowser* browser) { Swap(&Services::folderBrowser, browser); }
+void SetSystemInfo(SystemInfo* info) { Swap(&Services::systemInfo, info); }
+void SetClock(Clock* clock) { Swap(&Services::clock, clock); }
+void SetLogFiles(LogFiles* files) { Swap(&Services::logFiles, files); }
+void SetInstanceLocks(InstanceLocks* locks) { Swap(&Services::instanceLocks, locks); }
 
 Services FakeServices() {
   static MemoryRegistry registry;
@@ -48,6 +56,10 @@ Services FakeServices() {
   static MemoryMessageBoxes boxes;
   static HeadlessWindowHost host;
   static FakeFolderBrowser browser(host);
+  static MemorySystemInfo info;
+  static FakeClock clock;
+  static MemoryLogFiles logFiles;
+  static MemoryInstanceLocks locks;
   Services services;
   services.registry = &registry;
   services.files = &files;
@@ -56,6 +68,10 @@ Services FakeServices() {
   services.messageBoxes = &boxes;
   services.windowHost = &host;
   services.folderBrowser = &browser;
+  services.systemInfo = &info;
+  services.clock = &clock;
+  services.logFiles = &logFiles;
+  services.instanceLocks = &locks;
   return services;
 }
 

@@ -18,6 +18,10 @@ void SetProcesses(Processes* processes);
 void SetMessageBoxes(MessageBoxes* boxes);
 void SetWindowHost(WindowHost* host);
 void SetFolderBrowser(FolderBrowser* browser);
+void SetSystemInfo(SystemInfo* info);
+void SetClock(Clock* clock);
+void SetLogFiles(LogFiles* files);
+void SetInstanceLocks(InstanceLocks* locks);
 
 // The fakes a native test program installs; their lifetime is the program's.
 Services FakeServices();

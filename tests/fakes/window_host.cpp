@@ -1,6 +1,7 @@
 #include "tests/fakes/window_host.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/mbcs.h"
 
@@ -403,29 +404,20 @@ const FontParameters* HeadlessWindowHost::FontOf(FontHandle font) const {
   return found == fonts_.end() ? nullptr : &found->second;
 }
 
+// Sets one field of a drawing context's state and answers what it was, as
+// the GDI setters do; a context nobody lent answers the zero value.
+template <typename Field>
+Field HeadlessWindowHost::Exchange(DrawContext dc, Field DcState::*field, Field value) {
+  auto found = dcs_.find(dc);
+  if (found == dcs_.end()) return Field{};
+  return std::exchange(found->second.*field, value);
+}
+
 Colour HeadlessWindowHost::SetTextColour(DrawContext dc, Colour colour) {
-  auto found = dcs_.find(dc);
-  if (found == dcs_.end()) return 0;
-  Colour old = found->second.textColour;
-  found->second.textColour = colour;
-  return old;
+  return Exchange(dc, &DcState::textColour, colour);
 }
-
-int HeadlessWindowHost::SetBkMode(DrawContext dc, int mode) {
-  auto found = dcs_.find(dc);
-  if (found == dcs_.end()) return 0;
-  int old = found->second.bkMode;
-  found->second.bkMode = mode;
-  return old;
-}
-
-FontHandle HeadlessWindowHost::SelectFont(DrawContext dc, FontHandle font) {
-  auto found = dcs_.find(dc);
-  if (found == dcs_.end()) return nullptr;
-  FontHandle old = found->second.font;
-  found->second.font = font;
-  return old;
-}
+int HeadlessWindowHost::SetBkMode(DrawContext dc, int mode) { return Exchange(dc, &DcState::bkMode, mode); }
+FontHandle HeadlessWindowHost::SelectFont(DrawContext dc, FontHandle font) { return Exchange(dc, &DcState::font, font); }
 
 bool HeadlessWindowHost::Click(WindowHandle dialog, int id) {
   HeadlessWindow* window = Find(dialog);

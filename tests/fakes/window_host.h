@@ -164,6 +164,8 @@ class HeadlessWindowHost : public WindowHost {
     int defaultHandlerCalls = 0;
   };
 
+  template <typename Field>
+  Field Exchange(DrawContext dc, Field DcState::*field, Field value);
   HeadlessWindow* Find(WindowHandle window) const;
   HeadlessWindow* NewWindow(HeadlessWindow* parent);
   std::intptr_t Deliver(HeadlessWindow* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/build_constants.h"
 #include "platform/mbcs.h"
 #include "platform/win32/text.h"
 #include "ui/setup_template.h"
@@ -253,12 +254,54 @@ BOOL CALLBACK CollectLanguagesOfType(HMODULE module, LPCWSTR type, LPWSTR name, 
 TEST_F(SetUpResources, CarriesOnlyItsOwnKindsOfResourceAllInChinese) {
   std::set<ULONG_PTR> types;
   EnumResourceTypesW(module_, CollectType, reinterpret_cast<LONG_PTR>(&types));
-  const std::set<ULONG_PTR> expected = {2, 3, 5, 14, 24};  // bitmap, icon, dialog, icon group, manifest
-  EXPECT_EQ(types, expected) << "no string table, menu or version record";
+  // bitmap, icon, dialog, icon group, version, manifest
+  const std::set<ULONG_PTR> expected = {2, 3, 5, 14, 16, 24};
+  EXPECT_EQ(types, expected) << "no string table or menu";
   std::set<WORD> languages;
   for (ULONG_PTR type : types)
     EnumResourceNamesW(module_, MAKEINTRESOURCEW(type), CollectLanguagesOfType, reinterpret_cast<LONG_PTR>(&languages));
   EXPECT_EQ(languages, std::set<WORD>{kChinesePrc});
+}
+
+std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
+  void* value = nullptr;
+  UINT length = 0;
+  const std::wstring path = std::wstring(L"\\StringFileInfo\\080404B0\\") + name;
+  if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || length == 0) return L"";
+  return std::wstring(static_cast<const wchar_t*>(value), length - 1);
+}
+
+TEST(SetUpVersion, FileAndProductVersionAreTheBuildDate) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(SetUpPath().c_str(), &ignored);
+  ASSERT_GT(size, 0u) << "SetUp.exe carries no version record";
+  std::vector<BYTE> info(size);
+  ASSERT_TRUE(GetFileVersionInfoW(SetUpPath().c_str(), 0, size, info.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  const DWORD high = MAKELONG(kBuildDate % 10000 / 100, kBuildDate / 10000);
+  const DWORD low = MAKELONG(0, kBuildDate % 100);
+  EXPECT_EQ(fixed->dwFileVersionMS, high);
+  EXPECT_EQ(fixed->dwFileVersionLS, low);
+  EXPECT_EQ(fixed->dwProductVersionMS, high);
+  EXPECT_EQ(fixed->dwProductVersionLS, low);
+  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+  const std::wstring version = platform::win32::Widen(ProductVersion(kThisBuild));
+  struct Row {
+    const wchar_t* name;
+    std::wstring value;
+  };
+  const Row rows[] = {
+      {L"FileVersion", version},
+      {L"ProductVersion", version},
+      {L"ProductName", platform::win32::Widen("Zorvel批打印软件")},
+      {L"CompanyName", L"Zorvel"},
+      {L"OriginalFilename", L"SetUp.exe"},
+      {L"FileDescription", platform::win32::Widen("Zorvel批打印软件安装程序")},
+  };
+  for (const Row& row : rows) EXPECT_EQ(VersionString(info, row.name), row.value) << platform::win32::Narrow(row.name);
 }
 
 }  // namespace

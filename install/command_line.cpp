@@ -1,0 +1,125 @@
+#include "install/command_line.h"
+
+#include <algorithm>
+
+#include "install/exit_code.h"
+#include "platform/mbcs.h"
+
+namespace {
+
+enum class Switch { Silent, Folder, Releases, Log, Help };
+
+struct SwitchRule {
+  Switch which;
+  const char* name;
+  bool takesValue;
+  const char* usage;  // the line of the usage text; null for an alias
+};
+
+constexpr SwitchRule kSwitches[] = {
+    {Switch::Silent, "S", false, "/S　静默安装：不显示任何窗口和消息框"},
+    {Switch::Folder, "DIR", true, "/DIR=文件夹　安装目录（默认 C:\\Zorvel），其下自动加子目录“Zorvel批打印软件”"},
+    {Switch::Releases, "RELEASES", true,
+     "/RELEASES=2010,2020　为哪些AutoCAD版本安装（默认 all：找到的全部版本）；本机未安装或本版本不提供的年份记入日志后跳过"},
+    {Switch::Log, "LOG", true, "/LOG=文件　将本次安装的日志追加到该文件；静默安装未指定时写入 %TEMP%\\ZorvelSetup.log"},
+    {Switch::Help, "?", false, "/? 或 /HELP　显示本说明"},
+    {Switch::Help, "HELP", false, nullptr},
+};
+
+constexpr char kAllReleases[] = "all";
+constexpr std::size_t kYearDigits = 4;
+
+std::string Quoted(std::string_view text) { return "“" + std::string(text) + "”"; }
+
+const SwitchRule* FindSwitch(std::string_view name) {
+  for (const SwitchRule& rule : kSwitches) {
+    if (mbcs::EqualsNoCase(name, rule.name)) return &rule;
+  }
+  return nullptr;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool IsYear(std::string_view text) {
+  return text.size() == kYearDigits && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "all", or years separated by commas; an error text when neither.
+std::optional<std::string> ParseReleases(std::string_view value, std::optional<std::vector<int>>* releases) {
+  if (mbcs::EqualsNoCase(Trimmed(value), kAllReleases)) {
+    releases->reset();
+    return std::nullopt;
+  }
+  std::vector<int> years;
+  for (std::string_view piece : mbcs::Split(value, ',')) {
+    std::string_view year = Trimmed(piece);
+    if (!IsYear(year)) return "不是AutoCAD的版本年份：" + Quoted(year);
+    years.push_back(std::stoi(std::string(year)));
+  }
+  std::sort(years.begin(), years.end());
+  years.erase(std::unique(years.begin(), years.end()), years.end());
+  *releases = std::move(years);
+  return std::nullopt;
+}
+
+// Applies one argument; an error text when it is not understood.
+std::optional<std::string> Apply(const std::string& argument, SetupOptions* options, std::vector<Switch>* seen) {
+  if (argument.empty() || (argument[0] != '/' && argument[0] != '-')) return "无法识别的参数：" + Quoted(argument);
+  const std::size_t equals = argument.find('=');
+  const std::string_view name = std::string_view(argument).substr(1, equals == std::string::npos ? std::string::npos : equals - 1);
+  const SwitchRule* rule = FindSwitch(name);
+  if (rule == nullptr) return "无法识别的参数：" + Quoted(argument);
+  if (std::find(seen->begin(), seen->end(), rule->which) != seen->end()) return "参数重复：" + Quoted(argument);
+  seen->push_back(rule->which);
+  if (!rule->takesValue) {
+    if (equals != std::string::npos) return "参数不能带值：" + Quoted(argument);
+    (rule->which == Switch::Silent ? options->silent : options->help) = true;
+    return std::nullopt;
+  }
+  const std::string value = equals == std::string::npos ? std::string() : argument.substr(equals + 1);
+  if (value.empty()) return "参数缺少值：" + Quoted(argument);
+  // A folder quoted with a backslash before its closing quote ("C:\a b\")
+  // reaches us with the quote in it, and the arguments after it run in.
+  if (value.find('"') != std::string::npos) return "参数值中不能有引号（引号前不要以反斜杠结尾）：" + Quoted(argument);
+  switch (rule->which) {
+    case Switch::Folder:
+      options->folder = value;
+      break;
+    case Switch::Log:
+      options->logPath = value;
+      break;
+    case Switch::Releases:
+      if (auto error = ParseReleases(value, &options->releases)) return *error;
+      break;
+    case Switch::Silent:
+    case Switch::Help:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
+  ParsedArguments parsed;
+  std::vector<Switch> seen;
+  for (const std::string& argument : arguments) {
+    if (auto error = Apply(argument, &parsed.options, &seen)) parsed.errors.push_back(*error);
+  }
+  return parsed;
+}
+
+std::string UsageText() {
+  std::string text = std::string("用法：SetUp.exe [/S] [/DIR=文件夹] [/RELEASES=年份,年份|all] [/LOG=文件]\n\n");
+  for (const SwitchRule& rule : kSwitches) {
+    if (rule.usage != nullptr) text += std::string(rule.usage) + "\n";
+  }
+  text += "\n退出代码：\n";
+  for (ExitCode code : kAllExitCodes) text += std::to_string(ExitCodeNumber(code)) + "　" + ExitCodeMeaningChinese(code) + "\n";
+  text += "\n例如：SetUp.exe /S /DIR=D:\\CAD\\Zorvel /RELEASES=2018,2020 /LOG=\\\\server\\logs\\%COMPUTERNAME%.log";
+  return text;
+}

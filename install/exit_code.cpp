@@ -1,0 +1,61 @@
+#include "install/exit_code.h"
+
+namespace {
+
+struct Meaning {
+  ExitCode code;
+  const char* english;
+  const char* chinese;
+};
+
+constexpr Meaning kMeanings[] = {
+    {ExitCode::Installed, "installed completely", "安装完成"},
+    {ExitCode::Cancelled, "cancelled by the user", "用户取消或关闭了安装窗口"},
+    {ExitCode::BadCommandLine, "command line not understood, or the log cannot be opened; nothing done",
+     "命令行无法识别，或无法打开日志文件；未做任何操作"},
+    {ExitCode::HostRunning, "AutoCAD is running; nothing changed", "AutoCAD正在运行；未做任何更改"},
+    {ExitCode::DataMissing, "the Data folder is missing or cannot be read; nothing changed",
+     "Data文件夹不存在或无法读取；未做任何更改"},
+    {ExitCode::FolderRefused, "the install folder was refused; nothing changed",
+     "安装目录无效、太长或无法创建；未做任何更改"},
+    {ExitCode::CopyAborted, "a file could not be copied and the install was aborted; nothing registered",
+     "有文件无法复制，安装中止：已复制的文件保留，未写入AutoCAD设置"},
+    {ExitCode::Incomplete, "installed, but some AutoCAD settings or support files were not written",
+     "已安装，但部分AutoCAD设置或支持文件未能写入（详见日志）"},
+    {ExitCode::AlreadyRunning, "another setup program is running; nothing done",
+     "另一个SetUp.exe正在运行；未做任何操作"},
+};
+
+const Meaning& MeaningOf(ExitCode code) {
+  for (const Meaning& meaning : kMeanings) {
+    if (meaning.code == code) return meaning;
+  }
+  return kMeanings[0];  // unreachable: every code has a row
+}
+
+}  // namespace
+
+ExitCode ExitCodeOf(InstallOutcome outcome) {
+  switch (outcome) {
+    case InstallOutcome::Installed:
+      return ExitCode::Installed;
+    case InstallOutcome::Incomplete:
+      return ExitCode::Incomplete;
+    case InstallOutcome::HostRunning:
+      return ExitCode::HostRunning;
+    case InstallOutcome::FolderRefused:
+      return ExitCode::FolderRefused;
+    case InstallOutcome::DataMissing:
+    case InstallOutcome::DataUnreadable:
+      return ExitCode::DataMissing;
+    case InstallOutcome::Aborted:
+      break;
+  }
+  return ExitCode::CopyAborted;
+}
+
+int ExitCodeNumber(ExitCode code) { return static_cast<int>(code); }
+
+std::string ExitCodeMeaning(ExitCode code) { return MeaningOf(code).english; }
+
+std::string ExitCodeMeaningChinese(ExitCode code) { return MeaningOf(code).chinese; }

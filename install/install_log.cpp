@@ -1,0 +1,245 @@
+#include "install/install_log.h"
+
+#include <cstdio>
+
+#include "install/exit_code.h"
+#include "install/product.h"
+#include "platform/files.h"
+#include "platform/mbcs.h"
+#include "platform/system_info.h"
+
+using platform::Hive;
+using platform::Status;
+
+namespace {
+
+const char* LevelName(LogLevel level) {
+  switch (level) {
+    case LogLevel::Info:
+      return "INFO ";
+    case LogLevel::Warn:
+      return "WARN ";
+    case LogLevel::Error:
+      break;
+  }
+  return "ERROR";
+}
+
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
+// A message box text on one line: its blank lines become one space each.
+std::string Flattened(const std::string& text) {
+  std::string line;
+  for (std::string_view piece : mbcs::Split(text, '\n')) {
+    if (piece.empty()) continue;
+    if (!line.empty()) line += ' ';
+    line += piece;
+  }
+  return line;
+}
+
+std::string HiveName(Hive hive) { return hive == Hive::LocalMachine ? "HKLM" : "HKCU"; }
+
+std::string WithoutTrailingBackslash(std::string path) {
+  mbcs::DropTrailingBackslash(path);
+  return path;
+}
+
+// Keys below the Wow6432Node path are the 32-bit view on a 64-bit system;
+// the others are the view of the edition's own bitness.
+std::string RegistryView(const std::string& productKey, int editionBits) {
+  const std::string wow = std::string(kWowAcadKeyPath) + "\\";
+  const bool wowPath = mbcs::EqualsNoCase(productKey.substr(0, wow.size()), wow);
+  return std::to_string(wowPath ? 32 : editionBits) + "-bit";
+}
+
+std::string Years(const ReleaseFlags& ticked) {
+  std::string years;
+  for (int slot = 0; slot < kReleaseCount; ++slot) {
+    if (!ticked[slot]) continue;
+    if (!years.empty()) years += ", ";
+    years += std::to_string(kFirstReleaseYear + slot);
+  }
+  return years;
+}
+
+LogLevel LevelOf(Notice notice) {
+  switch (notice) {
+    case Notice::HostRunning:
+    case Notice::NoFolder:
+    case Notice::FolderTooLong:
+    case Notice::Incomplete:
+      return LogLevel::Warn;
+    case Notice::FolderInvalid:
+    case Notice::FolderNotCreated:
+    case Notice::DataMissing:
+    case Notice::DataUnreadable:
+      break;
+  }
+  return LogLevel::Error;
+}
+
+std::string FileWhat(FileKind kind) {
+  switch (kind) {
+    case FileKind::Payload:
+      return "File";
+    case FileKind::Settings:
+      return "Settings file";
+    case FileKind::Backup:
+      return "Backup of AutoCAD's plot driver";
+    case FileKind::Uninstaller:
+      return "Uninstaller";
+    case FileKind::Record:
+      return "Install record";
+    case FileKind::SupportFile:
+      break;
+  }
+  return "Support file";
+}
+
+void LogOutcome(CInstallLog& log, const InstallReport& report) {
+  const std::string outcome = "Outcome: " + ExitCodeMeaning(ExitCodeOf(report.outcome));
+  switch (report.outcome) {
+    case InstallOutcome::Installed:
+      log.Info(outcome + ", into " + report.installDir);
+      return;
+    case InstallOutcome::Incomplete:
+      log.Warn(outcome + " (" + std::to_string(report.settingsFailed) + " settings, " +
+               std::to_string(report.filesFailed) + " support files" +
+               (report.uninstallFailed > 0 ? ", " + std::to_string(report.uninstallFailed) + " parts of the uninstaller"
+                                           : std::string()) +
+               "), into " + report.installDir);
+      return;
+    case InstallOutcome::HostRunning:
+      log.Warn(outcome);
+      return;
+    case InstallOutcome::FolderRefused:
+    case InstallOutcome::DataMissing:
+    case InstallOutcome::DataUnreadable:
+    case InstallOutcome::Aborted:
+      break;
+  }
+  log.Error(outcome);
+}
+
+}  // namespace
+
+std::string FormatLogLine(const platform::LocalTime& time, LogLevel level, const std::string& text) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d.%03d ", time.year, time.month, time.day,
+                time.hour, time.minute, time.second, time.millisecond);
+  return stamp + std::string(LevelName(level)) + " " + OneLine(text);
+}
+
+CInstallLog::CInstallLog(std::string path, std::unique_ptr<platform::LogFile> file)
+    : path_(std::move(path)), file_(std::move(file)) {}
+
+std::unique_ptr<CInstallLog> CInstallLog::Open(const std::string& path, Status* status) {
+  std::unique_ptr<platform::LogFile> file = platform::GetLogFiles().OpenForAppend(path, status);
+  if (!file) return nullptr;
+  return std::unique_ptr<CInstallLog>(new CInstallLog(path, std::move(file)));
+}
+
+void CInstallLog::Write(LogLevel level, const std::string& text) {
+  if (!file_->AppendLine(FormatLogLine(platform::GetClock().Now(), level, text))) ++failedWrites_;
+}
+
+void LogRunHeader(CInstallLog& log, const BuildInfo& build) {
+  platform::SystemInfo& system = platform::GetSystemInfo();
+  log.Info(std::string("===== ") + kProductName + " SetUp.exe " + ProductVersion(build) + ", " +
+           std::to_string(build.editionBits) + "-bit edition");
+  log.Info("Program: " + platform::GetFiles().ModulePath());
+  log.Info("Command line: " + system.CommandLine());
+  log.Info("User: " + system.UserName() + ", elevated: " + (system.IsElevated() ? "yes" : "no"));
+  log.Info("Windows " + system.WindowsVersion());
+}
+
+void LogHostsFound(CInstallLog& log, const CAcadHosts& hosts, int editionBits) {
+  bool any = false;
+  for (int slot = 0; slot < kReleaseCount; ++slot) {
+    for (std::size_t k = 0; k < hosts.locations[slot].size(); ++k) {
+      const std::string& key = hosts.productKeys[slot][k];
+      log.Info("Found AutoCAD " + std::to_string(kFirstReleaseYear + slot) + ": product key HKLM\\" +
+               WithoutTrailingBackslash(key) + ", " + RegistryView(key, editionBits) + " registry view, location " +
+               hosts.locations[slot][k]);
+      any = true;
+    }
+  }
+  if (!any) log.Warn("No AutoCAD installation found");
+}
+
+void LogSkippedReleases(CInstallLog& log, const ReleaseChoice& choice, int editionBits) {
+  for (const SkippedRelease& skipped : choice.skipped) {
+    log.Write(skipped.reason == SkipReason::NotNamed ? LogLevel::Info : LogLevel::Warn,
+              "AutoCAD " + std::to_string(skipped.year) + " skipped: " + SkipReasonText(skipped.reason, editionBits));
+  }
+}
+
+std::string DescribeError(Status status) {
+  const std::string text = platform::GetSystemInfo().ErrorText(status.code());
+  return "error " + std::to_string(status.code()) + (text.empty() ? "" : ": " + text);
+}
+
+CopyDecision LoggingDriver::OnCopyFailed(const FileEvent& failure, const std::string& question) {
+  const CopyDecision decision = answering_.OnCopyFailed(failure, question);
+  switch (decision) {
+    case CopyDecision::Retry:
+      log_.Warn("Copying " + failure.destination + " again");
+      break;
+    case CopyDecision::Ignore:
+      log_.Warn("Going on without " + failure.destination);
+      break;
+    case CopyDecision::Abort:
+      log_.Error("Install aborted at " + failure.destination);
+      break;
+  }
+  return decision;
+}
+
+void LoggingDriver::Tell(Notice notice, const std::string& text) {
+  log_.Write(LevelOf(notice), "Message: " + Flattened(text));
+  answering_.Tell(notice, text);
+}
+
+void LoggingDriver::OnFile(const FileEvent& event) {
+  std::string line = FileWhat(event.kind) + " " + (event.source.empty() ? std::string() : event.source + " -> ") +
+                     event.destination;
+  if (event.kind != FileKind::SupportFile) line += " (" + std::to_string(event.bytes) + " bytes)";
+  const bool written = event.kind == FileKind::Record;
+  if (event.status)
+    log_.Info(line + (written ? ": written" : ": copied"));
+  else
+    log_.Error(line + (written ? ": not written, " : ": not copied, ") + DescribeError(event.status));
+  answering_.OnFile(event);
+}
+
+void LoggingDriver::OnValue(const ValueEvent& event) {
+  std::string line = "Registry " + HiveName(event.hive) + "\\" + event.key + " " + event.name;
+  // The user's profile lists are changed, not set: say what they held.
+  if (event.hive == Hive::CurrentUser) line += " before: " + event.previous.value_or("(none)") + ";";
+  if (event.status)
+    log_.Info(line + " written: " + event.data);
+  else
+    log_.Error(line + " not written (" + event.data + "), " + DescribeError(event.status));
+  answering_.OnValue(event);
+}
+
+InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, InstallDriver& driver, CInstallLog* log) {
+  if (log == nullptr) return engine.Install(request, driver);
+  request.logPath = log->path();
+  const std::string years = Years(request.ticked);
+  const std::string into = "Install into \"" + request.folderText + "\" for ";
+  if (years.empty())
+    log->Warn(into + "no AutoCAD release: only the files and the trusted paths");
+  else
+    log->Info(into + "AutoCAD " + years);
+  LoggingDriver logging(driver, *log);
+  const InstallReport report = engine.Install(request, logging);
+  LogOutcome(*log, report);
+  return report;
+}

@@ -1,0 +1,138 @@
+// The switches: what each argument sets, and every way an argument is not
+// understood. The system has already split and unquoted the command line.
+#include <iterator>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "install/command_line.h"
+#include "install/exit_code.h"
+
+namespace {
+
+using Years = std::optional<std::vector<int>>;
+
+TEST(CommandLine, UnderstoodArgumentsSetTheirOptions) {
+  struct Row {
+    std::vector<std::string> arguments;
+    bool silent, help;
+    std::optional<std::string> folder;
+    Years releases;
+    std::optional<std::string> log;
+  };
+  const Row rows[] = {
+      {{}, false, false, std::nullopt, std::nullopt, std::nullopt},
+      {{"/S"}, true, false, std::nullopt, std::nullopt, std::nullopt},
+      {{"-s"}, true, false, std::nullopt, std::nullopt, std::nullopt},
+      {{"/?"}, false, true, std::nullopt, std::nullopt, std::nullopt},
+      {{"-Help"}, false, true, std::nullopt, std::nullopt, std::nullopt},
+      {{"/dir=D:\\CAD\\Zorvel"}, false, false, "D:\\CAD\\Zorvel", std::nullopt, std::nullopt},
+      // Quoted on the command line; the system took the quotes away.
+      {{"/DIR=C:\\Program Files\\插件"}, false, false, "C:\\Program Files\\插件", std::nullopt, std::nullopt},
+      // Only the first '=' separates.
+      {{"/LOG=C:\\a=b.log"}, false, false, std::nullopt, std::nullopt, "C:\\a=b.log"},
+      {{"/RELEASES=all"}, false, false, std::nullopt, std::nullopt, std::nullopt},
+      {{"/Releases=ALL"}, false, false, std::nullopt, std::nullopt, std::nullopt},
+      {{"/RELEASES=2020,2010"}, false, false, std::nullopt, std::vector<int>{2010, 2020}, std::nullopt},
+      {{"/RELEASES=2018, 2020 ,2018"}, false, false, std::nullopt, std::vector<int>{2018, 2020}, std::nullopt},
+      // Any four-digit year: a release this program does not know is
+      // skipped on every machine, not refused.
+      {{"/RELEASES=2031"}, false, false, std::nullopt, std::vector<int>{2031}, std::nullopt},
+      {{"/S", "/DIR=D:\\CAD", "/RELEASES=2018", "/LOG=\\\\server\\logs\\PC1.log"}, true, false, "D:\\CAD",
+       std::vector<int>{2018}, "\\\\server\\logs\\PC1.log"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.arguments));
+    const ParsedArguments parsed = ParseArguments(row.arguments);
+    EXPECT_TRUE(parsed.errors.empty()) << parsed.errors.front();
+    EXPECT_EQ(parsed.options.silent, row.silent);
+    EXPECT_EQ(parsed.options.help, row.help);
+    EXPECT_EQ(parsed.options.folder, row.folder);
+    EXPECT_EQ(parsed.options.releases, row.releases);
+    EXPECT_EQ(parsed.options.logPath, row.log);
+  }
+}
+
+TEST(CommandLine, EveryArgumentNotUnderstoodIsNamed) {
+  struct Row {
+    std::vector<std::string> arguments;
+    std::vector<std::string> errors;
+  };
+  const Row rows[] = {
+      {{"/X"}, {"无法识别的参数：“/X”"}},
+      {{"/SILENT"}, {"无法识别的参数：“/SILENT”"}},
+      {{"/"}, {"无法识别的参数：“/”"}},
+      {{"S"}, {"无法识别的参数：“S”"}},
+      {{"D:\\CAD"}, {"无法识别的参数：“D:\\CAD”"}},
+      {{""}, {"无法识别的参数：“”"}},
+      {{"/D=C:\\x"}, {"无法识别的参数：“/D=C:\\x”"}},
+      {{"/S=1"}, {"参数不能带值：“/S=1”"}},
+      {{"/HELP=me"}, {"参数不能带值：“/HELP=me”"}},
+      {{"/DIR"}, {"参数缺少值：“/DIR”"}},
+      {{"/DIR="}, {"参数缺少值：“/DIR=”"}},
+      {{"/LOG="}, {"参数缺少值：“/LOG=”"}},
+      {{"/RELEASES="}, {"参数缺少值：“/RELEASES=”"}},
+      {{"/RELEASES=20l0"}, {"不是AutoCAD的版本年份：“20l0”"}},
+      {{"/RELEASES=2010,"}, {"不是AutoCAD的版本年份：“”"}},
+      {{"/RELEASES=2010,,2020"}, {"不是AutoCAD的版本年份：“”"}},
+      {{"/RELEASES=2010;2020"}, {"不是AutoCAD的版本年份：“2010;2020”"}},
+      {{"/RELEASES=10"}, {"不是AutoCAD的版本年份：“10”"}},
+      {{"/RELEASES=-2010"}, {"不是AutoCAD的版本年份：“-2010”"}},
+      {{"/RELEASES=2010,all"}, {"不是AutoCAD的版本年份：“all”"}},
+      // "C:\a b\" on the command line: the backslash escapes the closing
+      // quote, which then stays in the value.
+      {{"/DIR=C:\\a b\" /S"}, {"参数值中不能有引号（引号前不要以反斜杠结尾）：“/DIR=C:\\a b\" /S”"}},
+      {{"/DIR=C:\\a", "/dir=C:\\b"}, {"参数重复：“/dir=C:\\b”"}},
+      {{"/S", "/X", "/Y=1"}, {"无法识别的参数：“/X”", "无法识别的参数：“/Y=1”"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.arguments));
+    EXPECT_EQ(ParseArguments(row.arguments).errors, row.errors);
+  }
+}
+
+TEST(CommandLine, SwitchesOutsideTheFaultyArgumentStillCount) {
+  // An unattended install with a typo must still know it is unattended (no
+  // box) and where its log goes.
+  const ParsedArguments parsed = ParseArguments({"/S", "/LOG=C:\\x.log", "/RELEASE=2010"});
+  EXPECT_EQ(parsed.errors.size(), 1u);
+  EXPECT_TRUE(parsed.options.silent);
+  EXPECT_EQ(parsed.options.logPath, "C:\\x.log");
+}
+
+TEST(CommandLine, UsageNamesEverySwitchAndEveryExitCode) {
+  const std::string usage = UsageText();
+  for (const char* name : {"/S", "/DIR=", "/RELEASES=", "/LOG=", "/?", "/HELP", "%TEMP%\\ZorvelSetup.log"})
+    EXPECT_NE(usage.find(name), std::string::npos) << name;
+  for (ExitCode code : kAllExitCodes) {
+    const std::string line = "\n" + std::to_string(ExitCodeNumber(code)) + "　" + ExitCodeMeaningChinese(code) + "\n";
+    EXPECT_NE(usage.find(line), std::string::npos) << ExitCodeNumber(code);
+  }
+}
+
+TEST(ExitCodes, EachOutcomeHasItsCode) {
+  struct Row {
+    InstallOutcome outcome;
+    int code;
+  };
+  const Row rows[] = {
+      {InstallOutcome::Installed, 0},     {InstallOutcome::HostRunning, 3},    {InstallOutcome::DataMissing, 4},
+      {InstallOutcome::DataUnreadable, 4}, {InstallOutcome::FolderRefused, 5}, {InstallOutcome::Aborted, 6},
+      {InstallOutcome::Incomplete, 7},
+  };
+  for (const Row& row : rows) EXPECT_EQ(ExitCodeNumber(ExitCodeOf(row.outcome)), row.code) << row.code;
+  // Every code has a meaning of its own in both languages.
+  std::set<std::string> english, chinese;
+  for (std::size_t i = 0; i < std::size(kAllExitCodes); ++i) {
+    EXPECT_EQ(ExitCodeNumber(kAllExitCodes[i]), static_cast<int>(i));
+    english.insert(ExitCodeMeaning(kAllExitCodes[i]));
+    chinese.insert(ExitCodeMeaningChinese(kAllExitCodes[i]));
+  }
+  EXPECT_EQ(english.size(), std::size(kAllExitCodes));
+  EXPECT_EQ(chinese.size(), std::size(kAllExitCodes));
+}
+
+}  // namespace

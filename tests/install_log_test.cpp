@@ -1,0 +1,163 @@
+// The install log's lines, and the logging driver that sits in front of the
+// driver that answers: every event logged, every answer passed through.
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "install/install_log.h"
+#include "tests/fakes/clock.h"
+#include "tests/fakes/log_files.h"
+#include "tests/fakes/services.h"
+#include "tests/fakes/system_info.h"
+
+namespace {
+
+using platform::Hive;
+using platform::Status;
+
+TEST(InstallLog, LineHasTimeLevelAndTextOnOneLine) {
+  struct Row {
+    platform::LocalTime time;
+    LogLevel level;
+    std::string text;
+    std::string line;
+  };
+  const Row rows[] = {
+      {{2023, 12, 18, 9, 5, 3, 42}, LogLevel::Info, "x", "2023-12-18 09:05:03.042 INFO  x"},
+      {{2024, 1, 5, 23, 59, 59, 999}, LogLevel::Warn, "w", "2024-01-05 23:59:59.999 WARN  w"},
+      {{2024, 1, 5, 0, 0, 0, 0}, LogLevel::Error, "安装\r\n目录", "2024-01-05 00:00:00.000 ERROR 安装  目录"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(FormatLogLine(row.time, row.level, row.text), row.line);
+}
+
+// Answers from a script and records what reaches it.
+class AnsweringDriver : public InstallDriver {
+ public:
+  void OnProgressBegin() override { seen.push_back("begin"); }
+  void OnProgressStep() override { seen.push_back("step"); }
+  void OnProgressEnd() override { seen.push_back("end"); }
+  CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) override {
+    seen.push_back("ask " + failure.destination + " " + question);
+    CopyDecision answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void Tell(Notice, const std::string& text) override { seen.push_back("tell " + text); }
+  void OnFile(const FileEvent& event) override { seen.push_back("file " + event.destination); }
+  void OnValue(const ValueEvent& event) override { seen.push_back("value " + event.name); }
+
+  std::deque<CopyDecision> answers;
+  std::vector<std::string> seen;
+};
+
+class LoggingDriverTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetLogFiles(&files_);
+    platform::SetClock(&clock_);
+    platform::SetSystemInfo(&system_);
+    Status status;
+    log_ = CInstallLog::Open("C:\\x.log", &status);
+    ASSERT_TRUE(log_);
+  }
+  void TearDown() override {
+    log_.reset();
+    platform::SetLogFiles(nullptr);
+    platform::SetClock(nullptr);
+    platform::SetSystemInfo(nullptr);
+  }
+  // The lines without their time stamps.
+  std::vector<std::string> Lines() {
+    std::vector<std::string> lines;
+    for (const std::string& line : files_.Lines("C:\\x.log")) lines.push_back(line.substr(24));
+    return lines;
+  }
+
+  platform::MemoryLogFiles files_;
+  platform::FakeClock clock_;
+  platform::MemorySystemInfo system_;
+  std::unique_ptr<CInstallLog> log_;
+};
+
+FileEvent File(FileKind kind, const char* destination, std::uint64_t bytes, Status status) {
+  FileEvent event;
+  event.kind = kind;
+  event.source = "C:\\dist\\Data\\a";
+  event.destination = destination;
+  event.bytes = bytes;
+  event.status = status;
+  return event;
+}
+
+ValueEvent Value(Hive hive, const char* name, std::optional<std::string> previous, Status status) {
+  ValueEvent event;
+  event.hive = hive;
+  event.key = "K";
+  event.name = name;
+  event.data = "D";
+  event.previous = std::move(previous);
+  event.status = status;
+  return event;
+}
+
+TEST_F(LoggingDriverTest, EveryEventIsLoggedAndPassedOn) {
+  AnsweringDriver answering;
+  LoggingDriver driver(answering, *log_);
+  const Status denied(platform::kErrorAccessDenied);
+  driver.OnFile(File(FileKind::Payload, "C:\\I\\a", 1048576, Status::Ok()));
+  driver.OnFile(File(FileKind::Settings, "C:\\AppData\\Zorvel\\a", 3, Status(platform::kErrorSharingViolation)));
+  driver.OnFile(File(FileKind::SupportFile, "C:\\AutoCAD\\Fonts\\a", 0, Status(1234)));
+  driver.OnValue(Value(Hive::LocalMachine, "LOADER", std::nullopt, Status::Ok()));
+  driver.OnValue(Value(Hive::LocalMachine, "LOADCTRLS", std::nullopt, denied));
+  driver.OnValue(Value(Hive::CurrentUser, "TRUSTEDPATHS", std::nullopt, Status::Ok()));
+  driver.OnValue(Value(Hive::CurrentUser, "TRUSTEDPATHS", "d:\\lisp", denied));
+  driver.Tell(Notice::DataMissing, "一\n\n二");
+  const std::vector<std::string> expected = {
+      "INFO  File C:\\dist\\Data\\a -> C:\\I\\a (1048576 bytes): copied",
+      "ERROR Settings file C:\\dist\\Data\\a -> C:\\AppData\\Zorvel\\a (3 bytes): not copied, error 32: "
+      "另一个程序正在使用此文件，进程无法访问。",
+      "ERROR Support file C:\\dist\\Data\\a -> C:\\AutoCAD\\Fonts\\a: not copied, error 1234",
+      "INFO  Registry HKLM\\K LOADER written: D",
+      "ERROR Registry HKLM\\K LOADCTRLS not written (D), error 5: 拒绝访问。",
+      "INFO  Registry HKCU\\K TRUSTEDPATHS before: (none); written: D",
+      "ERROR Registry HKCU\\K TRUSTEDPATHS before: d:\\lisp; not written (D), error 5: 拒绝访问。",
+      "ERROR Message: 一 二",
+  };
+  EXPECT_EQ(Lines(), expected);
+  const std::vector<std::string> passed = {
+      "file C:\\I\\a", "file C:\\AppData\\Zorvel\\a", "file C:\\AutoCAD\\Fonts\\a", "value LOADER",
+      "value LOADCTRLS", "value TRUSTEDPATHS", "value TRUSTEDPATHS", "tell 一\n\n二"};
+  EXPECT_EQ(answering.seen, passed);
+}
+
+TEST_F(LoggingDriverTest, TheAnsweringDriversDecisionsAreKeptAndLogged) {
+  AnsweringDriver answering;
+  answering.answers = {CopyDecision::Retry, CopyDecision::Ignore, CopyDecision::Abort};
+  LoggingDriver driver(answering, *log_);
+  const FileEvent failed = File(FileKind::Payload, "C:\\I\\a", 1, Status(platform::kErrorSharingViolation));
+  EXPECT_EQ(driver.OnCopyFailed(failed, "q"), CopyDecision::Retry);
+  EXPECT_EQ(driver.OnCopyFailed(failed, "q"), CopyDecision::Ignore);
+  EXPECT_EQ(driver.OnCopyFailed(failed, "q"), CopyDecision::Abort);
+  driver.OnProgressBegin();
+  driver.OnProgressStep();
+  driver.OnProgressEnd();
+  const std::vector<std::string> expected = {
+      "WARN  Copying C:\\I\\a again", "WARN  Going on without C:\\I\\a", "ERROR Install aborted at C:\\I\\a"};
+  EXPECT_EQ(Lines(), expected);
+  EXPECT_EQ(answering.seen, (std::vector<std::string>{"ask C:\\I\\a q", "ask C:\\I\\a q", "ask C:\\I\\a q", "begin",
+                                                       "step", "end"}));
+}
+
+TEST_F(LoggingDriverTest, LinesLostToAFailingFileAreCounted) {
+  files_.FailWritesAfter("C:\\x.log", 1);
+  log_->Info("kept");
+  log_->Info("lost");
+  log_->Error("lost too");
+  EXPECT_EQ(Lines(), std::vector<std::string>{"INFO  kept"});
+  EXPECT_EQ(log_->failedWrites(), 2);
+}
+
+}  // namespace
