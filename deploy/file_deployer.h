@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "deploy/events.h"
 #include "platform/files.h"
@@ -27,6 +28,11 @@ enum class DeployResult {
   DataUnreadable,  // a Data folder that cannot be listed; nothing copied
   Aborted,         // a failed copy was answered Abort; what was copied stays
 };
+
+// The names the deployment writes into the install folder: every entry of
+// the Data folder it copies there, renamed as it renames them. Empty when the
+// Data folder is missing or cannot be listed.
+std::vector<std::string> InstallFolderNames();
 
 class CFileDeployer {
  public:

@@ -75,6 +75,10 @@ class CAcadHosts {
   std::vector<std::string> foundValues;
 };
 
+// The add-on's loader module files, one per module generation
+// (ZV_BatchPlot2008.ARX ...), which LOADER names inside the install folder.
+std::vector<std::string> LoaderModuleNames();
+
 // The TRUSTEDPATHS list that holds `installDir`, made from the stored one: a
 // list of two bytes or fewer holds no real folder and is replaced by the
 // folder; any other is kept whole, upper-cased, with the folder appended after

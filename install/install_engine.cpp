@@ -1,9 +1,9 @@
 #include "install/install_engine.h"
 
+#include <algorithm>
+
 #include "deploy/host_check.h"
-#include "install/product.h"
-#include "platform/files.h"
-#include "platform/mbcs.h"
+#include "install/install_folder.h"
 
 namespace {
 
@@ -15,16 +15,56 @@ class DeployForDriver : public DeployObserver {
   void OnFile(const FileEvent& event) override { driver_.OnFile(event); }
   void OnValue(const ValueEvent& event) override { driver_.OnValue(event); }
   CopyDecision OnCopyFailed(const FileEvent& failure) override {
-    return driver_.OnCopyFailed(failure, CopyFailedText(failure.destination));
+    return driver_.OnCopyFailed(failure, CopyFailedText(failure));
   }
 
  private:
   InstallDriver& driver_;
 };
 
+// Passes the integration's events on to the driver and keeps why each write
+// failed, for the warning at the end.
+class CauseTally : public InstallEvents {
+ public:
+  explicit CauseTally(InstallEvents& next) : next_(next) {}
+  void OnFile(const FileEvent& event) override {
+    if (!event.status) Add(CauseOfFile(event.status), event.status);
+    next_.OnFile(event);
+  }
+  void OnValue(const ValueEvent& event) override {
+    if (!event.status) Add(CauseOfValue(event.status), event.status);
+    next_.OnValue(event);
+  }
+  void Fill(Shortfall* shortfall) const {
+    shortfall->causes = causes_;
+    std::sort(shortfall->causes.begin(), shortfall->causes.end());
+    shortfall->otherErrors = otherErrors_;
+  }
+
+ private:
+  void Add(Cause cause, platform::Status status) {
+    if (std::find(causes_.begin(), causes_.end(), cause) == causes_.end()) causes_.push_back(cause);
+    if (cause == Cause::Other &&
+        std::find(otherErrors_.begin(), otherErrors_.end(), status.code()) == otherErrors_.end())
+      otherErrors_.push_back(status.code());
+  }
+
+  InstallEvents& next_;
+  std::vector<Cause> causes_;
+  std::vector<platform::OsError> otherErrors_;
+};
+
 InstallReport Stop(InstallOutcome outcome, InstallReport report) {
   report.outcome = outcome;
   return report;
+}
+
+// Everything the install writes into the install folder: the payload, and
+// the loader modules the registration names there.
+std::vector<std::string> InstallFolderFiles() {
+  std::vector<std::string> names = LoaderModuleNames();
+  for (std::string& name : InstallFolderNames()) names.push_back(std::move(name));
+  return names;
 }
 
 }  // namespace
@@ -36,23 +76,13 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     return Stop(InstallOutcome::HostRunning, report);
   }
 
-  std::string folder = request.folderText;
-  if (folder.empty()) {
-    driver.Tell(Notice::NoFolder, NoFolderText());
+  FolderVerdict folder = CheckFolderText(request.folderText, InstallFolderFiles());
+  if (folder.accepted()) folder = MakeInstallFolder(folder.installDir);
+  if (!folder.accepted()) {
+    driver.Tell(NoticeOf(folder.refusal), FolderRefusedText(request.folderText, folder));
     return Stop(InstallOutcome::FolderRefused, report);
   }
-  mbcs::DropTrailingBackslash(folder);
-  const std::string installDir = folder + "\\" + kProductFolder;
-  if (installDir.size() > kMaxInstallDirBytes) {
-    driver.Tell(Notice::FolderTooLong, FolderTooLongText());
-    return Stop(InstallOutcome::FolderRefused, report);
-  }
-
-  // One level each: a missing parent makes both fail, and the deployment
-  // then meets a folder that does not exist.
-  platform::Files& files = platform::GetFiles();
-  files.CreateDirectory(folder);
-  files.CreateDirectory(installDir);
+  const std::string& installDir = folder.installDir;
   report.installDir = installDir;
   driver.OnProgressBegin();
 
@@ -70,15 +100,20 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
       return Stop(InstallOutcome::Aborted, report);
   }
 
+  CauseTally tally(driver);
   driver.OnProgressStep();
   hosts_.SetInstallDir(installDir);
-  report.settingsFailed = hosts_.RegisterLoaders(request.ticked, driver);
+  report.settingsFailed = hosts_.RegisterLoaders(request.ticked, tally);
   driver.OnProgressStep();
-  report.filesFailed = hosts_.PlaceSupportFiles(request.ticked, driver);
+  report.filesFailed = hosts_.PlaceSupportFiles(request.ticked, tally);
   driver.OnProgressStep();
   driver.OnProgressEnd();
 
   if (report.settingsFailed == 0 && report.filesFailed == 0) return Stop(InstallOutcome::Installed, report);
-  driver.Tell(Notice::Incomplete, IncompleteText(report.settingsFailed, report.filesFailed));
+  Shortfall shortfall;
+  shortfall.settingsFailed = report.settingsFailed;
+  shortfall.filesFailed = report.filesFailed;
+  tally.Fill(&shortfall);
+  driver.Tell(Notice::Incomplete, IncompleteText(shortfall, request.logPath));
   return Stop(InstallOutcome::Incomplete, report);
 }

@@ -16,7 +16,8 @@ enum class InstallOutcome {
   Installed,       // everything written
   Incomplete,      // installed, but some AutoCAD settings or support files were not written
   HostRunning,     // AutoCAD runs; nothing done (only when the request asks to check)
-  FolderRefused,   // the folder text was refused; nothing made
+  FolderRefused,   // the folder text was refused, or the folder cannot be made; nothing
+                   // copied, and no folder made but the levels before one that failed
   DataMissing,     // no Data folder; nothing copied
   DataUnreadable,  // the Data folder cannot be listed; nothing copied
   Aborted,         // a failed copy was answered Abort; the files copied before it stay
@@ -24,11 +25,15 @@ enum class InstallOutcome {
 
 struct InstallRequest {
   // The folder chosen by the user; the install folder is this folder (without
-  // one trailing backslash) plus the product folder.
+  // one trailing backslash) plus the product folder. It must be a whole path
+  // with a drive letter, the picker's name rules for every folder in it, and
+  // no ';'; it is refused before anything is made otherwise.
   std::string folderText;
   ReleaseFlags ticked{};
   // Stop with HostRunning when AutoCAD runs.
   bool checkHostRunning = false;
+  // Where a log of this run is being written; empty when there is none.
+  std::string logPath;
 };
 
 struct InstallReport {

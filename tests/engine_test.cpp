@@ -171,6 +171,51 @@ TEST(Engine, OutcomesAndWhatEachLeaves) {
   }
 }
 
+TEST(Engine, AnAcceptedFolderInstallsEveryFileAndALongerOneIsRefusedBeforeAnythingIsMade) {
+  // PdfSharp.Charting.dll, the longest name written into the install folder,
+  // leaves 237 bytes for it: 237 + 1 + 21 = 259.
+  const std::string sub = std::string("\\") + kProductFolder;
+  struct Row {
+    std::size_t installDirBytes;
+    InstallOutcome outcome;
+  };
+  const Row rows[] = {{237, InstallOutcome::Installed}, {238, InstallOutcome::FolderRefused}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.installDirBytes);
+    Machine m;
+    m.files.AddFile("C:\\dist\\Data\\Zorvel.prt8", "charting");
+    const std::string parent = "C:\\" + std::string(100, 'p');
+    m.request.folderText = parent + "\\" + std::string(row.installDirBytes - parent.size() - 1 - sub.size(), 'n');
+    const InstallReport report = m.Install();
+    EXPECT_EQ(report.outcome, row.outcome);
+    EXPECT_TRUE(m.driver.questions.empty()) << m.driver.questions.front();
+    if (row.outcome == InstallOutcome::Installed) {
+      EXPECT_EQ(report.installDir.size(), row.installDirBytes);
+      EXPECT_EQ(m.files.Content(report.installDir + "\\PdfSharp.Charting.dll"), "charting");
+      EXPECT_TRUE(m.driver.texts.empty());
+    } else {
+      ASSERT_EQ(m.driver.notices, std::vector<Notice>{Notice::FolderTooLong});
+      EXPECT_NE(m.driver.texts[0].find("PdfSharp.Charting.dll"), std::string::npos) << m.driver.texts[0];
+      EXPECT_FALSE(m.files.Exists(parent));
+      EXPECT_EQ(m.driver.steps, 0);
+    }
+  }
+}
+
+TEST(Engine, TheIncompleteWarningGivesTheCausesAndTheLog) {
+  Machine m;
+  m.files.Remove("C:\\dist\\Data\\Zorvel_HZ.shx");
+  m.faultyRegistry.DenyWrites(Hive::CurrentUser, "");
+  m.request.logPath = "C:\\Users\\user\\setup.log";
+  EXPECT_EQ(m.Install().outcome, InstallOutcome::Incomplete);
+  ASSERT_EQ(m.driver.texts.size(), 1u);
+  const std::string& text = m.driver.texts[0];
+  for (const char* part : {"1项AutoCAD设置未能写入注册表，2个支持文件未能复制到AutoCAD文件夹", "Data文件夹中缺少所需的文件",
+                           "拒绝访问：请以管理员身份运行SetUp.exe", "日志文件：C:\\Users\\user\\setup.log"})
+    EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+  EXPECT_LT(text.find("Data文件夹中缺少"), text.find("拒绝访问")) << "causes come in one fixed order";
+}
+
 TEST(Engine, RetryAndIgnoreAreTheDriversAnswers) {
   const std::string blocked = std::string(kInstall) + "\\itextsharp.dll";
   struct Row {
