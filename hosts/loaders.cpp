@@ -79,18 +79,26 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
   ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
   int failures = 0;
   for (const std::string& productKey : keys) {
-    ScopedKey product(registry, registry.Open(root.get(), productKey));
-    if (!product) continue;  // removed since discovery: nothing to register under
     const std::string keyPath = productKey + applicationKey;
+    const auto notWritten = [&](Status why) {
+      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, why));
+      events.OnValue(LoaderValue(keyPath, "LOADER", loader, why));
+      ++failures;
+    };
+    ScopedKey product(registry, registry.Open(root.get(), productKey));
+    if (!product) {
+      // Removed since discovery (AutoCAD uninstalled meanwhile): nothing to
+      // register under, and the ticked release gets no loader.
+      notWritten(Status(platform::kErrorFileNotFound));
+      continue;
+    }
     // A previous registration is replaced, so only our two values remain;
     // one that has sub-keys survives the delete and is overwritten.
     registry.DeleteKey(product.get(), applicationKey);
     Status created;
     ScopedKey application(registry, registry.Create(product.get(), applicationKey, &created));
     if (!application) {
-      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, created));
-      events.OnValue(LoaderValue(keyPath, "LOADER", loader, created));
-      ++failures;
+      notWritten(created);
       continue;
     }
     const std::uint32_t loadCtrls = kLoadOnStartup;
