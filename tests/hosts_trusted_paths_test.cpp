@@ -24,8 +24,16 @@ TEST(TrustedPathsList, IsComposedFromTheStoredList) {
       {kUpperDir + "\\Old", kUpperDir + "\\OLD;" + kUpperDir},      // begins with it, is another folder
       {"d:\\" + kUpperDir, "D:\\" + kUpperDir + ";" + kUpperDir},
       {"d:\\\x81\x61", "D:\\\x81\x61;" + kUpperDir},  // the 'a' ending a double-byte character stays
+      // Found by fuzzing: a lead byte without its trail byte at the end of the
+      // list once swallowed the ';' put behind it, so the folder was never
+      // found again and was added on every install.
+      {"d:\\lisp;c:\\tool\xA8", "D:\\LISP;C:\\TOOL\xA8;" + kUpperDir},
   };
-  for (const Case& c : cases) EXPECT_EQ(ComposeTrustedPaths(c.existing, kInstallDir), c.expected) << c.existing;
+  for (const Case& c : cases) {
+    const std::string composed = ComposeTrustedPaths(c.existing, kInstallDir);
+    EXPECT_EQ(composed, c.expected) << c.existing;
+    EXPECT_EQ(ComposeTrustedPaths(composed, kInstallDir), mbcs::ToUpper(composed)) << "installed twice: " << c.existing;
+  }
 }
 
 class TrustedPaths : public HostsWorldTest {

@@ -155,6 +155,7 @@ TEST_F(PathRules, CreateModeMakesEachLevelFromTheDriveOutwards) {
       {"C:\\\x95\x5C" "abc", 0, {"C:\\\x95\x5C" "abc"}},
       {"C:\\\x81\x5C" "x", 0, {"C:\\\x81\x5C" "x"}},
       {"C:\\\x9C\x5C\\a", 0, {"C:\\\x9C\x5C", "C:\\\x9C\x5C\\a"}},
+      {"c:\\o\x8E\x89n\xA2\\a\xCA\x97", 0, {"c:\\o\x8E\x89n\xA2\\a\xCA\x97"}},  // found by fuzzing
       {"Q:\\Zorvel", 2, {}},
       {"C:\\new\\bad?", 1, {}},  // the whole form is checked before anything is made
   };
