@@ -16,6 +16,7 @@
 #include "tests/fakes/processes.h"
 #include "tests/fakes/registry.h"
 #include "tests/fakes/services.h"
+#include "tests/recording_driver.h"
 
 namespace {
 
@@ -27,36 +28,6 @@ const char kVariables[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Pr
 const char kAcad2008[] = "C:\\AutoCAD 2008";
 const char kAcad2010[] = "C:\\AutoCAD 2010";
 const char kInstall[] = "C:\\Zorvel\\Zorvel批打印软件";
-
-class RecordingDriver : public InstallDriver {
- public:
-  void OnProgressBegin() override { trace.push_back("begin"); }
-  void OnProgressStep() override { ++steps; }
-  void OnProgressEnd() override { trace.push_back("end"); }
-  CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) override {
-    questions.push_back(question);
-    trace.push_back("ask " + failure.destination);
-    if (answers.empty()) return CopyDecision::Abort;
-    CopyDecision answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  void Tell(Notice notice, const std::string& text) override {
-    notices.push_back(notice);
-    texts.push_back(text);
-  }
-  void OnFile(const FileEvent& event) override { files.push_back(event); }
-  void OnValue(const ValueEvent& event) override { values.push_back(event); }
-
-  std::deque<CopyDecision> answers;
-  std::vector<std::string> trace;
-  int steps = 0;
-  std::vector<std::string> questions;
-  std::vector<Notice> notices;
-  std::vector<std::string> texts;
-  std::vector<FileEvent> files;
-  std::vector<ValueEvent> values;
-};
 
 // A machine with AutoCAD 2008 and 2010, one profile, and a distribution
 // beside C:\dist\SetUp.exe; the services reach it through the failure shims.

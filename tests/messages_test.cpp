@@ -123,7 +123,9 @@ TEST(Messages, AFolderRefusalSaysWhatIsWrongWithTheText) {
     EXPECT_EQ(NoticeOf(row.verdict.refusal), row.notice) << text;
   }
   EXPECT_EQ(NoticeOf(FolderRefusal::Empty), Notice::NoFolder);
-  EXPECT_EQ(FolderRefusedText("", FolderVerdict{FolderRefusal::Empty}), "请输入安装目录 !");
+  FolderVerdict empty;
+  empty.refusal = FolderRefusal::Empty;
+  EXPECT_EQ(FolderRefusedText("", empty), "请输入安装目录 !");
 }
 
 }  // namespace
