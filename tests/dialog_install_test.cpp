@@ -252,8 +252,9 @@ TEST_P(InstallTest, FolderTextBecomesTheInstallFolderWithOneBackslashDropped) {
 }
 
 TEST_P(InstallTest, FolderTextThatCannotInstallIsRefusedBeforeAnythingIsMade) {
-  // The install folder may hold 238 bytes: the text, after one trailing
-  // backslash is dropped, plus "\Zorvel批打印软件".
+  // The longest names written into the install folder here are the loader
+  // modules' (20 bytes), so it may hold 238 bytes: the text, after one
+  // trailing backslash is dropped, plus "\Zorvel批打印软件".
   const std::size_t longestText = kMaxInstallDirBytes - std::string("\\Zorvel批打印软件").size();
   const std::string parent = "C:\\" + std::string(100, 'p');
   const std::string longest = parent + "\\" + std::string(longestText - parent.size() - 1, 'n');
