@@ -93,7 +93,6 @@ ExitCode InstallSilently(CAcadHosts& hosts, const SetupOptions& options, const R
                          CInstallLog* log) {
   InstallRequest request;
   request.folderText = options.folder.value_or(kDefaultFolder);
-  request.strictFolder = true;
   request.ticked = choice.ticked;
   request.checkHostRunning = true;  // there is no second click
   SilentDriver driver;

@@ -54,7 +54,8 @@ class CAcadHosts {
   // Registers the loader under every product key of each ticked release, then
   // adds the install folder to every profile's trusted paths. An install
   // folder longer than kMaxInstallDirBytes registers no loader at all (no
-  // value is ever cut short); each product key then counts as not written.
+  // value is ever cut short); each product key then counts as not written,
+  // as does one removed since discovery.
   int RegisterLoaders(const ReleaseFlags& ticked, InstallEvents& events);
   int RegisterLoader(int year, InstallEvents& events);
   // Adds the install folder to TRUSTEDPATHS of every AutoCAD profile of the
@@ -74,6 +75,10 @@ class CAcadHosts {
   std::vector<std::string> foundKeyPaths;
   std::vector<std::string> foundValues;
 };
+
+// The add-on's loader module files, one per module generation
+// (ZV_BatchPlot2008.ARX ...), which LOADER names inside the install folder.
+std::vector<std::string> LoaderModuleNames();
 
 // The TRUSTEDPATHS list that holds `installDir`, made from the stored one: a
 // list of two bytes or fewer holds no real folder and is replaced by the

@@ -1,5 +1,6 @@
 // Loader registration: the application key under each product key that makes
 // AutoCAD load the add-on's module when it starts.
+#include <algorithm>
 #include <string>
 
 #include "hosts/acad_hosts.h"
@@ -27,6 +28,8 @@ constexpr int kModuleGeneration[kReleaseCount] = {
 // AutoCAD's flag for "load when AutoCAD starts".
 constexpr std::uint32_t kLoadOnStartup = 2;
 
+std::string ModuleName(int generation) { return "ZV_BatchPlot" + std::to_string(generation) + ".ARX"; }
+
 ValueEvent LoaderValue(const std::string& key, const char* name, std::string data, Status status) {
   ValueEvent event;
   event.hive = Hive::LocalMachine;
@@ -38,6 +41,15 @@ ValueEvent LoaderValue(const std::string& key, const char* name, std::string dat
 }
 
 }  // namespace
+
+std::vector<std::string> LoaderModuleNames() {
+  std::vector<std::string> names;
+  for (int generation : kModuleGeneration) {
+    const std::string name = ModuleName(generation);
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  return names;
+}
 
 int CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked, InstallEvents& events) {
   int failures = 0;
@@ -52,7 +64,7 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
   const int slot = year - kFirstReleaseYear;
   const std::vector<std::string>& keys = productKeys[slot];
   const std::string applicationKey = "Applications\\ZV_BatchPlot" + std::to_string(year);
-  const std::string loader = installDir + "\\ZV_BatchPlot" + std::to_string(kModuleGeneration[slot]) + ".ARX";
+  const std::string loader = installDir + "\\" + ModuleName(kModuleGeneration[slot]);
   const std::string loadCtrlsText = std::to_string(kLoadOnStartup);
   // A cut-off folder would make AutoCAD look for the module somewhere else;
   // the install refuses such a folder before it gets here.
@@ -67,18 +79,26 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
   ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
   int failures = 0;
   for (const std::string& productKey : keys) {
-    ScopedKey product(registry, registry.Open(root.get(), productKey));
-    if (!product) continue;  // removed since discovery: nothing to register under
     const std::string keyPath = productKey + applicationKey;
+    const auto notWritten = [&](Status why) {
+      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, why));
+      events.OnValue(LoaderValue(keyPath, "LOADER", loader, why));
+      ++failures;
+    };
+    ScopedKey product(registry, registry.Open(root.get(), productKey));
+    if (!product) {
+      // Removed since discovery (AutoCAD uninstalled meanwhile): nothing to
+      // register under, and the ticked release gets no loader.
+      notWritten(Status(platform::kErrorFileNotFound));
+      continue;
+    }
     // A previous registration is replaced, so only our two values remain;
     // one that has sub-keys survives the delete and is overwritten.
     registry.DeleteKey(product.get(), applicationKey);
     Status created;
     ScopedKey application(registry, registry.Create(product.get(), applicationKey, &created));
     if (!application) {
-      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, created));
-      events.OnValue(LoaderValue(keyPath, "LOADER", loader, created));
-      ++failures;
+      notWritten(created);
       continue;
     }
     const std::uint32_t loadCtrls = kLoadOnStartup;

@@ -66,7 +66,6 @@ double TimedInstall(const std::string& folder, CInstallLog* log) {
   CAcadHosts hosts;  // no AutoCAD: only the payload and the trusted paths
   InstallRequest request;
   request.folderText = folder;
-  request.strictFolder = true;
   SilentDriver driver;
   CInstallEngine engine(hosts);
   LARGE_INTEGER start, end;
