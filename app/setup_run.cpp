@@ -94,7 +94,6 @@ ExitCode InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupO
   InstallRequest request;
   request.build = build;
   request.folderText = options.folder.value_or(kDefaultFolder);
-  request.strictFolder = true;
   request.ticked = choice.ticked;
   request.checkHostRunning = true;  // there is no second click
   SilentDriver driver;

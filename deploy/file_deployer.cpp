@@ -19,6 +19,17 @@ std::string AppDataFolder() {
   return environment.RoamingAppDataFolder();
 }
 
+// Whether the deployment copies an entry of the Data folder at all.
+bool IsCopied(const platform::FindData& entry) {
+  if (entry.name == "." || entry.name == "..") return false;
+  // The directory bit alone decides: a read-only or archived sub-folder is
+  // still a folder, and no copy of it could ever succeed.
+  if (entry.attributes & platform::kAttrDirectory) return false;
+  return !IsSkippedEntry(entry.name);
+}
+
+bool IsSettingsFile(const std::string& name) { return mbcs::EqualsNoCase(name, kSettingsFile); }
+
 platform::Status Copy(bool reachable, const FileEvent& file) {
   if (!reachable) return platform::Status(platform::kErrorPathNotFound);
   return platform::GetFiles().CopyFile(file.source, file.destination);
@@ -36,6 +47,20 @@ DeployResult CheckDataFolder() {
   if (listing == nullptr) return DeployResult::DataUnreadable;
   files.FindClose(listing);
   return DeployResult::Done;
+}
+
+std::vector<std::string> InstallFolderNames() {
+  platform::Files& files = platform::GetFiles();
+  std::string dataFolder;
+  GetDataFolder(dataFolder);
+  std::vector<std::string> names;
+  platform::FindData entry;
+  platform::FindHandle listing = files.FindFirst(dataFolder + "\\*.*", &entry);
+  for (bool more = listing != nullptr; more; more = files.FindNext(listing, &entry)) {
+    if (IsCopied(entry) && !IsSettingsFile(entry.name)) names.emplace_back(InstalledName(entry.name));
+  }
+  files.FindClose(listing);
+  return names;
 }
 
 CFileDeployer::CFileDeployer(std::string path, DeployObserver& observer)
@@ -66,11 +91,7 @@ DeployResult CFileDeployer::DeployDataFolder() {
 }
 
 CFileDeployer::Outcome CFileDeployer::DeployEntry(const std::string& dataFolder, const platform::FindData& entry) {
-  if (entry.name == "." || entry.name == "..") return Outcome::Done;
-  // The directory bit alone decides: a read-only or archived sub-folder is
-  // still a folder, and no copy of it could ever succeed.
-  if (entry.attributes & platform::kAttrDirectory) return Outcome::Done;
-  if (IsSkippedEntry(entry.name)) return Outcome::Done;
+  if (!IsCopied(entry)) return Outcome::Done;
 
   bool reachable = true;
   FileEvent file = Destination(dataFolder, entry, &reachable);
@@ -95,7 +116,7 @@ FileEvent CFileDeployer::Destination(const std::string& dataFolder, const platfo
   FileEvent file;
   file.source = dataFolder + "\\" + entry.name;
   file.bytes = entry.size;
-  if (!mbcs::EqualsNoCase(entry.name, kSettingsFile)) {
+  if (!IsSettingsFile(entry.name)) {
     file.kind = FileKind::Payload;
     file.destination = installDir + "\\" + std::string(InstalledName(entry.name));
     return file;

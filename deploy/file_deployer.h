@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "deploy/events.h"
 #include "platform/files.h"
@@ -31,6 +32,11 @@ enum class DeployResult {
 // Whether the Data folder beside the program can be deployed, looked at
 // before anything is made: Done, DataMissing or DataUnreadable.
 DeployResult CheckDataFolder();
+
+// The names the deployment writes into the install folder: every entry of
+// the Data folder it copies there, renamed as it renames them. Empty when the
+// Data folder is missing or cannot be listed.
+std::vector<std::string> InstallFolderNames();
 
 class CFileDeployer {
  public:

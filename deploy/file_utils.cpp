@@ -19,6 +19,11 @@ int GetPathKind(std::string path) {
   return (found.attributes & platform::kAttrDirectory) ? kPathFolder : kPathFile;
 }
 
+bool IsFolder(const std::string& path) {
+  std::uint32_t attributes = 0;
+  return platform::GetFiles().GetAttributes(path, &attributes) && (attributes & platform::kAttrDirectory) != 0;
+}
+
 void ClearReadOnly(std::string path) {
   platform::Files& files = platform::GetFiles();
   std::uint32_t attributes = 0;

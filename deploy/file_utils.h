@@ -17,6 +17,10 @@ void GetDataFolder(std::string& dataFolder);
 // kPathNothing, kPathFile or kPathFolder (the directory bit of the match).
 int GetPathKind(std::string path);
 
+// Whether a folder is there (a drive root included): the directory bit of
+// the path's attribute word.
+bool IsFolder(const std::string& path);
+
 // Clears the read-only bit of an existing file; says nothing either way.
 void ClearReadOnly(std::string path);
 

@@ -46,6 +46,13 @@ constexpr std::size_t kMaxInstallDirBytes = platform::kMaxPathBytes - kLoaderNam
 // the add-on's replaced, so that the uninstall can put them back.
 constexpr char kBackupFolder[] = "Backup";
 
+// Backups of one driver name there: the name itself, then the name with the
+// number for its extension (pdfplot9.2, pdfplot9.3, ...), which no AutoCAD
+// loads, up to this many: one digit, so that no backup's path is longer than
+// a loader module's, which sets the limit of the install folder.
+constexpr int kMaxBackupsOfOneName = 9;
+std::string BackupName(const std::string& name, int number);
+
 // One flag per release slot, 2007 first; non-zero means the release is ticked.
 using ReleaseFlags = std::array<std::int32_t, kReleaseCount>;
 
@@ -69,7 +76,8 @@ class CAcadHosts {
   // Registers the loader under every product key of each ticked release, then
   // adds the install folder to every profile's trusted paths. An install
   // folder longer than kMaxInstallDirBytes registers no loader at all (no
-  // value is ever cut short); each product key then counts as not written.
+  // value is ever cut short); each product key then counts as not written,
+  // as does one removed since discovery.
   int RegisterLoaders(const ReleaseFlags& ticked, InstallEvents& events);
   int RegisterLoader(int year, InstallEvents& events);
   // Adds the install folder to TRUSTEDPATHS of every AutoCAD profile of the
@@ -91,6 +99,10 @@ class CAcadHosts {
   std::vector<std::string> foundKeyPaths;
   std::vector<std::string> foundValues;
 };
+
+// The add-on's loader module files, one per module generation
+// (ZV_BatchPlot2008.ARX ...), which LOADER names inside the install folder.
+std::vector<std::string> LoaderModuleNames();
 
 // The TRUSTEDPATHS list that holds `installDir`, made from the stored one: a
 // list of two bytes or fewer holds no real folder and is replaced by the

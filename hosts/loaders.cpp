@@ -31,6 +31,8 @@ constexpr int kModuleGeneration[kReleaseCount] = {
 // AutoCAD's flag for "load when AutoCAD starts".
 constexpr std::uint32_t kLoadOnStartup = 2;
 
+std::string ModuleName(int generation) { return "ZV_BatchPlot" + std::to_string(generation) + ".ARX"; }
+
 // A loader key as it was before the install replaced it.
 struct LoaderKeyBefore {
   int createdLevels = 0;  // 1: only the loader key was missing, 2: Applications too
@@ -93,6 +95,15 @@ bool LoaderPointsInto(const std::string& loader, const std::string& installDir) 
   return loader.size() > folder.size() && mbcs::StartsWithNoCase(loader, folder);
 }
 
+std::vector<std::string> LoaderModuleNames() {
+  std::vector<std::string> names;
+  for (int generation : kModuleGeneration) {
+    const std::string name = ModuleName(generation);
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  return names;
+}
+
 int CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked, InstallEvents& events) {
   int failures = 0;
   for (int slot = 0; slot < kReleaseCount; ++slot) {
@@ -106,7 +117,7 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
   const int slot = year - kFirstReleaseYear;
   const std::vector<std::string>& keys = productKeys[slot];
   const std::string applicationKey = "Applications\\ZV_BatchPlot" + std::to_string(year);
-  const std::string loader = installDir + "\\ZV_BatchPlot" + std::to_string(kModuleGeneration[slot]) + ".ARX";
+  const std::string loader = installDir + "\\" + ModuleName(kModuleGeneration[slot]);
   const std::string loadCtrlsText = std::to_string(kLoadOnStartup);
   // A cut-off folder would make AutoCAD look for the module somewhere else;
   // the install refuses such a folder before it gets here.
@@ -121,19 +132,28 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
   ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
   int failures = 0;
   for (const std::string& productKey : keys) {
-    ScopedKey product(registry, registry.Open(root.get(), productKey));
-    if (!product) continue;  // removed since discovery: nothing to register under
     const std::string keyPath = productKey + applicationKey;
-    const LoaderKeyBefore before = ReadLoaderKey(registry, product.get(), applicationKey);
+    LoaderKeyBefore before;
+    const auto notWritten = [&](Status why) {
+      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, why, before));
+      events.OnValue(LoaderValue(keyPath, "LOADER", loader, why, before));
+      ++failures;
+    };
+    ScopedKey product(registry, registry.Open(root.get(), productKey));
+    if (!product) {
+      // Removed since discovery (AutoCAD uninstalled meanwhile): nothing to
+      // register under, and the ticked release gets no loader.
+      notWritten(Status(platform::kErrorFileNotFound));
+      continue;
+    }
+    before = ReadLoaderKey(registry, product.get(), applicationKey);
     // A previous registration is replaced, so only our two values remain;
     // one that has sub-keys survives the delete and is overwritten.
     registry.DeleteKey(product.get(), applicationKey);
     Status created;
     ScopedKey application(registry, registry.Create(product.get(), applicationKey, &created));
     if (!application) {
-      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, created, before));
-      events.OnValue(LoaderValue(keyPath, "LOADER", loader, created, before));
-      ++failures;
+      notWritten(created);
       continue;
     }
     const std::uint32_t loadCtrls = kLoadOnStartup;

@@ -11,16 +11,6 @@ namespace {
 // Only AutoCAD 2008 needs the add-on's plot driver.
 constexpr int kPlotDriverSlot = 2008 - kFirstReleaseYear;
 
-// Backups of one driver name: the name itself, then name-2, name-3, ...
-constexpr int kMaxBackupsOfOneName = 99;
-
-std::string BackupName(const std::string& name, int number) {
-  if (number == 1) return name;
-  const std::size_t dot = name.rfind('.');
-  const std::string suffix = "-" + std::to_string(number);
-  return dot == std::string::npos ? name + suffix : name.substr(0, dot) + suffix + name.substr(dot);
-}
-
 // Keeps a copy of AutoCAD's own `driver` in the install folder's backup area,
 // under the first name no earlier backup holds.
 FileEvent BackUp(const std::string& driver, const std::string& installDir) {
@@ -74,6 +64,11 @@ int PlaceFile(const SupportFile& support, const std::string& source, const std::
 }
 
 }  // namespace
+
+std::string BackupName(const std::string& name, int number) {
+  if (number == 1) return name;
+  return name.substr(0, name.rfind('.')) + "." + std::to_string(number);
+}
 
 int CAcadHosts::PlaceSupportFiles(const ReleaseFlags& ticked, InstallEvents& events) {
   int failed = 0;

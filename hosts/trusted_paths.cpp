@@ -68,20 +68,28 @@ std::vector<std::string> VariablesKeys(Registry& registry, const std::vector<std
   return keys;
 }
 
+// Whether a stored list is one the folder can be appended to: a text, or a
+// text whose %VARIABLES% AutoCAD expands (kept unexpanded, and kept of that
+// type). A list of several texts or of any other type is not ours to rewrite.
+bool IsListType(std::uint32_t type) { return type == platform::kRegSz || type == platform::kRegExpandSz; }
+
 // The stored list, whole, up to its first zero byte, and its type: nothing
-// when the key or the value is missing. Not ok when it cannot be read whole:
-// writing then would lose what could not be read.
-Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& variablesKey, ValueEvent* event) {
-  std::optional<std::string>* list = &event->previous;
+// when the key or the value is missing (the key missing: `createdLevels` 1,
+// the levels a write then makes). Not ok when it cannot be read whole or is of
+// another type: writing then would lose what is stored.
+Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& variablesKey,
+                        std::optional<std::string>* list, std::uint32_t* type, int* createdLevels) {
   list->reset();
+  *type = platform::kRegSz;
   ScopedKey variables(registry, registry.Open(root, variablesKey));
-  event->createdLevels = variables ? 0 : 1;
+  *createdLevels = variables ? 0 : 1;
   if (!variables) return Status::Ok();
   std::vector<char> buffer(kFirstReadBytes);
   for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
     std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
-    switch (registry.QueryValue(variables.get(), kTrustedPaths, &event->previousType, buffer.data(), &size)) {
+    switch (registry.QueryValue(variables.get(), kTrustedPaths, type, buffer.data(), &size)) {
       case QueryResult::Ok:
+        if (!IsListType(*type)) return Status(platform::kErrorDatatypeMismatch);
         list->emplace(buffer.data(), std::find(buffer.data(), buffer.data() + size, '\0'));
         return Status::Ok();
       case QueryResult::NotFound:
@@ -128,14 +136,16 @@ int CAcadHosts::AddTrustedPath(InstallEvents& events) {
     event.hive = Hive::CurrentUser;
     event.key = path;
     event.name = kTrustedPaths;
-    event.status = ReadTrustedPaths(registry, root.get(), path, &event);
+    std::uint32_t type = platform::kRegSz;
+    event.status = ReadTrustedPaths(registry, root.get(), path, &event.previous, &type, &event.createdLevels);
+    if (event.previous) event.previousType = type;
     if (event.status) {
       event.data = ComposeTrustedPaths(event.previous.value_or(std::string()), installDir);
       ScopedKey variables(registry, registry.Create(root.get(), path, &event.status));
       if (variables && event.data.size() > std::numeric_limits<std::uint32_t>::max())
         event.status = Status(platform::kErrorInvalidParameter);
       else if (variables)
-        event.status = registry.SetValue(variables.get(), kTrustedPaths, platform::kRegSz, event.data.data(),
+        event.status = registry.SetValue(variables.get(), kTrustedPaths, type, event.data.data(),
                                          static_cast<std::uint32_t>(event.data.size()));
     }
     if (!event.status) ++failures;

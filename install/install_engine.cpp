@@ -1,11 +1,12 @@
 #include "install/install_engine.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "deploy/host_check.h"
+#include "deploy/payload.h"
+#include "install/install_folder.h"
 #include "install/install_recorder.h"
-#include "install/path_rules.h"
-#include "install/product.h"
 #include "install/uninstall_setup.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
@@ -45,16 +46,55 @@ class DeployForDriver : public DeployObserver {
   void OnFile(const FileEvent& event) override { driver_.OnFile(event); }
   void OnValue(const ValueEvent& event) override { driver_.OnValue(event); }
   CopyDecision OnCopyFailed(const FileEvent& failure) override {
-    return driver_.OnCopyFailed(failure, CopyFailedText(failure.destination));
+    return driver_.OnCopyFailed(failure, CopyFailedText(failure));
   }
 
  private:
   InstallDriver& driver_;
 };
 
+// Passes the integration's events on to the driver and keeps why each write
+// failed, for the warning at the end.
+class CauseTally : public InstallEvents {
+ public:
+  explicit CauseTally(InstallEvents& next) : next_(next) {}
+  void OnFile(const FileEvent& event) override {
+    if (!event.status) Add(CauseOfFile(event.status), event.status);
+    next_.OnFile(event);
+  }
+  void OnValue(const ValueEvent& event) override {
+    if (!event.status) Add(CauseOfValue(event.status), event.status);
+    next_.OnValue(event);
+  }
+  void Fill(Shortfall* shortfall) const {
+    shortfall->causes = causes_;
+    std::sort(shortfall->causes.begin(), shortfall->causes.end());
+    shortfall->otherErrors = otherErrors_;
+  }
+
+ private:
+  void Add(Cause cause, platform::Status status) {
+    if (std::find(causes_.begin(), causes_.end(), cause) == causes_.end()) causes_.push_back(cause);
+    if (cause == Cause::Other &&
+        std::find(otherErrors_.begin(), otherErrors_.end(), status.code()) == otherErrors_.end())
+      otherErrors_.push_back(status.code());
+  }
+
+  InstallEvents& next_;
+  std::vector<Cause> causes_;
+  std::vector<platform::OsError> otherErrors_;
+};
+
 InstallReport Stop(InstallOutcome outcome, InstallReport report) {
   report.outcome = outcome;
   return report;
+}
+
+InstallReport Refuse(const InstallRequest& request, const FolderVerdict& folder, InstallDriver& driver,
+                     InstallReport report) {
+  driver.Tell(NoticeOf(folder.refusal), FolderRefusedText(request.folderText, folder));
+  report.installDir.clear();
+  return Stop(InstallOutcome::FolderRefused, report);
 }
 
 // A Data folder the deployment cannot walk, told to the driver; nothing when
@@ -74,25 +114,20 @@ std::optional<InstallOutcome> DataFolderProblem(DeployResult result, InstallDriv
   return std::nullopt;
 }
 
-// The picker's rules; a drive root keeps its backslash, any other folder may
-// end in one, as the dialog drops it.
-bool IsAcceptedPath(const std::string& text) {
-  if (BuildFolderPath(text.c_str(), 1) == kPathOk) return true;
-  std::string trimmed = text;
-  mbcs::DropTrailingBackslash(trimmed);
-  return trimmed != text && BuildFolderPath(trimmed.c_str(), 1) == kPathOk;
-}
-
-// Strict: every missing level of the install folder, and it must exist
-// then. Otherwise one level each for the folder and the product folder: a
-// missing parent makes both fail, and the deployment then meets a folder that
-// does not exist.
-bool MakeFolders(const std::string& folder, const std::string& installDir, bool strict) {
-  platform::Files& files = platform::GetFiles();
-  if (strict) return BuildFolderPath(installDir.c_str(), 0) == kPathOk && files.Exists(installDir);
-  files.CreateDirectory(folder);
-  files.CreateDirectory(installDir);
-  return true;
+// Everything the install writes into the install folder: the payload, the
+// loader modules the registration names there, the uninstaller, its record
+// (with the name it is first written under) and the longest name a kept plot
+// driver may get.
+std::vector<std::string> InstallFolderFiles() {
+  std::vector<std::string> names = LoaderModuleNames();
+  for (std::string& name : InstallFolderNames()) names.push_back(std::move(name));
+  names.push_back(kUninstallerName);
+  names.push_back(std::string(kRecordName) + platform::kWritingSuffix);
+  for (const SupportFile& file : kSupportFiles) {
+    if (file.plotDriver)
+      names.push_back(std::string(kBackupFolder) + "\\" + BackupName(file.installedAs, kMaxBackupsOfOneName));
+  }
+  return names;
 }
 
 }  // namespace
@@ -104,35 +139,28 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     return Stop(InstallOutcome::HostRunning, report);
   }
 
-  std::string folder = request.folderText;
-  if (folder.empty()) {
-    driver.Tell(Notice::NoFolder, NoFolderText());
-    return Stop(InstallOutcome::FolderRefused, report);
-  }
-  if (request.strictFolder && !IsAcceptedPath(folder)) {
-    driver.Tell(Notice::FolderInvalid, FolderInvalidText(folder));
-    return Stop(InstallOutcome::FolderRefused, report);
-  }
-  mbcs::DropTrailingBackslash(folder);
-  const std::string installDir = folder + "\\" + kProductFolder;
-  if (installDir.size() > kMaxInstallDirBytes) {
-    driver.Tell(Notice::FolderTooLong, FolderTooLongText());
-    return Stop(InstallOutcome::FolderRefused, report);
-  }
-  report.installDir = installDir;
+  FolderVerdict folder = CheckFolderText(request.folderText, InstallFolderFiles());
+  if (!folder.accepted()) return Refuse(request, folder, driver, report);
+  report.installDir = folder.installDir;
 
-  driver.OnProgressBegin();
-  // Nothing is made for a distribution that cannot be installed from.
-  if (auto stopped = DataFolderProblem(CheckDataFolder(), driver)) return Stop(*stopped, report);
-  const bool parentExisted = platform::GetFiles().Exists(folder);
-  if (!MakeFolders(folder, installDir, request.strictFolder)) {
-    driver.Tell(Notice::FolderNotCreated, FolderNotCreatedText(installDir));
-    return Stop(InstallOutcome::FolderRefused, report);
+  // Nothing is made for a distribution that cannot be installed from; its
+  // message comes over the progress view, where the copying would have begun.
+  const DeployResult data = CheckDataFolder();
+  if (data != DeployResult::Done) {
+    driver.OnProgressBegin();
+    return Stop(*DataFolderProblem(data, driver), report);
   }
+  platform::Files& files = platform::GetFiles();
+  const std::string parent = mbcs::FolderOf(folder.installDir);
+  const bool parentExisted = files.Exists(parent);
+  folder = MakeInstallFolder(folder.installDir);
+  if (!folder.accepted()) return Refuse(request, folder, driver, report);
+  const std::string& installDir = folder.installDir;
   InstallRecorder recorder(installDir, request.build.editionBits);
   InstallRecord made;
-  made.parentCreated = !parentExisted && platform::GetFiles().Exists(folder);
+  made.parentCreated = !parentExisted && files.Exists(parent);
   recorder.Add(made);
+  driver.OnProgressBegin();
 
   RecordingDriver recording(driver, recorder);
   DeployForDriver observer(recording);
@@ -140,17 +168,23 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   if (deployed == DeployResult::Aborted) return Stop(InstallOutcome::Aborted, report);
   if (auto stopped = DataFolderProblem(deployed, driver)) return Stop(*stopped, report);
 
+  CauseTally tally(recording);
   driver.OnProgressStep();
   hosts_.SetInstallDir(installDir);
-  report.settingsFailed = hosts_.RegisterLoaders(request.ticked, recording);
+  report.settingsFailed = hosts_.RegisterLoaders(request.ticked, tally);
   driver.OnProgressStep();
-  report.filesFailed = hosts_.PlaceSupportFiles(request.ticked, recording);
+  report.filesFailed = hosts_.PlaceSupportFiles(request.ticked, tally);
   driver.OnProgressStep();
   report.uninstallFailed = SetUpUninstall(installDir, request.build, recorder, driver);
   driver.OnProgressEnd();
 
   if (report.settingsFailed == 0 && report.filesFailed == 0 && report.uninstallFailed == 0)
     return Stop(InstallOutcome::Installed, report);
-  driver.Tell(Notice::Incomplete, IncompleteText(report.settingsFailed, report.filesFailed, report.uninstallFailed));
+  Shortfall shortfall;
+  shortfall.settingsFailed = report.settingsFailed;
+  shortfall.filesFailed = report.filesFailed;
+  shortfall.uninstallFailed = report.uninstallFailed;
+  tally.Fill(&shortfall);
+  driver.Tell(Notice::Incomplete, IncompleteText(shortfall, request.logPath));
   return Stop(InstallOutcome::Incomplete, report);
 }

@@ -20,7 +20,8 @@ enum class InstallOutcome {
   Incomplete,      // installed, but some AutoCAD settings, support files or parts of the
                    // uninstaller were not written
   HostRunning,     // AutoCAD runs; nothing done (only when the request asks to check)
-  FolderRefused,   // the folder text was refused, or the folder cannot be made; nothing made
+  FolderRefused,   // the folder text was refused, or the folder cannot be made; nothing
+                   // copied, and no folder made but the levels before one that failed
   DataMissing,     // no Data folder; nothing made
   DataUnreadable,  // the Data folder cannot be listed; nothing made
   Aborted,         // a failed copy was answered Abort; the files copied before it stay
@@ -28,13 +29,10 @@ enum class InstallOutcome {
 
 struct InstallRequest {
   // The folder chosen by the user; the install folder is this folder (without
-  // one trailing backslash) plus the product folder.
+  // one trailing backslash) plus the product folder. It must be a whole path
+  // with a drive letter, the picker's name rules for every folder in it, and
+  // no ';'; it is refused before anything is made otherwise.
   std::string folderText;
-  // With nobody to watch the copies fail: the folder text must also pass the
-  // picker's path rules, and every missing level is made; a folder that is
-  // invalid or cannot be made is refused before anything is copied. Without
-  // it, the folder and the product folder are made one level each.
-  bool strictFolder = false;
   ReleaseFlags ticked{};
   // Stop with HostRunning when AutoCAD runs.
   bool checkHostRunning = false;

@@ -1,24 +1,134 @@
 #include "install/messages.h"
 
-#include "hosts/acad_hosts.h"
 #include "install/product.h"
+#include "platform/files.h"
+#include "platform/mbcs.h"
+
+namespace {
+
+std::string InvalidReason(const PathCheck& form) {
+  switch (form.fault) {
+    case PathFault::NotAbsolute:
+      return "请输入以盘符开头的完整路径，例如 C:\\Zorvel。";
+    case PathFault::EmptyName:
+      return "路径中不能有连续的反斜杠\"\\\"。";
+    case PathFault::BadName:
+      return "文件夹名\"" + form.name +
+             "\"无效：文件夹名不能是\".\"或\"..\"，不能以空格或句点开头或结尾，"
+             "也不能含有 \\ / : * ? \" < > | 这些字符。";
+    case PathFault::Semicolon:
+      return "路径中不能有分号\";\"：AutoCAD的受信任路径用分号分隔各个文件夹。";
+    case PathFault::None:
+      break;
+  }
+  return std::string();
+}
+
+std::string ErrorCode(platform::OsError code) { return "系统错误代码 " + std::to_string(code); }
+
+const char* CauseLine(Cause cause) {
+  switch (cause) {
+    case Cause::SourceMissing:
+      return "安装文件的Data文件夹中缺少所需的文件，请重新下载并解压安装文件，再执行SetUp.exe !";
+    case Cause::FolderMissing:
+      return "AutoCAD的安装文件夹中缺少所需的子文件夹（Fonts或Drv），请检查AutoCAD是否完整安装 !";
+    case Cause::AccessDenied:
+      return "拒绝访问：请以管理员身份运行SetUp.exe，重新安装 !";
+    case Cause::InUse:
+      return "文件正被其他程序使用：请关闭AutoCAD后重新安装 !";
+    case Cause::KeyMissing:
+      return "AutoCAD的注册表项已不存在，AutoCAD可能已被卸载。";
+    case Cause::WrongType:
+      return "AutoCAD配置中的受信任路径(TRUSTEDPATHS)不是文本，未作改动，请在AutoCAD的\"选项\"中添加安装文件夹。";
+    case Cause::Unreadable:
+      return "AutoCAD配置中的受信任路径(TRUSTEDPATHS)无法完整读取，为免丢失其内容，未作改动。";
+    case Cause::Other:
+      break;
+  }
+  return "其他错误：";
+}
+
+}  // namespace
+
+Cause CauseOfFile(platform::Status status) {
+  switch (status.code()) {
+    case platform::kErrorFileNotFound:
+      return Cause::SourceMissing;  // a missing destination folder is a missing path
+    case platform::kErrorPathNotFound:
+    case platform::kErrorInvalidDrive:
+    case platform::kErrorNotReady:
+    case platform::kErrorDirectory:
+      return Cause::FolderMissing;
+    case platform::kErrorAccessDenied:
+      return Cause::AccessDenied;
+    case platform::kErrorSharingViolation:
+    case platform::kErrorLockViolation:
+      return Cause::InUse;
+    default:
+      return Cause::Other;
+  }
+}
+
+Cause CauseOfValue(platform::Status status) {
+  switch (status.code()) {
+    case platform::kErrorFileNotFound:
+    case platform::kErrorKeyDeleted:
+      return Cause::KeyMissing;
+    case platform::kErrorAccessDenied:
+      return Cause::AccessDenied;
+    case platform::kErrorDatatypeMismatch:
+      return Cause::WrongType;
+    case platform::kErrorMoreData:
+    case platform::kErrorNoUnicodeTranslation:
+      return Cause::Unreadable;
+    default:
+      return Cause::Other;
+  }
+}
 
 std::string HostRunningText() { return "请关闭AutoCAD后再进行安装 !"; }
 
 std::string NoFolderText() { return "请输入安装目录 !"; }
 
-std::string FolderTooLongText() {
-  return std::string("安装目录太长 !\n\n安装目录加上子目录\"") + kProductFolder + "\"不能超过" +
-         std::to_string(kMaxInstallDirBytes) + "个字节，\n\n请选择一个较短的目录。";
+Notice NoticeOf(FolderRefusal refusal) {
+  switch (refusal) {
+    case FolderRefusal::Empty:
+      return Notice::NoFolder;
+    case FolderRefusal::TooLong:
+      return Notice::FolderTooLong;
+    case FolderRefusal::NoDrive:
+    case FolderRefusal::FileInTheWay:
+    case FolderRefusal::NotCreated:
+      return Notice::FolderNotCreated;
+    case FolderRefusal::Invalid:
+    case FolderRefusal::None:
+      break;
+  }
+  return Notice::FolderInvalid;
 }
 
-std::string FolderInvalidText(const std::string& folder) {
-  return "安装目录无效 !\n\n" + folder +
-         "\n\n请使用以盘符开头的完整路径，各级目录名中不能有 \\ / : * ? \" < > | 等字符。";
-}
-
-std::string FolderNotCreatedText(const std::string& folder) {
-  return "无法创建安装目录 !\n\n" + folder + "\n\n请检查该路径所在的磁盘和访问权限。";
+std::string FolderRefusedText(const std::string& folderText, const FolderVerdict& verdict) {
+  const std::string retry = "\n\n请重新选择安装目录。";
+  switch (verdict.refusal) {
+    case FolderRefusal::Empty:
+      return NoFolderText();
+    case FolderRefusal::TooLong:
+      return "安装目录太长 !\n\n安装后，文件 " + verdict.subject + " 的完整路径将有" + std::to_string(verdict.bytes) +
+             "个字节，超过了Windows允许的" + std::to_string(platform::kMaxPathBytes) + "个字节。" + retry;
+    case FolderRefusal::NoDrive:
+      return "无法创建安装目录 !\n\n驱动器 " + verdict.subject + " 不存在。" + retry;
+    case FolderRefusal::FileInTheWay:
+      return "无法创建安装目录 !\n\n" + verdict.subject + " 是一个文件，不是文件夹。" + retry;
+    case FolderRefusal::NotCreated:
+      return "无法创建安装目录 " + verdict.subject + " !\n\n" +
+             (verdict.status.code() == platform::kErrorAccessDenied ? "拒绝访问：请以管理员身份运行SetUp.exe。"
+                                                                     : ErrorCode(verdict.status.code()) + "。") +
+             retry;
+    case FolderRefusal::Invalid:
+    case FolderRefusal::None:
+      break;
+  }
+  return "安装目录无效 !\n\n" + folderText + "\n\n" + InvalidReason(verdict.form) + retry;
 }
 
 std::string DataMissingText() {
@@ -31,26 +141,49 @@ std::string DataUnreadableText() {
   return "无法读取安装所需的Data文件夹 !\n\n请检查该文件夹的访问权限，或将安装文件放到较短的路径下，\n\n然后再执行SetUp.exe !";
 }
 
-std::string IncompleteText(int settingsFailed, int filesFailed, int uninstallFailed) {
+std::string IncompleteText(const Shortfall& shortfall, const std::string& logPath) {
   std::string failed;
   const auto add = [&failed](int count, const char* what) {
     if (count <= 0) return;
     if (!failed.empty()) failed += "，";
     failed += std::to_string(count) + what;
   };
-  add(settingsFailed, "项AutoCAD设置未能写入注册表");
-  add(filesFailed, "个支持文件未能复制到AutoCAD文件夹");
-  add(uninstallFailed, "项卸载信息未能写入");
+  add(shortfall.settingsFailed, "项AutoCAD设置未能写入注册表");
+  add(shortfall.filesFailed, "个支持文件未能复制到AutoCAD文件夹");
+  add(shortfall.uninstallFailed, "项卸载信息未能写入");
   // Without the uninstaller's parts AutoCAD still loads the add-on; only its
   // removal is at stake.
-  const std::string consequence = settingsFailed > 0 || filesFailed > 0
-                                      ? std::string("AutoCAD可能无法加载") + kProductName
-                                      : std::string("以后可能无法从“程序和功能”中卸载") + kProductName;
-  return "文件已安装，但有" + failed + "，\n\n" + consequence + "。\n\n请以管理员身份运行SetUp.exe，重新安装 !";
+  const bool loadAtStake = shortfall.settingsFailed > 0 || shortfall.filesFailed > 0;
+  std::string text = "文件已安装，但有" + failed + "，\n\n" +
+                     (loadAtStake ? std::string("AutoCAD可能无法加载") : std::string("以后可能无法从“程序和功能”中卸载")) +
+                     kProductName + "。";
+  if (!shortfall.causes.empty()) text += "\n\n原因：";
+  for (Cause cause : shortfall.causes) {
+    text += "\n\n";
+    text += CauseLine(cause);
+    if (cause != Cause::Other) continue;
+    for (std::size_t i = 0; i < shortfall.otherErrors.size(); ++i)
+      text += (i > 0 ? "，" : "") + ErrorCode(shortfall.otherErrors[i]);
+  }
+  if (!logPath.empty()) text += "\n\n详细情况请看日志文件：" + logPath;
+  return text;
 }
 
 std::string CopyFailedText(const std::string& destination) {
   return "拷贝文件 " + destination + " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
+}
+
+std::string CopyFailedText(const FileEvent& failure) {
+  switch (CauseOfFile(failure.status)) {
+    case Cause::SourceMissing:
+      return "拷贝文件 " + failure.destination + " 失败：安装文件中缺少 " + failure.source +
+             "。\n\n请重新下载并解压安装文件。";
+    case Cause::FolderMissing:
+      return "拷贝文件 " + failure.destination + " 失败：文件夹 " + mbcs::FolderOf(failure.destination) +
+             " 不存在，也无法创建。";
+    default:
+      return CopyFailedText(failure.destination);
+  }
 }
 
 std::string AlreadyRunningText() { return "另一个SetUp.exe正在运行 !\n\n请等它结束后再执行SetUp.exe。"; }

@@ -3,31 +3,65 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "deploy/events.h"
+#include "install/install_folder.h"
+#include "platform/status.h"
 
 enum class Notice {
-  HostRunning,     // AutoCAD runs: close it first
-  NoFolder,        // the folder text is empty
-  FolderTooLong,   // the install folder would not fit the loader text
-  FolderInvalid,   // the folder text is no path the picker would accept
-  FolderNotCreated,  // a level of the folder cannot be made
-  DataMissing,     // no Data folder beside the program
-  DataUnreadable,  // a Data folder that cannot be listed
-  Incomplete,      // installed, but some settings, support files or uninstaller parts were not written
+  HostRunning,       // AutoCAD runs: close it first
+  NoFolder,          // the folder text is empty
+  FolderInvalid,     // the folder text is no folder path the install can use
+  FolderTooLong,     // a file of the install would pass the path limit
+  FolderNotCreated,  // the install folder cannot be made
+  DataMissing,       // no Data folder beside the program
+  DataUnreadable,    // a Data folder that cannot be listed
+  Incomplete,        // installed, but some settings, support files or uninstaller parts were not written
+};
+
+// What kept a file or a setting from being written, as far as the user can
+// act on it. The order is the order the warning names them in.
+enum class Cause {
+  SourceMissing,  // a file the distribution should carry is not in its Data folder
+  FolderMissing,  // the destination folder is not there (or is a file)
+  AccessDenied,   // not allowed: typically not run as administrator
+  InUse,          // another program holds the file open
+  KeyMissing,     // an AutoCAD registry key is gone (AutoCAD uninstalled meanwhile)
+  WrongType,      // a TRUSTEDPATHS value that is no text, left as it is
+  Unreadable,     // a TRUSTEDPATHS value that cannot be read whole, left as it is
+  Other,
+};
+
+Cause CauseOfFile(platform::Status status);
+Cause CauseOfValue(platform::Status status);
+
+// What the integration could not write, and why.
+struct Shortfall {
+  int settingsFailed = 0;  // registry values
+  int filesFailed = 0;     // support files
+  std::vector<Cause> causes;  // each once, in the order of Cause
+  std::vector<platform::OsError> otherErrors;  // the codes behind Cause::Other, each once
+  int uninstallFailed = 0;  // the uninstaller, its Programs and Features entry, its record
 };
 
 std::string HostRunningText();
 std::string NoFolderText();
-std::string FolderTooLongText();
-std::string FolderInvalidText(const std::string& folder);
-std::string FolderNotCreatedText(const std::string& folder);
+// Why the folder text `folderText` was refused.
+std::string FolderRefusedText(const std::string& folderText, const FolderVerdict& verdict);
+Notice NoticeOf(FolderRefusal refusal);
 std::string DataMissingText();
 std::string DataUnreadableText();
-// Names only what failed: settings (registry values), files, parts of the
-// uninstaller (itself, its Programs and Features entry, its record).
-std::string IncompleteText(int settingsFailed, int filesFailed, int uninstallFailed = 0);
+// Names what failed (settings, files, parts of the uninstaller) and each cause
+// with what the user can do about it; and the log, when one is written
+// (`logPath`).
+std::string IncompleteText(const Shortfall& shortfall, const std::string& logPath);
 // Another setup program holds the instance lock.
 std::string AlreadyRunningText();
 // The log file named cannot be opened: why, as the system says it.
 std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText);
 // The abort/retry/ignore question after a failed copy onto `destination`.
 std::string CopyFailedText(const std::string& destination);
+// The same question for `failure`, naming its cause where the usual two
+// reasons (AutoCAD still open, no rights) cannot be it.
+std::string CopyFailedText(const FileEvent& failure);

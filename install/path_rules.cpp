@@ -1,19 +1,26 @@
 #include "install/path_rules.h"
 
 #include <cstring>
-#include <string>
 
+#include "deploy/file_utils.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/message_box.h"
 
 namespace {
 
+// A drive root: a letter, a colon and a backslash.
+constexpr std::size_t kDriveRootBytes = 3;
+
 bool IsEdgeByte(char c) { return c == '\t' || c == ' ' || c == '.'; }
 
 bool IsForbiddenByte(char c) { return c != '\0' && std::strchr("\"*/:<>?\\|", c) != nullptr; }
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool HasDriveRoot(std::string_view path) {
+  return path.size() >= kDriveRootBytes && IsDriveLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+}
 
 // The framework's default message caption: the program's file name without
 // its extension ("SetUp" for SetUp.exe). A full stop is never the second byte
@@ -31,54 +38,66 @@ std::string FolderMessage(const std::string& path, const char* tail) {
 
 int IsValidPathComponent(const char* name) {
   if (name == nullptr || name[0] == '\0') return 0;
-  const std::size_t length = std::strlen(name);
-  if (IsEdgeByte(name[0]) || IsEdgeByte(name[length - 1])) return 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (IsForbiddenByte(name[i])) return 0;
+  const std::string_view text(name);
+  // Well-formed, the first and the last byte each start a character.
+  if (!mbcs::IsWellFormed(text) || IsEdgeByte(text.front()) || IsEdgeByte(text.back())) return 0;
+  for (std::size_t i = 0; i < text.size(); i += mbcs::CharLength(text, i)) {
+    if (mbcs::CharLength(text, i) == 1 && IsForbiddenByte(text[i])) return 0;
   }
   return 1;
 }
 
+PathCheck CheckFolderForm(std::string_view path) {
+  if (!HasDriveRoot(path)) return {PathFault::NotAbsolute, {}};
+  if (path.size() == kDriveRootBytes) return {};
+  for (std::string_view piece : mbcs::Split(path.substr(kDriveRootBytes), '\\')) {
+    const std::string name(piece);
+    if (name.empty()) return {PathFault::EmptyName, {}};
+    // A zero byte would end the name early for the rule below.
+    if (name.find('\0') != std::string::npos || !IsValidPathComponent(name.c_str())) return {PathFault::BadName, name};
+    // ';' is never the trail byte of a character.
+    if (name.find(';') != std::string::npos) return {PathFault::Semicolon, name};
+  }
+  return {};
+}
+
+std::vector<std::string> FolderLevels(std::string_view path) {
+  std::vector<std::string> levels;
+  if (path.size() <= kDriveRootBytes) return levels;
+  std::string level(path.substr(0, kDriveRootBytes - 1));
+  for (std::string_view name : mbcs::Split(path.substr(kDriveRootBytes), '\\')) {
+    level += "\\";
+    level += name;
+    levels.push_back(level);
+  }
+  return levels;
+}
+
 int BuildFolderPath(const char* path, int validateOnly) {
   if (path == nullptr) return kPathInvalid;
-  const std::size_t length = std::strlen(path);
-  if (length >= kFolderPathBufferSize) return kPathInvalid;
-  char work[kFolderPathBufferSize];
-  std::memcpy(work, path, length + 1);
+  const std::string text(path);
+  if (text.size() >= kFolderPathBufferSize || CheckFolderForm(text).fault != PathFault::None) return kPathInvalid;
+  if (validateOnly) return kPathOk;
 
-  if (length < 3) return kPathInvalid;
-  if (!IsDriveLetter(work[0]) || work[1] != ':' || work[2] != '\\') return kPathInvalid;
   platform::Files& files = platform::GetFiles();
-  if (length == 3) {
-    if (validateOnly) return kPathOk;
-    return files.Exists(work) ? kPathOk : kPathNotCreated;
+  const std::vector<std::string> levels = FolderLevels(text);
+  if (levels.empty()) return files.Exists(text) ? kPathOk : kPathNotCreated;  // a drive root is never made
+  for (const std::string& level : levels) {
+    files.CreateDirectory(level);  // an existing level is no error: only what is there afterwards counts
+    if (!IsFolder(level)) return kPathNotCreated;
   }
-
-  // A doubled or trailing backslash leaves an empty name, which no name rule
-  // accepts.
-  std::size_t nameStart = 3;
-  for (;;) {
-    std::size_t nameEnd = nameStart;
-    while (work[nameEnd] != '\0' && work[nameEnd] != '\\') ++nameEnd;
-    const bool last = work[nameEnd] == '\0';
-    work[nameEnd] = '\0';
-    if (!IsValidPathComponent(work + nameStart)) return kPathInvalid;
-    if (!validateOnly) {
-      files.CreateDirectory(work);  // an existing level is no error: only existence counts
-      if (!files.Exists(work)) return kPathNotCreated;
-    }
-    if (last) return kPathOk;
-    work[nameEnd] = '\\';
-    nameStart = nameEnd + 1;
-  }
+  return kPathOk;
 }
 
 int ConfirmFolderPath(const char* path) {
   const std::string text = path != nullptr ? path : "";
   platform::MessageBoxes& boxes = platform::GetMessageBoxes();
   int code = BuildFolderPath(path, 1);
+  if (code == kPathOk && platform::GetFiles().Exists(text)) {
+    if (IsFolder(text)) return kPathOk;
+    code = kPathInvalid;  // a file of that name is no folder to install into
+  }
   if (code == kPathOk) {
-    if (platform::GetFiles().Exists(text)) return kPathOk;
     const std::string question =
         FolderMessage(text, "does not exist. Do you want the folder to be created?");
     if (boxes.Show(question, ApplicationTitle(), platform::kMbYesNo | platform::kMbIconQuestion) !=

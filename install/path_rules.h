@@ -1,10 +1,15 @@
-// Rules for a folder path typed or picked in the folder picker: which paths
-// may become the install folder, and creating one level by level with the
-// user's consent. Every test looks at single bytes, so the trail byte of a
-// double-byte character counts like any other byte.
+// Rules for a folder path typed or picked in the folder picker or in the
+// setup dialog's folder box: which paths may become the install folder, and
+// creating one level by level with the user's consent. Paths are split and
+// tested by character, as the rest of the program reads them: the trail byte
+// of a double-byte character is never taken for a backslash or any other
+// single-byte character.
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -18,18 +23,43 @@ constexpr int kPathInvalid = 1;
 constexpr int kPathNotCreated = 2;
 constexpr int kPathDeclined = -1;  // ConfirmFolderPath only
 
-// 1 when `name` (may be null) may be one folder name, 0 otherwise.
+// Why a path is not of the form a folder to install into must have.
+enum class PathFault {
+  None,
+  NotAbsolute,  // no drive letter, colon and backslash in front
+  EmptyName,    // two backslashes in a row, or one behind the last name
+  BadName,      // a name IsValidPathComponent refuses
+  Semicolon,    // AutoCAD's trusted-path list separates its folders with ';'
+};
+
+struct PathCheck {
+  PathFault fault = PathFault::None;
+  std::string name;  // BadName: the name refused
+};
+
+// 1 when `name` (may be null) may be one folder name, 0 otherwise: well-formed
+// GBK, no TAB, space or full stop at either end (so neither "." nor ".."),
+// none of " * / : < > ? \ | as a character of its own.
 int IsValidPathComponent(const char* name);
 
-// Checks `path` (may be null): a drive letter, colon and backslash, then
-// folder names separated by single backslashes, none behind the last name.
-// With `validateOnly` zero it also creates every missing level from the drive
-// outwards; levels made before a failing one stay. Returns kPathOk,
-// kPathInvalid or (create mode only) kPathNotCreated.
+// The form alone, at any length: a drive letter, colon and backslash, then
+// valid folder names separated by single backslashes, none behind the last
+// name, and no ';' anywhere.
+PathCheck CheckFolderForm(std::string_view path);
+
+// The folders a path of good form names, from the drive outwards: C:\a\b
+// gives C:\a and C:\a\b; a drive root gives none.
+std::vector<std::string> FolderLevels(std::string_view path);
+
+// Checks `path` (may be null): of good form and at most 259 bytes. With
+// `validateOnly` zero it also creates every missing level from the drive
+// outwards; levels made before a failing one stay, and a level that is a file
+// fails. Returns kPathOk, kPathInvalid or (create mode only) kPathNotCreated.
 int BuildFolderPath(const char* path, int validateOnly);
 
-// The picker's OK rule: accepts an existing path at once, otherwise asks
-// whether to create it and does so. Shows the question and the reports itself
-// (in English, captioned with the program's file name). Returns kPathOk,
-// kPathDeclined, kPathInvalid or kPathNotCreated.
+// The picker's OK rule: accepts an existing folder at once, refuses an
+// existing file, otherwise asks whether to create the folder and does so.
+// Shows the question and the reports itself (in English, captioned with the
+// program's file name). Returns kPathOk, kPathDeclined, kPathInvalid or
+// kPathNotCreated.
 int ConfirmFolderPath(const char* path);

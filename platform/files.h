@@ -30,6 +30,9 @@ constexpr std::size_t kPathBufferBytes = 260;
 // depending on how each Windows counts MAX_PATH.
 constexpr std::size_t kMaxPathBytes = kPathBufferBytes - 1;
 
+// See Files::WriteFile.
+constexpr char kWritingSuffix[] = ".new";
+
 // One entry of a directory listing.
 struct FindData {
   std::uint32_t attributes = 0;
@@ -82,7 +85,9 @@ class Files {
   virtual Status ReadFile(const std::string& path, std::size_t limit, std::string* content) = 0;
 
   // Creates or replaces a file with `content`. The file is either replaced
-  // whole or, when that fails, left as it was: never cut short.
+  // whole or, when that fails, left as it was: never cut short. It is first
+  // written whole under its path followed by kWritingSuffix, which must fit
+  // the path limit too.
   virtual Status WriteFile(const std::string& path, const std::string& content) = 0;
 
   // Full path of the running program file, whole whatever its length.

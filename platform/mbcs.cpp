@@ -19,10 +19,20 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 
 bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
+bool IsTrailByte(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
+
 std::size_t CharLength(std::string_view text, std::size_t pos) {
-  if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) && text[pos + 1] != '\0')
+  if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos])) &&
+      IsTrailByte(static_cast<unsigned char>(text[pos + 1])))
     return 2;
   return 1;
+}
+
+bool IsWellFormed(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+    if (CharLength(text, i) == 1 && IsLeadByte(static_cast<unsigned char>(text[i]))) return false;
+  }
+  return true;
 }
 
 std::string ToUpper(std::string_view text) { return MapSingleBytes(text, Upper); }

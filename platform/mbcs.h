@@ -1,8 +1,10 @@
 // Text in the system code page (GBK, code page 936): every string inside the
 // program is a byte string in this encoding, and positions count bytes.
 //
-// A lead byte (0x81..0xFE) followed by a non-zero byte forms one double-byte
-// character. Case conversion touches only the single-byte letters a..z / A..Z,
+// A lead byte (0x81..0xFE) followed by a trail byte (0x40..0x7E, 0x80..0xFE)
+// forms one double-byte character. A lead byte without a trail byte behind it
+// stands alone, so a malformed text never swallows the separator after it
+// (0x81 followed by ';' is two characters). Case conversion touches only the single-byte letters a..z / A..Z,
 // and a search match may begin only at the start of a character, so a
 // double-byte character is never split or changed in half.
 //
@@ -21,9 +23,14 @@ namespace mbcs {
 constexpr std::size_t npos = std::string_view::npos;
 
 bool IsLeadByte(unsigned char byte);
+bool IsTrailByte(unsigned char byte);
 
 // Length in bytes of the character that starts at `pos` (1 or 2).
 std::size_t CharLength(std::string_view text, std::size_t pos);
+
+// Whether every lead byte of `text` has its trail byte: only such a text
+// converts to the same characters on every Windows and back.
+bool IsWellFormed(std::string_view text);
 
 std::string ToUpper(std::string_view text);
 std::string ToLower(std::string_view text);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the native unit tests through ctest (fakes, sanitizers, one
-# test per case; the build checks the layering first), then both Windows
+# test per case; the build checks the layering first), a short run of every
+# fuzz target (ZV_FUZZ_SECONDS each, 5 by default), then both Windows
 # editions' test programs under Wine against the real registry and file
 # system, then the end-to-end tests under Wine and Xvfb.
 set -uo pipefail
@@ -22,6 +23,7 @@ run() {  # run NAME COMMAND...: runs one suite, keeps its output
 
 zv_build native || exit 1
 run native ctest --test-dir "$ZV_BUILD/native" -j"$(nproc)" --output-on-failure
+run fuzz bash "$ZV_ROOT/scripts/fuzz.sh" "${ZV_FUZZ_SECONDS:-5}"
 
 zv_build win32 || exit 1
 zv_build win64 || exit 1
@@ -55,13 +57,15 @@ passed=$(cat "$log"/*.log | sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/
 failed=$(cat "$log"/*.log | sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' | awk '{s+=$1} END {print s+0}')
 e2e_passed=$(cat "$log"/*.log | grep -c '^e2e ok' || true)
 e2e_failed=$(cat "$log"/*.log | grep -c '^e2e FAIL' || true)
+fuzz_passed=$(cat "$log"/*.log | grep -c '^fuzz ok' || true)
+fuzz_failed=$(cat "$log"/*.log | grep -c '^fuzz FAIL' || true)
 # ctest's summary: "100% tests passed, 0 tests failed out of 180", and one
 # line per skipped case.
 ctest_total=$(sed -n 's/^[0-9]*% tests passed, [0-9]* tests\? failed out of \([0-9]*\)$/\1/p' "$log/native.log")
 ctest_failed=$(sed -n 's/^[0-9]*% tests passed, \([0-9]*\) tests\? failed out of [0-9]*$/\1/p' "$log/native.log")
 ctest_skipped=$(grep -c '(Skipped)$' "$log/native.log" || true)
-passed=$(( ${passed:-0} + e2e_passed + ${ctest_total:-0} - ${ctest_failed:-0} - ctest_skipped ))
-failed=$(( ${failed:-0} + e2e_failed + ${ctest_failed:-0} ))
+passed=$(( ${passed:-0} + e2e_passed + fuzz_passed + ${ctest_total:-0} - ${ctest_failed:-0} - ctest_skipped ))
+failed=$(( ${failed:-0} + e2e_failed + fuzz_failed + ${ctest_failed:-0} ))
 [ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
 echo "$passed passed, $failed failed"
 exit $status

@@ -228,7 +228,9 @@ TEST_P(InstallTest, FolderTextBecomesTheInstallFolderWithOneBackslashDropped) {
   const Row rows[] = {
       {"plain folder", "C:\\Zorvel", {"C:\\Zorvel", kDefaultInstall}, kDefaultInstall},
       {"drive root from the picker", "D:\\", {"D:\\Zorvel批打印软件"}, "D:\\Zorvel批打印软件"},
-      {"two trailing backslashes", "C:\\Zorvel\\\\", {kDefaultInstall}, "C:\\Zorvel\\\\Zorvel批打印软件"},
+      {"one trailing backslash", "C:\\Zorvel\\", {kDefaultInstall}, kDefaultInstall},
+      {"missing parents are made", "C:\\new\\deeper", {"C:\\new", "C:\\new\\deeper"},
+       "C:\\new\\deeper\\Zorvel批打印软件"},
       // 0x5C ending a double-byte character (嘰 is 87 5C) is no backslash.
       {"name ending in a trail byte 0x5C", "C:\\工具嘰", {"C:\\工具嘰\\Zorvel批打印软件"}, "C:\\工具嘰\\Zorvel批打印软件"},
   };
@@ -250,9 +252,10 @@ TEST_P(InstallTest, FolderTextBecomesTheInstallFolderWithOneBackslashDropped) {
   }
 }
 
-TEST_P(InstallTest, EmptyOrTooLongFolderTextIsRefusedBeforeAnythingIsMade) {
-  // The install folder may hold 238 bytes: the text, after one trailing
-  // backslash is dropped, plus "\Zorvel批打印软件".
+TEST_P(InstallTest, FolderTextThatCannotInstallIsRefusedBeforeAnythingIsMade) {
+  // The longest names written into the install folder here are the loader
+  // modules' (20 bytes), so it may hold 238 bytes: the text, after one
+  // trailing backslash is dropped, plus "\Zorvel批打印软件".
   const std::size_t longestText = kMaxInstallDirBytes - std::string("\\Zorvel批打印软件").size();
   const std::string parent = "C:\\" + std::string(100, 'p');
   const std::string longest = parent + "\\" + std::string(longestText - parent.size() - 1, 'n');
@@ -265,8 +268,16 @@ TEST_P(InstallTest, EmptyOrTooLongFolderTextIsRefusedBeforeAnythingIsMade) {
   };
   const Row rows[] = {
       {"empty", "", true, "请输入安装目录"},
-      {"one byte too long", longest + "x", true, "238"},
-      {"far too long", std::string(600, 'y'), true, "238"},
+      {"one byte too long", longest + "x", true, "文件 ZV_BatchPlot2008.ARX 的完整路径将有260个字节"},
+      {"far too long", "C:\\" + std::string(600, 'y'), true, "个字节，超过了Windows允许的259个字节"},
+      {"not a whole path", std::string(600, 'y'), true, "以盘符开头的完整路径"},
+      {"relative", "Zorvel", true, "以盘符开头的完整路径"},
+      {"two trailing backslashes", "C:\\Zorvel\\\\", true, "连续的反斜杠"},
+      {"a semicolon", "C:\\a;b", true, "分号"},
+      {"a parent step", "C:\\x\\..\\y", true, "文件夹名\"..\"无效"},
+      {"a forbidden character", "C:\\bad|name", true, "文件夹名\"bad|name\"无效"},
+      {"an existing file", "C:\\windows\\win.ini", true, "C:\\windows\\win.ini 是一个文件，不是文件夹"},
+      {"a drive that is not there", "Q:\\Zorvel", true, "驱动器 Q: 不存在"},
       {"longest", longest, false, nullptr},
       {"longest with a trailing backslash", longest + "\\", false, nullptr},
   };
@@ -274,6 +285,7 @@ TEST_P(InstallTest, EmptyOrTooLongFolderTextIsRefusedBeforeAnythingIsMade) {
     SCOPED_TRACE(row.what);
     NewWorld();
     files().AddFolder(parent);
+    files().AddFile("C:\\windows\\win.ini", "[fonts]");
     std::size_t copiesBefore = files().copies().size();
     Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) {
@@ -291,6 +303,9 @@ TEST_P(InstallTest, EmptyOrTooLongFolderTextIsRefusedBeforeAnythingIsMade) {
       EXPECT_EQ(files().copies().size(), copiesBefore);
       EXPECT_FALSE(files().Exists(row.typed + "\\Zorvel批打印软件"));
       EXPECT_FALSE(files().Exists("C:\\Zorvel"));
+      EXPECT_FALSE(files().Exists("C:\\y"));
+      EXPECT_FALSE(files().Exists("C:\\a;b"));
+      EXPECT_EQ(files().Content("C:\\windows\\win.ini"), "[fonts]");
       EXPECT_FALSE(AnyLoader());
     } else {
       EXPECT_TRUE(boxes().shown().empty());
@@ -371,21 +386,24 @@ TEST_P(InstallTest, WritesThatFailAreCountedInOneWarningBeforeTheCompletionView)
     const char* what;
     std::function<void()> stage;
     const char* counts;  // nullptr: no warning at all
+    const char* cause;   // what the warning gives as the reason
   };
   const Row rows[] = {
-      {"everything written", [] {}, nullptr},
+      {"everything written", [] {}, nullptr, nullptr},
       {"local-machine writes refused", [this] { registryFaults().DenyWrites(Hive::LocalMachine, ""); },
-       "但有2项AutoCAD设置未能写入注册表，\n"},
+       "但有2项AutoCAD设置未能写入注册表，\n", "拒绝访问：请以管理员身份运行SetUp.exe"},
       {"profile writes refused", [this] { registryFaults().DenyWrites(Hive::CurrentUser, kVariables2010); },
-       "但有1项AutoCAD设置未能写入注册表，\n"},
+       "但有1项AutoCAD设置未能写入注册表，\n", "拒绝访问：请以管理员身份运行SetUp.exe"},
       {"an installation without Fonts", [this] { files().Remove(std::string(kAcad2010) + "\\Fonts"); },
-       "但有2个支持文件未能复制到AutoCAD文件夹，\n"},
+       "但有2个支持文件未能复制到AutoCAD文件夹，\n", "缺少所需的子文件夹（Fonts或Drv）"},
+      {"a font missing from Data", [this] { files().Remove("C:\\dist\\Data\\Zorvel_HZ.shx"); },
+       "但有2个支持文件未能复制到AutoCAD文件夹，\n", "Data文件夹中缺少所需的文件"},
       {"both",
        [this] {
          registryFaults().DenyWrites(Hive::LocalMachine, "");
          files().Remove(std::string(kAcad2010) + "\\Fonts");
        },
-       "但有2项AutoCAD设置未能写入注册表，2个支持文件未能复制到AutoCAD文件夹，\n"},
+       "但有2项AutoCAD设置未能写入注册表，2个支持文件未能复制到AutoCAD文件夹，\n", "拒绝访问"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -411,7 +429,9 @@ TEST_P(InstallTest, WritesThatFailAreCountedInOneWarningBeforeTheCompletionView)
     const platform::ShownBox& box = boxes().shown()[0];
     EXPECT_EQ(box.caption, kCaption);
     EXPECT_NE(box.text.find(row.counts), std::string::npos) << box.text;
-    EXPECT_NE(box.text.find("管理员身份运行SetUp.exe"), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find(row.cause), std::string::npos) << box.text;
+    // Only a refusal is mended by running as administrator.
+    EXPECT_EQ(box.text.find("管理员") != std::string::npos, std::string(row.cause).find("拒绝访问") == 0) << box.text;
     EXPECT_EQ(atWarning, View::Progress);
     EXPECT_EQ(barAtWarning, 50);
   }

@@ -16,6 +16,7 @@
 #include "tests/fakes/processes.h"
 #include "tests/fakes/registry.h"
 #include "tests/fakes/services.h"
+#include "tests/recording_driver.h"
 
 namespace {
 
@@ -27,36 +28,6 @@ const char kVariables[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Pr
 const char kAcad2008[] = "C:\\AutoCAD 2008";
 const char kAcad2010[] = "C:\\AutoCAD 2010";
 const char kInstall[] = "C:\\Zorvel\\Zorvel批打印软件";
-
-class RecordingDriver : public InstallDriver {
- public:
-  void OnProgressBegin() override { trace.push_back("begin"); }
-  void OnProgressStep() override { ++steps; }
-  void OnProgressEnd() override { trace.push_back("end"); }
-  CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) override {
-    questions.push_back(question);
-    trace.push_back("ask " + failure.destination);
-    if (answers.empty()) return CopyDecision::Abort;
-    CopyDecision answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  void Tell(Notice notice, const std::string& text) override {
-    notices.push_back(notice);
-    texts.push_back(text);
-  }
-  void OnFile(const FileEvent& event) override { files.push_back(event); }
-  void OnValue(const ValueEvent& event) override { values.push_back(event); }
-
-  std::deque<CopyDecision> answers;
-  std::vector<std::string> trace;
-  int steps = 0;
-  std::vector<std::string> questions;
-  std::vector<Notice> notices;
-  std::vector<std::string> texts;
-  std::vector<FileEvent> files;
-  std::vector<ValueEvent> values;
-};
 
 // A machine with AutoCAD 2008 and 2010, one profile, and a distribution
 // beside C:\dist\SetUp.exe; the services reach it through the failure shims.
@@ -171,6 +142,51 @@ TEST(Engine, OutcomesAndWhatEachLeaves) {
     const bool trusted = m.TrustedPaths() != "d:\\lisp";
     EXPECT_EQ(trusted, row.registered || row.outcome == InstallOutcome::Incomplete);
   }
+}
+
+TEST(Engine, AnAcceptedFolderInstallsEveryFileAndALongerOneIsRefusedBeforeAnythingIsMade) {
+  // PdfSharp.Charting.dll, the longest name written into the install folder,
+  // leaves 237 bytes for it: 237 + 1 + 21 = 259.
+  const std::string sub = std::string("\\") + kProductFolder;
+  struct Row {
+    std::size_t installDirBytes;
+    InstallOutcome outcome;
+  };
+  const Row rows[] = {{237, InstallOutcome::Installed}, {238, InstallOutcome::FolderRefused}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.installDirBytes);
+    Machine m;
+    m.files.AddFile("C:\\dist\\Data\\Zorvel.prt8", "charting");
+    const std::string parent = "C:\\" + std::string(100, 'p');
+    m.request.folderText = parent + "\\" + std::string(row.installDirBytes - parent.size() - 1 - sub.size(), 'n');
+    const InstallReport report = m.Install();
+    EXPECT_EQ(report.outcome, row.outcome);
+    EXPECT_TRUE(m.driver.questions.empty()) << m.driver.questions.front();
+    if (row.outcome == InstallOutcome::Installed) {
+      EXPECT_EQ(report.installDir.size(), row.installDirBytes);
+      EXPECT_EQ(m.files.Content(report.installDir + "\\PdfSharp.Charting.dll"), "charting");
+      EXPECT_TRUE(m.driver.texts.empty());
+    } else {
+      ASSERT_EQ(m.driver.notices, std::vector<Notice>{Notice::FolderTooLong});
+      EXPECT_NE(m.driver.texts[0].find("PdfSharp.Charting.dll"), std::string::npos) << m.driver.texts[0];
+      EXPECT_FALSE(m.files.Exists(parent));
+      EXPECT_EQ(m.driver.steps, 0);
+    }
+  }
+}
+
+TEST(Engine, TheIncompleteWarningGivesTheCausesAndTheLog) {
+  Machine m;
+  m.files.Remove("C:\\dist\\Data\\Zorvel_HZ.shx");
+  m.faultyRegistry.DenyWrites(Hive::CurrentUser, "");
+  m.request.logPath = "C:\\Users\\user\\setup.log";
+  EXPECT_EQ(m.Install().outcome, InstallOutcome::Incomplete);
+  ASSERT_EQ(m.driver.texts.size(), 1u);
+  const std::string& text = m.driver.texts[0];
+  for (const char* part : {"1项AutoCAD设置未能写入注册表，2个支持文件未能复制到AutoCAD文件夹", "Data文件夹中缺少所需的文件",
+                           "拒绝访问：请以管理员身份运行SetUp.exe", "日志文件：C:\\Users\\user\\setup.log"})
+    EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+  EXPECT_LT(text.find("Data文件夹中缺少"), text.find("拒绝访问")) << "causes come in one fixed order";
 }
 
 TEST(Engine, RetryAndIgnoreAreTheDriversAnswers) {
@@ -293,12 +309,17 @@ TEST(Engine, IncompleteTextNamesOnlyWhatFailed) {
       {0, 0, 2, {"2项卸载信息", "程序和功能"}, {"AutoCAD设置", "支持文件", "无法加载"}},
   };
   for (const Row& row : rows) {
-    const std::string text = IncompleteText(row.settings, row.files, row.uninstall);
+    Shortfall shortfall;
+    shortfall.settingsFailed = row.settings;
+    shortfall.filesFailed = row.files;
+    shortfall.uninstallFailed = row.uninstall;
+    const std::string text = IncompleteText(shortfall, "");
     for (const std::string& part : row.named) EXPECT_NE(text.find(part), std::string::npos) << part;
     for (const std::string& part : row.notNamed) EXPECT_EQ(text.find(part), std::string::npos) << part;
   }
-  EXPECT_EQ(IncompleteText(0, 2), "文件已安装，但有2个支持文件未能复制到AutoCAD文件夹，\n\nAutoCAD可能无法加载Zorvel批打印软件。"
-                                  "\n\n请以管理员身份运行SetUp.exe，重新安装 !")
+  Shortfall files;
+  files.filesFailed = 2;
+  EXPECT_EQ(IncompleteText(files, ""), "文件已安装，但有2个支持文件未能复制到AutoCAD文件夹，\n\nAutoCAD可能无法加载Zorvel批打印软件。")
       << "without the uninstaller's parts, the text the install always showed";
 }
 
@@ -322,21 +343,18 @@ TEST(Engine, StopsBeforeMakingAnyFolder) {
          m.files.AddFile("C:\\dist\\Data", "not a folder");
        },
        InstallOutcome::DataMissing, Notice::DataMissing},
-      {"strict: a name the picker refuses",
+      {"a name the picker refuses",
        [](Machine& m) {
-         m.request.strictFolder = true;
          m.request.folderText = "C:\\Zorvel\\a|b";
        },
        InstallOutcome::FolderRefused, Notice::FolderInvalid},
-      {"strict: a relative folder",
+      {"a relative folder",
        [](Machine& m) {
-         m.request.strictFolder = true;
          m.request.folderText = "Zorvel";
        },
        InstallOutcome::FolderRefused, Notice::FolderInvalid},
-      {"strict: a folder that cannot be made",
+      {"a folder that cannot be made",
        [](Machine& m) {
-         m.request.strictFolder = true;
          m.faultyFiles.FailCreateDirectory("C:\\Zorvel");
        },
        InstallOutcome::FolderRefused, Notice::FolderNotCreated},
@@ -353,7 +371,7 @@ TEST(Engine, StopsBeforeMakingAnyFolder) {
   }
 }
 
-TEST(Engine, StrictFolderIsMadeLevelByLevelAndMayEndInABackslash) {
+TEST(Engine, FolderIsMadeLevelByLevelAndMayEndInABackslash) {
   struct Row {
     std::string folderText;
     std::string installDir;
@@ -369,7 +387,6 @@ TEST(Engine, StrictFolderIsMadeLevelByLevelAndMayEndInABackslash) {
     SCOPED_TRACE(row.folderText);
     Machine m;
     m.files.AddDrive('D');
-    m.request.strictFolder = true;
     m.request.folderText = row.folderText;
     const InstallReport report = m.Install();
     if (row.installDir.empty()) {

@@ -135,11 +135,16 @@ TEST_P(Loaders, AnInstallFolderTooLongForTheLoaderTextWritesNothing) {
 TEST_P(Loaders, MissingProductKeysAndYearsOutsideTheRangeAreSkipped) {
   CAcadHosts hosts;
   hosts.SetInstallDir(kInstallDir);
-  hosts.productKeys[9].push_back(std::string(kAcadKey) + "\\R20.1\\Gone\\");
+  const std::string gone = std::string(kAcadKey) + "\\R20.1\\Gone\\";
+  hosts.productKeys[9].push_back(gone);
   std::string present = AddKnownProduct(hosts, 2016);
-  EXPECT_EQ(hosts.RegisterLoader(2016, events_), 0);
+  // Skipped, but not silently: the ticked release gets no loader there.
+  EXPECT_EQ(hosts.RegisterLoader(2016, events_), 1);
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, std::string(kAcadKey) + "\\R20.1\\Gone"));
   EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(present, 2016)));
+  ASSERT_EQ(events_.values.size(), 4u);
+  EXPECT_EQ(events_.values[0].key, Application(gone, 2016));
+  EXPECT_EQ(events_.values[1].status.code(), platform::kErrorFileNotFound);
   EXPECT_EQ(hosts.RegisterLoader(2006, events_), 0);
   EXPECT_EQ(hosts.RegisterLoader(2025, events_), 0);
 }

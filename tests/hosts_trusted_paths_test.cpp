@@ -24,8 +24,16 @@ TEST(TrustedPathsList, IsComposedFromTheStoredList) {
       {kUpperDir + "\\Old", kUpperDir + "\\OLD;" + kUpperDir},      // begins with it, is another folder
       {"d:\\" + kUpperDir, "D:\\" + kUpperDir + ";" + kUpperDir},
       {"d:\\\x81\x61", "D:\\\x81\x61;" + kUpperDir},  // the 'a' ending a double-byte character stays
+      // Found by fuzzing: a lead byte without its trail byte at the end of the
+      // list once swallowed the ';' put behind it, so the folder was never
+      // found again and was added on every install.
+      {"d:\\lisp;c:\\tool\xA8", "D:\\LISP;C:\\TOOL\xA8;" + kUpperDir},
   };
-  for (const Case& c : cases) EXPECT_EQ(ComposeTrustedPaths(c.existing, kInstallDir), c.expected) << c.existing;
+  for (const Case& c : cases) {
+    const std::string composed = ComposeTrustedPaths(c.existing, kInstallDir);
+    EXPECT_EQ(composed, c.expected) << c.existing;
+    EXPECT_EQ(ComposeTrustedPaths(composed, kInstallDir), mbcs::ToUpper(composed)) << "installed twice: " << c.existing;
+  }
 }
 
 class TrustedPaths : public HostsWorldTest {
@@ -122,6 +130,50 @@ TEST_P(TrustedPaths, AListOfAnotherTypeIsReadAndWrittenBackAsText) {
   }
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(TrustedPathsOf(key), "%USERPROFILE%\\LISP;" + kUpperDir);
+}
+
+TEST_P(TrustedPaths, AListKeepsItsTypeAndOneThatIsNoTextIsLeftAsItIs) {
+  struct Row {
+    const char* profile;
+    std::uint32_t type;
+    std::string stored;
+    std::string after;  // empty: left exactly as stored, and counted as not written
+  };
+  const std::uint32_t dword = 7;
+  const Row rows[] = {
+      {"Sz", platform::kRegSz, "d:\\lisp", "D:\\LISP;" + kUpperDir},
+      {"Expand", platform::kRegExpandSz, "%UserProfile%\\lisp;%APPDATA%", "%USERPROFILE%\\LISP;%APPDATA%;" + kUpperDir},
+      {"Dword", platform::kRegDword, std::string(reinterpret_cast<const char*>(&dword), sizeof dword), ""},
+      {"Binary", platform::kRegBinary, std::string("d:\\lisp\0\x01", 9), ""},
+      {"Multi", platform::kRegMultiSz, std::string("d:\\lisp\0e:\\x\0\0", 15), ""},
+  };
+  for (const Row& row : rows) {
+    platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+    platform::ScopedKey variables(registry(), registry().Create(root.get(), VariablesKey("R24.0", "ACAD-1:804", row.profile)));
+    ASSERT_TRUE(registry().SetValue(variables.get(), "TRUSTEDPATHS", row.type, row.stored.data(),
+                                    static_cast<std::uint32_t>(row.stored.size())));
+  }
+  EXPECT_EQ(Run(), 3);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.profile);
+    platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+    platform::ScopedKey variables(registry(),
+                                  registry().OpenRead(root.get(), VariablesKey("R24.0", "ACAD-1:804", row.profile)));
+    std::uint32_t type = 0, size = 0;
+    ASSERT_EQ(registry().QueryValue(variables.get(), "TRUSTEDPATHS", &type, nullptr, &size), platform::QueryResult::Ok);
+    std::string data(size, '\0');
+    ASSERT_EQ(registry().QueryValue(variables.get(), "TRUSTEDPATHS", &type, data.data(), &size),
+              platform::QueryResult::Ok);
+    EXPECT_EQ(type, row.type);
+    if (row.after.empty()) {
+      EXPECT_EQ(data.substr(0, row.stored.size()), row.stored);
+    } else {
+      EXPECT_EQ(data.substr(0, data.find('\0')), row.after);
+    }
+  }
+  int mismatched = 0;
+  for (const ValueEvent& value : events_.values) mismatched += value.status.code() == platform::kErrorDatatypeMismatch;
+  EXPECT_EQ(mismatched, 3);
 }
 
 TEST_P(TrustedPaths, EachProfileIsReportedWithItsListBeforeAndAfter) {

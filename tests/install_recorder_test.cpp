@@ -72,7 +72,7 @@ TEST(InstallRecorder, SupportFilesAndBackups) {
   recorder.OnFile(placed);
   recorder.OnFile(File(FileKind::SupportFile, font));
   // A backup of a driver ours then did not replace names nothing.
-  recorder.OnFile(File(FileKind::Backup, std::string(kFolder) + "\\Backup\\pdfplot9-2.hdi", true, "C:\\B\\Drv\\pdfplot9.hdi"));
+  recorder.OnFile(File(FileKind::Backup, std::string(kFolder) + "\\Backup\\pdfplot9.2", true, "C:\\B\\Drv\\pdfplot9.hdi"));
   recorder.OnFile(File(FileKind::SupportFile, "C:\\B\\Drv\\pdfplot9.hdi", false));
   const InstallRecord record = recorder.Record();
   ASSERT_EQ(record.drivers.size(), 1u);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 // "批" is C5 FA in GBK; "\x95\x5C" is a double-byte character whose trail byte
@@ -39,6 +42,42 @@ TEST(Mbcs, FindMatchesOnlyAtCharacterStarts) {
       {"ab", "abc", 0, mbcs::npos},
   };
   for (const Case& c : cases) EXPECT_EQ(mbcs::Find(c.haystack, c.needle, c.from), c.expected) << c.haystack;
+}
+
+TEST(Mbcs, ALeadByteFormsACharacterOnlyWithATrailByte) {
+  struct Case { const char* text; std::size_t firstLength; bool wellFormed; };
+  const Case cases[] = {
+      {"\xC5\xFA", 2, true},          // 批
+      {"\x95\x5C", 2, true},          // trail byte 0x5C
+      {"\x81\x40", 2, true},          // lowest trail byte
+      {"\x81\xFE", 2, true},          // highest trail byte
+      {"\x81\x3B" "a", 1, false},     // a ';' is never a trail byte
+      {"\x81\x7F", 1, false},
+      {"\x81\xFF", 1, false},
+      {"\x81", 1, false},              // a lone lead byte at the end
+      {"\x80\x41", 1, true},          // 0x80 and 0xFF lead nothing
+      {"\xFF\x41", 1, true},
+      {"a\x81", 1, false},
+      {"", 1, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(mbcs::CharLength(c.text, 0), c.firstLength) << c.text;
+    EXPECT_EQ(mbcs::IsWellFormed(c.text), c.wellFormed) << c.text;
+  }
+}
+
+TEST(Mbcs, SplitFindsTheSeparatorBehindAMalformedCharacter) {
+  struct Case { const char* text; std::vector<std::string> pieces; };
+  const Case cases[] = {
+      {"a;b", {"a", "b"}},
+      {"\x81\x3B" "b", {"\x81", "b"}},
+      {"\x95\x5C;\x95\x3B", {"\x95\x5C", "\x95", ""}},
+      {"", {""}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string_view> pieces = mbcs::Split(c.text, ';');
+    EXPECT_EQ(std::vector<std::string>(pieces.begin(), pieces.end()), c.pieces) << c.text;
+  }
 }
 
 TEST(Mbcs, EqualsNoCaseComparesWholeNames) {

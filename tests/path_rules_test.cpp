@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "deploy/file_utils.h"
 #include "platform/files.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/files.h"
@@ -98,9 +99,11 @@ TEST(PathComponent, AcceptsOnlyNamesWithoutForbiddenOrEdgeBytes) {
       {" a", 0}, {"a ", 0}, {"\ta", 0}, {"a\t", 0}, {".a", 0}, {"a.", 0}, {".", 0}, {"..", 0}, {" ", 0},
       {"a\"b", 0}, {"a*b", 0}, {"a/b", 0}, {"a:b", 0}, {"a<b", 0}, {"a>b", 0}, {"a?b", 0},
       {"a\\b", 0}, {"a|b", 0},
-      {"\x81\x7C", 0},   // double-byte character whose trail byte is a vertical bar
-      {"\x95\x5C", 0},   // ... whose trail byte is a backslash
-      {"\x81\x2F", 0},   // a lead byte before a slash is no excuse either
+      // Tested by character: a trail byte is no vertical bar or backslash...
+      {"\x81\x7C", 1}, {"\x95\x5C", 1}, {"a\x95\x5C" "b", 1},
+      // ...but a lead byte without its trail byte makes no name Windows keeps.
+      {"\x81\x2F", 0}, {"\x81", 0}, {"a\x81", 0}, {"\x81;", 0},
+      {"a;b", 1},  // a folder name may hold ';' (the install folder may not)
   };
   for (const Case& c : cases)
     EXPECT_EQ(IsValidPathComponent(c.name), c.expected) << (c.name ? c.name : "(null)");
@@ -117,11 +120,15 @@ TEST_F(PathRules, CheckOnlyModeJudgesTheFormAndTouchesNothing) {
       {"C:\\ a", 1}, {"C:\\a ", 1}, {"C:\\\ta", 1}, {"C:\\a\t", 1}, {"C:\\.a", 1}, {"C:\\a.", 1},
       {"C:\\.", 1}, {"C:\\..", 1}, {"C:\\a\\.\\b", 1}, {"C:\\a\\..\\b", 1}, {"C:\\a b.c", 0},
       {"C:\\x\\a?", 1}, {"C:\\a|b\\c", 1}, {"C:\\a/b", 1}, {"C:\\a:b", 1},
-      // Byte-wise traps: 0x7C as a trail byte rejects the name; 0x5C as a
-      // trail byte splits it, so "\x95" and "abc" are two names.
-      {"C:\\\x81\x7C", 1}, {"C:\\a\\\x81\x7C" "b", 1},
-      {"C:\\\x95\x5C" "abc", 0}, {"C:\\\x95\x5C", 1}, {"C:\\\x95\x5C\x5C" "abc", 1},
-      {"C:\\\x95\x5C" " abc", 1},
+      // By character: 0x7C or 0x5C as a trail byte neither rejects nor splits
+      // a name.
+      {"C:\\\x81\x7C", 0}, {"C:\\a\\\x81\x7C" "b", 0},
+      {"C:\\\x95\x5C" "abc", 0}, {"C:\\\x95\x5C", 0}, {"C:\\\x95\x5C\x5C" "abc", 0},
+      {"C:\\\x95\x5C" " abc", 0}, {"C:\\\x95\x5C\x5C", 1},
+      {"C:\\\x81\\b", 0}, {"C:\\a\x81" "\\b", 0},  // 81 5C is one character
+      {"C:\\\x81", 1}, {"C:\\\x81\x7F" "b", 1}, {"C:\\a\\\x81", 1},  // lead bytes without a trail byte
+      // The trusted-path list separates folders with ';'.
+      {"C:\\a;b", 1}, {"C:\\a\\b;", 1}, {"C:\\;", 1},
       {"C:\\" + Repeat('a', 256), 0},                 // 259 bytes
       {"C:\\" + Repeat('a', 257), 1},                 // 260 bytes: over the work buffer
       {"C:\\" + Repeat('a', 1000), 1},
@@ -148,12 +155,17 @@ TEST_F(PathRules, CreateModeMakesEachLevelFromTheDriveOutwards) {
       {"C:\\", 0, {}},
       {"Q:\\", 2, {}},
       {"C:\\Program Files", 0, {}},
-      {"C:\\boot.ini", 0, {}},  // anything of that name counts
+      {"C:\\boot.ini", 2, {}},  // a file is no folder
+      {"C:\\boot.ini\\sub", 2, {}},
       {"C:\\Zorvel\\Zorvel批打印软件", 0, {"C:\\Zorvel", "C:\\Zorvel\\Zorvel批打印软件"}},
       {"c:\\program files\\Zorvel\\bin", 0, {"c:\\program files\\Zorvel", "c:\\program files\\Zorvel\\bin"}},
-      {"C:\\\x95\x5C" "abc", 0, {"C:\\\x95", "C:\\\x95\\abc"}},
+      // One folder each, never a stray one named by the lead byte alone.
+      {"C:\\\x95\x5C" "abc", 0, {"C:\\\x95\x5C" "abc"}},
+      {"C:\\\x81\x5C" "x", 0, {"C:\\\x81\x5C" "x"}},
+      {"C:\\\x9C\x5C\\a", 0, {"C:\\\x9C\x5C", "C:\\\x9C\x5C\\a"}},
+      {"c:\\o\x8E\x89n\xA2\\a\xCA\x97", 0, {"c:\\o\x8E\x89n\xA2\\a\xCA\x97"}},  // found by fuzzing
       {"Q:\\Zorvel", 2, {}},
-      {"C:\\new\\bad?", 1, {"C:\\new"}},  // the form is checked level by level as it goes
+      {"C:\\new\\bad?", 1, {}},  // the whole form is checked before anything is made
   };
   for (const Case& c : cases) {
     RecordingFiles fresh;
@@ -212,7 +224,7 @@ TEST_F(PathRules, ConfirmAsksOnlyForMissingFoldersAndReportsFailures) {
       {"C:\\Program Files", {}, 0, {}, {}},
       {"c:\\PROGRAM FILES", {}, 0, {}, {}},
       {"C:\\", {}, 0, {}, {}},
-      {"C:\\boot.ini", {}, 0, {}, {}},
+      {"C:\\boot.ini", {}, 1, {{Invalid("C:\\boot.ini"), 48}}, {}},  // a file is no folder
       {deep, {platform::kIdNo}, -1, {{Question(deep), 36}}, {}},
       {deep, {platform::kIdCancel}, -1, {{Question(deep), 36}}, {}},
       {deep, {}, -1, {{Question(deep), 36}}, {}},  // the box could not be shown
@@ -225,7 +237,10 @@ TEST_F(PathRules, ConfirmAsksOnlyForMissingFoldersAndReportsFailures) {
       {"C:\\a\\\\b", {}, 1, {{Invalid("C:\\a\\\\b"), 48}}, {}},
       {"\\\\server\\share", {}, 1, {{Invalid("\\\\server\\share"), 48}}, {}},
       {"Zorvel", {}, 1, {{Invalid("Zorvel"), 48}}, {}},
-      {"C:\\\x81\x7C", {}, 1, {{Invalid("C:\\\x81\x7C"), 48}}, {}},
+      {"C:\\\x81\x7C", {platform::kIdYes}, 0, {{Question("C:\\\x81\x7C"), 36}}, {"C:\\\x81\x7C"}},
+      {"C:\\\x81", {}, 1, {{Invalid("C:\\\x81"), 48}}, {}},
+      {"C:\\a;b", {}, 1, {{Invalid("C:\\a;b"), 48}}, {}},
+      {"C:\\x\\..\\y", {}, 1, {{Invalid("C:\\x\\..\\y"), 48}}, {}},
       {"C:\\" + Repeat('x', 257), {}, 1, {{Invalid("C:\\" + Repeat('x', 257)), 48}}, {}},
   };
   for (const Case& c : cases) {
@@ -296,14 +311,37 @@ TEST_P(PathRulesOnFiles, YesCreatesEveryMissingLevel) {
   EXPECT_EQ(boxes_.shown()[0].caption, "SetUp");
 }
 
-TEST_P(PathRulesOnFiles, ExistingFoldersAndFilesAreTakenWithoutAQuestion) {
+TEST_P(PathRulesOnFiles, ExistingFoldersAreTakenWithoutAQuestionAndFilesAreRefused) {
   world().MakeFolder(At("there"));
   world().MakeFile(At("file.txt"), "x");
-  for (const std::string& path : {At("there"), At("file.txt"), world().root().substr(0, 3)}) {
+  for (const std::string& path : {At("there"), world().root().substr(0, 3)}) {
     EXPECT_EQ(ConfirmFolderPath(path.c_str()), 0) << path;
     EXPECT_EQ(BuildFolderPath(path.c_str(), 0), 0) << path;
   }
   EXPECT_TRUE(boxes_.shown().empty());
+  const std::string file = At("file.txt"), below = At("file.txt\\sub");
+  EXPECT_EQ(BuildFolderPath(file.c_str(), 0), 2);
+  EXPECT_EQ(BuildFolderPath(below.c_str(), 0), 2);
+  EXPECT_EQ(ConfirmFolderPath(file.c_str()), 1);
+  ASSERT_EQ(boxes_.shown().size(), 1u);
+  EXPECT_EQ(boxes_.shown()[0].text, Invalid(file));
+  boxes_.Clear();
+  boxes_.Answer(platform::kIdYes);
+  EXPECT_EQ(ConfirmFolderPath(below.c_str()), 2);
+  ASSERT_EQ(boxes_.shown().size(), 2u);
+  EXPECT_EQ(boxes_.shown()[1].text, NotCreated(below));
+  EXPECT_EQ(world().Read(file), "x");
+}
+
+TEST_P(PathRulesOnFiles, ATrailByte5CMakesNoStrayFolder) {
+  // 乗 is 81 5C and 淺 9C 5C in GBK: one folder each, named by the whole
+  // character.
+  for (const char* name : {"\x81\x5C" "x", "\x9C\x5C"}) {
+    const std::string path = At(name);
+    EXPECT_EQ(BuildFolderPath(path.c_str(), 0), 0) << path;
+    EXPECT_TRUE(IsFolder(path)) << path;
+  }
+  EXPECT_EQ(world().List(world().root()), (std::vector<std::string>{"\x81\x5C" "x", "\x9C\x5C"}));
 }
 
 TEST_P(PathRulesOnFiles, NamesWindowsWouldQuietlyChangeAreRefusedBeforeAnythingIsMade) {

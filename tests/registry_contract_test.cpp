@@ -165,6 +165,24 @@ TEST_P(RegistryContract, GbkNamesAndValuesRoundTrip) {
   EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("配置\x95")));
 }
 
+TEST_P(RegistryContract, NamesAndTextsThatAreNotGbkAreRefused) {
+  // A lead byte without its trail byte: Windows has no character for it, so
+  // no key, value name or text can hold it.
+  const std::string bad = "R\xE7";
+  ScopedKey key(registry(), OpenScratch());
+  platform::Status status;
+  ScopedKey created(registry(), registry().Create(key.get(), bad, &status));
+  EXPECT_FALSE(created);
+  EXPECT_EQ(status.code(), platform::kErrorNoUnicodeTranslation);
+  EXPECT_EQ(registry().SetValue(key.get(), bad, platform::kRegDword, "\0\0\0\0", 4).code(),
+            platform::kErrorNoUnicodeTranslation);
+  for (std::uint32_t type : {platform::kRegSz, platform::kRegExpandSz})
+    EXPECT_EQ(registry().SetValue(key.get(), "T", type, bad.data(), 2).code(), platform::kErrorNoUnicodeTranslation);
+  EXPECT_TRUE(registry().SetValue(key.get(), "B", platform::kRegBinary, bad.data(), 2)) << "bytes are no text";
+  EXPECT_EQ(SubkeyNames(Hive::CurrentUser, kScratch), std::vector<std::string>{});
+  EXPECT_EQ(ReadText(Hive::CurrentUser, kScratch, "T"), std::nullopt);
+}
+
 TEST_P(RegistryContract, EnumerationNeedsRoomForTheTerminator) {
   const std::string name(20, 'n');
   MakeKey(Hive::CurrentUser, At(name));

@@ -62,7 +62,7 @@ TEST(SilentInstall, EachWayItEndsAndWhatItLeaves) {
       {"a folder too long", {"/S", "/DIR=C:\\" + std::string(230, 'x')}, [](W&) {}, 5, W::kTempLog,
        {"安装目录太长"}, "", false},
       {"a drive that does not exist", {"/S", "/DIR=Q:\\Zorvel"}, [](W&) {}, 5, W::kTempLog,
-       {"无法创建安装目录 ! Q:\\Zorvel\\Zorvel批打印软件"}, "", false},
+       {"无法创建安装目录 ! 驱动器 Q: 不存在"}, "", false},
       {"a folder that cannot be made", {"/S", "/DIR=C:\\Locked\\Zorvel"},
        [](W& w) { w.faultyFiles.FailCreateDirectory("C:\\Locked"); }, 5, W::kTempLog, {"无法创建安装目录"}, "",
        false},

@@ -170,7 +170,7 @@ TEST_P(SupportFiles, AutoCad2008sOwnDriverIsKeptBeforeOursReplacesIt) {
       {"no driver", std::nullopt, std::nullopt, nullptr},
       {"our driver already", std::string("Zorvel.prt5"), std::nullopt, nullptr},
       {"AutoCAD's driver", std::string("AutoCAD's own"), std::nullopt, "pdfplot9.hdi"},
-      {"a second location", std::string("AutoCAD's own"), std::string("the first's"), "pdfplot9-2.hdi"},
+      {"a second location", std::string("AutoCAD's own"), std::string("the first's"), "pdfplot9.2"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

@@ -24,8 +24,8 @@ void Tell(const std::string& text, unsigned style) { platform::GetMessageBoxes()
 unsigned StyleOf(Notice notice) {
   switch (notice) {
     case Notice::NoFolder:
-    case Notice::FolderTooLong:
     case Notice::FolderInvalid:
+    case Notice::FolderTooLong:
     case Notice::FolderNotCreated:
     case Notice::Incomplete:
       return platform::kMbOk | platform::kMbIconWarning;

@@ -28,10 +28,6 @@ Status Result(BOOL succeeded) { return succeeded ? Status::Ok() : LastError(); }
 
 constexpr Status kTooLong{kErrorFilenameTooLong};
 
-// A file written anew is first written whole under this name beside it, then
-// moved over the old one: a write that fails half-way never leaves it cut.
-constexpr char kWritingSuffix[] = ".new";
-
 class FileHandle {
  public:
   explicit FileHandle(HANDLE handle) : handle_(handle) {}
@@ -146,6 +142,8 @@ class Win32Files : public Files {
     return Status::Ok();
   }
 
+  // Written whole beside the file, then moved over it: a write that fails
+  // half-way never leaves it cut.
   Status WriteFile(const std::string& path, const std::string& content) override {
     const std::string writing = path + kWritingSuffix;
     if (!Fits(writing)) return kTooLong;

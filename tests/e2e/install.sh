@@ -257,9 +257,9 @@ if want nofonts; then
 fresh_machine
 rm -rf "$ZV_SIM_ACAD_UNIX/$ZV_SIM_NO_FONTS/Fonts"
 start_setup nofonts "$dist"
-printf '文件已安装，但有%d个支持文件未能复制到AutoCAD文件夹，\n\nAutoCAD可能无法加载Zorvel批打印软件。\n\n请以管理员身份运行SetUp.exe，重新安装 !' "$ZV_SIM_NO_FONTS_FAILED" >"$build/e2e-warning.txt"
+printf '文件已安装，但有%d个支持文件未能复制到AutoCAD文件夹，\n\nAutoCAD可能无法加载Zorvel批打印软件。\n\n原因：\n\nAutoCAD的安装文件夹中缺少所需的子文件夹（Fonts或Drv），请检查AutoCAD是否完整安装 !' "$ZV_SIM_NO_FONTS_FAILED" >"$build/e2e-warning.txt"
 check "no Fonts: Install" on_dialog click 1022
-check "no Fonts: one warning names the $ZV_SIM_NO_FONTS_FAILED files and asks for an administrator" \
+check "no Fonts: one warning names the $ZV_SIM_NO_FONTS_FAILED files and the missing folder as the cause" \
   on_dialog wait-box 120 -- expect-text 65535 "@$build/e2e-warning.txt"
 check "no Fonts: the warning comes before the completion view" on_dialog expect 1023 hidden
 check "no Fonts: warning screenshot" shot setup-warning whole

@@ -64,9 +64,10 @@ bool IsText(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz 
 
 // Splits a key path at its backslashes, never at the trail byte of a
 // double-byte character. One trailing backslash is allowed; any other empty
-// component makes the path invalid.
+// component makes the path invalid, as does text that is not GBK.
 bool SplitPath(const std::string& path, std::vector<std::string>* parts) {
   parts->clear();
+  if (!mbcs::IsWellFormed(path)) return false;
   std::string current;
   for (std::size_t i = 0; i < path.size();) {
     std::size_t n = mbcs::CharLength(path, i);
@@ -170,6 +171,8 @@ RegKey MemoryRegistry::Create(RegKey parent, const std::string& path, Status* st
   auto it = handles_.find(parent);
   if (it == handles_.end()) return report(kErrorInvalidHandle);
   if (it->second->deleted) return report(kErrorKeyDeleted);
+  // Windows has no characters for text that is not GBK.
+  if (!mbcs::IsWellFormed(path)) return report(kErrorNoUnicodeTranslation);
   std::vector<std::string> parts;
   if (!SplitPath(path, &parts)) return report(kErrorInvalidParameter);
   std::shared_ptr<Node> node = it->second;
@@ -188,6 +191,8 @@ Status MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32
   if (!node) return Status(handles_.count(key) ? kErrorKeyDeleted : kErrorInvalidHandle);
   if (!data && size > 0) return Status(kErrorInvalidParameter);
   StoredValue stored{type, std::string(static_cast<const char*>(data), size)};
+  if (!mbcs::IsWellFormed(name) || (IsText(type) && !mbcs::IsWellFormed(stored.bytes)))
+    return Status(kErrorNoUnicodeTranslation);
   if (StoredValue* existing = node->Value(name)) {
     *existing = stored;
   } else {

@@ -1,7 +1,8 @@
 // An in-memory registry for tests: two hives of keys and values that behave
 // like the Windows registry as the logic sees it (case-insensitive names,
 // Windows' enumeration order for ASCII names, texts stored exactly as
-// written). Failures on purpose come from the shim in
+// written, names and texts that are not GBK refused as Windows has no
+// characters for them). Failures on purpose come from the shim in
 // tests/fakes/faulty_registry.h, which works over this and the real one alike.
 #pragma once
 

@@ -75,7 +75,6 @@ double TimedInstall(const std::string& folder, CInstallLog* log) {
   CAcadHosts hosts;  // no AutoCAD: only the payload and the trusted paths
   InstallRequest request;
   request.folderText = folder;
-  request.strictFolder = true;
   request.build = kThisBuild;
   SilentDriver driver;
   CInstallEngine engine(hosts);

@@ -1,0 +1,44 @@
+// Whether the text of the folder box may become the install folder, and
+// making that folder. Everything is checked before the first level is made,
+// so a refused text leaves nothing behind, and a text that is accepted
+// installs completely: every file the install writes fits the path limit.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "install/path_rules.h"
+#include "platform/status.h"
+
+enum class FolderRefusal {
+  None,
+  Empty,         // no text at all
+  Invalid,       // not a folder path of good form; `form` says why
+  TooLong,       // a file the install writes would pass the path limit
+  NoDrive,       // the drive is not there
+  FileInTheWay,  // a level of the install folder is a file
+  NotCreated,    // a level could not be made; `status` says why
+};
+
+struct FolderVerdict {
+  FolderRefusal refusal = FolderRefusal::None;
+  // The install folder: the text without one trailing backslash, then a
+  // backslash and the product folder. Set once the form is good.
+  std::string installDir;
+  PathCheck form;           // Invalid
+  std::string subject;      // TooLong: the file's name; NoDrive, FileInTheWay, NotCreated: the path
+  std::size_t bytes = 0;    // TooLong: how long that file's path would be
+  platform::Status status;  // NotCreated
+
+  bool accepted() const { return refusal == FolderRefusal::None; }
+};
+
+// The checks that need no disk: the form of the text, and the length of the
+// path of each of `names`, the files the install writes into the install
+// folder.
+FolderVerdict CheckFolderText(const std::string& folderText, const std::vector<std::string>& names);
+
+// The checks on the disk (the drive is there, no level of the folder is a
+// file), then every missing level made, from the drive outwards.
+FolderVerdict MakeInstallFolder(const std::string& installDir);

@@ -1,0 +1,79 @@
+// The GBK text helpers on any bytes: case conversion keeps every character
+// and the length, a split puts the text back together, a match starts at a
+// character and is the first one, the path helpers cut at a backslash that
+// starts a character.
+#include "platform/mbcs.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace {
+
+// The character starts of `text`, in order.
+std::string Starts(std::string_view text) {
+  std::string starts(text.size(), '0');
+  for (std::size_t i = 0; i < text.size(); i += mbcs::CharLength(text, i)) starts[i] = '1';
+  return starts;
+}
+
+void CheckCase(std::string_view text) {
+  const std::string upper = mbcs::ToUpper(text), lower = mbcs::ToLower(text);
+  FUZZ_CHECK(upper.size() == text.size() && lower.size() == text.size());
+  FUZZ_CHECK(Starts(upper) == Starts(text) && Starts(lower) == Starts(text));
+  FUZZ_CHECK(mbcs::EqualsNoCase(upper, lower) && mbcs::EqualsNoCase(text, upper));
+  FUZZ_CHECK(mbcs::ToUpper(lower) == upper);
+  FUZZ_CHECK(mbcs::IsWellFormed(upper) == mbcs::IsWellFormed(text));
+  for (std::size_t i = 0; i < text.size(); i += mbcs::CharLength(text, i)) {
+    if (mbcs::CharLength(text, i) == 2) FUZZ_CHECK(text.compare(i, 2, upper, i, 2) == 0);
+  }
+}
+
+void CheckSplit(std::string_view text, char separator) {
+  std::string joined;
+  bool first = true;
+  for (std::string_view piece : mbcs::Split(text, separator)) {
+    if (!first) joined += separator;
+    joined += piece;
+    first = false;
+  }
+  FUZZ_CHECK(joined == text);
+}
+
+void CheckFind(std::string_view haystack, std::string_view needle) {
+  const std::string starts = Starts(haystack);
+  const std::size_t found = mbcs::Find(haystack, needle);
+  for (std::size_t pos = 0; pos < haystack.size() && pos < found; ++pos) {
+    if (starts[pos] == '1') FUZZ_CHECK(haystack.substr(pos, needle.size()) != needle);
+  }
+  if (found == mbcs::npos) return;
+  FUZZ_CHECK(found + needle.size() <= haystack.size());
+  FUZZ_CHECK(found == haystack.size() || starts[found] == '1');
+  FUZZ_CHECK(haystack.compare(found, needle.size(), needle) == 0);
+}
+
+void CheckPath(std::string_view path) {
+  const std::size_t last = mbcs::LastBackslash(path);
+  const std::string folder = mbcs::FolderOf(path), name = mbcs::FileNameOf(path);
+  if (last == mbcs::npos) {
+    FUZZ_CHECK(folder.empty() && name == path);
+  } else {
+    FUZZ_CHECK(path[last] == '\\' && Starts(path)[last] == '1');
+    FUZZ_CHECK(folder + "\\" + name == path);
+    FUZZ_CHECK(mbcs::LastBackslash(name) == mbcs::npos);
+  }
+  std::string dropped(path);
+  mbcs::DropTrailingBackslash(dropped);
+  FUZZ_CHECK(dropped.size() == path.size() - (mbcs::EndsWithBackslash(path) ? 1 : 0));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzInput input(data, size);
+  const std::string needle = input.Bytes(input.Byte() % 8);
+  const std::string text = input.Rest();
+  CheckCase(text);
+  CheckSplit(text, ';');
+  CheckSplit(text, '\\');
+  CheckFind(text, needle);
+  CheckPath(text);
+  return 0;
+}

@@ -1,0 +1,131 @@
+// The install's texts: the reasons they give are the ones the operating
+// system's answers mean, and a reason the user cannot mend is never given
+// the advice of one they can.
+#include "install/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(Messages, EachErrorCodeGivesTheCauseItMeans) {
+  struct Row {
+    platform::OsError code;
+    Cause asFile, asValue;
+  };
+  const Row rows[] = {
+      {platform::kErrorFileNotFound, Cause::SourceMissing, Cause::KeyMissing},
+      {platform::kErrorPathNotFound, Cause::FolderMissing, Cause::Other},
+      {platform::kErrorInvalidDrive, Cause::FolderMissing, Cause::Other},
+      {platform::kErrorDirectory, Cause::FolderMissing, Cause::Other},
+      {platform::kErrorAccessDenied, Cause::AccessDenied, Cause::AccessDenied},
+      {platform::kErrorSharingViolation, Cause::InUse, Cause::Other},
+      {platform::kErrorKeyDeleted, Cause::Other, Cause::KeyMissing},
+      {platform::kErrorDatatypeMismatch, Cause::Other, Cause::WrongType},
+      {platform::kErrorNoUnicodeTranslation, Cause::Other, Cause::Unreadable},
+      {platform::kErrorFilenameTooLong, Cause::Other, Cause::Other},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(CauseOfFile(platform::Status(row.code)), row.asFile) << row.code;
+    EXPECT_EQ(CauseOfValue(platform::Status(row.code)), row.asValue) << row.code;
+  }
+}
+
+TEST(Messages, TheIncompleteWarningNamesEachCauseOnceAndTheLog) {
+  struct Row {
+    const char* what;
+    Shortfall shortfall;
+    std::string log;
+    std::vector<std::string> says;
+    bool administrator;  // advises running as administrator
+  };
+  const Row rows[] = {
+      {"denied", {2, 0, {Cause::AccessDenied}, {}}, "", {"2项AutoCAD设置未能写入注册表，\n", "拒绝访问"}, true},
+      {"a font missing from Data", {0, 2, {Cause::SourceMissing}, {}}, "",
+       {"2个支持文件未能复制到AutoCAD文件夹，\n", "Data文件夹中缺少所需的文件"}, false},
+      {"no Fonts folder", {0, 1, {Cause::FolderMissing}, {}}, "", {"缺少所需的子文件夹"}, false},
+      {"AutoCAD open", {0, 1, {Cause::InUse}, {}}, "", {"请关闭AutoCAD"}, false},
+      {"a product gone", {1, 0, {Cause::KeyMissing}, {}}, "", {"注册表项已不存在"}, false},
+      {"a list that is no text", {1, 0, {Cause::WrongType}, {}}, "", {"不是文本，未作改动"}, false},
+      {"other codes", {1, 1, {Cause::Other}, {206, 1117}}, "", {"系统错误代码 206，系统错误代码 1117"}, false},
+      {"several", {1, 2, {Cause::SourceMissing, Cause::AccessDenied}, {}}, "C:\\logs\\setup.log",
+       {"1项AutoCAD设置未能写入注册表，2个支持文件", "Data文件夹中缺少", "拒绝访问", "日志文件：C:\\logs\\setup.log"},
+       true},
+  };
+  for (const Row& row : rows) {
+    const std::string text = IncompleteText(row.shortfall, row.log);
+    for (const std::string& part : row.says) EXPECT_TRUE(Has(text, part)) << row.what << "\n" << text;
+    EXPECT_EQ(Has(text, "管理员身份运行SetUp.exe"), row.administrator) << row.what;
+    EXPECT_EQ(Has(text, "日志"), !row.log.empty()) << row.what;
+  }
+}
+
+TEST(Messages, TheCopyQuestionNamesACauseTheUsualAdviceCannotMend) {
+  struct Row {
+    platform::OsError code;
+    std::string says;
+  };
+  const std::string usual = "失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
+  const Row rows[] = {
+      {platform::kErrorSharingViolation, usual},
+      {platform::kErrorAccessDenied, usual},
+      {platform::kErrorFilenameTooLong, usual},
+      {platform::kErrorFileNotFound, "失败：安装文件中缺少 C:\\dist\\Data\\Zorvel.Ini。"},
+      {platform::kErrorPathNotFound, "失败：文件夹 Q:\\AppData\\Zorvel 不存在，也无法创建。"},
+  };
+  for (const Row& row : rows) {
+    FileEvent failure;
+    failure.source = "C:\\dist\\Data\\Zorvel.Ini";
+    failure.destination = "Q:\\AppData\\Zorvel\\Zorvel.Ini";
+    failure.status = platform::Status(row.code);
+    const std::string text = CopyFailedText(failure);
+    EXPECT_EQ(text.rfind("拷贝文件 Q:\\AppData\\Zorvel\\Zorvel.Ini ", 0), 0u) << text;
+    EXPECT_TRUE(Has(text, row.says)) << row.code << "\n" << text;
+  }
+  EXPECT_EQ(CopyFailedText("D:\\x.dll"), "拷贝文件 D:\\x.dll " + usual);
+}
+
+TEST(Messages, AFolderRefusalSaysWhatIsWrongWithTheText) {
+  struct Row {
+    FolderVerdict verdict;
+    Notice notice;
+    std::string says;
+  };
+  FolderVerdict invalid, tooLong, noDrive, file, notMade, denied;
+  invalid.refusal = FolderRefusal::Invalid;
+  invalid.form = {PathFault::BadName, "a|b"};
+  tooLong.refusal = FolderRefusal::TooLong;
+  tooLong.subject = "PdfSharp.Charting.dll";
+  tooLong.bytes = 260;
+  noDrive.refusal = FolderRefusal::NoDrive;
+  noDrive.subject = "Q:";
+  file.refusal = FolderRefusal::FileInTheWay;
+  file.subject = "C:\\x";
+  notMade.refusal = FolderRefusal::NotCreated;
+  notMade.subject = "C:\\x";
+  notMade.status = platform::Status(platform::kErrorFilenameTooLong);
+  denied = notMade;
+  denied.status = platform::Status(platform::kErrorAccessDenied);
+  const Row rows[] = {
+      {invalid, Notice::FolderInvalid, "安装目录无效 !\n\nC:\\typed\n\n文件夹名\"a|b\"无效"},
+      {tooLong, Notice::FolderTooLong, "文件 PdfSharp.Charting.dll 的完整路径将有260个字节，超过了Windows允许的259个字节"},
+      {noDrive, Notice::FolderNotCreated, "驱动器 Q: 不存在"},
+      {file, Notice::FolderNotCreated, "C:\\x 是一个文件，不是文件夹"},
+      {notMade, Notice::FolderNotCreated, "无法创建安装目录 C:\\x !\n\n系统错误代码 206"},
+      {denied, Notice::FolderNotCreated, "拒绝访问：请以管理员身份运行SetUp.exe"},
+  };
+  for (const Row& row : rows) {
+    const std::string text = FolderRefusedText("C:\\typed", row.verdict);
+    EXPECT_TRUE(Has(text, row.says)) << text;
+    EXPECT_EQ(NoticeOf(row.verdict.refusal), row.notice) << text;
+  }
+  EXPECT_EQ(NoticeOf(FolderRefusal::Empty), Notice::NoFolder);
+  FolderVerdict empty;
+  empty.refusal = FolderRefusal::Empty;
+  EXPECT_EQ(FolderRefusedText("", empty), "请输入安装目录 !");
+}
+
+}  // namespace
