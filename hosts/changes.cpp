@@ -41,8 +41,10 @@ Status PutBack(Registry& registry, platform::RegKey key, const char* name,
   return registry.SetValue(key, name, value->type, value->bytes.data(), static_cast<std::uint32_t>(value->bytes.size()));
 }
 
-Status WriteList(Registry& registry, platform::RegKey key, const std::string& list) {
-  return registry.SetValue(key, kTrustedPaths, platform::kRegSz, list.data(), static_cast<std::uint32_t>(list.size()));
+// Written back of the type it was read with (a list AutoCAD expands stays
+// one), as the install writes it.
+Status WriteList(Registry& registry, platform::RegKey key, const std::string& list, std::uint32_t type) {
+  return registry.SetValue(key, kTrustedPaths, type, list.data(), static_cast<std::uint32_t>(list.size()));
 }
 
 }  // namespace
@@ -120,6 +122,7 @@ Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& install
       case QueryResult::MoreData:
         return Fail(Status(platform::kErrorMoreData), status);
       case QueryResult::Ok: {
+        if (value.type != platform::kRegSz && value.type != platform::kRegExpandSz) break;  // not the install's
         bool removed = false;
         const std::string kept = WithoutEntry(value.bytes.substr(0, value.bytes.find('\0')), installDir, &removed);
         if (!removed) break;
@@ -127,10 +130,10 @@ Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& install
         if (!writable) return Undo::Failed;
         using Before = TrustedPathChange::Before;
         if (!kept.empty() || change.before == Before::Listed) {
-          *status = WriteList(registry, writable.get(), kept);
+          *status = WriteList(registry, writable.get(), kept, value.type);
           undone = Undo::Removed;
         } else if (change.before == Before::Replaced) {
-          *status = WriteList(registry, writable.get(), change.replaced);
+          *status = WriteList(registry, writable.get(), change.replaced, value.type);
           undone = Undo::Restored;
         } else {
           *status = registry.DeleteValue(writable.get(), kTrustedPaths);

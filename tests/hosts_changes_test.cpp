@@ -46,6 +46,12 @@ class HostChanges : public HostsWorldTest {
   const std::string key_ = product_ + "\\Applications\\ZV_BatchPlot2010";
   const std::string variables_ = VariablesKey("R18.0", "ACAD-8001:804", "Default");
 
+  void WriteList(std::uint32_t type, const std::string& text) {
+    platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+    platform::ScopedKey key(registry(), registry().Create(root.get(), variables_));
+    ASSERT_TRUE(registry().SetValue(key.get(), "TRUSTEDPATHS", type, text.data(), static_cast<std::uint32_t>(text.size())));
+  }
+
   LoaderChange Loader(int createdLevels) {
     LoaderChange change;
     change.key = RegistryViewOf(key_, kBits);
@@ -146,6 +152,24 @@ TEST_P(HostChanges, TrustedPathsLoseTheFolderAndGetBackWhatItReplaced) {
     EXPECT_EQ(KeyExists(Hive::CurrentUser, variables_), c.keyStays);
     RemoveTree(Hive::CurrentUser, variables_);
   }
+}
+
+TEST_P(HostChanges, AListKeepsItsType) {
+  const std::string list = "%USERPROFILE%\\lisp;" + kUpperDir;
+  WriteList(platform::kRegExpandSz, list);
+  platform::Status status;
+  EXPECT_EQ(UndoTrustedPath({variables_, 0, TrustedPathChange::Before::Listed, ""}, kInstallDir, &status),
+            Undo::Removed);
+  platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+  platform::ScopedKey key(registry(), registry().OpenRead(root.get(), variables_));
+  platform::StoredValue value;
+  ASSERT_EQ(platform::ReadValue(registry(), key.get(), "TRUSTEDPATHS", &value), platform::QueryResult::Ok);
+  EXPECT_EQ(value.type, platform::kRegExpandSz);
+  EXPECT_EQ(value.bytes, "%USERPROFILE%\\lisp");
+
+  WriteList(platform::kRegMultiSz, kUpperDir);  // no list the install wrote
+  EXPECT_EQ(UndoTrustedPath({variables_, 0, TrustedPathChange::Before::Listed, ""}, kInstallDir, &status),
+            Undo::Unchanged);
 }
 
 TEST_P(HostChanges, AListThatCannotBeReadWholeIsNotWrittenBack) {
