@@ -7,7 +7,7 @@
 //
 // Prints one line per measurement: the time per item at the small and at the
 // large size and their ratio, the growth: 1.0 is linear, 2.0 would be
-// quadratic. The sizes take turns, each built afresh three times, and every
+// quadratic. The sizes take turns, each built afresh five times, and every
 // figure is the fastest of its runs: other work on the machine only ever adds
 // time, so the fastest run is the one least disturbed by it.
 //
@@ -39,7 +39,7 @@ struct Size {
 };
 constexpr Size kSmall{500, 250, 512 * 1024};
 constexpr Size kLarge{1000, 500, 1024 * 1024};
-constexpr int kRounds = 3;  // each size built afresh this many times
+constexpr int kRounds = 5;  // each size built afresh this many times
 constexpr int kRuns = 3;    // each measurement this many times per round
 
 const char kReleaseKey[] = "SOFTWARE\\Autodesk\\AutoCAD\\R24.0";

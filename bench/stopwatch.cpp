@@ -71,6 +71,7 @@ struct WindowSearch {
   DWORD processId;
   const std::wstring* caption;
   HWND found;
+  LARGE_INTEGER foundAt;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
@@ -81,19 +82,26 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
   wchar_t text[256] = {};
   GetWindowTextW(window, text, 256);
   if (*search->caption != text) return TRUE;
+  QueryPerformanceCounter(&search->foundAt);
   search->found = window;
   return FALSE;
 }
 
-HWND WaitForWindow(const PROCESS_INFORMATION& process, const std::wstring& caption) {
+// Waits without polling until the program first waits for input (a dialog
+// does so just before it shows itself), then looks for the window every
+// millisecond: the looking does not compete with the program for the
+// processor while it starts.
+HWND WaitForWindow(const PROCESS_INFORMATION& process, const std::wstring& caption, LARGE_INTEGER* shownAt) {
+  WaitForInputIdle(process.hProcess, kWindowTimeoutMs);
   const ULONGLONG deadline = GetTickCount64() + kWindowTimeoutMs;
+  WindowSearch search{process.dwProcessId, &caption, nullptr, {}};
   while (GetTickCount64() < deadline) {
-    WindowSearch search{process.dwProcessId, &caption, nullptr};
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
-    if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) return nullptr;
+    if (search.found) break;
+    if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) break;
   }
-  return nullptr;
+  *shownAt = search.foundAt;
+  return search.found;
 }
 
 HANDLE Discard() {
@@ -120,8 +128,7 @@ double RunOnce(const Program& program, const std::wstring* caption) {
     return -1;
   bool ok = true;
   if (caption) {
-    HWND window = WaitForWindow(process, *caption);
-    QueryPerformanceCounter(&end);
+    HWND window = WaitForWindow(process, *caption, &end);
     ok = window != nullptr;
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, kExitTimeoutMs) != WAIT_OBJECT_0) ok = false;
