@@ -40,7 +40,7 @@ struct Size {
 constexpr Size kSmall{500, 250, 512 * 1024};
 constexpr Size kLarge{1000, 500, 1024 * 1024};
 constexpr int kRounds = 5;  // each size built afresh this many times
-constexpr int kRuns = 3;    // each measurement this many times per round
+constexpr int kRuns = 5;    // each measurement this many times per round
 
 const char kReleaseKey[] = "SOFTWARE\\Autodesk\\AutoCAD\\R24.0";
 const char kProfilesKey[] = "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-7101:804\\Profiles";
