@@ -9,14 +9,14 @@
 // CreateProcess to the process's end. With --window it lasts until a visible
 // top-level window of that process with exactly that caption exists (the
 // dialog is on screen); the window is then sent WM_CLOSE and the process must
-// end within 10 s.
+// end within 10 s. The programs' own output goes to NUL.
 //
 // Prints one line per program: LABEL, then the median, the fastest and the
 // slowest run in milliseconds and, after the first program, the median of its
-// runs' ratios to the first program's runs of the same round (a ratio that a
-// machine busy with other work disturbs less than the times themselves). The programs' own output is discarded (they
-// write into NUL). Exit code 1 when a program failed to start,
-// showed no window within 30 s or did not end; 2 for a usage error.
+// runs' ratios to the first program's runs of the same round (a ratio that
+// other work on the machine disturbs less than the times themselves). Exit
+// code 1 when a program failed to start, showed no window within 30 s or did
+// not end; 2 for a usage error.
 #include <windows.h>
 
 #include <shellapi.h>
