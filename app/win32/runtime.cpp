@@ -6,8 +6,8 @@
 // ended in std::terminate and abort. It ends in abort here, directly. Taken
 // from the prebuilt library instead, these few functions would bring along
 // its exception machinery: the unwinder, exception classes holding a second
-// string implementation, and thread support for it, together more than half
-// of the statically linked program.
+// string implementation, and thread support for it, together larger than the
+// program's own code.
 #include <cstdlib>
 #include <new>
 #include <string>
