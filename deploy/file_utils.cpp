@@ -1,7 +1,6 @@
 #include "deploy/file_utils.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "platform/files.h"
 #include "platform/mbcs.h"
@@ -44,7 +43,8 @@ std::string FingerprintOf(const std::string& path) {
   if (!platform::GetFiles().ReadFile(path, kMaxComparedFileBytes, &content)) return std::string();
   std::uint64_t hash = 0xcbf29ce484222325ull;
   for (unsigned char byte : content) hash = (hash ^ byte) * 0x100000001b3ull;
-  char text[48];
-  std::snprintf(text, sizeof text, "%zu:%016llx", content.size(), static_cast<unsigned long long>(hash));
+  static const char kHex[] = "0123456789abcdef";
+  std::string text = std::to_string(content.size()) + ":";
+  for (int shift = 60; shift >= 0; shift -= 4) text.push_back(kHex[(hash >> shift) & 0xF]);
   return text;
 }

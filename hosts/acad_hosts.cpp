@@ -42,6 +42,30 @@ void CollectInto(CAcadHosts& hosts, RegKey release, const std::string& base, con
   *values = hosts.foundValues;
 }
 
+// Records every location paired with a product name found in the same key,
+// in the order of the locations and, for one location, of the names. The
+// names are looked up through an index sorted by key path: a release key with
+// n products costs n log n comparisons, not n².
+void RecordInstallations(CAcadHosts& hosts, const std::vector<std::string>& locationPaths,
+                         const std::vector<std::string>& locations, const std::vector<std::string>& productPaths,
+                         const std::vector<std::string>& productNames, int lastYear) {
+  std::vector<std::size_t> byPath(productPaths.size());
+  for (std::size_t p = 0; p < byPath.size(); ++p) byPath[p] = p;
+  std::sort(byPath.begin(), byPath.end(), [&](std::size_t x, std::size_t y) {
+    return productPaths[x] != productPaths[y] ? productPaths[x] < productPaths[y] : x < y;
+  });
+  for (std::size_t a = 0; a < locationPaths.size(); ++a) {
+    auto first = std::lower_bound(byPath.begin(), byPath.end(), locationPaths[a],
+                                  [&](std::size_t p, const std::string& path) { return productPaths[p] < path; });
+    for (auto it = first; it != byPath.end() && productPaths[*it] == locationPaths[a]; ++it) {
+      int year = ReleaseYearOf(productNames[*it], lastYear);
+      if (year == 0) continue;
+      hosts.productKeys[year - kFirstReleaseYear].push_back(locationPaths[a]);
+      hosts.locations[year - kFirstReleaseYear].push_back(locations[a]);
+    }
+  }
+}
+
 // One view of the AutoCAD key: each release key is searched for install
 // locations and product names; a location and a product name held by the
 // same key make one installation of the year the name carries.
@@ -64,15 +88,7 @@ void DiscoverView(CAcadHosts& hosts, const std::string& acadKeyPath, int lastYea
     CollectInto(hosts, releaseKey.get(), base, "AcadLocation", &locationPaths, &locations);
     CollectInto(hosts, releaseKey.get(), base, "ProductName", &productPaths, &productNames);
 
-    for (std::size_t a = 0; a < locationPaths.size(); ++a) {
-      for (std::size_t p = 0; p < productPaths.size(); ++p) {
-        if (locationPaths[a] != productPaths[p]) continue;
-        int year = ReleaseYearOf(productNames[p], lastYear);
-        if (year == 0) continue;
-        hosts.productKeys[year - kFirstReleaseYear].push_back(locationPaths[a]);
-        hosts.locations[year - kFirstReleaseYear].push_back(locations[a]);
-      }
-    }
+    RecordInstallations(hosts, locationPaths, locations, productPaths, productNames, lastYear);
   }
 }
 

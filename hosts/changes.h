@@ -19,6 +19,9 @@ struct ViewedKey {
   std::string path;  // within the view, without Wow6432Node
 };
 
+// The view this program sees by default: its own bitness's.
+constexpr int kOwnRegistryView = static_cast<int>(sizeof(void*) * 8);
+
 // The key a program of `bits` (32 or 64) named by `path`.
 ViewedKey RegistryViewOf(const std::string& path, int bits);
 

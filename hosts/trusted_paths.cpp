@@ -109,9 +109,8 @@ Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& vari
 
 bool ListHasEntry(const std::string& list, std::string folder) {
   mbcs::DropTrailingBackslash(folder);
-  for (std::string_view piece : mbcs::Split(list, ';')) {
-    std::string entry(piece);
-    mbcs::DropTrailingBackslash(entry);
+  for (std::string_view entry : mbcs::Split(list, ';')) {
+    if (mbcs::EndsWithBackslash(entry)) entry.remove_suffix(1);
     if (mbcs::EqualsNoCase(entry, folder)) return true;
   }
   return false;

@@ -38,8 +38,7 @@ struct InstallRequest {
   bool checkHostRunning = false;
   // Where a log of this run is being written; empty when there is none.
   std::string logPath;
-  // The build that installs: its version goes into Programs and Features,
-  // its bitness tells which registry view the record names.
+  // The build that installs: its version goes into Programs and Features.
   BuildInfo build;
 };
 

@@ -1,6 +1,5 @@
 #include "install/install_log.h"
 
-#include <cstdio>
 
 #include "install/exit_code.h"
 #include "install/product.h"
@@ -127,13 +126,21 @@ void LogOutcome(CInstallLog& log, const InstallReport& report) {
   log.Error(outcome);
 }
 
+// `value` in decimal with leading zeros to `width` digits, as "%0*d" writes
+// it, without the C library's formatter.
+std::string Padded(int value, std::size_t width) {
+  std::string digits = std::to_string(value);
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return digits;
+}
+
 }  // namespace
 
 std::string FormatLogLine(const platform::LocalTime& time, LogLevel level, const std::string& text) {
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d.%03d ", time.year, time.month, time.day,
-                time.hour, time.minute, time.second, time.millisecond);
-  return stamp + std::string(LevelName(level)) + " " + OneLine(text);
+  const std::string stamp = Padded(time.year, 4) + "-" + Padded(time.month, 2) + "-" + Padded(time.day, 2) + " " +
+                            Padded(time.hour, 2) + ":" + Padded(time.minute, 2) + ":" + Padded(time.second, 2) + "." +
+                            Padded(time.millisecond, 3) + " ";
+  return stamp + LevelName(level) + " " + OneLine(text);
 }
 
 CInstallLog::CInstallLog(std::string path, std::unique_ptr<platform::LogFile> file)

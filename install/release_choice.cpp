@@ -38,8 +38,9 @@ ReleaseChoice ChooseReleases(const CAcadHosts& hosts, int editionBits, const std
       }
     }
   }
-  std::stable_sort(choice.skipped.begin(), choice.skipped.end(),
-                   [](const SkippedRelease& a, const SkippedRelease& b) { return a.year < b.year; });
+  // A year is skipped for one reason only, so the order is total.
+  std::sort(choice.skipped.begin(), choice.skipped.end(),
+            [](const SkippedRelease& a, const SkippedRelease& b) { return a.year < b.year; });
   return choice;
 }
 

@@ -27,8 +27,8 @@ struct UninstallRequest {
   std::string installDir;
   // Stop with HostRunning when AutoCAD runs.
   bool checkHostRunning = true;
-  // The bitness of the running edition: which registry view it reaches.
-  int editionBits = 64;
+  // The registry view this program sees by default.
+  int editionBits = kOwnRegistryView;
   // The uninstaller's own file while the process that runs it keeps it from
   // being deleted: left in place and named in the record, for FinishRemoval.
   std::string leaveForLater;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/environment.h"
@@ -25,7 +26,8 @@ Services g_services;
 template <typename Service>
 Service& Installed(Service* service, const char* name) {
   if (service == nullptr) {
-    std::fprintf(stderr, "no %s service installed\n", name);
+    const std::string message = std::string("no ") + name + " service installed\n";
+    std::fputs(message.c_str(), stderr);
     std::abort();
   }
   return *service;

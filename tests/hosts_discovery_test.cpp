@@ -77,6 +77,34 @@ TEST_P(Discovery, ProductsOfOneReleaseComeInEnumerationOrder) {
   EXPECT_EQ(hosts.locations[3], (std::vector<std::string>{"C:\\a", "C:\\b"}));
 }
 
+TEST_P(Discovery, ManyProductsOfOneReleasePairByKeyPathInEnumerationOrder) {
+  // Product keys whose names sort apart by case, so that the byte order of
+  // their paths is not the enumeration order.
+  enum class Kind { Both, LocationOnly, NameOnly, NameOneLevelDown };
+  const Kind kinds[] = {Kind::Both, Kind::LocationOnly, Kind::Both, Kind::NameOnly, Kind::NameOneLevelDown};
+  std::vector<std::string> locations[kReleaseCount], keys[kReleaseCount];
+  for (int i = 0; i < 60; ++i) {
+    const Kind kind = kinds[i % std::size(kinds)];
+    const int year = 2010 + i / 2 % 3;  // each year's products in both cases
+    const std::string product = std::string(i % 2 ? "acad-" : "ACAD-") + (i < 10 ? "0" : "") + std::to_string(i);
+    const std::string path = std::string(kAcadKey) + "\\R22.0\\" + product;
+    const std::string location = "C:\\AutoCAD " + std::to_string(i);
+    const std::string name = "AutoCAD " + std::to_string(year);
+    if (kind != Kind::NameOnly) WriteText(Hive::LocalMachine, path, "AcadLocation", location);
+    if (kind == Kind::Both || kind == Kind::NameOnly) WriteText(Hive::LocalMachine, path, "ProductName", name);
+    if (kind == Kind::NameOneLevelDown) WriteText(Hive::LocalMachine, path + "\\Sub", "ProductName", name);
+    if (kind != Kind::Both) continue;
+    locations[year - kFirstReleaseYear].push_back(location);
+    keys[year - kFirstReleaseYear].push_back(path + "\\");
+  }
+  CAcadHosts hosts;
+  hosts.Discover();
+  for (int slot = 0; slot < kReleaseCount; ++slot) {
+    EXPECT_EQ(hosts.locations[slot], locations[slot]) << "slot " << slot;
+    EXPECT_EQ(hosts.productKeys[slot], keys[slot]) << "slot " << slot;
+  }
+}
+
 TEST_P(Discovery, LocationAndNameMustSitInTheSameKey) {
   const std::string product = std::string(kAcadKey) + "\\R19.0\\ACAD-B001:804";
   WriteText(Hive::LocalMachine, product, "AcadLocation", "C:\\split");

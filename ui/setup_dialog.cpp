@@ -1,10 +1,12 @@
 #include "ui/setup_dialog.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "install/product.h"
+#include "platform/mbcs.h"
 #include "platform/message_box.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_template.h"
@@ -54,14 +56,20 @@ std::vector<MessageMapEntry> ReleaseRows() {
 
 }  // namespace
 
+// Each %d of the format takes the next number in decimal, as printf writes
+// it; without printf the program carries no formatter of the C library, with
+// its floating-point conversions, at all.
 std::string FormatVersion(const BuildInfo& build) {
-  const char* format = kVersionFormat;
-  const int year = build.date / 10000, month = build.date % 10000 / 100, day = build.date % 100;
-  int length = std::snprintf(nullptr, 0, format, year, month, day, build.editionBits);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, year, month, day, build.editionBits);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
+  const int numbers[] = {build.date / 10000, build.date % 10000 / 100, build.date % 100, build.editionBits};
+  std::string_view rest = kVersionFormat;
+  std::string text;
+  for (int number : numbers) {
+    const std::size_t at = mbcs::Find(rest, "%d");
+    if (at == mbcs::npos) break;
+    text.append(rest.substr(0, at)).append(std::to_string(number));
+    rest.remove_prefix(at + 2);
+  }
+  return text.append(rest);
 }
 
 CopyDecision CopyDecisionOf(int button) {

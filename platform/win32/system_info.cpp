@@ -8,7 +8,6 @@
 #include <lmcons.h>
 #include <shellapi.h>
 
-#include <cstdio>
 
 #include "platform/mbcs.h"
 #include "platform/system_info.h"
@@ -74,9 +73,8 @@ class Win32SystemInfo : public SystemInfo {
     info.dwOSVersionInfoSize = sizeof info;
     auto rtlGetVersion = NtdllFunction<RtlGetVersionFunction>("RtlGetVersion");
     if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) return std::string();
-    char text[64];
-    std::snprintf(text, sizeof text, "%lu.%lu.%lu", info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber);
-    std::string version = text;
+    std::string version = std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + "." +
+                          std::to_string(info.dwBuildNumber);
     // Support staff reading a log from a test machine should see that it was
     // not a real Windows.
     if (auto wineVersion = NtdllFunction<WineGetVersionFunction>("wine_get_version"))

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Prints the program's size, start-up, install and scale figures, measured side
+# by side in one run, each beside its target:
+#
+#   1. the size of SetUp.exe of each edition as built (stripped), beside the
+#      logic-free dialog built from the same resources, and the DLLs it loads;
+#   2. the time from process start to the setup dialog on screen under Wine,
+#      against the logic-free dialog;
+#   3. one whole installation of 100 files of 1 MiB by the install engine,
+#      against Wine's xcopy of the same Data folder;
+#   4. discovery, loader registration and trusted paths against 500 and 1000
+#      product keys, 250 and 500 profiles and a 512 KiB and 1 MiB list.
+#
+#   bash scripts/bench.sh       (ZV_BENCH_RUNS=N: runs per start-up figure, 21)
+#
+# A benchmark, not a test: it always exits 0 once it could measure, and
+# scripts/test.sh never runs it. Wine runs in a prefix of its own
+# (build/wine/bench) with the simulated AutoCAD machine of the run command.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+bash "$ZV_ROOT/scripts/setup.sh" || exit 1
+
+runs=${ZV_BENCH_RUNS:-21}
+install_runs=15
+size_target=262144
+caption="Zorvel批打印软件安装"
+
+# Other work on the machine only ever adds time; at a raised priority it
+# disturbs the figures less.
+if [ "$(id -u)" -eq 0 ] && renice -n -10 $$ >/dev/null 2>&1; then
+  priority="raised priority (nice -10)"
+else
+  priority="normal priority"
+fi
+
+for tree in win64 win32; do
+  zv_build "$tree" >"$ZV_BUILD/bench-build-$tree.log" 2>&1 || { cat "$ZV_BUILD/bench-build-$tree.log"; exit 1; }
+done
+editions=(win64 win32)
+zv_can_run_32bit || editions=(win64)
+
+# --- 1. size ------------------------------------------------------------------------
+imports() {  # the DLLs a program loads, by its import table
+  x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p' | tr '\n' ' '
+}
+echo "== Size in bytes, stripped as built (target: SetUp.exe at most $size_target, no DLL beside it)"
+printf '%-8s %10s %18s %10s   %s\n' edition SetUp.exe "logic-free dialog" headroom "DLLs it loads (all Windows' own)"
+for tree in win64 win32; do
+  setup=$(stat -c %s "$ZV_BUILD/$tree/SetUp.exe")
+  plain=$(stat -c %s "$ZV_BUILD/$tree/plain_dialog.exe")
+  printf '%-8s %10d %18d %10d   %s\n' "$tree" "$setup" "$plain" $((size_target - setup)) \
+    "$(imports "$ZV_BUILD/$tree/SetUp.exe")"
+done
+echo
+
+# --- the prefix, the display, the simulated machine ---------------------------------------
+zv_xvfb_start || exit 1
+zv_wine_prefix "$ZV_BUILD/wine/bench"
+trap 'zv_wine_stop; zv_xvfb_stop' EXIT
+export LC_ALL=C.UTF-8
+ZV_SIM_REGTOOL=$ZV_BUILD/win64/regtool.exe
+source "$ZV_ROOT/scripts/demo-machine.sh"
+zv_sim_machine
+
+# stopwatch EDITION ARGS...: the edition's stopwatch under Wine.
+stopwatch() {
+  local edition=$1
+  shift
+  zv_wine "$edition" "$ZV_BUILD/$edition/stopwatch.exe" "$@"
+}
+# fastest LABEL: the fastest run of LABEL in the stopwatch's output. Other
+# work on the machine only ever adds time: the fastest of many runs is the one
+# it disturbed least, and the ratios below are taken between fastest runs.
+fastest() { awk -v label="$1" '$1 == label { print $3 }'; }
+# ratio A B [C D]: A/B, or (A-B)/(C-D) with four numbers.
+ratio() {
+  if [ $# -eq 2 ]; then set -- "$1" 0 "$2" 0; fi
+  awk -v a="$1" -v b="$2" -v c="$3" -v d="$4" 'BEGIN { if (c - d > 0) printf "%.2f", (a - b) / (c - d) }'
+}
+
+# --- 2. time to dialog --------------------------------------------------------------------
+echo "== Time from process start to the dialog on screen under Wine, ms, fastest of $runs runs"
+echo "   (target: at most 1.2x the logic-free dialog)"
+printf '%-8s %18s %10s %7s\n' edition "logic-free dialog" SetUp.exe ratio
+for edition in "${editions[@]}"; do
+  dist=$ZV_DRIVE_C/zvbench-$edition
+  zv_sim_distribution "$ZV_BUILD/$edition/SetUp.exe" "$dist"
+  cp "$ZV_BUILD/$edition/plain_dialog.exe" "$dist/"
+  win=C:\\zvbench-$edition
+  out=$(stopwatch "$edition" -n "$runs" --window "$caption" -- plain "$win\\plain_dialog.exe" -- setup "$win\\SetUp.exe")
+  plain=$(fastest plain <<<"$out") setup=$(fastest setup <<<"$out")
+  printf '%-8s %18s %10s %7s\n' "$edition" "$plain" "$setup" "$(ratio "$setup" "$plain")"
+done
+echo
+
+# --- 3. install against xcopy ---------------------------------------------------------------
+# Both are timed as whole processes, and each also with no work (its usage
+# text, its help), so that what each costs to start can be taken off: the
+# install runs inside SetUp.exe, long started, and a program that loads the
+# window system starts slower than xcopy. The files lie on a RAM drive (T:),
+# so that the disk traffic of other programs does not decide the comparison.
+# First on a machine without AutoCAD, where the install copies exactly what
+# xcopy copies; then, for information, on the simulated machine, where it
+# also registers nine installations and copies their fonts.
+ram=$(mktemp -d /dev/shm/zvbench.XXXXXX 2>/dev/null || mktemp -d "$ZV_BUILD/zvbench.XXXXXX")
+trap 'zv_wine_stop; zv_xvfb_stop; rm -rf "$ram" "$WINEPREFIX/dosdevices/t:"' EXIT
+ln -sfn "$ram" "$WINEPREFIX/dosdevices/t:"
+mkdir -p "$ram/Data"
+for i in $(seq -w 1 100); do head -c 1048576 /dev/urandom >"$ram/Data/payload$i.bin"; done
+for name in Zorvel_EN.shx Zorvel_HZ.shx Zorvel.prt5; do printf '%s' "$name" >"$ram/Data/$name"; done
+
+echo "== One installation of 100 files of 1 MiB against xcopy of the same Data folder, ms,"
+echo "   fastest of $install_runs runs, each program less its own start (target: at most 1.1x xcopy"
+echo "   without AutoCAD; with it, the install also writes the registry and places 19 fonts)"
+printf '%-8s %-28s %10s %10s %10s %10s %7s\n' edition machine xcopy "its start" install "its start" ratio
+for machine in "no AutoCAD" "9 AutoCAD installations"; do
+  if [ "$machine" = "no AutoCAD" ]; then zv_sim_clear; else zv_sim_machine; fi
+  for edition in "${editions[@]}"; do
+    cp "$ZV_BUILD/$edition/install_bench.exe" "$ram/install_$edition.exe"
+    out=$(stopwatch "$edition" -n "$install_runs" -- xcopy xcopy.exe 'T:\Data' "T:\\xcopy-$edition" /I /Y /Q \
+      -- xcopy-start xcopy.exe /? -- install "T:\\install_$edition.exe" "T:\\install-$edition" \
+      -- install-start "T:\\install_$edition.exe")
+    xcopy=$(fastest xcopy <<<"$out") xcopy_start=$(fastest xcopy-start <<<"$out")
+    install=$(fastest install <<<"$out") install_start=$(fastest install-start <<<"$out")
+    printf '%-8s %-28s %10s %10s %10s %10s %7s\n' "$edition" "$machine" "$xcopy" "$xcopy_start" "$install" \
+      "$install_start" "$(ratio "$install" "$install_start" "$xcopy" "$xcopy_start")"
+  done
+done
+echo
+
+# --- 4. scale -----------------------------------------------------------------------------
+echo "== Scale: discovery, loader registration, trusted paths (64-bit edition, the real"
+echo "   registry under Wine; target: growth about 1.0, linear)"
+zv_wine win64 "$ZV_BUILD/win64/scale_bench.exe"
+zv_sim_clear
+echo
+echo "(measured at $priority, load average $(cut -d' ' -f1-3 /proc/loadavg))"
