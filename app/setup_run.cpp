@@ -89,9 +89,10 @@ bool AcquireLock(bool silent, CInstallLog* log, std::unique_ptr<platform::Instan
   return true;
 }
 
-ExitCode InstallSilently(CAcadHosts& hosts, const SetupOptions& options, const ReleaseChoice& choice,
-                         CInstallLog* log) {
+ExitCode InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options,
+                         const ReleaseChoice& choice, CInstallLog* log) {
   InstallRequest request;
+  request.build = build;
   request.folderText = options.folder.value_or(kDefaultFolder);
   request.ticked = choice.ticked;
   request.checkHostRunning = true;  // there is no second click
@@ -145,7 +146,7 @@ ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& argume
     LogHostsFound(*log, hosts, build.editionBits);
     LogSkippedReleases(*log, choice, build.editionBits);
   }
-  const ExitCode code =
-      silent ? InstallSilently(hosts, options, choice, log.get()) : RunDialog(hosts, build, options, choice, log.get());
+  const ExitCode code = silent ? InstallSilently(hosts, build, options, choice, log.get())
+                               : RunDialog(hosts, build, options, choice, log.get());
   return Finish(log.get(), code);
 }

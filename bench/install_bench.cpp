@@ -14,6 +14,7 @@
 
 #include <cstdio>
 
+#include "app/build_constants.h"
 #include "hosts/acad_hosts.h"
 #include "install/install_engine.h"
 #include "platform/win32/services.h"
@@ -46,6 +47,7 @@ int main() {
   hosts.Discover();
   InstallRequest request;
   request.folderText = platform::win32::Narrow(argv[1]);
+  request.build = kThisBuild;
   for (int slot = 0; slot < kReleaseCount; ++slot) request.ticked[slot] = !hosts.locations[slot].empty();
   SilentDriver driver;
   const InstallReport report = CInstallEngine(hosts).Install(request, driver);

@@ -15,6 +15,9 @@ enum class FileKind {
   Payload,      // a Data entry copied into the install folder
   Settings,     // the settings file, into APPDATA\Zorvel
   SupportFile,  // a font or the plot driver, into an AutoCAD folder
+  Backup,       // AutoCAD's own plot driver, kept before ours replaces it
+  Uninstaller,  // the running program, copied into the install folder
+  Record,       // the record of what the install changed, for the uninstall
 };
 
 struct FileEvent {
@@ -22,6 +25,7 @@ struct FileEvent {
   std::string source;
   std::string destination;
   std::uint64_t bytes = 0;  // the source's size, where known
+  bool replaced = false;    // a file of that name was there before
   platform::Status status;  // of the copy
 };
 
@@ -30,9 +34,14 @@ struct ValueEvent {
   std::string key;   // below the hive root
   std::string name;
   std::string data;  // a text as written, a number in decimal
-  // The value before, for values the install changes rather than sets
-  // (TRUSTEDPATHS); nothing when there was none.
+  // The value before the install changed it, in the same form (a text
+  // without its terminator, a REG_DWORD in decimal, any other type as its
+  // stored bytes); nothing when there was none.
   std::optional<std::string> previous;
+  std::uint32_t previousType = 0;  // REG_* of `previous`
+  // How many of the last levels of `key` did not exist before the install:
+  // 0 when the key was there.
+  int createdLevels = 0;
   platform::Status status;  // of the write (or of what kept it from being made)
 };
 

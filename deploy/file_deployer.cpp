@@ -97,6 +97,7 @@ CFileDeployer::Outcome CFileDeployer::DeployEntry(const std::string& dataFolder,
   FileEvent file = Destination(dataFolder, entry, &reachable);
   ClearReadOnly(file.source);
   if (reachable) ClearReadOnly(file.destination);
+  file.replaced = reachable && platform::GetFiles().Exists(file.destination);
   file.status = Copy(reachable, file);
   observer.OnFile(file);
   while (!file.status) {

@@ -1,5 +1,7 @@
 #include "deploy/file_utils.h"
 
+#include <cstdint>
+
 #include "platform/files.h"
 #include "platform/mbcs.h"
 
@@ -27,4 +29,22 @@ void ClearReadOnly(std::string path) {
   if (files.GetAttributes(path, &attributes) && (attributes & platform::kAttrReadOnly)) {
     files.SetAttributes(path, attributes & ~platform::kAttrReadOnly);
   }
+}
+
+bool SameContent(const std::string& a, const std::string& b) {
+  platform::Files& files = platform::GetFiles();
+  std::string first, second;
+  return files.ReadFile(a, kMaxComparedFileBytes, &first) && files.ReadFile(b, kMaxComparedFileBytes, &second) &&
+         first == second;
+}
+
+std::string FingerprintOf(const std::string& path) {
+  std::string content;
+  if (!platform::GetFiles().ReadFile(path, kMaxComparedFileBytes, &content)) return std::string();
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (unsigned char byte : content) hash = (hash ^ byte) * 0x100000001b3ull;
+  static const char kHex[] = "0123456789abcdef";
+  std::string text = std::to_string(content.size()) + ":";
+  for (int shift = 60; shift >= 0; shift -= 4) text.push_back(kHex[(hash >> shift) & 0xF]);
+  return text;
 }

@@ -2,6 +2,7 @@
 // of AutoCAD support files.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // What a path names (GetPathKind).
@@ -22,3 +23,15 @@ bool IsFolder(const std::string& path);
 
 // Clears the read-only bit of an existing file; says nothing either way.
 void ClearReadOnly(std::string path);
+
+// Payload files the program compares or records whole are small; a file
+// longer than this is taken as unlike any of them.
+constexpr std::size_t kMaxComparedFileBytes = 64u << 20;
+
+// Whether two files can be read and hold the same bytes.
+bool SameContent(const std::string& a, const std::string& b);
+
+// A short text that tells a file's content from another's: its size and a
+// 64-bit FNV-1a hash, e.g. "120473:9f1c0a4b7e2d3c61". Empty when the file
+// cannot be read.
+std::string FingerprintOf(const std::string& path);

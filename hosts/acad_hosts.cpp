@@ -132,6 +132,24 @@ void CAcadHosts::SetInstallDir(std::string path) {
   installDir = std::move(path);
 }
 
+std::string ValueText(const platform::StoredValue& value) {
+  if (value.type != platform::kRegDword || value.bytes.size() != sizeof(std::uint32_t)) return value.bytes;
+  std::uint32_t number = 0;
+  for (std::size_t i = sizeof number; i-- > 0;) number = number << 8 | static_cast<unsigned char>(value.bytes[i]);
+  return std::to_string(number);
+}
+
+platform::StoredValue StoredValueOf(std::uint32_t type, const std::string& text) {
+  if (type != platform::kRegDword || text.empty() || text.size() > 10 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+      std::stoull(text) > 0xFFFFFFFFull)
+    return {type, text};
+  std::uint32_t number = static_cast<std::uint32_t>(std::stoull(text));
+  std::string bytes;
+  for (std::size_t i = 0; i < sizeof number; ++i, number >>= 8) bytes.push_back(static_cast<char>(number & 0xFF));
+  return {type, bytes};
+}
+
 bool ReadSubkeyName(RegKey key, std::uint32_t index, std::string& name) {
   char buffer[platform::kKeyNameBufferBytes] = {};
   if (!GetRegistry().EnumSubkey(key, index, buffer, sizeof buffer) || buffer[0] == '\0') return false;

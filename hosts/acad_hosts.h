@@ -23,6 +23,17 @@ constexpr int kLastReleaseYear = kFirstReleaseYear + kReleaseCount - 1;
 constexpr char kAcadKeyPath[] = "SOFTWARE\\Autodesk\\AutoCAD";
 constexpr char kWowAcadKeyPath[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
 
+// The loader key of release Y below a product key: Applications\ZV_BatchPlotY.
+constexpr char kApplicationsKey[] = "Applications";
+constexpr char kLoaderKeyPrefix[] = "ZV_BatchPlot";
+
+// Whether `keyPath` names a loader key: it ends in Applications\ZV_BatchPlot
+// and a four-digit year.
+bool IsLoaderKeyPath(const std::string& keyPath);
+
+// Whether a LOADER text names a module inside `installDir` (ignoring case).
+bool LoaderPointsInto(const std::string& loader, const std::string& installDir);
+
 // What follows the install folder in a LOADER text: "\ZV_BatchPlot", the
 // module generation's year and ".ARX".
 constexpr std::size_t kLoaderNameBytes = sizeof("\\ZV_BatchPlot2008.ARX") - 1;
@@ -30,6 +41,17 @@ constexpr std::size_t kLoaderNameBytes = sizeof("\\ZV_BatchPlot2008.ARX") - 1;
 // The LOADER text must stay within AutoCAD's path limit, which leaves this
 // much for the install folder (238 bytes).
 constexpr std::size_t kMaxInstallDirBytes = platform::kMaxPathBytes - kLoaderNameBytes;
+
+// The install folder's sub-folder that keeps AutoCAD's own plot drivers which
+// the add-on's replaced, so that the uninstall can put them back.
+constexpr char kBackupFolder[] = "Backup";
+
+// Backups of one driver name there: the name itself, then the name with the
+// number for its extension (pdfplot9.2, pdfplot9.3, ...), which no AutoCAD
+// loads, up to this many: one digit, so that no backup's path is longer than
+// a loader module's, which sets the limit of the install folder.
+constexpr int kMaxBackupsOfOneName = 9;
+std::string BackupName(const std::string& name, int number);
 
 // One flag per release slot, 2007 first; non-zero means the release is ticked.
 using ReleaseFlags = std::array<std::int32_t, kReleaseCount>;
@@ -64,7 +86,9 @@ class CAcadHosts {
   int AddTrustedPath(InstallEvents& events);
 
   // Copies the shape fonts (and, for 2008, the plot driver) into every install
-  // location of each ticked release.
+  // location of each ticked release. A plot driver that is not the add-on's
+  // is first kept in the install folder's backup area; one that cannot be
+  // kept is not replaced.
   int PlaceSupportFiles(const ReleaseFlags& ticked, InstallEvents& events);
   int CopySupportFiles(std::string location, bool withPlotDriver, InstallEvents& events);
 
@@ -85,6 +109,16 @@ std::vector<std::string> LoaderModuleNames();
 // folder; any other is kept whole, upper-cased, with the folder appended after
 // a ";" unless one of its entries already is the folder.
 std::string ComposeTrustedPaths(const std::string& existing, const std::string& installDir);
+
+// Whether one of the ';'-separated entries of a TRUSTEDPATHS list is
+// `folder`, ignoring case and a trailing backslash. An entry that only begins
+// with the folder is another folder.
+bool ListHasEntry(const std::string& list, std::string folder);
+
+// A stored value in the form the events report it (ValueEvent::previous), and
+// back.
+std::string ValueText(const platform::StoredValue& value);
+platform::StoredValue StoredValueOf(std::uint32_t type, const std::string& text);
 
 // Reads the name of sub-key `index` of `key`; false when it cannot be read.
 // An empty name counts as unreadable: opening it would open `key` itself.

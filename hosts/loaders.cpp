@@ -1,9 +1,12 @@
 // Loader registration: the application key under each product key that makes
 // AutoCAD load the add-on's module when it starts.
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "hosts/acad_hosts.h"
+#include "platform/mbcs.h"
 
 using platform::GetRegistry;
 using platform::Hive;
@@ -30,17 +33,67 @@ constexpr std::uint32_t kLoadOnStartup = 2;
 
 std::string ModuleName(int generation) { return "ZV_BatchPlot" + std::to_string(generation) + ".ARX"; }
 
-ValueEvent LoaderValue(const std::string& key, const char* name, std::string data, Status status) {
+// A loader key as it was before the install replaced it.
+struct LoaderKeyBefore {
+  int createdLevels = 0;  // 1: only the loader key was missing, 2: Applications too
+  std::optional<platform::StoredValue> loadCtrls;
+  std::optional<platform::StoredValue> loader;
+};
+
+std::optional<platform::StoredValue> ReadBefore(Registry& registry, platform::RegKey key, const char* name) {
+  platform::StoredValue value;
+  if (platform::ReadValue(registry, key, name, &value) != platform::QueryResult::Ok) return std::nullopt;
+  return value;
+}
+
+LoaderKeyBefore ReadLoaderKey(Registry& registry, platform::RegKey product, const std::string& applicationKey) {
+  LoaderKeyBefore before;
+  ScopedKey application(registry, registry.OpenRead(product, applicationKey));
+  if (!application) {
+    ScopedKey applications(registry, registry.OpenRead(product, kApplicationsKey));
+    before.createdLevels = applications ? 1 : 2;
+    return before;
+  }
+  before.loadCtrls = ReadBefore(registry, application.get(), "LOADCTRLS");
+  before.loader = ReadBefore(registry, application.get(), "LOADER");
+  return before;
+}
+
+ValueEvent LoaderValue(const std::string& key, const char* name, std::string data, Status status,
+                       const LoaderKeyBefore& before = {}) {
   ValueEvent event;
   event.hive = Hive::LocalMachine;
   event.key = key;
   event.name = name;
   event.data = std::move(data);
   event.status = status;
+  event.createdLevels = before.createdLevels;
+  const std::optional<platform::StoredValue>& previous =
+      std::string_view(name) == "LOADER" ? before.loader : before.loadCtrls;
+  if (previous) {
+    event.previous = ValueText(*previous);
+    event.previousType = previous->type;
+  }
   return event;
 }
 
 }  // namespace
+
+bool IsLoaderKeyPath(const std::string& keyPath) {
+  constexpr std::size_t kYearDigits = 4;
+  if (keyPath.size() < kYearDigits) return false;
+  const std::string_view path(keyPath), year = path.substr(path.size() - kYearDigits);
+  return std::all_of(year.begin(), year.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+         mbcs::EndsWithNoCase(path.substr(0, path.size() - kYearDigits),
+                              std::string("\\") + kApplicationsKey + "\\" + kLoaderKeyPrefix);
+}
+
+bool LoaderPointsInto(const std::string& loader, const std::string& installDir) {
+  std::string folder = installDir;
+  mbcs::DropTrailingBackslash(folder);
+  folder += '\\';
+  return loader.size() > folder.size() && mbcs::StartsWithNoCase(loader, folder);
+}
 
 std::vector<std::string> LoaderModuleNames() {
   std::vector<std::string> names;
@@ -80,9 +133,10 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
   int failures = 0;
   for (const std::string& productKey : keys) {
     const std::string keyPath = productKey + applicationKey;
+    LoaderKeyBefore before;
     const auto notWritten = [&](Status why) {
-      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, why));
-      events.OnValue(LoaderValue(keyPath, "LOADER", loader, why));
+      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, why, before));
+      events.OnValue(LoaderValue(keyPath, "LOADER", loader, why, before));
       ++failures;
     };
     ScopedKey product(registry, registry.Open(root.get(), productKey));
@@ -92,6 +146,7 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
       notWritten(Status(platform::kErrorFileNotFound));
       continue;
     }
+    before = ReadLoaderKey(registry, product.get(), applicationKey);
     // A previous registration is replaced, so only our two values remain;
     // one that has sub-keys survives the delete and is overwritten.
     registry.DeleteKey(product.get(), applicationKey);
@@ -104,10 +159,10 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
     const std::uint32_t loadCtrls = kLoadOnStartup;
     const Status ctrlsWritten =
         registry.SetValue(application.get(), "LOADCTRLS", platform::kRegDword, &loadCtrls, sizeof loadCtrls);
-    events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, ctrlsWritten));
+    events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, ctrlsWritten, before));
     const Status loaderWritten = registry.SetValue(application.get(), "LOADER", platform::kRegSz, loader.data(),
                                                    static_cast<std::uint32_t>(loader.size()));
-    events.OnValue(LoaderValue(keyPath, "LOADER", loader, loaderWritten));
+    events.OnValue(LoaderValue(keyPath, "LOADER", loader, loaderWritten, before));
     if (!ctrlsWritten || !loaderWritten) ++failures;
   }
   return failures;

@@ -74,13 +74,15 @@ std::vector<std::string> VariablesKeys(Registry& registry, const std::vector<std
 bool IsListType(std::uint32_t type) { return type == platform::kRegSz || type == platform::kRegExpandSz; }
 
 // The stored list, whole, up to its first zero byte, and its type: nothing
-// when the key or the value is missing. Not ok when it cannot be read whole
-// or is of another type: writing then would lose what is stored.
+// when the key or the value is missing (the key missing: `createdLevels` 1,
+// the levels a write then makes). Not ok when it cannot be read whole or is of
+// another type: writing then would lose what is stored.
 Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& variablesKey,
-                        std::optional<std::string>* list, std::uint32_t* type) {
+                        std::optional<std::string>* list, std::uint32_t* type, int* createdLevels) {
   list->reset();
   *type = platform::kRegSz;
   ScopedKey variables(registry, registry.Open(root, variablesKey));
+  *createdLevels = variables ? 0 : 1;
   if (!variables) return Status::Ok();
   std::vector<char> buffer(kFirstReadBytes);
   for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
@@ -103,9 +105,8 @@ Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& vari
   return Status(platform::kErrorMoreData);
 }
 
-// Whether one ';'-separated entry of `list` is `folder`, ignoring case and a
-// trailing backslash. An entry that only begins with the folder is another
-// folder.
+}  // namespace
+
 bool ListHasEntry(const std::string& list, std::string folder) {
   mbcs::DropTrailingBackslash(folder);
   for (std::string_view entry : mbcs::Split(list, ';')) {
@@ -114,8 +115,6 @@ bool ListHasEntry(const std::string& list, std::string folder) {
   }
   return false;
 }
-
-}  // namespace
 
 std::string ComposeTrustedPaths(const std::string& existing, const std::string& installDir) {
   if (existing.size() <= 2) return installDir;
@@ -137,7 +136,8 @@ int CAcadHosts::AddTrustedPath(InstallEvents& events) {
     event.key = path;
     event.name = kTrustedPaths;
     std::uint32_t type = platform::kRegSz;
-    event.status = ReadTrustedPaths(registry, root.get(), path, &event.previous, &type);
+    event.status = ReadTrustedPaths(registry, root.get(), path, &event.previous, &type, &event.createdLevels);
+    if (event.previous) event.previousType = type;
     if (event.status) {
       event.data = ComposeTrustedPaths(event.previous.value_or(std::string()), installDir);
       ScopedKey variables(registry, registry.Create(root.get(), path, &event.status));

@@ -20,8 +20,9 @@ constexpr Meaning kMeanings[] = {
      "安装目录无效、太长或无法创建；未做任何更改"},
     {ExitCode::CopyAborted, "a file could not be copied and the install was aborted; nothing registered",
      "有文件无法复制，安装中止：已复制的文件保留，未写入AutoCAD设置"},
-    {ExitCode::Incomplete, "installed, but some AutoCAD settings or support files were not written",
-     "已安装，但部分AutoCAD设置或支持文件未能写入（详见日志）"},
+    {ExitCode::Incomplete,
+     "installed, but some AutoCAD settings, support files or parts of the uninstaller were not written",
+     "已安装，但部分AutoCAD设置、支持文件或卸载信息未能写入（详见日志）"},
     {ExitCode::AlreadyRunning, "another setup program is running; nothing done",
      "另一个SetUp.exe正在运行；未做任何操作"},
 };

@@ -16,7 +16,7 @@ enum class ExitCode : int {
   DataMissing = 4,     // the Data folder is missing or cannot be read; nothing changed
   FolderRefused = 5,   // the install folder was refused; nothing changed
   CopyAborted = 6,     // a payload file could not be copied; the files before it stay, nothing registered
-  Incomplete = 7,      // installed, but some AutoCAD settings or support files were not written
+  Incomplete = 7,      // installed, but some AutoCAD settings, support files or uninstaller parts were not written
   AlreadyRunning = 8,  // another setup program is running; nothing done
 };
 

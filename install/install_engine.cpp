@@ -4,9 +4,39 @@
 #include <optional>
 
 #include "deploy/host_check.h"
+#include "deploy/payload.h"
 #include "install/install_folder.h"
+#include "install/install_recorder.h"
+#include "install/uninstall_setup.h"
+#include "platform/files.h"
+#include "platform/mbcs.h"
 
 namespace {
+
+// The driver, with every file and value also told to the recorder.
+class RecordingDriver : public InstallDriver {
+ public:
+  RecordingDriver(InstallDriver& driver, InstallRecorder& recorder) : driver_(driver), recorder_(recorder) {}
+  void OnProgressBegin() override { driver_.OnProgressBegin(); }
+  void OnProgressStep() override { driver_.OnProgressStep(); }
+  void OnProgressEnd() override { driver_.OnProgressEnd(); }
+  CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) override {
+    return driver_.OnCopyFailed(failure, question);
+  }
+  void Tell(Notice notice, const std::string& text) override { driver_.Tell(notice, text); }
+  void OnFile(const FileEvent& event) override {
+    recorder_.OnFile(event);
+    driver_.OnFile(event);
+  }
+  void OnValue(const ValueEvent& event) override {
+    recorder_.OnValue(event);
+    driver_.OnValue(event);
+  }
+
+ private:
+  InstallDriver& driver_;
+  InstallRecorder& recorder_;
+};
 
 // The deployment's questions go to the driver, with the engine's wording.
 class DeployForDriver : public DeployObserver {
@@ -84,11 +114,19 @@ std::optional<InstallOutcome> DataFolderProblem(DeployResult result, InstallDriv
   return std::nullopt;
 }
 
-// Everything the install writes into the install folder: the payload, and
-// the loader modules the registration names there.
+// Everything the install writes into the install folder: the payload, the
+// loader modules the registration names there, the uninstaller, its record
+// (with the name it is first written under) and the longest name a kept plot
+// driver may get.
 std::vector<std::string> InstallFolderFiles() {
   std::vector<std::string> names = LoaderModuleNames();
   for (std::string& name : InstallFolderNames()) names.push_back(std::move(name));
+  names.push_back(kUninstallerName);
+  names.push_back(std::string(kRecordName) + platform::kWritingSuffix);
+  for (const SupportFile& file : kSupportFiles) {
+    if (file.plotDriver)
+      names.push_back(std::string(kBackupFolder) + "\\" + BackupName(file.installedAs, kMaxBackupsOfOneName));
+  }
   return names;
 }
 
@@ -112,29 +150,40 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     driver.OnProgressBegin();
     return Stop(*DataFolderProblem(data, driver), report);
   }
+  platform::Files& files = platform::GetFiles();
+  const std::string parent = mbcs::FolderOf(folder.installDir);
+  const bool parentExisted = files.Exists(parent);
   folder = MakeInstallFolder(folder.installDir);
   if (!folder.accepted()) return Refuse(request, folder, driver, report);
   const std::string& installDir = folder.installDir;
+  InstallRecorder recorder(installDir, kOwnRegistryView);
+  InstallRecord made;
+  made.parentCreated = !parentExisted && files.Exists(parent);
+  recorder.Add(made);
   driver.OnProgressBegin();
 
-  DeployForDriver observer(driver);
+  RecordingDriver recording(driver, recorder);
+  DeployForDriver observer(recording);
   const DeployResult deployed = CFileDeployer(installDir, observer).DeployDataFolder();
   if (deployed == DeployResult::Aborted) return Stop(InstallOutcome::Aborted, report);
   if (auto stopped = DataFolderProblem(deployed, driver)) return Stop(*stopped, report);
 
-  CauseTally tally(driver);
+  CauseTally tally(recording);
   driver.OnProgressStep();
   hosts_.SetInstallDir(installDir);
   report.settingsFailed = hosts_.RegisterLoaders(request.ticked, tally);
   driver.OnProgressStep();
   report.filesFailed = hosts_.PlaceSupportFiles(request.ticked, tally);
   driver.OnProgressStep();
+  report.uninstallFailed = SetUpUninstall(installDir, request.build, recorder, driver);
   driver.OnProgressEnd();
 
-  if (report.settingsFailed == 0 && report.filesFailed == 0) return Stop(InstallOutcome::Installed, report);
+  if (report.settingsFailed == 0 && report.filesFailed == 0 && report.uninstallFailed == 0)
+    return Stop(InstallOutcome::Installed, report);
   Shortfall shortfall;
   shortfall.settingsFailed = report.settingsFailed;
   shortfall.filesFailed = report.filesFailed;
+  shortfall.uninstallFailed = report.uninstallFailed;
   tally.Fill(&shortfall);
   driver.Tell(Notice::Incomplete, IncompleteText(shortfall, request.logPath));
   return Stop(InstallOutcome::Incomplete, report);

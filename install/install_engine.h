@@ -1,7 +1,9 @@
 // The install engine: the one place that says what an installation is. It
 // checks the folder text, makes the folders, deploys the Data folder,
 // registers the loaders, adds the trusted paths and places the support files,
-// in that order, and returns how it went. It has no window: it reports to and
+// in that order, then leaves what the uninstall needs (the uninstaller, the
+// Programs and Features entry, the record of what it changed), and returns
+// how it went. It has no window: it reports to and
 // asks its driver (the setup dialog, the command line) through InstallDriver.
 #pragma once
 
@@ -10,11 +12,13 @@
 #include "deploy/events.h"
 #include "deploy/file_deployer.h"
 #include "hosts/acad_hosts.h"
+#include "install/edition.h"
 #include "install/messages.h"
 
 enum class InstallOutcome {
   Installed,       // everything written
-  Incomplete,      // installed, but some AutoCAD settings or support files were not written
+  Incomplete,      // installed, but some AutoCAD settings, support files or parts of the
+                   // uninstaller were not written
   HostRunning,     // AutoCAD runs; nothing done (only when the request asks to check)
   FolderRefused,   // the folder text was refused, or the folder cannot be made; nothing
                    // copied, and no folder made but the levels before one that failed
@@ -34,14 +38,17 @@ struct InstallRequest {
   bool checkHostRunning = false;
   // Where a log of this run is being written; empty when there is none.
   std::string logPath;
+  // The build that installs: its version goes into Programs and Features.
+  BuildInfo build;
 };
 
 struct InstallReport {
   InstallOutcome outcome = InstallOutcome::Installed;
   // The install folder, once the folder text was accepted.
   std::string installDir;
-  int settingsFailed = 0;  // registry values not written
-  int filesFailed = 0;     // support files not copied
+  int settingsFailed = 0;   // registry values not written
+  int filesFailed = 0;      // support files not copied
+  int uninstallFailed = 0;  // of the uninstaller, its Programs and Features entry and the record
 };
 
 // Whoever runs the engine. Besides the stream of events (InstallEvents), it

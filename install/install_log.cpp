@@ -89,6 +89,12 @@ std::string FileWhat(FileKind kind) {
       return "File";
     case FileKind::Settings:
       return "Settings file";
+    case FileKind::Backup:
+      return "Backup of AutoCAD's plot driver";
+    case FileKind::Uninstaller:
+      return "Uninstaller";
+    case FileKind::Record:
+      return "Install record";
     case FileKind::SupportFile:
       break;
   }
@@ -103,7 +109,10 @@ void LogOutcome(CInstallLog& log, const InstallReport& report) {
       return;
     case InstallOutcome::Incomplete:
       log.Warn(outcome + " (" + std::to_string(report.settingsFailed) + " settings, " +
-               std::to_string(report.filesFailed) + " support files), into " + report.installDir);
+               std::to_string(report.filesFailed) + " support files" +
+               (report.uninstallFailed > 0 ? ", " + std::to_string(report.uninstallFailed) + " parts of the uninstaller"
+                                           : std::string()) +
+               "), into " + report.installDir);
       return;
     case InstallOutcome::HostRunning:
       log.Warn(outcome);
@@ -205,12 +214,14 @@ void LoggingDriver::Tell(Notice notice, const std::string& text) {
 }
 
 void LoggingDriver::OnFile(const FileEvent& event) {
-  std::string line = FileWhat(event.kind) + " " + event.source + " -> " + event.destination;
+  std::string line = FileWhat(event.kind) + " " + (event.source.empty() ? std::string() : event.source + " -> ") +
+                     event.destination;
   if (event.kind != FileKind::SupportFile) line += " (" + std::to_string(event.bytes) + " bytes)";
+  const bool written = event.kind == FileKind::Record;
   if (event.status)
-    log_.Info(line + ": copied");
+    log_.Info(line + (written ? ": written" : ": copied"));
   else
-    log_.Error(line + ": not copied, " + DescribeError(event.status));
+    log_.Error(line + (written ? ": not written, " : ": not copied, ") + DescribeError(event.status));
   answering_.OnFile(event);
 }
 

@@ -143,10 +143,20 @@ std::string DataUnreadableText() {
 
 std::string IncompleteText(const Shortfall& shortfall, const std::string& logPath) {
   std::string failed;
-  if (shortfall.settingsFailed > 0) failed = std::to_string(shortfall.settingsFailed) + "项AutoCAD设置未能写入注册表";
-  if (shortfall.settingsFailed > 0 && shortfall.filesFailed > 0) failed += "，";
-  if (shortfall.filesFailed > 0) failed += std::to_string(shortfall.filesFailed) + "个支持文件未能复制到AutoCAD文件夹";
-  std::string text = "文件已安装，但有" + failed + "，\n\nAutoCAD可能无法加载" + kProductName + "。";
+  const auto add = [&failed](int count, const char* what) {
+    if (count <= 0) return;
+    if (!failed.empty()) failed += "，";
+    failed += std::to_string(count) + what;
+  };
+  add(shortfall.settingsFailed, "项AutoCAD设置未能写入注册表");
+  add(shortfall.filesFailed, "个支持文件未能复制到AutoCAD文件夹");
+  add(shortfall.uninstallFailed, "项卸载信息未能写入");
+  // Without the uninstaller's parts AutoCAD still loads the add-on; only its
+  // removal is at stake.
+  const bool loadAtStake = shortfall.settingsFailed > 0 || shortfall.filesFailed > 0;
+  std::string text = "文件已安装，但有" + failed + "，\n\n" +
+                     (loadAtStake ? std::string("AutoCAD可能无法加载") : std::string("以后可能无法从“程序和功能”中卸载")) +
+                     kProductName + "。";
   if (!shortfall.causes.empty()) text += "\n\n原因：";
   for (Cause cause : shortfall.causes) {
     text += "\n\n";

@@ -17,7 +17,7 @@ enum class Notice {
   FolderNotCreated,  // the install folder cannot be made
   DataMissing,       // no Data folder beside the program
   DataUnreadable,    // a Data folder that cannot be listed
-  Incomplete,        // installed, but some settings or support files were not written
+  Incomplete,        // installed, but some settings, support files or uninstaller parts were not written
 };
 
 // What kept a file or a setting from being written, as far as the user can
@@ -42,6 +42,7 @@ struct Shortfall {
   int filesFailed = 0;     // support files
   std::vector<Cause> causes;  // each once, in the order of Cause
   std::vector<platform::OsError> otherErrors;  // the codes behind Cause::Other, each once
+  int uninstallFailed = 0;  // the uninstaller, its Programs and Features entry, its record
 };
 
 std::string HostRunningText();
@@ -51,8 +52,9 @@ std::string FolderRefusedText(const std::string& folderText, const FolderVerdict
 Notice NoticeOf(FolderRefusal refusal);
 std::string DataMissingText();
 std::string DataUnreadableText();
-// Names what failed (settings, files or both) and each cause with what the
-// user can do about it; and the log, when one is written (`logPath`).
+// Names what failed (settings, files, parts of the uninstaller) and each cause
+// with what the user can do about it; and the log, when one is written
+// (`logPath`).
 std::string IncompleteText(const Shortfall& shortfall, const std::string& logPath);
 // Another setup program holds the instance lock.
 std::string AlreadyRunningText();

@@ -30,6 +30,9 @@ constexpr std::size_t kPathBufferBytes = 260;
 // depending on how each Windows counts MAX_PATH.
 constexpr std::size_t kMaxPathBytes = kPathBufferBytes - 1;
 
+// See Files::WriteFile.
+constexpr char kWritingSuffix[] = ".new";
+
 // One entry of a directory listing.
 struct FindData {
   std::uint32_t attributes = 0;
@@ -68,6 +71,24 @@ class Files {
 
   // True when a file or folder of that name exists (_access with mode 0).
   virtual bool Exists(const std::string& path) = 0;
+
+  // Deletes a file (DeleteFile). Fails for a folder, a missing file, a
+  // read-only file and a file another program holds open.
+  virtual Status DeleteFile(const std::string& path) = 0;
+
+  // Removes an empty folder (RemoveDirectory); kErrorDirNotEmpty while
+  // anything is in it.
+  virtual Status RemoveDirectory(const std::string& path) = 0;
+
+  // The whole content of a file. A file longer than `limit` bytes is not read
+  // (kErrorFileTooLarge), so no caller holds more than it means to.
+  virtual Status ReadFile(const std::string& path, std::size_t limit, std::string* content) = 0;
+
+  // Creates or replaces a file with `content`. The file is either replaced
+  // whole or, when that fails, left as it was: never cut short. It is first
+  // written whole under its path followed by kWritingSuffix, which must fit
+  // the path limit too.
+  virtual Status WriteFile(const std::string& path, const std::string& content) = 0;
 
   // Full path of the running program file, whole whatever its length.
   virtual std::string ModulePath() = 0;

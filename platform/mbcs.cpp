@@ -52,6 +52,20 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && ToUpper(a) == ToUpper(b);
 }
 
+// A beginning walks the same characters in both texts, so it ends where one
+// of the text's does.
+bool StartsWithNoCase(std::string_view text, std::string_view part) {
+  return part.size() <= text.size() && EqualsNoCase(text.substr(0, part.size()), part);
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view part) {
+  if (part.size() > text.size()) return false;
+  const std::size_t start = text.size() - part.size();
+  std::size_t pos = 0;
+  while (pos < start) pos += CharLength(text, pos);
+  return pos == start && EqualsNoCase(text.substr(start), part);
+}
+
 std::vector<std::string_view> Split(std::string_view text, char separator) {
   std::vector<std::string_view> pieces;
   std::size_t start = 0;

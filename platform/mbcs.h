@@ -43,6 +43,11 @@ std::size_t Find(std::string_view haystack, std::string_view needle, std::size_t
 // Whole-string comparison that ignores the case of single-byte letters.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// Whether `text` begins, or ends, with `part`, ignoring the case of
+// single-byte letters; an ending must begin at a character start.
+bool StartsWithNoCase(std::string_view text, std::string_view part);
+bool EndsWithNoCase(std::string_view text, std::string_view part);
+
 // The pieces of `text` between the single-byte characters `separator`, in
 // order; n separators make n + 1 pieces (some of them empty). One walk.
 std::vector<std::string_view> Split(std::string_view text, char separator);

@@ -94,6 +94,13 @@ class Registry {
   // sub-keys is removed. An empty path is refused.
   virtual Status DeleteKey(RegKey parent, const std::string& path) = 0;
 
+  // Deletes value `name` of `key` (RegDeleteValue); kErrorFileNotFound when
+  // there is none.
+  virtual Status DeleteValue(RegKey key, const std::string& name) = 0;
+
+  // Number of values of `key`; false when it cannot be asked.
+  virtual bool ValueCount(RegKey key, std::uint32_t* count) = 0;
+
   // Closing null does nothing.
   virtual void Close(RegKey key) = 0;
 };
@@ -113,6 +120,18 @@ class ScopedKey {
   Registry& registry_;
   RegKey key_;
 };
+
+// A value as stored: its type and its bytes, a text without a terminator
+// that the reading added.
+struct StoredValue {
+  std::uint32_t type = 0;
+  std::string bytes;
+};
+
+// Reads value `name` of `key` whole, however long. NotFound when there is no
+// such value; NotGbk when a text holds characters GBK cannot express (the
+// bytes then hold '?' for them); MoreData when it kept growing while read.
+QueryResult ReadValue(Registry& registry, RegKey key, const std::string& name, StoredValue* value);
 
 Registry& GetRegistry();
 

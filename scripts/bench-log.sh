@@ -18,6 +18,8 @@ work=$WINEPREFIX/drive_c/zvbench
 rm -rf "$work"
 mkdir -p "$work/dist/Data"
 for i in $(seq -w 1 100); do head -c 1048576 /dev/urandom >"$work/dist/Data/part$i.bin"; done
+# The install copies the program beside Data as the uninstaller.
+cp "$ZV_BUILD/$edition/SetUp.exe" "$work/dist/SetUp.exe"
 trap 'rm -rf "$work"; zv_wine_stop' EXIT
 
 echo "log_bench $edition: 100 x 1 MB, $rounds rounds"

@@ -173,5 +173,6 @@ zv_sim_expectations() {  # zv_sim_expectations 32|64
     ZV_BatchPlot2008.ARX ZV_BatchPlot2010.ARX ZV_BatchPlot2013.ARX ZV_BatchPlot2015.ARX
     ZV_BatchPlot2017.ARX ZV_BatchPlot2018.ARX ZV_BatchPlot2019.ARX ZV_BatchPlot2021.ARX
     itextsharp.dll PdfSharp.Charting.dll PdfSharp.dll readme.txt 使用说明.txt
+    Uninstall.exe Uninstall.ini
   )
 }

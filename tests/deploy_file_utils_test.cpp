@@ -22,6 +22,26 @@ TEST_P(FileUtils, PathKindFollowsTheDirectoryBit) {
   for (const Case& c : cases) EXPECT_EQ(GetPathKind(c.path), c.kind) << c.path;
 }
 
+TEST_P(FileUtils, ContentIsComparedAndFingerprintedWhole) {
+  struct File {
+    const char* name;
+    std::string content;
+  };
+  const File made[] = {{"a", "AutoCAD's driver"}, {"b", "AutoCAD's driver"}, {"c", "AutoCAD's drivex"},
+                       {"d", "AutoCAD's driver "}, {"e", ""}, {"f", std::string("\0\x01", 2)}};
+  for (const File& f : made) world().MakeFile(At(f.name), f.content);
+  for (const File& x : made) {
+    for (const File& y : made) {
+      const bool same = x.content == y.content;
+      EXPECT_EQ(SameContent(At(x.name), At(y.name)), same) << x.name << y.name;
+      EXPECT_EQ(FingerprintOf(At(x.name)) == FingerprintOf(At(y.name)), same) << x.name << y.name;
+    }
+  }
+  EXPECT_EQ(FingerprintOf(At("a")), "16:" + FingerprintOf(At("a")).substr(3));
+  EXPECT_EQ(FingerprintOf(At("missing")), "");
+  EXPECT_FALSE(SameContent(At("missing"), At("missing")));
+}
+
 TEST_P(FileUtils, PathKindOfAFolderWithMoreBitsIsStillAFolder) {
   world().MakeFolder(At("dir"));
   files().SetAttributes(At("dir"), 0x31);

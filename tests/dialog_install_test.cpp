@@ -61,6 +61,7 @@ class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
   void NewWorld() {
     world_ = std::make_unique<World>();
     files().SetModulePath("C:\\dist\\SetUp.exe");
+    files().AddFile("C:\\dist\\SetUp.exe", "the setup program");
     for (const char* name : {"SetUp.EXE", "ZV_BatchPlot2008.ARX", "ZV_BatchPlot2010.ARX", "Zorvel.prt7", "Zorvel.Ini",
                              "Zorvel_EN.shx", "Zorvel_HZ.shx", "Zorvel.prt5", "readme.txt"})
       files().AddFile(std::string("C:\\dist\\Data\\") + name, name);

@@ -34,6 +34,7 @@ const char kInstall[] = "C:\\Zorvel\\Zorvel批打印软件";
 struct Machine {
   Machine() {
     files.SetModulePath("C:\\dist\\SetUp.exe");
+    files.AddFile("C:\\dist\\SetUp.exe", "the setup program");
     for (const char* name : {"SetUp.EXE", "ZV_BatchPlot2008.ARX", "ZV_BatchPlot2010.ARX", "Zorvel.prt7", "Zorvel.Ini",
                              "Zorvel_EN.shx", "Zorvel_HZ.shx", "Zorvel.prt5"})
       files.AddFile(std::string("C:\\dist\\Data\\") + name, name);
@@ -49,6 +50,7 @@ struct Machine {
     platform::SetProcesses(&processes);
     hosts.Discover();
     request.folderText = "C:\\Zorvel";
+    request.build = {20231218, 64};
     request.ticked[2008 - kFirstReleaseYear] = 1;
     request.ticked[2010 - kFirstReleaseYear] = 1;
   }
@@ -235,13 +237,90 @@ TEST(Engine, EveryFileAndValueIsReported) {
       std::string(kInstall) + "\\itextsharp.dll",       "C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini",
       std::string(kAcad2008) + "\\Fonts\\Zorvel_EN.shx", std::string(kAcad2008) + "\\Fonts\\Zorvel_HZ.shx",
       std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi",   std::string(kAcad2010) + "\\Fonts\\Zorvel_EN.shx",
-      std::string(kAcad2010) + "\\Fonts\\Zorvel_HZ.shx",
+      std::string(kAcad2010) + "\\Fonts\\Zorvel_HZ.shx", std::string(kInstall) + "\\Uninstall.exe",
+      std::string(kInstall) + "\\Uninstall.ini",
   };
   EXPECT_EQ(destinations, expected);
-  // LOADCTRLS and LOADER for each product, then the one profile.
-  ASSERT_EQ(m.driver.values.size(), 5u);
+  // LOADCTRLS and LOADER for each product, then the one profile, then the
+  // eleven values of the Programs and Features entry.
+  ASSERT_EQ(m.driver.values.size(), 5u + 11u);
   EXPECT_EQ(m.driver.values[4].name, "TRUSTEDPATHS");
   EXPECT_EQ(m.driver.values[4].previous, "d:\\lisp");
+  for (std::size_t i = 5; i < m.driver.values.size(); ++i) {
+    EXPECT_EQ(m.driver.values[i].key, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZorvelBatchPlot");
+    EXPECT_TRUE(m.driver.values[i].status.ok()) << m.driver.values[i].name;
+  }
+}
+
+// What the uninstall needs is part of the install: when some of it cannot be
+// made, the install says so, and never leaves an entry in Programs and
+// Features that points at an uninstaller with no record.
+TEST(Engine, WhatTheUninstallNeedsIsMadeOrReported) {
+  const std::string record = std::string(kInstall) + "\\Uninstall.ini";
+  const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZorvelBatchPlot";
+  struct Row {
+    const char* what;
+    std::function<void(Machine&)> stage;
+    int failed;
+    bool uninstaller, entry, recorded;
+  };
+  const Row rows[] = {
+      {"all made", [](Machine&) {}, 0, true, true, true},
+      {"the program cannot be copied", [](Machine& m) { m.files.Remove("C:\\dist\\SetUp.exe"); }, 1, false, true,
+       true},
+      {"no entry anywhere",
+       [](Machine& m) {
+         m.faultyRegistry.DenyWrites(Hive::LocalMachine, "SOFTWARE\\Microsoft");
+         m.faultyRegistry.DenyWrites(Hive::CurrentUser, "SOFTWARE\\Microsoft");
+       },
+       1, true, false, true},
+      {"the record cannot be written", [record](Machine& m) { m.faultyFiles.FailWrite(record); }, 2, true, false, false},
+      {"a later version's record",
+       [record](Machine& m) { m.files.AddFile(record, "[ZorvelInstallRecord]\r\nVersion=2\r\n[End]\r\n"); }, 2, true,
+       false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Machine m;
+    row.stage(m);
+    const InstallReport report = m.Install();
+    EXPECT_EQ(report.uninstallFailed, row.failed);
+    EXPECT_EQ(report.outcome, row.failed ? InstallOutcome::Incomplete : InstallOutcome::Installed);
+    EXPECT_EQ(m.files.Exists(std::string(kInstall) + "\\Uninstall.exe"), row.uninstaller);
+    EXPECT_EQ(m.registry.KeyExists(Hive::LocalMachine, kEntry) || m.registry.KeyExists(Hive::CurrentUser, kEntry),
+              row.entry);
+    EXPECT_EQ(m.files.Exists(record), row.recorded);
+    if (row.failed) {
+      ASSERT_EQ(m.driver.texts.size(), 1u);
+      EXPECT_NE(m.driver.texts[0].find(std::to_string(row.failed) + "项卸载信息未能写入"), std::string::npos);
+      EXPECT_NE(m.driver.texts[0].find("程序和功能"), std::string::npos) << "AutoCAD loads the add-on all the same";
+    }
+  }
+}
+
+TEST(Engine, IncompleteTextNamesOnlyWhatFailed) {
+  struct Row {
+    int settings, files, uninstall;
+    std::vector<std::string> named, notNamed;
+  };
+  const Row rows[] = {
+      {2, 0, 0, {"2项AutoCAD设置", "AutoCAD可能无法加载"}, {"支持文件", "卸载信息"}},
+      {0, 3, 1, {"3个支持文件", "，1项卸载信息", "AutoCAD可能无法加载"}, {"AutoCAD设置", "程序和功能"}},
+      {0, 0, 2, {"2项卸载信息", "程序和功能"}, {"AutoCAD设置", "支持文件", "无法加载"}},
+  };
+  for (const Row& row : rows) {
+    Shortfall shortfall;
+    shortfall.settingsFailed = row.settings;
+    shortfall.filesFailed = row.files;
+    shortfall.uninstallFailed = row.uninstall;
+    const std::string text = IncompleteText(shortfall, "");
+    for (const std::string& part : row.named) EXPECT_NE(text.find(part), std::string::npos) << part;
+    for (const std::string& part : row.notNamed) EXPECT_EQ(text.find(part), std::string::npos) << part;
+  }
+  Shortfall files;
+  files.filesFailed = 2;
+  EXPECT_EQ(IncompleteText(files, ""), "文件已安装，但有2个支持文件未能复制到AutoCAD文件夹，\n\nAutoCAD可能无法加载Zorvel批打印软件。")
+      << "without the uninstaller's parts, the text the install always showed";
 }
 
 }  // namespace

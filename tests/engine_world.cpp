@@ -1,6 +1,7 @@
 #include "tests/engine_world.h"
 
 #include "install/product.h"
+#include "install/uninstall_entry.h"
 #include "tests/fakes/services.h"
 
 namespace {
@@ -17,6 +18,7 @@ FilesWorldKind FilesWorldOf(RegistryKind kind) {
 
 void EngineWorldTest::SetUp() {
   HostsWorldTest::SetUp();
+  for (platform::Hive hive : {platform::Hive::LocalMachine, platform::Hive::CurrentUser}) RemoveTree(hive, kUninstallKey);
   world_ = FilesWorldOf(GetParam()).make();
   faultyFiles_ = std::make_unique<platform::FaultyFiles>(world_->files());
   platform::SetFiles(faultyFiles_.get());
@@ -24,6 +26,7 @@ void EngineWorldTest::SetUp() {
   platform::SetProcesses(&processes_);
 
   world_->SetModulePath(At("dist\\SetUp.exe"));
+  world_->MakeFile(At("dist\\SetUp.exe"), "MZ the setup program");
   for (const char* name : {"SetUp.EXE", "ZV_BatchPlot2008.ARX", "ZV_BatchPlot2010.ARX", "Zorvel.prt7", "Zorvel.Ini",
                            "Zorvel_EN.shx", "Zorvel_HZ.shx", "Zorvel.prt5"})
     world_->MakeFile(At("dist\\Data\\") + name, name);
@@ -38,11 +41,13 @@ void EngineWorldTest::SetUp() {
 
   hosts_.Discover();
   request_.folderText = At("Zorvel");
+  request_.build = {20231218, static_cast<int>(sizeof(void*) * 8)};
   request_.ticked[2008 - kFirstReleaseYear] = 1;
   request_.ticked[2010 - kFirstReleaseYear] = 1;
 }
 
 void EngineWorldTest::TearDown() {
+  for (platform::Hive hive : {platform::Hive::LocalMachine, platform::Hive::CurrentUser}) RemoveTree(hive, kUninstallKey);
   platform::SetFiles(nullptr);
   platform::SetEnvironment(nullptr);
   platform::SetProcesses(nullptr);

@@ -236,6 +236,98 @@ TEST_P(FilesContract, GbkNamesRoundTrip) {
   EXPECT_EQ(world().Read(At(name + "\\" + name + ".ini")), "s");
 }
 
+TEST_P(FilesContract, DeleteFileRemovesFilesOnly) {
+  world().MakeFile(At("dir\\f.txt"), "f");
+  world().MakeFile(At("批\\文件.txt"), "g");
+  struct Case {
+    const char* path;
+    platform::OsError error;  // 0: deleted
+  };
+  const Case cases[] = {
+      {"dir\\F.TXT", 0},
+      {"dir\\f.txt", platform::kErrorFileNotFound},
+      {"dir", platform::kErrorAccessDenied},  // a folder is no file
+      {"批\\文件.txt", 0},
+      {"missing\\f.txt", platform::kErrorPathNotFound},
+  };
+  for (const Case& c : cases) EXPECT_EQ(files().DeleteFile(At(c.path)).code(), c.error) << c.path;
+  EXPECT_TRUE(world().List(At("dir")).empty());
+  EXPECT_TRUE(files().Exists(At("dir")));
+}
+
+TEST_P(FilesContract, DeleteFileRefusesAReadOnlyFile) {
+  if (!world().keepsReadOnly()) GTEST_SKIP() << "this file system drops the read-only bit";
+  world().MakeFile(At("ro.txt"), "r");
+  ASSERT_TRUE(files().SetAttributes(At("ro.txt"), kAttrReadOnly));
+  EXPECT_EQ(files().DeleteFile(At("ro.txt")).code(), platform::kErrorAccessDenied);
+  EXPECT_EQ(world().Read(At("ro.txt")), "r");
+}
+
+TEST_P(FilesContract, RemoveDirectoryRemovesOnlyAnEmptyFolder) {
+  world().MakeFile(At("full\\f.txt"), "f");
+  world().MakeFolder(At("empty"));
+  world().MakeFolder(At("outer\\inner"));
+  struct Case {
+    const char* path;
+    platform::OsError error;  // 0: removed
+  };
+  const Case cases[] = {
+      {"full", platform::kErrorDirNotEmpty},
+      {"outer", platform::kErrorDirNotEmpty},
+      {"EMPTY", 0},
+      {"empty", platform::kErrorFileNotFound},
+      {"full\\f.txt", platform::kErrorDirectory},  // a file is no folder
+      {"outer\\inner", 0},
+      {"outer", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(files().RemoveDirectory(At(c.path)).code(), c.error) << c.path;
+  EXPECT_EQ(world().List(world().root()), std::vector<std::string>{"full"});
+  EXPECT_EQ(world().Read(At("full\\f.txt")), "f");
+}
+
+TEST_P(FilesContract, ReadFileDeliversTheWholeFileUpToALimit) {
+  const std::string bytes("a\0b\r\n\xff\x95\x5C", 8);
+  world().MakeFile(At("bin.dat"), bytes);
+  world().MakeFile(At("empty.dat"), "");
+  world().MakeFolder(At("dir"));
+  struct Case {
+    const char* path;
+    std::size_t limit;
+    platform::OsError error;
+    const char* content;
+  };
+  const Case cases[] = {
+      {"empty.dat", 0, 0, ""},
+      {"bin.dat", 7, platform::kErrorFileTooLarge, nullptr},
+      {"missing.dat", 100, platform::kErrorFileNotFound, nullptr},
+      {"dir", 100, platform::kErrorAccessDenied, nullptr},
+  };
+  for (const Case& c : cases) {
+    std::string content = "untouched";
+    EXPECT_EQ(files().ReadFile(At(c.path), c.limit, &content).code(), c.error) << c.path;
+    EXPECT_EQ(content, c.content ? c.content : "untouched") << c.path;
+  }
+  std::string content;
+  ASSERT_TRUE(files().ReadFile(At("BIN.DAT"), 8, &content));
+  EXPECT_EQ(content, bytes);
+}
+
+TEST_P(FilesContract, WriteFileCreatesOrReplacesWhole) {
+  const std::string record = "第一行\r\n|%7C\r\n";
+  EXPECT_TRUE(files().WriteFile(At("记录.ini"), "a much longer first version of the file"));
+  EXPECT_TRUE(files().WriteFile(At("记录.ini"), record));
+  EXPECT_EQ(world().Read(At("记录.ini")), record);
+  EXPECT_TRUE(files().WriteFile(At("empty.ini"), ""));
+  EXPECT_EQ(world().Read(At("empty.ini")), "");
+  EXPECT_EQ(files().WriteFile(At("missing\\x.ini"), "x").code(), platform::kErrorPathNotFound);
+  world().MakeFolder(At("dir"));
+  EXPECT_FALSE(files().WriteFile(At("dir"), "x"));
+  std::vector<std::string> left = world().List(world().root());
+  EXPECT_EQ(std::set<std::string>(left.begin(), left.end()), (std::set<std::string>{"记录.ini", "empty.ini", "dir"}))
+      << "nothing half-written is left beside them";
+  EXPECT_TRUE(world().List(At("dir")).empty());
+}
+
 // The failure shim stacks over either file system and fails alike on both.
 TEST_P(FilesContract, TheShimFailsCopiesAndFoldersOnPurpose) {
   world().MakeFile(At("s.txt"), "s");

@@ -1,5 +1,8 @@
 // Loader registration: the application key under every product key of each
 // ticked release, naming the module of the release's generation.
+#include <functional>
+#include <optional>
+
 #include "tests/hosts_world.h"
 
 namespace {
@@ -191,6 +194,104 @@ TEST_P(Loaders, SettingsThatCannotBeWrittenAreCounted) {
   EXPECT_EQ(refused, 5);
 }
 
+// The uninstall puts a loader key back as it was: the events tell what was
+// there before the install replaced it.
+TEST_P(Loaders, EventsTellWhatTheKeyHeldBefore) {
+  struct Case {
+    const char* label;
+    std::function<void(const std::string& product)> stage;
+    int createdLevels;
+    std::optional<std::string> loadCtrls, loader;
+    std::uint32_t loaderType;
+  };
+  const Case cases[] = {
+      {"no Applications key", [](const std::string&) {}, 2, std::nullopt, std::nullopt, 0},
+      {"an Applications key", [this](const std::string& p) { MakeKey(Hive::LocalMachine, p + "Applications\\Other"); },
+       1, std::nullopt, std::nullopt, 0},
+      {"another version's key",
+       [this](const std::string& p) {
+         WriteDword(Hive::LocalMachine, Application(p, 2012), "LOADCTRLS", 14);
+         WriteText(Hive::LocalMachine, Application(p, 2012), "LOADER", "D:\\旧版\\ZV_BatchPlot2010.ARX");
+       },
+       0, "14", "D:\\旧版\\ZV_BatchPlot2010.ARX", platform::kRegSz},
+      {"a key without values", [this](const std::string& p) { MakeKey(Hive::LocalMachine, Application(p, 2012)); },
+       0, std::nullopt, std::nullopt, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    CAcadHosts hosts;
+    hosts.SetInstallDir(kInstallDir);
+    const std::string product = AddKnownProduct(hosts, 2012);
+    c.stage(product);
+    events_.values.clear();
+    EXPECT_EQ(hosts.RegisterLoader(2012, events_), 0);
+    ASSERT_EQ(events_.values.size(), 2u);
+    for (const ValueEvent& value : events_.values) EXPECT_EQ(value.createdLevels, c.createdLevels);
+    EXPECT_EQ(events_.values[0].previous, c.loadCtrls);
+    EXPECT_EQ(events_.values[0].previousType, c.loadCtrls ? platform::kRegDword : 0u);
+    EXPECT_EQ(events_.values[1].previous, c.loader);
+    EXPECT_EQ(events_.values[1].previousType, c.loaderType);
+    RemoveTree(Hive::LocalMachine, kAcadKey);
+  }
+}
+
 INSTANTIATE_FOR_EVERY_REGISTRY(Loaders);
+
+TEST(LoaderKeys, ShapeAndTargetAreRecognised) {
+  struct Path {
+    const char* path;
+    bool loaderKey;
+  };
+  const Path paths[] = {
+      {"SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Applications\\ZV_BatchPlot2010", true},
+      {"software\\x\\applications\\zv_batchplot2024", true},
+      {"SOFTWARE\\X\\Applications\\ZV_BatchPlot201", false},
+      {"SOFTWARE\\X\\Applications\\ZV_BatchPlot20100", false},
+      {"SOFTWARE\\X\\Applications\\ZV_BatchPlotABCD", false},
+      {"SOFTWARE\\X\\Applications\\Other", false},
+      {"SOFTWARE\\X\\XApplications\\ZV_BatchPlot2010", false},
+      {"Applications\\ZV_BatchPlot2010", false},
+      {"", false},
+  };
+  for (const Path& p : paths) EXPECT_EQ(IsLoaderKeyPath(p.path), p.loaderKey) << p.path;
+
+  struct Loader {
+    const char* loader;
+    bool inside;
+  };
+  const Loader loaders[] = {
+      {"C:\\Zorvel\\Zorvel批打印软件\\ZV_BatchPlot2010.ARX", true},
+      {"c:\\zorvel\\ZORVEL批打印软件\\zv_batchplot2010.arx", true},
+      {"C:\\Zorvel\\Zorvel批打印软件2\\ZV_BatchPlot2010.ARX", false},  // another folder that begins alike
+      {"C:\\Zorvel\\Zorvel批打印软件", false},
+      {"C:\\Zorvel\\Zorvel批打印软件\\", false},
+      {"D:\\Other\\ZV_BatchPlot2010.ARX", false},
+      {"", false},
+  };
+  for (const Loader& l : loaders) EXPECT_EQ(LoaderPointsInto(l.loader, kInstallDir), l.inside) << l.loader;
+  EXPECT_TRUE(LoaderPointsInto("C:\\Zorvel\\Zorvel批打印软件\\x.arx", std::string(kInstallDir) + "\\"));
+}
+
+TEST(StoredValues, TravelAsEventTextAndBack) {
+  struct Case {
+    std::uint32_t type;
+    std::string bytes;
+    std::string text;
+  };
+  const Case cases[] = {
+      {platform::kRegDword, std::string("\x02\0\0\0", 4), "2"},
+      {platform::kRegDword, std::string("\xff\xff\xff\xff", 4), "4294967295"},
+      {platform::kRegDword, std::string("\x0e\x01\0\0", 4), "270"},
+      {platform::kRegSz, "C:\\旧版\\x.ARX", "C:\\旧版\\x.ARX"},
+      {platform::kRegSz, "2", "2"},  // a number stored as text stays text
+      {platform::kRegBinary, std::string("\0\x01", 2), std::string("\0\x01", 2)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ValueText({c.type, c.bytes}), c.text) << c.text;
+    const platform::StoredValue back = StoredValueOf(c.type, c.text);
+    EXPECT_EQ(back.type, c.type);
+    EXPECT_EQ(back.bytes, c.bytes) << c.text;
+  }
+}
 
 }  // namespace

@@ -79,6 +79,14 @@ TEST_P(TrustedPaths, AProfileWithoutVariablesGetsThemAndAProductWithoutProfilesI
   EXPECT_FALSE(KeyExists(Hive::CurrentUser, bare + "\\Profiles"));
 }
 
+TEST_P(TrustedPaths, AVariablesKeyTheInstallMakesIsReportedAsCreated) {
+  MakeKey(Hive::CurrentUser, std::string(kAcadKey) + "\\R18.0\\ACAD-8001:804\\Profiles\\Bare");
+  EXPECT_EQ(Run(), 0);
+  ASSERT_EQ(events_.values.size(), 1u);
+  EXPECT_EQ(events_.values[0].createdLevels, 1);
+  EXPECT_FALSE(events_.values[0].previous.has_value());
+}
+
 TEST_P(TrustedPaths, RunningTwiceLeavesTheFolderOnceInUpperCase) {
   const std::string fresh = VariablesKey("R23.1", "ACAD-4101:804", "A");
   const std::string listed = VariablesKey("R23.1", "ACAD-4101:804", "B");
@@ -177,9 +185,12 @@ TEST_P(TrustedPaths, EachProfileIsReportedWithItsListBeforeAndAfter) {
   EXPECT_EQ(events_.values[0].key, had);
   EXPECT_EQ(events_.values[0].previous, "d:\\lisp");
   EXPECT_EQ(events_.values[0].data, "D:\\LISP;" + kUpperDir);
+  EXPECT_EQ(events_.values[0].previousType, platform::kRegSz);
+  EXPECT_EQ(events_.values[0].createdLevels, 0);
   EXPECT_EQ(events_.values[1].key, hadNot);
   EXPECT_FALSE(events_.values[1].previous.has_value());
   EXPECT_EQ(events_.values[1].data, kInstallDir);
+  EXPECT_EQ(events_.values[1].createdLevels, 0) << "the key was there, without the value";
   for (const ValueEvent& value : events_.values) {
     EXPECT_EQ(value.hive, Hive::CurrentUser);
     EXPECT_EQ(value.name, "TRUSTEDPATHS");

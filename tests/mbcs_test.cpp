@@ -87,4 +87,24 @@ TEST(Mbcs, EqualsNoCaseComparesWholeNames) {
   EXPECT_FALSE(mbcs::EqualsNoCase("\x81\x61", "\x81\x41"));
 }
 
+TEST(Mbcs, BeginningsAndEndingsIgnoreCaseAndKeepCharactersWhole) {
+  struct Case {
+    const char* text;
+    const char* part;
+    bool starts, ends;
+  };
+  const Case cases[] = {
+      {"SOFTWARE\\Autodesk\\X", "software\\", true, false},
+      {"Profiles\\P\\Variables", "\\VARIABLES", false, true},
+      {"Profiles\\\x95\x5CVariables", "\\Variables", false, false},  // the trail byte is no backslash
+      {"a", "a", true, true},
+      {"a", "ab", false, false},
+      {"abc", "", true, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(mbcs::StartsWithNoCase(c.text, c.part), c.starts) << c.text << " " << c.part;
+    EXPECT_EQ(mbcs::EndsWithNoCase(c.text, c.part), c.ends) << c.text << " " << c.part;
+  }
+}
+
 }  // namespace

@@ -48,6 +48,14 @@ class RecordingFiles : public platform::Files {
     ++existsCalls_;
     return faults_.Exists(path);
   }
+  platform::Status DeleteFile(const std::string& path) override { return faults_.DeleteFile(path); }
+  platform::Status RemoveDirectory(const std::string& path) override { return faults_.RemoveDirectory(path); }
+  platform::Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
+    return faults_.ReadFile(path, limit, content);
+  }
+  platform::Status WriteFile(const std::string& path, const std::string& content) override {
+    return faults_.WriteFile(path, content);
+  }
   std::string ModulePath() override { return faults_.ModulePath(); }
   std::string CurrentDirectory() override { return faults_.CurrentDirectory(); }
 

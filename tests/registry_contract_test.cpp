@@ -215,6 +215,47 @@ TEST_P(RegistryContract, ADeletedKeyIsDeadForItsOpenHandles) {
   EXPECT_EQ(registry().SetValue(gone.get(), "V", platform::kRegSz, value, 1).code(), platform::kErrorKeyDeleted);
 }
 
+TEST_P(RegistryContract, ValuesAreCountedAndDeletedByName) {
+  WriteText(Hive::CurrentUser, At("K"), "LOADER", "x");
+  WriteDword(Hive::CurrentUser, At("K"), "LOADCTRLS", 2);
+  MakeKey(Hive::CurrentUser, At("K\\Sub"));
+  ScopedKey key(registry(), OpenScratch("K"));
+  std::uint32_t count = 0;
+  ASSERT_TRUE(registry().ValueCount(key.get(), &count));
+  EXPECT_EQ(count, 2u) << "sub-keys are not values";
+  EXPECT_TRUE(registry().DeleteValue(key.get(), "loader"));
+  EXPECT_EQ(registry().DeleteValue(key.get(), "LOADER").code(), platform::kErrorFileNotFound);
+  EXPECT_FALSE(ReadText(Hive::CurrentUser, At("K"), "LOADER"));
+  EXPECT_EQ(ReadDword(Hive::CurrentUser, At("K"), "LOADCTRLS"), 2u);
+  ASSERT_TRUE(registry().ValueCount(key.get(), &count));
+  EXPECT_EQ(count, 1u);
+}
+
+TEST_P(RegistryContract, ReadValueDeliversAnyLengthWithoutTheAddedTerminator) {
+  struct Case {
+    std::uint32_t type;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {platform::kRegSz, "C:\\Zorvel\\Zorvel批打印软件\\ZV_BatchPlot2010.ARX"},
+      {platform::kRegSz, std::string(20000, 'p')},
+      {platform::kRegSz, ""},
+      {platform::kRegExpandSz, "%APPDATA%\\Zorvel"},
+      {platform::kRegDword, std::string("\x02\0\0\0", 4)},
+      {platform::kRegBinary, std::string("\0\x01\0", 3)},
+  };
+  ScopedKey key(registry(), OpenScratch());
+  for (const Case& c : cases) {
+    ASSERT_TRUE(registry().SetValue(key.get(), "V", c.type, c.bytes.data(), static_cast<std::uint32_t>(c.bytes.size())));
+    platform::StoredValue value;
+    EXPECT_EQ(platform::ReadValue(registry(), key.get(), "V", &value), QueryResult::Ok) << c.bytes.size();
+    EXPECT_EQ(value.type, c.type);
+    EXPECT_EQ(value.bytes, c.bytes);
+  }
+  platform::StoredValue value;
+  EXPECT_EQ(platform::ReadValue(registry(), key.get(), "Missing", &value), QueryResult::NotFound);
+}
+
 // The failure shim stacks over either registry and fails alike on both.
 TEST_P(RegistryContract, TheShimDeniesWritesButExistingKeysStillOpen) {
   MakeKey(Hive::CurrentUser, At("Existing"));
@@ -230,6 +271,9 @@ TEST_P(RegistryContract, TheShimDeniesWritesButExistingKeysStillOpen) {
   EXPECT_FALSE(faulty.Create(root.get(), At("Existing\\New"), &status));
   EXPECT_EQ(status.code(), platform::kErrorAccessDenied);
   EXPECT_FALSE(faulty.DeleteKey(root.get(), At("Existing")));
+  WriteText(Hive::CurrentUser, At("Existing"), "Old", "kept");
+  EXPECT_EQ(faulty.DeleteValue(existing.get(), "Old").code(), platform::kErrorAccessDenied);
+  EXPECT_EQ(ReadText(Hive::CurrentUser, At("Existing"), "Old"), "kept");
   ScopedKey sibling(faulty, faulty.Create(root.get(), At("Existing2\\New")));
   EXPECT_TRUE(sibling) << "a sibling whose name only begins like the denied key";
   EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("Existing\\New")));

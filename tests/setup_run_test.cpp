@@ -180,7 +180,8 @@ TEST(SilentInstall, TheLogTellsTheWholeRun) {
       {"INFO  Support file C:\\dist\\Data\\Zorvel.prt5 -> ", W::kAcad2008, "\\Drv\\pdfplot9.hdi: copied"},
       {"ERROR Support file C:\\dist\\Data\\Zorvel_HZ.shx -> ", W::kAcad2010, "\\Fonts\\Zorvel_HZ.shx: not copied, error 5: 拒绝访问。"},
       {"WARN  Message: 文件已安装，但有1个支持文件未能复制到AutoCAD文件夹， AutoCAD可能无法加载"},
-      {"WARN  Outcome: installed, but some AutoCAD settings or support files were not written (0 settings, 1 support files)"},
+      {"WARN  Outcome: installed, but some AutoCAD settings, support files or parts of the uninstaller were not written "
+       "(0 settings, 1 support files)"},
       {"WARN  Exit code 7: "},
   };
   for (const std::vector<std::string>& parts : expected)

@@ -35,6 +35,7 @@ struct SetupWorld {
 
   SetupWorld() {
     files.SetModulePath("C:\\dist\\SetUp.exe");
+    files.AddFile("C:\\dist\\SetUp.exe", "the setup program");
     for (const char* name : {"SetUp.EXE", "ZV_BatchPlot2008.ARX", "ZV_BatchPlot2010.ARX", "Zorvel.prt7", "Zorvel.Ini",
                              "Zorvel_EN.shx", "Zorvel_HZ.shx", "Zorvel.prt5", "readme.txt"})
       files.AddFile(std::string("C:\\dist\\Data\\") + name, name);

@@ -1,6 +1,10 @@
 // Shape fonts and the 2008 plot driver copied into AutoCAD's own folders.
+#include <functional>
+#include <optional>
+
 #include "hosts/acad_hosts.h"
 #include "tests/deploy_world.h"
+#include "tests/fakes/faulty_files.h"
 #include "tests/fakes/files.h"
 #include "tests/recorded_events.h"
 
@@ -16,6 +20,8 @@ class SupportFiles : public DeployWorldTest {
     AddData("Zorvel_EN.shx");
     AddData("Zorvel_HZ.shx");
     AddData("Zorvel.prt5");
+    world().MakeFolder(Install());
+    hosts_.installDir = Install();
   }
 
   // An AutoCAD folder with its Fonts and Drv folders.
@@ -151,6 +157,88 @@ TEST_P(SupportFiles, ReadOnlyOldFilesAreReplaced) {
   EXPECT_TRUE(HasFonts(location));
   EXPECT_TRUE(HasDriver(location));
   for (const std::string& old : olds) EXPECT_EQ(world().Attributes(old) & platform::kAttrReadOnly, 0u) << old;
+}
+
+TEST_P(SupportFiles, AutoCad2008sOwnDriverIsKeptBeforeOursReplacesIt) {
+  struct Case {
+    const char* label;
+    std::optional<std::string> before;       // pdfplot9.hdi before the install
+    std::optional<std::string> earlierBackup;  // Backup\pdfplot9.hdi already there
+    const char* backupName;                  // where AutoCAD's driver is kept; null: not kept
+  };
+  const Case cases[] = {
+      {"no driver", std::nullopt, std::nullopt, nullptr},
+      {"our driver already", std::string("Zorvel.prt5"), std::nullopt, nullptr},
+      {"AutoCAD's driver", std::string("AutoCAD's own"), std::nullopt, "pdfplot9.hdi"},
+      {"a second location", std::string("AutoCAD's own"), std::string("the first's"), "pdfplot9.2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::string location = Acad("ACAD2008"), driver = location + "\\Drv\\pdfplot9.hdi";
+    const std::string backups = InInstall("Backup");
+    if (c.before) world().MakeFile(driver, *c.before);
+    if (c.earlierBackup) world().MakeFile(backups + "\\pdfplot9.hdi", *c.earlierBackup);
+    events_.files.clear();
+    EXPECT_EQ(hosts_.CopySupportFiles(location, true, events_), 0);
+    EXPECT_TRUE(HasDriver(location));
+    ASSERT_FALSE(events_.files.empty());
+    EXPECT_EQ(events_.files.back().replaced, c.before.has_value());
+    if (c.backupName) {
+      EXPECT_EQ(world().Read(backups + "\\" + c.backupName), c.before);
+      ASSERT_EQ(events_.files.size(), 4u);
+      EXPECT_EQ(events_.files[2].kind, FileKind::Backup);
+      EXPECT_EQ(events_.files[2].source, driver);
+      EXPECT_EQ(events_.files[2].destination, backups + "\\" + c.backupName);
+      EXPECT_TRUE(events_.files[2].status.ok());
+    } else {
+      EXPECT_FALSE(files().Exists(backups));
+      EXPECT_EQ(events_.files.size(), 3u);
+    }
+    if (c.earlierBackup) {
+      EXPECT_EQ(world().Read(backups + "\\pdfplot9.hdi"), c.earlierBackup);
+    }
+    world().Remove(location);
+    if (files().Exists(backups)) world().Remove(backups);
+  }
+}
+
+TEST_P(SupportFiles, ADriverThatCannotBeKeptIsNotReplaced) {
+  const std::string location = Acad("ACAD2008"), driver = location + "\\Drv\\pdfplot9.hdi";
+  world().MakeFile(driver, "AutoCAD's own");
+  platform::FaultyFiles faulty(files());
+  platform::SetFiles(&faulty);
+  struct Case {
+    const char* label;
+    std::function<void()> stage;
+    platform::OsError error;
+  };
+  const Case cases[] = {
+      {"no install folder known", [&] { hosts_.installDir.clear(); }, platform::kErrorPathNotFound},
+      {"the backup cannot be written",
+       [&] {
+         hosts_.installDir = Install();
+         faulty.FailCopiesTo(InInstall("Backup\\pdfplot9.hdi"), platform::FaultyFiles::kAlways,
+                             platform::kErrorDiskFull);
+       },
+       platform::kErrorDiskFull},
+      {"ours cannot be copied after the backup",
+       [&] {
+         faulty.ClearFailures();
+         faulty.FailCopiesTo(driver, platform::FaultyFiles::kAlways, platform::kErrorSharingViolation);
+       },
+       platform::kErrorSharingViolation},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    c.stage();
+    events_.files.clear();
+    EXPECT_EQ(hosts_.CopySupportFiles(location, true, events_), 1);
+    EXPECT_EQ(world().Read(driver), "AutoCAD's own");
+    EXPECT_EQ(events_.files.back().destination, driver);
+    EXPECT_EQ(events_.files.back().status.code(), c.error);
+    EXPECT_FALSE(files().Exists(InInstall("Backup\\pdfplot9.hdi"))) << "no backup of a driver still in place";
+  }
+  platform::SetFiles(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFileServices, SupportFiles, testing::ValuesIn(FilesWorldKinds()), FilesWorldName);

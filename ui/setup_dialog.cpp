@@ -213,6 +213,7 @@ void Dlg_Setup::OnInstall() {
 bool Dlg_Setup::RunInstall() {
   InstallRequest request;
   request.checkHostRunning = warnIfHostRunning;
+  request.build = build_;
   UpdateData(true);
   request.folderText = installPath;
   request.ticked = releaseTicked;

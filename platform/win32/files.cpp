@@ -1,11 +1,15 @@
 // The file service through the W functions (FindFirstFileW, CopyFileW,
-// GetFileAttributesW, ...), with paths converted from GBK at this boundary.
+// GetFileAttributesW, CreateFileW, ...), with paths converted from GBK at this
+// boundary.
 // Paths longer than kMaxPathBytes are refused here, before Windows sees them,
 // because Windows and Wine do not agree on where MAX_PATH bites.
 #include <windows.h>
 #undef CopyFile
 #undef CreateDirectory
+#undef DeleteFile
+#undef RemoveDirectory
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/files.h"
@@ -23,6 +27,33 @@ Status LastError() { return Status(GetLastError()); }
 Status Result(BOOL succeeded) { return succeeded ? Status::Ok() : LastError(); }
 
 constexpr Status kTooLong{kErrorFilenameTooLong};
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  HANDLE get() const { return handle_; }
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+Status WriteWhole(const std::wstring& path, const std::string& content) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastError();
+  for (std::size_t done = 0; done < content.size();) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), content.data() + done, chunk, &written, nullptr)) return LastError();
+    done += written;
+  }
+  return Result(FlushFileBuffers(file.get()));
+}
 
 void Fill(const WIN32_FIND_DATAW& found, FindData* data) {
   data->attributes = found.dwFileAttributes;
@@ -77,6 +108,51 @@ class Win32Files : public Files {
 
   bool Exists(const std::string& path) override {
     return Fits(path) && GetFileAttributesW(win32::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  Status DeleteFile(const std::string& path) override {
+    if (!Fits(path)) return kTooLong;
+    return Result(DeleteFileW(win32::Widen(path).c_str()));
+  }
+
+  Status RemoveDirectory(const std::string& path) override {
+    if (!Fits(path)) return kTooLong;
+    return Result(RemoveDirectoryW(win32::Widen(path).c_str()));
+  }
+
+  Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
+    if (!Fits(path)) return kTooLong;
+    FileHandle file(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastError();
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size)) return LastError();
+    if (static_cast<std::uint64_t>(size.QuadPart) > limit) return Status(kErrorFileTooLarge);
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+      DWORD got = 0;
+      if (!::ReadFile(file.get(), bytes.data() + done, chunk, &got, nullptr)) return LastError();
+      if (got == 0) break;  // the file shrank while it was read
+      done += got;
+    }
+    bytes.resize(done);
+    *content = std::move(bytes);
+    return Status::Ok();
+  }
+
+  // Written whole beside the file, then moved over it: a write that fails
+  // half-way never leaves it cut.
+  Status WriteFile(const std::string& path, const std::string& content) override {
+    const std::string writing = path + kWritingSuffix;
+    if (!Fits(writing)) return kTooLong;
+    const std::wstring widePath = win32::Widen(path), wideWriting = win32::Widen(writing);
+    Status written = WriteWhole(wideWriting, content);
+    if (written) written = Result(MoveFileExW(wideWriting.c_str(), widePath.c_str(),
+                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    if (!written) DeleteFileW(wideWriting.c_str());
+    return written;
   }
 
   std::string ModulePath() override {

@@ -1,14 +1,39 @@
-// The process service: a Toolhelp snapshot of all processes, image names
-// converted to GBK at this boundary.
+// The process service: a Toolhelp snapshot of all processes, CreateProcessW
+// and the waits on process handles; names and arguments converted between GBK
+// and UTF-16 at this boundary.
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "platform/mbcs.h"
 #include "platform/processes.h"
 #include "platform/win32/services.h"
 #include "platform/win32/text.h"
 
 namespace platform {
 namespace {
+
+HANDLE ToHandle(ProcessHandle process) { return reinterpret_cast<HANDLE>(process); }
+
+// One argument as CommandLineToArgvW reads it back: quoted when it holds a
+// blank or a quote or is empty; inside quotes, a run of backslashes is
+// doubled where a quote follows it, and quotes are escaped.
+std::wstring Quoted(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) return argument;
+  std::wstring out = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out.push_back(c);
+  }
+  out.append(backslashes * 2, L'\\');
+  out.push_back(L'"');
+  return out;
+}
 
 class Win32Processes : public Processes {
  public:
@@ -23,6 +48,48 @@ class Win32Processes : public Processes {
     }
     CloseHandle(snapshot);
     return true;
+  }
+
+  ProcessHandle Start(const std::string& program, const std::vector<std::string>& arguments,
+                      Status* status) override {
+    const std::wstring wideProgram = win32::Widen(program);
+    std::wstring commandLine = Quoted(wideProgram);
+    for (const std::string& argument : arguments) commandLine += L" " + Quoted(win32::Widen(argument));
+    const std::wstring folder = win32::Widen(mbcs::FolderOf(program));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    const BOOL ok = CreateProcessW(wideProgram.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   folder.empty() ? nullptr : folder.c_str(), &startup, &started);
+    if (status) *status = ok ? Status::Ok() : Status(GetLastError());
+    if (!ok) return nullptr;
+    CloseHandle(started.hThread);
+    return reinterpret_cast<ProcessHandle>(started.hProcess);
+  }
+
+  Status Wait(ProcessHandle process, std::uint32_t* exitCode) override {
+    if (!process) return Status(kErrorInvalidHandle);
+    Status result;
+    DWORD code = 0;
+    if (WaitForSingleObject(ToHandle(process), INFINITE) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(ToHandle(process), &code))
+      result = Status(GetLastError());
+    CloseHandle(ToHandle(process));
+    *exitCode = code;
+    return result;
+  }
+
+  void Release(ProcessHandle process) override {
+    if (process) CloseHandle(ToHandle(process));
+  }
+
+  std::uint32_t CurrentProcessId() override { return GetCurrentProcessId(); }
+
+  void WaitForEnd(std::uint32_t id) override {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process) return;  // ended already, or never was
+    WaitForSingleObject(process, INFINITE);
+    CloseHandle(process);
   }
 };
 

@@ -178,6 +178,22 @@ class Win32Registry : public Registry {
     return Code(RegDeleteKeyW(ToHkey(parent), widePath.c_str()));
   }
 
+  Status DeleteValue(RegKey key, const std::string& name) override {
+    std::wstring wideName;
+    if (!key) return Status(kErrorInvalidHandle);
+    if (!WidenExact(name, &wideName)) return Status(kErrorNoUnicodeTranslation);
+    return Code(RegDeleteValueW(ToHkey(key), wideName.c_str()));
+  }
+
+  bool ValueCount(RegKey key, std::uint32_t* count) override {
+    DWORD values = 0;
+    if (!key || RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                                 nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      return false;
+    *count = values;
+    return true;
+  }
+
   // The hive roots are the predefined handles, which stay valid for the
   // whole process.
   void Close(RegKey key) override {

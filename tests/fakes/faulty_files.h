@@ -1,6 +1,7 @@
 // A file-service shim that fails on purpose, stacked over any file service
 // (the in-memory one natively, the real one under Wine): copies onto a
-// destination that fail a number of times, folders that cannot be created.
+// destination that fail a number of times, folders that cannot be created,
+// files that cannot be deleted or written.
 // Paths compare without regard to case. Everything else passes through.
 #pragma once
 
@@ -22,6 +23,10 @@ class FaultyFiles : public Files {
   void FailCopiesTo(const std::string& destination, int times = kAlways, OsError error = kErrorSharingViolation);
   // Creating the folder `path` fails with `error`.
   void FailCreateDirectory(const std::string& path, OsError error = kErrorAccessDenied);
+  // Deleting the file `path` fails with `error`: by default a file in use.
+  void FailDelete(const std::string& path, OsError error = kErrorSharingViolation);
+  // Writing the file `path` fails with `error`, leaving it as it was.
+  void FailWrite(const std::string& path, OsError error = kErrorAccessDenied);
   void ClearFailures();
 
   FindHandle FindFirst(const std::string& pattern, FindData* data) override { return inner_.FindFirst(pattern, data); }
@@ -36,6 +41,12 @@ class FaultyFiles : public Files {
   Status CopyFile(const std::string& source, const std::string& destination) override;
   Status CreateDirectory(const std::string& path) override;
   bool Exists(const std::string& path) override { return inner_.Exists(path); }
+  Status DeleteFile(const std::string& path) override;
+  Status RemoveDirectory(const std::string& path) override { return inner_.RemoveDirectory(path); }
+  Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
+    return inner_.ReadFile(path, limit, content);
+  }
+  Status WriteFile(const std::string& path, const std::string& content) override;
   std::string ModulePath() override { return inner_.ModulePath(); }
   std::string CurrentDirectory() override { return inner_.CurrentDirectory(); }
 
@@ -48,6 +59,8 @@ class FaultyFiles : public Files {
   Files& inner_;
   std::map<std::string, Failure> copies_;   // by upper-cased destination
   std::map<std::string, OsError> folders_;  // by upper-cased path
+  std::map<std::string, OsError> deletes_;  // by upper-cased path
+  std::map<std::string, OsError> writes_;   // by upper-cased path
 };
 
 }  // namespace platform

@@ -156,6 +156,12 @@ Status FaultyRegistry::DeleteKey(RegKey parent, const std::string& path) {
   return inner_.DeleteKey(parent, path);
 }
 
+Status FaultyRegistry::DeleteValue(RegKey key, const std::string& name) {
+  const Where* at = Find(key);
+  if (at && WritesDenied(*at)) return Status(kErrorAccessDenied);
+  return inner_.DeleteValue(key, name);
+}
+
 void FaultyRegistry::Close(RegKey key) {
   auto it = handles_.find(key);
   if (it != handles_.end() && --it->second.count == 0) handles_.erase(it);

@@ -20,9 +20,9 @@ class FaultyRegistry : public Registry {
   explicit FaultyRegistry(Registry& inner) : inner_(inner) {}
 
   // Faults. `path` names a key below the hive root; "" is the root itself.
-  // Creating keys and writing or deleting at or below `path` fails with
-  // kErrorAccessDenied: an existing key still opens through Create, but
-  // nothing can be changed in it.
+  // Creating keys and writing or deleting keys and values at or below `path`
+  // fails with kErrorAccessDenied: an existing key still opens through
+  // Create, but nothing can be changed in it.
   void DenyWrites(Hive hive, const std::string& path);
   // The key is listed by its parent but cannot be opened or created.
   void DenyOpen(Hive hive, const std::string& path);
@@ -35,6 +35,7 @@ class FaultyRegistry : public Registry {
   void VanishWhenListed(Hive hive, const std::string& path);
   // Value `name` of the key reads as text GBK cannot express.
   void MakeNotGbk(Hive hive, const std::string& path, const std::string& name);
+  void ClearFaults() { faults_.clear(); }
 
   RegKey OpenHive(Hive hive) override;
   RegKey Open(RegKey parent, const std::string& path) override;
@@ -47,6 +48,8 @@ class FaultyRegistry : public Registry {
   Status SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
                   std::uint32_t size) override;
   Status DeleteKey(RegKey parent, const std::string& path) override;
+  Status DeleteValue(RegKey key, const std::string& name) override;
+  bool ValueCount(RegKey key, std::uint32_t* count) override { return inner_.ValueCount(key, count); }
   void Close(RegKey key) override;
 
  private:

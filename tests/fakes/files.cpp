@@ -307,6 +307,58 @@ bool MemoryFiles::Exists(const std::string& path) {
   return resolved && Find(*resolved);
 }
 
+Status MemoryFiles::Missing(const Resolved& path) const {
+  auto parent = nodes_.find(Key({path.parts.begin(), path.parts.end() - 1}));
+  return Status(parent != nodes_.end() && parent->second.IsFolder() ? kErrorFileNotFound : kErrorPathNotFound);
+}
+
+Status MemoryFiles::DeleteFile(const std::string& path) {
+  std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) return Unusable(path);
+  Node* node = Find(*resolved);
+  if (!node) return Missing(*resolved);
+  if (node->IsFolder() || (node->attributes & kAttrReadOnly)) return Status(kErrorAccessDenied);
+  nodes_.erase(Key(resolved->parts));
+  return Status::Ok();
+}
+
+Status MemoryFiles::RemoveDirectory(const std::string& path) {
+  std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) return Unusable(path);
+  if (resolved->parts.size() < 2) return Status(kErrorAccessDenied);  // a drive
+  Node* node = Find(*resolved);
+  if (!node) return Missing(*resolved);
+  if (!node->IsFolder()) return Status(kErrorDirectory);
+  const std::string key = Key(resolved->parts);
+  if (!Children(key).empty()) return Status(kErrorDirNotEmpty);
+  nodes_.erase(key);
+  return Status::Ok();
+}
+
+Status MemoryFiles::ReadFile(const std::string& path, std::size_t limit, std::string* content) {
+  std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) return Unusable(path);
+  const Node* node = Find(*resolved);
+  if (!node) return Missing(*resolved);
+  if (node->IsFolder()) return Status(kErrorAccessDenied);
+  if (node->content.size() > limit) return Status(kErrorFileTooLarge);
+  *content = node->content;
+  return Status::Ok();
+}
+
+Status MemoryFiles::WriteFile(const std::string& path, const std::string& content) {
+  std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) return Unusable(path);
+  if (resolved->parts.size() < 2 || resolved->folderOnly) return Status(kErrorAccessDenied);
+  auto parent = nodes_.find(Key({resolved->parts.begin(), resolved->parts.end() - 1}));
+  if (parent == nodes_.end() || !parent->second.IsFolder()) return Status(kErrorPathNotFound);
+  Node* existing = Find(*resolved);
+  if (existing && (existing->IsFolder() || (existing->attributes & kAttrReadOnly))) return Status(kErrorAccessDenied);
+  Node& node = existing ? *existing : Insert(resolved->parts, kAttrArchive);
+  node.content = content;
+  return Status::Ok();
+}
+
 void MemoryFiles::AddDrive(char letter) {
   std::string drive = mbcs::ToUpper(std::string(1, letter) + ":");
   if (!nodes_.count(drive)) Insert({drive}, kAttrDirectory);

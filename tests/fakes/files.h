@@ -36,6 +36,10 @@ class MemoryFiles : public Files {
   Status CopyFile(const std::string& source, const std::string& destination) override;
   Status CreateDirectory(const std::string& path) override;
   bool Exists(const std::string& path) override;
+  Status DeleteFile(const std::string& path) override;
+  Status RemoveDirectory(const std::string& path) override;
+  Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override;
+  Status WriteFile(const std::string& path, const std::string& content) override;
   std::string ModulePath() override { return modulePath_; }
   std::string CurrentDirectory() override { return currentDirectory_; }
 
@@ -85,6 +89,9 @@ class MemoryFiles : public Files {
   Node& Insert(const std::vector<std::string>& parts, std::uint32_t attributes);
   bool EnsureFolders(const std::vector<std::string>& parts, std::size_t count);
   void RemoveTree(const std::string& key);
+  // What Windows says of a path that names nothing: the file is not found, or
+  // already a folder on the way is not.
+  Status Missing(const Resolved& path) const;
 
   std::map<std::string, Node> nodes_;  // by upper-cased full path
   std::uint64_t nextOrder_ = 0;

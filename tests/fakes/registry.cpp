@@ -218,6 +218,23 @@ Status MemoryRegistry::DeleteKey(RegKey parent, const std::string& path) {
   return Status::Ok();
 }
 
+Status MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
+  Node* node = Lookup(key);
+  if (!node) return Status(handles_.count(key) ? kErrorKeyDeleted : kErrorInvalidHandle);
+  auto it = std::find_if(node->values.begin(), node->values.end(),
+                         [&](const auto& value) { return mbcs::EqualsNoCase(value.first, name); });
+  if (it == node->values.end()) return Status(kErrorFileNotFound);
+  node->values.erase(it);
+  return Status::Ok();
+}
+
+bool MemoryRegistry::ValueCount(RegKey key, std::uint32_t* count) {
+  Node* node = Lookup(key);
+  if (!node) return false;
+  *count = static_cast<std::uint32_t>(node->values.size());
+  return true;
+}
+
 void MemoryRegistry::Close(RegKey key) { handles_.erase(key); }
 
 const MemoryRegistry::Node* MemoryRegistry::FindPath(Hive hive, const std::string& path) const {

@@ -32,13 +32,13 @@ class MemoryRegistry : public Registry {
   Status SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
                   std::uint32_t size) override;
   Status DeleteKey(RegKey parent, const std::string& path) override;
+  Status DeleteValue(RegKey key, const std::string& name) override;
+  bool ValueCount(RegKey key, std::uint32_t* count) override;
   void Close(RegKey key) override;
 
   // Inspection for tests. `path` is below the hive root.
-  struct StoredValue {
-    std::uint32_t type = 0;
-    std::string bytes;  // exactly as written, terminator only if it was passed
-  };
+  // The bytes exactly as written, a terminator only if it was passed.
+  using StoredValue = platform::StoredValue;
   bool KeyExists(Hive hive, const std::string& path) const;
   bool Stored(Hive hive, const std::string& path, const std::string& name, StoredValue* value) const;
   std::size_t OpenHandles() const { return handles_.size(); }

@@ -1,5 +1,6 @@
 // In-memory system information for tests: a command line the test sets (and
-// splits itself), a user, an elevation, a version, a temporary folder, and
+// splits itself), a user, an elevation, a version, a temporary folder (which a
+// test may take away), and
 // the system's texts for the error codes the tests meet.
 #pragma once
 
@@ -17,7 +18,7 @@ class MemorySystemInfo : public SystemInfo {
   std::string UserName() override { return "user"; }
   bool IsElevated() override { return elevated_; }
   std::string WindowsVersion() override { return "10.0.19045"; }
-  std::string TempFolder() override { return "C:\\Users\\user\\AppData\\Local\\Temp"; }
+  std::string TempFolder() override { return tempFolder_; }
   // Chinese Windows' texts for a few codes; empty for the others.
   std::string ErrorText(OsError error) override;
 
@@ -25,11 +26,13 @@ class MemorySystemInfo : public SystemInfo {
   // arguments, each quoted when it holds a space.
   void SetArguments(std::vector<std::string> arguments);
   void SetElevated(bool elevated) { elevated_ = elevated; }
+  void SetTempFolder(const std::string& folder) { tempFolder_ = folder; }
 
  private:
   std::vector<std::string> arguments_;
   std::string commandLine_ = "\"C:\\dist\\SetUp.exe\"";
   bool elevated_ = true;
+  std::string tempFolder_ = "C:\\Users\\user\\AppData\\Local\\Temp";
 };
 
 }  // namespace platform

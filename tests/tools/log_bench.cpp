@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/build_constants.h"
 #include "hosts/acad_hosts.h"
 #include "install/install_log.h"
 #include "install/silent_driver.h"
@@ -46,6 +47,14 @@ class DistributionFiles : public platform::Files {
   }
   platform::Status CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
   bool Exists(const std::string& path) override { return real_.Exists(path); }
+  platform::Status DeleteFile(const std::string& path) override { return real_.DeleteFile(path); }
+  platform::Status RemoveDirectory(const std::string& path) override { return real_.RemoveDirectory(path); }
+  platform::Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
+    return real_.ReadFile(path, limit, content);
+  }
+  platform::Status WriteFile(const std::string& path, const std::string& content) override {
+    return real_.WriteFile(path, content);
+  }
   std::string ModulePath() override { return program_; }
   std::string CurrentDirectory() override { return real_.CurrentDirectory(); }
 
@@ -66,6 +75,7 @@ double TimedInstall(const std::string& folder, CInstallLog* log) {
   CAcadHosts hosts;  // no AutoCAD: only the payload and the trusted paths
   InstallRequest request;
   request.folderText = folder;
+  request.build = kThisBuild;
   SilentDriver driver;
   CInstallEngine engine(hosts);
   LARGE_INTEGER start, end;

@@ -4,6 +4,8 @@
 #include <windows.h>
 #undef CopyFile
 #undef CreateDirectory
+#undef DeleteFile
+#undef RemoveDirectory
 
 #include "platform/files.h"
 #include "platform/win32/services.h"
@@ -39,6 +41,14 @@ class ModulePathFiles : public platform::Files {
   }
   platform::Status CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
   bool Exists(const std::string& path) override { return real_.Exists(path); }
+  platform::Status DeleteFile(const std::string& path) override { return real_.DeleteFile(path); }
+  platform::Status RemoveDirectory(const std::string& path) override { return real_.RemoveDirectory(path); }
+  platform::Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
+    return real_.ReadFile(path, limit, content);
+  }
+  platform::Status WriteFile(const std::string& path, const std::string& content) override {
+    return real_.WriteFile(path, content);
+  }
   std::string ModulePath() override { return modulePath_; }
   std::string CurrentDirectory() override { return real_.CurrentDirectory(); }
 

@@ -87,6 +87,23 @@ TEST(IsHostRunningOnWindows, SeesRunningProcessesWhoseImageNameContainsAcadExe) 
   RemoveDirectoryW(folder.c_str());
 }
 
+TEST(ProcessesOnWindows, WaitForEndReturnsOnceTheProcessHasEnded) {
+  std::wstring program = OwnFolder() + L"\\fake_process.exe";
+  std::wstring command = L"\"" + program + L"\" 1";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+  platform::win32::TheProcesses().WaitForEnd(process.dwProcessId);
+  DWORD code = STILL_ACTIVE;
+  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &code));
+  EXPECT_NE(code, static_cast<DWORD>(STILL_ACTIVE));
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  EXPECT_EQ(platform::win32::TheProcesses().CurrentProcessId(), GetCurrentProcessId());
+}
+
 TEST(ProcessesOnWindows, ListHoldsThisTestProgram) {
   wchar_t path[MAX_PATH];
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);

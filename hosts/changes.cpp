@@ -1,0 +1,173 @@
+// Taking back what an install changed in AutoCAD's registry and folders.
+#include "hosts/changes.h"
+
+#include "deploy/file_utils.h"
+#include "hosts/acad_hosts.h"
+#include "platform/files.h"
+#include "platform/mbcs.h"
+
+using platform::Hive;
+using platform::QueryResult;
+using platform::Registry;
+using platform::ScopedKey;
+using platform::Status;
+
+namespace {
+
+constexpr char kSoftware[] = "SOFTWARE\\";
+constexpr char kWowSoftware[] = "SOFTWARE\\Wow6432Node\\";
+const char kTrustedPaths[] = "TRUSTEDPATHS";
+
+Undo Fail(Status failure, Status* status) {
+  *status = failure;
+  return Undo::Failed;
+}
+
+// A key with nothing in it: no values, no sub-keys.
+bool IsEmpty(Registry& registry, platform::RegKey root, const std::string& path) {
+  ScopedKey key(registry, registry.OpenRead(root, path));
+  std::uint32_t subkeys = 0, values = 0;
+  return key && registry.SubkeyCount(key.get(), &subkeys) && registry.ValueCount(key.get(), &values) &&
+         subkeys == 0 && values == 0;
+}
+
+// Writes `value`, or deletes the value where there was none.
+Status PutBack(Registry& registry, platform::RegKey key, const char* name,
+               const std::optional<platform::StoredValue>& value) {
+  if (!value) {
+    const Status deleted = registry.DeleteValue(key, name);
+    return deleted.code() == platform::kErrorFileNotFound ? Status() : deleted;
+  }
+  return registry.SetValue(key, name, value->type, value->bytes.data(), static_cast<std::uint32_t>(value->bytes.size()));
+}
+
+// Written back of the type it was read with (a list AutoCAD expands stays
+// one), as the install writes it.
+Status WriteList(Registry& registry, platform::RegKey key, const std::string& list, std::uint32_t type) {
+  return registry.SetValue(key, kTrustedPaths, type, list.data(), static_cast<std::uint32_t>(list.size()));
+}
+
+}  // namespace
+
+ViewedKey RegistryViewOf(const std::string& path, int bits) {
+  if (mbcs::StartsWithNoCase(path, kWowSoftware)) return {32, kSoftware + path.substr(sizeof kWowSoftware - 1)};
+  return {bits, path};
+}
+
+std::optional<std::string> PathFrom(const ViewedKey& key, int bits) {
+  if (key.view == bits) return key.path;
+  if (bits == 32) return std::nullopt;
+  if (!mbcs::StartsWithNoCase(key.path, kSoftware)) return key.path;
+  return kWowSoftware + key.path.substr(sizeof kSoftware - 1);
+}
+
+Undo UndoLoader(const LoaderChange& change, const std::string& installDir, int editionBits, Status* status) {
+  const std::optional<std::string> path = PathFrom(change.key, editionBits);
+  if (!path) return Undo::Unreachable;
+  Registry& registry = platform::GetRegistry();
+  ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
+  {
+    ScopedKey key(registry, registry.OpenRead(root.get(), *path));
+    if (!key) return Undo::Unchanged;
+    platform::StoredValue loader;
+    if (platform::ReadValue(registry, key.get(), "LOADER", &loader) != QueryResult::Ok ||
+        !LoaderPointsInto(loader.bytes, installDir))
+      return Undo::NotOurs;
+  }
+  if (change.createdLevels == 0) {
+    ScopedKey key(registry, registry.Create(root.get(), *path, status));
+    if (!key) return Undo::Failed;
+    *status = PutBack(registry, key.get(), "LOADCTRLS", change.loadCtrls);
+    const Status loader = PutBack(registry, key.get(), "LOADER", change.loader);
+    if (*status) *status = loader;
+    return *status ? Undo::Restored : Undo::Failed;
+  }
+  *status = registry.DeleteKey(root.get(), *path);
+  if (!*status) return Undo::Failed;
+  const std::string applications = mbcs::FolderOf(*path);
+  if (change.createdLevels >= 2 && IsEmpty(registry, root.get(), applications))
+    registry.DeleteKey(root.get(), applications);
+  return Undo::Removed;
+}
+
+std::string WithoutEntry(const std::string& list, const std::string& folder, bool* removed) {
+  *removed = false;
+  std::string kept;
+  bool first = true;
+  for (std::string_view piece : mbcs::Split(list, ';')) {
+    if (ListHasEntry(std::string(piece), folder)) {
+      *removed = true;
+      continue;
+    }
+    if (!first) kept += ';';
+    kept += piece;
+    first = false;
+  }
+  return kept;
+}
+
+Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& installDir, Status* status) {
+  Registry& registry = platform::GetRegistry();
+  ScopedKey root(registry, registry.OpenHive(Hive::CurrentUser));
+  Undo undone = Undo::Unchanged;
+  {
+    ScopedKey variables(registry, registry.Open(root.get(), change.key));
+    if (!variables) return Undo::Unchanged;
+    platform::StoredValue value;
+    switch (platform::ReadValue(registry, variables.get(), kTrustedPaths, &value)) {
+      case QueryResult::NotFound:
+        break;
+      case QueryResult::NotGbk:
+        return Fail(Status(platform::kErrorNoUnicodeTranslation), status);
+      case QueryResult::MoreData:
+        return Fail(Status(platform::kErrorMoreData), status);
+      case QueryResult::Ok: {
+        if (value.type != platform::kRegSz && value.type != platform::kRegExpandSz) break;  // not the install's
+        bool removed = false;
+        const std::string kept = WithoutEntry(value.bytes.substr(0, value.bytes.find('\0')), installDir, &removed);
+        if (!removed) break;
+        ScopedKey writable(registry, registry.Create(root.get(), change.key, status));
+        if (!writable) return Undo::Failed;
+        using Before = TrustedPathChange::Before;
+        if (!kept.empty() || change.before == Before::Listed) {
+          *status = WriteList(registry, writable.get(), kept, value.type);
+          undone = Undo::Removed;
+        } else if (change.before == Before::Replaced) {
+          *status = WriteList(registry, writable.get(), change.replaced, value.type);
+          undone = Undo::Restored;
+        } else {
+          *status = registry.DeleteValue(writable.get(), kTrustedPaths);
+          undone = Undo::Removed;
+        }
+        if (!*status) return Undo::Failed;
+        break;
+      }
+    }
+  }
+  if (change.createdLevels >= 1 && IsEmpty(registry, root.get(), change.key)) {
+    *status = registry.DeleteKey(root.get(), change.key);
+    if (!*status) return Undo::Failed;
+    undone = Undo::Removed;
+  }
+  return undone;
+}
+
+Undo UndoPlotDriver(const SupportChange& change, const std::string& backup, Status* status) {
+  platform::Files& files = platform::GetFiles();
+  const std::string inPlace = FingerprintOf(change.path);
+  const bool ours = !inPlace.empty() && inPlace == change.fingerprint;
+  if (!backup.empty()) {
+    if (!ours && !inPlace.empty()) return SameContent(change.path, backup) ? Undo::Unchanged : Undo::NotOurs;
+    ClearReadOnly(change.path);
+    *status = files.CopyFile(backup, change.path);
+    return *status ? Undo::Restored : Undo::Failed;
+  }
+  if (inPlace.empty()) return Undo::Unchanged;
+  if (!ours) return Undo::NotOurs;
+  // Ours already before this install, or put there by an install that kept
+  // no backup: what was there before is what is there now.
+  if (change.replaced) return Undo::Unchanged;
+  ClearReadOnly(change.path);
+  *status = files.DeleteFile(change.path);
+  return *status ? Undo::Removed : Undo::Failed;
+}

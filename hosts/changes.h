@@ -1,0 +1,92 @@
+// What an install changed in AutoCAD's registry and folders, as its record
+// keeps it, and how the uninstall takes each change back. Every step looks at
+// what is there now and touches only what is still the install's: a loader
+// key another installation has re-pointed since, TRUSTEDPATHS entries the
+// user added, a plot driver someone replaced stay as they are.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/registry.h"
+#include "platform/status.h"
+
+// Where a key below HKEY_LOCAL_MACHINE lies: a 64-bit program reaches the
+// 32-bit view through SOFTWARE\Wow6432Node; a 32-bit program sees only its
+// own view (the 32-bit one on 64-bit Windows, by redirection).
+struct ViewedKey {
+  int view = 64;     // 32 or 64
+  std::string path;  // within the view, without Wow6432Node
+};
+
+// The view this program sees by default: its own bitness's.
+constexpr int kOwnRegistryView = static_cast<int>(sizeof(void*) * 8);
+
+// The key a program of `bits` (32 or 64) named by `path`.
+ViewedKey RegistryViewOf(const std::string& path, int bits);
+
+// The path by which a program of `bits` reaches `key`; nothing when it cannot
+// (a 32-bit program and the 64-bit view).
+std::optional<std::string> PathFrom(const ViewedKey& key, int bits);
+
+// A loader key the install wrote.
+struct LoaderChange {
+  ViewedKey key;
+  // 0: the key was there; 1: the install made it; 2: it made Applications too.
+  int createdLevels = 0;
+  // The values before, where the key was there.
+  std::optional<platform::StoredValue> loadCtrls;
+  std::optional<platform::StoredValue> loader;
+};
+
+// A profile whose TRUSTEDPATHS gained the install folder.
+struct TrustedPathChange {
+  enum class Before {
+    Missing,   // no TRUSTEDPATHS value
+    Listed,    // a list, which the folder joined
+    Replaced,  // a list of two bytes or fewer, which the folder replaced
+  };
+  std::string key;        // the profile's Variables key below HKEY_CURRENT_USER
+  int createdLevels = 0;  // 1: the install made the Variables key
+  Before before = Before::Missing;
+  std::string replaced;   // the list the folder replaced
+};
+
+// A font or plot driver placed into an AutoCAD folder.
+struct SupportChange {
+  std::string path;
+  bool replaced = false;    // a file of that name was there before
+  std::string fingerprint;  // of the file placed (plot drivers only): FingerprintOf
+};
+
+// How taking a change back went.
+enum class Undo {
+  Removed,      // what the install made is gone
+  Restored,     // what was there before is back
+  Unchanged,    // nothing of the install's was left to take back
+  NotOurs,      // changed by someone else since: left as it is
+  Unreachable,  // in a registry view this edition cannot reach
+  Failed,       // could not be changed; the status says why
+};
+
+// Deletes a loader key the install made, or puts back the values of one that
+// was there; either only while its LOADER still names a module inside
+// `installDir`. Applications goes too when the install made it and nothing
+// else is in it.
+Undo UndoLoader(const LoaderChange& change, const std::string& installDir, int editionBits, platform::Status* status);
+
+// TRUSTEDPATHS without the entries that are `folder` (ignoring case and a
+// trailing backslash); every other entry stays as it is. `removed` tells
+// whether there was one.
+std::string WithoutEntry(const std::string& list, const std::string& folder, bool* removed);
+
+// Takes the install folder out of a profile's TRUSTEDPATHS. A list that
+// then holds nothing goes back to what it was: no value, or the short list
+// the folder replaced. A Variables key the install made goes when empty.
+Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& installDir, platform::Status* status);
+
+// Puts AutoCAD's own plot driver back from `backup` (empty when there is
+// none), or deletes ours where there was none before; only while the driver
+// in place is ours. Unchanged with a backup means AutoCAD's driver is in place
+// already: the backup has done its job.
+Undo UndoPlotDriver(const SupportChange& change, const std::string& backup, platform::Status* status);

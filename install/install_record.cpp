@@ -1,0 +1,431 @@
+#include "install/install_record.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "deploy/payload.h"
+#include "hosts/acad_hosts.h"
+#include "platform/files.h"
+#include "platform/mbcs.h"
+
+namespace {
+
+using platform::Hive;
+using platform::StoredValue;
+
+constexpr char kComment[] = "; Zorvel批打印软件的安装记录：卸载时只删除这里记下的内容。";
+constexpr char kHeader[] = "[ZorvelInstallRecord]";
+constexpr char kEnd[] = "[End]";
+constexpr int kVersion = 1;
+
+constexpr char kVariablesTail[] = "\\Variables";
+
+// The values of yes-or-no fields.
+constexpr char kNew[] = "new";
+constexpr char kReplaced[] = "replaced";
+constexpr char kCreated[] = "created";
+
+// What a TRUSTEDPATHS list the install replaced may have held.
+constexpr std::size_t kMaxReplacedListBytes = 2;
+
+// --- Fields --------------------------------------------------------------
+
+bool MustEscape(unsigned char c) { return c == '%' || c == '|' || c < 0x20 || c == 0x7F; }
+
+std::string Escape(std::string_view field) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : field) {
+    if (!MustEscape(c)) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    out.push_back('%');
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 0x0F]);
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::optional<std::string> Unescape(std::string_view field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(field[i]);
+    if (c != '%') {
+      if (MustEscape(c)) return std::nullopt;
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    if (i + 2 >= field.size()) return std::nullopt;
+    const int high = HexDigit(field[i + 1]), low = HexDigit(field[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    out.push_back(static_cast<char>(high * 16 + low));
+    i += 2;
+  }
+  return out;
+}
+
+// A value's fields, unescaped. Every '|' separates: the fields escape theirs,
+// also a '|' that is the second byte of a double-byte character.
+std::optional<std::vector<std::string>> SplitFields(std::string_view value) {
+  std::vector<std::string> fields;
+  for (std::size_t start = 0;;) {
+    const std::size_t bar = value.find('|', start);
+    std::optional<std::string> field = Unescape(value.substr(start, bar == std::string_view::npos ? bar : bar - start));
+    if (!field) return std::nullopt;
+    fields.push_back(std::move(*field));
+    if (bar == std::string_view::npos) return fields;
+    start = bar + 1;
+  }
+}
+
+std::string JoinFields(std::initializer_list<std::string> fields) {
+  std::string out;
+  for (const std::string& field : fields) {
+    if (&field != fields.begin()) out.push_back('|');
+    out += Escape(field);
+  }
+  return out;
+}
+
+std::optional<int> Number(const std::string& text, int lowest, int highest) {
+  if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  const int number = std::stoi(text);
+  if (number < lowest || number > highest) return std::nullopt;
+  return number;
+}
+
+std::optional<bool> Replaced(const std::string& text) {
+  if (text == kReplaced) return true;
+  if (text == kNew) return false;
+  return std::nullopt;
+}
+
+const char* ReplacedText(bool replaced) { return replaced ? kReplaced : kNew; }
+
+// A value before the install: "-" for none, else "<type>:<value as events
+// report it>".
+std::string ValueField(const std::optional<StoredValue>& value) {
+  if (!value) return "-";
+  return std::to_string(value->type) + ":" + ValueText(*value);
+}
+
+std::optional<std::optional<StoredValue>> ParseValueField(const std::string& text) {
+  if (text == "-") return std::optional<StoredValue>();
+  const std::size_t colon = text.find(':');
+  if (colon == std::string::npos) return std::nullopt;
+  const std::optional<int> type = Number(text.substr(0, colon), 0, 11);  // REG_NONE .. REG_QWORD
+  if (!type) return std::nullopt;
+  return std::optional<StoredValue>(StoredValueOf(static_cast<std::uint32_t>(*type), text.substr(colon + 1)));
+}
+
+// --- Paths a record may name ----------------------------------------------
+
+// One file name, no folder: nothing the uninstall deletes lies outside the
+// install folder.
+bool IsPlainName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (std::size_t i = 0; i < name.size(); i += mbcs::CharLength(name, i)) {
+    if (mbcs::CharLength(name, i) == 1 && std::string_view("\\/:*?\"<>|").find(name[i]) != std::string_view::npos)
+      return false;
+  }
+  return true;
+}
+
+// A whole path from a drive letter, without empty, "." or ".." steps.
+bool IsAbsolutePath(const std::string& path) {
+  if (path.size() < 4 || !((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) ||
+      path[1] != ':' || path[2] != '\\')
+    return false;
+  for (std::string_view step : mbcs::Split(std::string_view(path).substr(3), '\\')) {
+    if (step.empty() || step == "." || step == "..") return false;
+  }
+  return true;
+}
+
+const SupportFile& PlotDriver() {
+  return *std::find_if(std::begin(kSupportFiles), std::end(kSupportFiles),
+                       [](const SupportFile& file) { return file.plotDriver; });
+}
+
+// Where the install puts a plot driver: <location>\Drv\pdfplot9.hdi.
+bool IsDriverPath(const std::string& path) {
+  const SupportFile& driver = PlotDriver();
+  return IsAbsolutePath(path) && mbcs::EqualsNoCase(mbcs::FileNameOf(path), driver.installedAs) &&
+         mbcs::EqualsNoCase(mbcs::FileNameOf(mbcs::FolderOf(path)), driver.folder);
+}
+
+bool IsFingerprint(const std::string& text) {
+  const std::size_t colon = text.find(':');
+  return colon != std::string::npos && colon > 0 && text.size() == colon + 17 &&
+         std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(colon),
+                     [](char c) { return c >= '0' && c <= '9'; }) &&
+         std::all_of(text.begin() + static_cast<std::ptrdiff_t>(colon) + 1, text.end(),
+                     [](char c) { return HexDigit(c) >= 0; });
+}
+
+// Below an AutoCAD key of the current user or the local machine.
+bool IsBelowAutoCad(const std::string& key) { return mbcs::StartsWithNoCase(key, std::string(kAcadKeyPath) + "\\"); }
+
+bool IsVariablesKey(const std::string& key) {
+  return IsBelowAutoCad(key) && mbcs::EndsWithNoCase(key, kVariablesTail) &&
+         key.size() > sizeof kAcadKeyPath + sizeof kVariablesTail;
+}
+
+// --- Lines -----------------------------------------------------------------
+
+using Fields = std::vector<std::string>;
+
+struct LineKind {
+  const char* name;
+  std::size_t fields;
+  bool (*parse)(const Fields& fields, InstallRecord& record);
+};
+
+bool ParseParent(const Fields& f, InstallRecord& r) {
+  if (f[0] != kCreated) return false;
+  r.parentCreated = true;
+  return true;
+}
+
+bool ParseFile(const Fields& f, InstallRecord& r) {
+  if (!IsPlainName(f[0]) || mbcs::EqualsNoCase(f[0], kRecordName)) return false;
+  r.files.push_back(f[0]);
+  return true;
+}
+
+bool ParseBackup(const Fields& f, InstallRecord& r) {
+  if (!IsPlainName(f[0]) || !IsDriverPath(f[1])) return false;
+  r.backups.push_back({f[0], f[1]});
+  return true;
+}
+
+bool ParseFont(const Fields& f, InstallRecord& r) {
+  const std::optional<bool> replaced = Replaced(f[1]);
+  if (!IsAbsolutePath(f[0]) || !replaced) return false;
+  r.fonts.push_back({f[0], *replaced, std::string()});
+  return true;
+}
+
+bool ParseDriver(const Fields& f, InstallRecord& r) {
+  const std::optional<bool> replaced = Replaced(f[1]);
+  if (!IsDriverPath(f[0]) || !replaced || !IsFingerprint(f[2])) return false;
+  r.drivers.push_back({f[0], *replaced, f[2]});
+  return true;
+}
+
+bool ParseLoader(const Fields& f, InstallRecord& r) {
+  const std::optional<int> view = Number(f[0], 32, 64), levels = Number(f[2], 0, 2);
+  const auto loadCtrls = ParseValueField(f[3]), loader = ParseValueField(f[4]);
+  if (!view || (*view != 32 && *view != 64) || !IsBelowAutoCad(f[1]) || !IsLoaderKeyPath(f[1]) || !levels ||
+      !loadCtrls || !loader)
+    return false;
+  r.loaders.push_back({{*view, f[1]}, *levels, *loadCtrls, *loader});
+  return true;
+}
+
+bool ParseTrusted(const Fields& f, InstallRecord& r) {
+  const std::optional<int> levels = Number(f[1], 0, 1);
+  if (!IsVariablesKey(f[0]) || !levels || f[2].empty()) return false;
+  TrustedPathChange change{f[0], *levels, TrustedPathChange::Before::Missing, std::string()};
+  if (f[2] == "+") {
+    change.before = TrustedPathChange::Before::Listed;
+  } else if (f[2][0] == '=' && f[2].size() - 1 <= kMaxReplacedListBytes) {
+    change.before = TrustedPathChange::Before::Replaced;
+    change.replaced = f[2].substr(1);
+  } else if (f[2] != "-") {
+    return false;
+  }
+  r.trustedPaths.push_back(change);
+  return true;
+}
+
+bool ParseEntry(const Fields& f, InstallRecord& r) {
+  const std::optional<int> view = Number(f[1], 32, 64);
+  if (f[0] == "HKCU" && f[1] == "-") {
+    r.entries.push_back({Hive::CurrentUser, 0});
+    return true;
+  }
+  if (f[0] != "HKLM" || !view || (*view != 32 && *view != 64)) return false;
+  r.entries.push_back({Hive::LocalMachine, *view});
+  return true;
+}
+
+bool ParseSettings(const Fields& f, InstallRecord& r) {
+  if (!IsAbsolutePath(f[0])) return false;
+  r.settings = f[0];
+  return true;
+}
+
+const LineKind kLineKinds[] = {
+    {"Parent", 1, ParseParent},   {"File", 1, ParseFile},       {"Backup", 2, ParseBackup},
+    {"Font", 2, ParseFont},       {"Driver", 3, ParseDriver},   {"Loader", 5, ParseLoader},
+    {"Trusted", 3, ParseTrusted}, {"Entry", 2, ParseEntry},     {"Settings", 1, ParseSettings},
+};
+
+std::string Line(const char* name, const std::string& value) { return std::string(name) + "=" + value + "\r\n"; }
+
+// Whether `line` ("Name=fields") is understood; appends what it names.
+bool ParseLine(std::string_view line, InstallRecord& record) {
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return false;
+  const std::string_view name = line.substr(0, equals);
+  for (const LineKind& kind : kLineKinds) {
+    if (name != kind.name) continue;
+    const std::optional<Fields> fields = SplitFields(line.substr(equals + 1));
+    if (!fields || fields->size() != kind.fields) return false;
+    InstallRecord parsed;
+    if (!kind.parse(*fields, parsed)) return false;
+    MergeInto(record, parsed);
+    return true;
+  }
+  return false;
+}
+
+template <typename Item, typename Same>
+void AddMissing(std::vector<Item>& to, const std::vector<Item>& from, Same same) {
+  for (const Item& item : from) {
+    if (std::none_of(to.begin(), to.end(), [&](const Item& have) { return same(have, item); })) to.push_back(item);
+  }
+}
+
+bool SameKey(const ViewedKey& a, const ViewedKey& b) { return a.view == b.view && mbcs::EqualsNoCase(a.path, b.path); }
+
+}  // namespace
+
+bool InstallRecord::NamesNothing() const {
+  return files.empty() && backups.empty() && drivers.empty() && loaders.empty() && trustedPaths.empty() &&
+         entries.empty();
+}
+
+void MergeInto(InstallRecord& earlier, const InstallRecord& later) {
+  const auto sameName = [](const auto& a, const auto& b) { return mbcs::EqualsNoCase(a, b); };
+  const auto samePath = [](const auto& a, const auto& b) { return mbcs::EqualsNoCase(a.path, b.path); };
+  earlier.parentCreated = earlier.parentCreated || later.parentCreated;
+  AddMissing(earlier.files, later.files, sameName);
+  AddMissing(earlier.backups, later.backups,
+             [](const BackupChange& a, const BackupChange& b) { return mbcs::EqualsNoCase(a.name, b.name); });
+  AddMissing(earlier.fonts, later.fonts, samePath);
+  // What is in place now is the later install's driver.
+  for (const SupportChange& driver : later.drivers) {
+    auto same = std::find_if(earlier.drivers.begin(), earlier.drivers.end(),
+                             [&](const SupportChange& have) { return samePath(have, driver); });
+    if (same == earlier.drivers.end()) {
+      earlier.drivers.push_back(driver);
+    } else {
+      same->fingerprint = driver.fingerprint;
+    }
+  }
+  AddMissing(earlier.loaders, later.loaders,
+             [](const LoaderChange& a, const LoaderChange& b) { return SameKey(a.key, b.key); });
+  AddMissing(earlier.trustedPaths, later.trustedPaths, [](const TrustedPathChange& a, const TrustedPathChange& b) {
+    return mbcs::EqualsNoCase(a.key, b.key);
+  });
+  AddMissing(earlier.entries, later.entries,
+             [](const EntryChange& a, const EntryChange& b) { return a.hive == b.hive && a.view == b.view; });
+  if (!later.settings.empty()) earlier.settings = later.settings;
+}
+
+std::string FormatRecord(const InstallRecord& record) {
+  std::string text = std::string(kComment) + "\r\n" + kHeader + "\r\n" + Line("Version", std::to_string(kVersion));
+  if (record.parentCreated) text += Line("Parent", kCreated);
+  for (const LoaderChange& loader : record.loaders)
+    text += Line("Loader", JoinFields({std::to_string(loader.key.view), loader.key.path,
+                                       std::to_string(loader.createdLevels), ValueField(loader.loadCtrls),
+                                       ValueField(loader.loader)}));
+  for (const TrustedPathChange& trusted : record.trustedPaths) {
+    const std::string before = trusted.before == TrustedPathChange::Before::Missing  ? std::string("-")
+                               : trusted.before == TrustedPathChange::Before::Listed ? std::string("+")
+                                                                                     : "=" + trusted.replaced;
+    text += Line("Trusted", JoinFields({trusted.key, std::to_string(trusted.createdLevels), before}));
+  }
+  for (const EntryChange& entry : record.entries)
+    text += Line("Entry", entry.hive == Hive::CurrentUser ? JoinFields({"HKCU", "-"})
+                                                           : JoinFields({"HKLM", std::to_string(entry.view)}));
+  for (const SupportChange& driver : record.drivers)
+    text += Line("Driver", JoinFields({driver.path, ReplacedText(driver.replaced), driver.fingerprint}));
+  for (const BackupChange& backup : record.backups) text += Line("Backup", JoinFields({backup.name, backup.original}));
+  for (const SupportChange& font : record.fonts)
+    text += Line("Font", JoinFields({font.path, ReplacedText(font.replaced)}));
+  if (!record.settings.empty()) text += Line("Settings", JoinFields({record.settings}));
+  for (const std::string& file : record.files) text += Line("File", JoinFields({file}));
+  return text + kEnd + "\r\n";
+}
+
+ParsedRecord ParseRecord(std::string_view text) {
+  ParsedRecord parsed;
+  parsed.state = RecordState::NotARecord;
+  bool headerSeen = false, endSeen = false;
+  const std::vector<std::string_view> lines = mbcs::Split(text, '\n');
+  int number = 0;
+  for (std::string_view line : lines) {
+    ++number;
+    // A last line without its line end may have been cut anywhere: a cut
+    // entry could name something else, so it names nothing.
+    const bool cut = number == static_cast<int>(lines.size()) && !line.empty();
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty() || line[0] == ';') continue;
+    if (!headerSeen) {
+      if (line != kHeader) return parsed;
+      headerSeen = true;
+      parsed.state = RecordState::Truncated;
+      continue;
+    }
+    if (endSeen || (cut && line != kEnd)) {
+      parsed.ignoredLines.push_back(number);
+    } else if (line == kEnd) {
+      endSeen = true;
+      parsed.state = RecordState::Complete;
+    } else if (line.substr(0, 8) == "Version=") {
+      const std::optional<int> version = Number(std::string(line.substr(8)), 1, 999999);
+      if (!version) parsed.ignoredLines.push_back(number);
+      if (version && *version > kVersion) {
+        parsed.state = RecordState::NewerVersion;
+        parsed.record = InstallRecord();
+        return parsed;
+      }
+    } else if (!ParseLine(line, parsed.record)) {
+      parsed.ignoredLines.push_back(number);
+    }
+  }
+  return parsed;
+}
+
+std::string RecordPath(const std::string& installDir) { return installDir + "\\" + kRecordName; }
+
+ParsedRecord ReadRecord(const std::string& installDir) {
+  std::string text;
+  const platform::Status read = platform::GetFiles().ReadFile(RecordPath(installDir), kMaxRecordBytes, &text);
+  ParsedRecord parsed;
+  switch (read.code()) {
+    case 0:
+      return ParseRecord(text);
+    case platform::kErrorFileNotFound:
+    case platform::kErrorPathNotFound:
+      parsed.state = RecordState::Missing;
+      break;
+    case platform::kErrorFileTooLarge:
+      parsed.state = RecordState::TooLarge;
+      break;
+    default:
+      parsed.state = RecordState::Unreadable;
+      break;
+  }
+  parsed.status = read;
+  return parsed;
+}
+
+platform::Status WriteRecord(const std::string& installDir, const InstallRecord& record) {
+  const std::string text = FormatRecord(record);
+  // The reader would refuse it.
+  if (text.size() > kMaxRecordBytes) return platform::Status(platform::kErrorFileTooLarge);
+  return platform::GetFiles().WriteFile(RecordPath(installDir), text);
+}

@@ -1,0 +1,301 @@
+#include "install/uninstall_engine.h"
+
+#include <algorithm>
+
+#include "deploy/file_utils.h"
+#include "deploy/host_check.h"
+#include "hosts/acad_hosts.h"
+#include "install/uninstall_entry.h"
+#include "install/uninstall_messages.h"
+#include "platform/files.h"
+#include "platform/mbcs.h"
+#include "platform/processes.h"
+
+namespace {
+
+using What = RemovalEvent::What;
+using Result = RemovalEvent::Result;
+using platform::Hive;
+using platform::Status;
+
+Result ResultOf(Undo undo) {
+  switch (undo) {
+    case Undo::Removed:
+      return Result::Removed;
+    case Undo::Restored:
+      return Result::Restored;
+    case Undo::Unchanged:
+      return Result::Unchanged;
+    case Undo::NotOurs:
+      return Result::NotOurs;
+    case Undo::Unreachable:
+      return Result::Unreachable;
+    case Undo::Failed:
+      break;
+  }
+  return Result::Failed;
+}
+
+Result ResultOf(EntryRemoval removal) {
+  switch (removal) {
+    case EntryRemoval::Removed:
+      return Result::Removed;
+    case EntryRemoval::Gone:
+      return Result::Unchanged;
+    case EntryRemoval::Taken:
+      return Result::NotOurs;
+    case EntryRemoval::Unreachable:
+      return Result::Unreachable;
+    case EntryRemoval::Failed:
+      break;
+  }
+  return Result::Failed;
+}
+
+// Deletes a file the install made, whatever read-only bit it carries.
+Status DeleteMadeFile(const std::string& path) {
+  ClearReadOnly(path);
+  return platform::GetFiles().DeleteFile(path);
+}
+
+// Whether a file is not there (any more).
+bool Gone(Status deleted) {
+  return deleted || deleted.code() == platform::kErrorFileNotFound || deleted.code() == platform::kErrorPathNotFound;
+}
+
+// One uninstall: tells the driver each step, counts it, and keeps in `left`
+// what could not be taken back.
+class Removal {
+ public:
+  Removal(const UninstallRequest& request, const std::string& installDir, UninstallDriver& driver,
+          UninstallReport& report)
+      : request_(request), installDir_(installDir), driver_(driver), report_(report) {}
+
+  void Run(const InstallRecord& record) {
+    left_.parentCreated = record.parentCreated;
+    for (const LoaderChange& loader : record.loaders) TakeBackLoader(loader);
+    for (const TrustedPathChange& trusted : record.trustedPaths) TakeBackTrustedPath(trusted);
+    TakeBackDrivers(record);
+    TellKept(record);
+    for (const std::string& file : record.files) {
+      if (!IsUninstaller(file)) TakeBackFile(file);
+    }
+    platform::GetFiles().RemoveDirectory(BackupFolder());  // stays while it keeps AutoCAD's driver
+    TakeBackWayIn(record);
+    Finish();
+  }
+
+ private:
+  static bool IsUninstaller(const std::string& file) { return mbcs::EqualsNoCase(file, kUninstallerName); }
+
+  void TakeBackDrivers(const InstallRecord& record) {
+    for (const SupportChange& driver : record.drivers) TakeBackDriver(driver, record.backups);
+    for (const BackupChange& backup : record.backups) {
+      // Of no driver the record names: AutoCAD's, whatever became of it.
+      if (std::none_of(record.drivers.begin(), record.drivers.end(),
+                       [&](const SupportChange& driver) { return mbcs::EqualsNoCase(driver.path, backup.original); }))
+        KeepBackup(backup);
+    }
+  }
+
+  void TellKept(const InstallRecord& record) {
+    for (const SupportChange& font : record.fonts) {
+      Tell(What::Font, Hive::LocalMachine, font.path, Result::Kept);
+      ++report_.fontsKept;
+    }
+    if (record.settings.empty()) return;
+    Tell(What::Settings, Hive::CurrentUser, record.settings, Result::Kept);
+    report_.settingsKept = record.settings;
+  }
+
+  // The way in for a second uninstall, the entry in Programs and Features and
+  // the uninstaller, goes last, and only when nothing is left for one.
+  void TakeBackWayIn(const InstallRecord& record) {
+    if (report_.failed == 0) {
+      for (const EntryChange& entry : record.entries) TakeBackEntry(entry);
+    } else {
+      left_.entries = record.entries;
+    }
+    for (const std::string& file : record.files) {
+      if (!IsUninstaller(file)) continue;
+      if (report_.failed == 0) {  // the entries too
+        TakeBackFile(file);
+      } else {
+        left_.files.push_back(file);
+      }
+    }
+  }
+
+  std::string BackupFolder() const { return installDir_ + "\\" + kBackupFolder; }
+
+  void Tell(What what, Hive hive, const std::string& target, Result result, Status status = Status()) {
+    switch (result) {
+      case Result::Removed:
+        ++report_.removed;
+        break;
+      case Result::Restored:
+        ++report_.restored;
+        break;
+      case Result::NotOurs:
+        ++report_.leftAlone;
+        break;
+      case Result::Unreachable:
+      case Result::Failed:
+        ++report_.failed;
+        break;
+      case Result::Kept:
+      case Result::Unchanged:
+        break;
+    }
+    driver_.OnRemoval({what, hive, target, result, status});
+  }
+
+  static bool Stays(Result result) { return result == Result::Failed || result == Result::Unreachable; }
+
+  void TakeBackLoader(const LoaderChange& loader) {
+    Status status;
+    const Result result = ResultOf(UndoLoader(loader, installDir_, request_.editionBits, &status));
+    Tell(What::LoaderKey, Hive::LocalMachine, loader.key.path, result, status);
+    if (Stays(result)) left_.loaders.push_back(loader);
+  }
+
+  void TakeBackTrustedPath(const TrustedPathChange& trusted) {
+    Status status;
+    const Result result = ResultOf(UndoTrustedPath(trusted, installDir_, &status));
+    Tell(What::TrustedPaths, Hive::CurrentUser, trusted.key, result, status);
+    if (Stays(result)) left_.trustedPaths.push_back(trusted);
+  }
+
+  void TakeBackEntry(const EntryChange& entry) {
+    Status status;
+    const Result result = ResultOf(RemoveUninstallEntry(entry, installDir_, request_.editionBits, &status));
+    Tell(What::Entry, entry.hive, kUninstallKey, result, status);
+    if (Stays(result)) left_.entries.push_back(entry);
+  }
+
+  void TakeBackDriver(const SupportChange& driver, const std::vector<BackupChange>& backups) {
+    const auto backup = std::find_if(backups.begin(), backups.end(), [&](const BackupChange& b) {
+      return mbcs::EqualsNoCase(b.original, driver.path);
+    });
+    const bool hasBackup = backup != backups.end();
+    const std::string backupPath = hasBackup ? BackupFolder() + "\\" + backup->name : std::string();
+    Status status;
+    const Undo undo = UndoPlotDriver(driver, backupPath, &status);
+    const Result result = ResultOf(undo);
+    Tell(What::PlotDriver, Hive::LocalMachine, driver.path, result, status);
+    if (result == Result::Restored) ++report_.driversRestored;
+    if (Stays(result)) {
+      left_.drivers.push_back(driver);
+      if (hasBackup) left_.backups.push_back(*backup);
+      return;
+    }
+    if (!hasBackup) return;
+    if (result == Result::NotOurs) {
+      KeepBackup(*backup);
+      return;
+    }
+    // AutoCAD's driver is in place again: its copy has done its job.
+    const Status deleted = DeleteMadeFile(backupPath);
+    if (Gone(deleted)) return;
+    Tell(What::Backup, Hive::LocalMachine, backupPath, Result::Failed, deleted);
+    left_.drivers.push_back(driver);
+    left_.backups.push_back(*backup);
+  }
+
+  void KeepBackup(const BackupChange& backup) {
+    const std::string path = BackupFolder() + "\\" + backup.name;
+    if (!platform::GetFiles().Exists(path)) return;
+    Tell(What::Backup, Hive::LocalMachine, path, Result::Kept);
+    report_.backupsKept.push_back(path);
+  }
+
+  void TakeBackFile(const std::string& name) {
+    const std::string path = installDir_ + "\\" + name;
+    if (!request_.leaveForLater.empty() && mbcs::EqualsNoCase(path, request_.leaveForLater)) {
+      left_.files.push_back(name);
+      return;
+    }
+    const Status deleted = DeleteMadeFile(path);
+    const Result result = deleted ? Result::Removed : Gone(deleted) ? Result::Unchanged : Result::Failed;
+    Tell(What::File, Hive::LocalMachine, path, result, deleted);
+    if (result == Result::Failed) left_.files.push_back(name);
+  }
+
+  // The record goes with the last thing it names; otherwise it keeps naming
+  // what is left, for a second uninstall.
+  void Finish() {
+    if (!left_.NamesNothing()) {
+      const Status written = WriteRecord(installDir_, left_);
+      if (!written) Tell(What::Record, Hive::LocalMachine, RecordPath(installDir_), Result::Failed, written);
+      return;
+    }
+    const Status deleted = DeleteMadeFile(RecordPath(installDir_));
+    Tell(What::Record, Hive::LocalMachine, RecordPath(installDir_), Gone(deleted) ? Result::Removed : Result::Failed,
+         deleted);
+    if (!Gone(deleted)) return;
+    platform::Files& files = platform::GetFiles();
+    const Status folder = files.RemoveDirectory(installDir_);
+    if (folder) Tell(What::Folder, Hive::LocalMachine, installDir_, Result::Removed);
+    report_.folderKept = !folder && files.Exists(installDir_);
+    if (folder && left_.parentCreated && files.RemoveDirectory(mbcs::FolderOf(installDir_)))
+      Tell(What::Folder, Hive::LocalMachine, mbcs::FolderOf(installDir_), Result::Removed);
+  }
+
+  const UninstallRequest& request_;
+  const std::string& installDir_;
+  UninstallDriver& driver_;
+  UninstallReport& report_;
+  InstallRecord left_;
+};
+
+UninstallReport Stop(UninstallOutcome outcome, UninstallReport report) {
+  report.outcome = outcome;
+  return report;
+}
+
+}  // namespace
+
+UninstallReport CUninstallEngine::Uninstall(const UninstallRequest& request, UninstallDriver& driver) {
+  UninstallReport report;
+  report.installDir = request.installDir;
+  mbcs::DropTrailingBackslash(report.installDir);
+  const ParsedRecord parsed = ReadRecord(report.installDir);
+  report.recordState = parsed.state;
+  report.recordStatus = parsed.status;
+  report.ignoredLines = parsed.ignoredLines;
+  if (parsed.state == RecordState::Missing) {
+    driver.Tell(UninstallNotice::NotInstalled, NotInstalledText(report.installDir));
+    return Stop(UninstallOutcome::NotInstalled, report);
+  }
+  if (parsed.state != RecordState::Complete) {
+    driver.Tell(UninstallNotice::RecordDamaged, RecordDamagedText(report));
+    return Stop(UninstallOutcome::RecordDamaged, report);
+  }
+  if (request.checkHostRunning && IsHostRunning()) {
+    driver.Tell(UninstallNotice::HostRunning, UninstallHostRunningText());
+    return Stop(UninstallOutcome::HostRunning, report);
+  }
+  if (!driver.Confirm(UninstallQuestionText(report.installDir))) return Stop(UninstallOutcome::Declined, report);
+
+  Removal(request, report.installDir, driver, report).Run(parsed.record);
+  report.outcome = report.failed > 0 ? UninstallOutcome::Incomplete : UninstallOutcome::Removed;
+  driver.Tell(UninstallNotice::Summary, UninstallSummaryText(report));
+  return report;
+}
+
+bool FinishRemoval(const std::string& installDir, std::uint32_t waitFor) {
+  platform::GetProcesses().WaitForEnd(waitFor);
+  std::string folder = installDir;
+  mbcs::DropTrailingBackslash(folder);
+  const ParsedRecord parsed = ReadRecord(folder);
+  InstallRecord rest = parsed.record;
+  const bool onlyTheUninstaller = rest.files.size() == 1 && mbcs::EqualsNoCase(rest.files[0], kUninstallerName);
+  rest.files.clear();
+  if (parsed.state != RecordState::Complete || !onlyTheUninstaller || !rest.NamesNothing()) return false;
+  if (!Gone(DeleteMadeFile(folder + "\\" + kUninstallerName)) || !Gone(DeleteMadeFile(RecordPath(folder))))
+    return false;
+  // Files the user added keep the folder.
+  platform::Files& files = platform::GetFiles();
+  if (files.RemoveDirectory(folder) && rest.parentCreated) files.RemoveDirectory(mbcs::FolderOf(folder));
+  return true;
+}

@@ -1,0 +1,96 @@
+// The uninstall engine: takes back what the install record of a folder names,
+// and nothing else. Like the install engine it has no window: it asks and
+// tells its driver (a dialog-less program with message boxes, or the silent
+// command line with its log) through UninstallDriver.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "hosts/changes.h"
+#include "install/install_record.h"
+#include "platform/registry.h"
+#include "platform/status.h"
+
+enum class UninstallOutcome {
+  Removed,        // everything the record names is gone or back as it was
+  Incomplete,     // some of it could not be taken back: the record still names it, for a second uninstall
+  Declined,       // the user answered No; nothing changed
+  HostRunning,    // AutoCAD runs; nothing changed
+  NotInstalled,   // no record in the folder; nothing changed
+  RecordDamaged,  // the record cannot be trusted (ParsedRecord::state); nothing changed
+};
+
+struct UninstallRequest {
+  // The install folder: the one that holds the record.
+  std::string installDir;
+  // Stop with HostRunning when AutoCAD runs.
+  bool checkHostRunning = true;
+  // The registry view this program sees by default.
+  int editionBits = kOwnRegistryView;
+  // The uninstaller's own file while the process that runs it keeps it from
+  // being deleted: left in place and named in the record, for FinishRemoval.
+  std::string leaveForLater;
+};
+
+// One thing the uninstall took back, left or could not take back.
+struct RemovalEvent {
+  enum class What { File, Folder, LoaderKey, TrustedPaths, PlotDriver, Backup, Entry, Record, Font, Settings };
+  enum class Result {
+    Removed,
+    Restored,
+    Kept,         // kept on purpose: fonts, the settings file, AutoCAD's driver when another replaced it
+    Unchanged,    // nothing of the install's was there any more
+    NotOurs,      // changed by someone else since: left as it is
+    Unreachable,  // in a registry view this edition cannot reach
+    Failed,
+  };
+  What what = What::File;
+  platform::Hive hive = platform::Hive::LocalMachine;  // for keys
+  std::string target;  // a path, or a key below its hive
+  Result result = Result::Removed;
+  platform::Status status;  // with Failed
+};
+
+struct UninstallReport {
+  UninstallOutcome outcome = UninstallOutcome::Removed;
+  std::string installDir;
+  RecordState recordState = RecordState::Missing;
+  platform::Status recordStatus;  // with an unreadable record
+  std::vector<int> ignoredLines;  // record lines not understood, left out
+  int removed = 0;    // files, keys, lists and entries taken away
+  int restored = 0;   // loader keys, lists and plot drivers put back as they were
+  int leftAlone = 0;  // changed by someone else since
+  int failed = 0;     // could not be taken back: still in the record
+  int driversRestored = 0;
+  int fontsKept = 0;
+  std::string settingsKept;               // the settings file, where the record names it
+  std::vector<std::string> backupsKept;   // AutoCAD's drivers kept where another driver replaced ours
+  bool folderKept = false;                // files the user added keep the install folder
+};
+
+enum class UninstallNotice { NotInstalled, RecordDamaged, HostRunning, Summary };
+
+class UninstallDriver {
+ public:
+  virtual ~UninstallDriver() = default;
+  // Asked once, before anything changes; false leaves everything as it is.
+  virtual bool Confirm(const std::string& question) = 0;
+  // A message the user must see: why nothing was done, or the summary of
+  // what was removed and what was kept.
+  virtual void Tell(UninstallNotice notice, const std::string& text) = 0;
+  virtual void OnRemoval(const RemovalEvent& event) = 0;
+};
+
+class CUninstallEngine {
+ public:
+  UninstallReport Uninstall(const UninstallRequest& request, UninstallDriver& driver);
+};
+
+// The last step of an uninstall that left its own uninstaller for later:
+// waits for process `waitFor` (the one that ran it) to end, then deletes the
+// uninstaller, the record and the install folder (and its parent, if the
+// install made it) when empty; only if the record names nothing else. False
+// when something stays.
+bool FinishRemoval(const std::string& installDir, std::uint32_t waitFor);

@@ -1,0 +1,66 @@
+#include "install/uninstall_messages.h"
+
+#include "install/install_record.h"
+#include "install/product.h"
+#include "install/uninstall_engine.h"
+
+namespace {
+
+std::string RecordProblem(const UninstallReport& report) {
+  switch (report.recordState) {
+    case RecordState::Unreadable:
+      return "无法读取（错误代码 " + std::to_string(report.recordStatus.code()) + "）";
+    case RecordState::TooLarge:
+      return "过大，不是本程序写下的记录";
+    case RecordState::NotARecord:
+      return "不是本程序的安装记录";
+    case RecordState::NewerVersion:
+      return "由更新版本的安装程序写下，请用该版本卸载";
+    case RecordState::Truncated:
+      return "不完整";
+    case RecordState::Complete:
+    case RecordState::Missing:
+      break;
+  }
+  return "无法使用";
+}
+
+}  // namespace
+
+std::string UninstallQuestionText(const std::string& installDir) {
+  return std::string("确定要卸载") + kProductName + "吗？\n\n安装目录：" + installDir +
+         "\n\nAutoCAD中的加载设置和信任路径将被删除；您的设置文件和AutoCAD字体文件夹中的字体将保留。";
+}
+
+std::string UninstallHostRunningText() { return "请关闭AutoCAD后再进行卸载 !"; }
+
+std::string NotInstalledText(const std::string& installDir) {
+  return "在 " + installDir + " 中没有找到" + kProductName + "的安装记录（" + kRecordName + "），\n\n没有可以卸载的内容。";
+}
+
+std::string RecordDamagedText(const UninstallReport& report) {
+  return "安装记录 " + RecordPath(report.installDir) + " " + RecordProblem(report) + "。\n\n为避免删除不属于" +
+         kProductName + "的内容，卸载没有做任何更改。";
+}
+
+std::string UninstallSummaryText(const UninstallReport& report) {
+  std::string text = report.failed == 0
+                         ? std::string(kProductName) + "已卸载。"
+                         : std::string(kProductName) + "未能完全卸载：有" + std::to_string(report.failed) +
+                               "项无法删除（可能文件正在使用，或需要管理员权限）。\n\n这些内容仍记在安装记录中，"
+                               "关闭AutoCAD等程序后或以管理员身份再次卸载即可完成。";
+  if (report.driversRestored > 0) text += "\n\nAutoCAD 2008原有的打印驱动程序已恢复。";
+  if (report.leftAlone > 0)
+    text += "\n\n有" + std::to_string(report.leftAlone) + "项设置已被其他安装或用户更改，保持不变。";
+  if (!report.ignoredLines.empty())
+    text += "\n\n安装记录中有" + std::to_string(report.ignoredLines.size()) + "行无法识别，已忽略，相应内容未删除。";
+  std::string kept;
+  if (!report.settingsKept.empty()) kept += "\n您的设置文件 " + report.settingsKept;
+  if (report.fontsKept > 0)
+    kept += "\nAutoCAD字体文件夹中的" + std::to_string(report.fontsKept) + "个字体文件（图纸会用到它们）";
+  for (const std::string& backup : report.backupsKept)
+    kept += "\nAutoCAD原有的打印驱动程序 " + backup + "（该驱动程序已被其他程序更换）";
+  if (report.folderKept) kept += "\n安装目录 " + report.installDir + "（其中有您添加的文件）";
+  if (!kept.empty()) text += "\n\n以下内容已保留：" + kept;
+  return text;
+}

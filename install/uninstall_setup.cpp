@@ -1,0 +1,99 @@
+#include "install/uninstall_setup.h"
+
+#include <algorithm>
+
+#include "deploy/file_utils.h"
+#include "install/uninstall_entry.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/mbcs.h"
+
+namespace {
+
+constexpr std::uint64_t kKilobyte = 1024;
+
+std::uint64_t SizeOf(const std::string& path) {
+  platform::Files& files = platform::GetFiles();
+  platform::FindData found;
+  platform::FindHandle handle = files.FindFirst(path, &found);
+  files.FindClose(handle);
+  return handle ? found.size : 0;
+}
+
+FileEvent CopyUninstaller(const std::string& installDir) {
+  platform::Files& files = platform::GetFiles();
+  FileEvent copy;
+  copy.kind = FileKind::Uninstaller;
+  copy.source = files.ModulePath();
+  copy.destination = installDir + "\\" + kUninstallerName;
+  ClearReadOnly(copy.destination);
+  copy.bytes = SizeOf(copy.source);
+  copy.replaced = files.Exists(copy.destination);
+  copy.status = files.CopyFile(copy.source, copy.destination);
+  if (copy.status) ClearReadOnly(copy.destination);
+  return copy;
+}
+
+// What the install folder holds of the add-on, for Programs and Features.
+std::uint32_t EstimatedKilobytes(const std::string& installDir, const InstallRecord& record) {
+  std::uint64_t bytes = 0;
+  for (const std::string& file : record.files) bytes += SizeOf(installDir + "\\" + file);
+  for (const BackupChange& backup : record.backups)
+    bytes += SizeOf(installDir + "\\" + kBackupFolder + "\\" + backup.name);
+  const std::uint64_t kilobytes = (bytes + kKilobyte - 1) / kKilobyte;
+  return kilobytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kilobytes);
+}
+
+// Today as yyyymmdd, as Programs and Features shows an install date.
+int Today() {
+  const platform::LocalTime now = platform::GetClock().Now();
+  return now.year * 10000 + now.month * 100 + now.day;
+}
+
+}  // namespace
+
+int SetUpUninstall(const std::string& installDir, const BuildInfo& build, InstallRecorder& recorder,
+                   InstallEvents& events) {
+  int failed = 0;
+  const FileEvent uninstaller = CopyUninstaller(installDir);
+  recorder.OnFile(uninstaller);
+  events.OnFile(uninstaller);
+  if (!uninstaller.status) ++failed;
+
+  FileEvent written;
+  written.kind = FileKind::Record;
+  written.destination = RecordPath(installDir);
+  const ParsedRecord earlier = ReadRecord(installDir);
+  InstallRecord record = earlier.record;
+  if (earlier.state == RecordState::NewerVersion) {
+    // What a later version recorded cannot be kept whole by this one.
+    written.status = platform::Status(platform::kErrorInvalidParameter);
+    events.OnFile(written);
+    return failed + 2;
+  }
+  MergeInto(record, recorder.Record());
+
+  const std::optional<EntryChange> entry = RegisterUninstallEntry(
+      installDir, build, Today(), EstimatedKilobytes(installDir, record), events);
+  if (entry) {
+    InstallRecord withEntry;
+    withEntry.entries.push_back(*entry);
+    MergeInto(record, withEntry);
+  } else {
+    ++failed;
+  }
+
+  written.status = WriteRecord(installDir, record);
+  written.bytes = FormatRecord(record).size();
+  events.OnFile(written);
+  if (written.status) return failed;
+  // The earlier record, still in place, names an entry it had already.
+  const bool entryRecorded = entry && std::any_of(earlier.record.entries.begin(), earlier.record.entries.end(),
+                                                  [&](const EntryChange& had) {
+                                                    return had.hive == entry->hive && had.view == entry->view;
+                                                  });
+  if (!entry || entryRecorded) return failed + 1;
+  platform::Status removed;
+  RemoveUninstallEntry(*entry, installDir, kOwnRegistryView, &removed);
+  return failed + 2;
+}

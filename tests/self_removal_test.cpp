@@ -1,0 +1,108 @@
+// The uninstaller started from the install folder hands the removal to a copy
+// of itself in the temp folder, waits for it and ends with its exit code;
+// then the copy is started once more to remove the uninstaller.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "install/self_removal.h"
+#include "tests/fakes/faulty_files.h"
+#include "tests/fakes/files.h"
+#include "tests/fakes/processes.h"
+#include "tests/fakes/services.h"
+#include "tests/fakes/system_info.h"
+
+namespace {
+
+const char kUninstaller[] = "C:\\Zorvel\\Zorvel批打印软件\\Uninstall.exe";
+const char kCopy[] = "C:\\Users\\user\\AppData\\Local\\Temp\\ZorvelUninstall-4242.exe";
+
+class SelfRemoval : public testing::Test {
+ protected:
+  void SetUp() override {
+    files_.AddFile(kUninstaller, "MZ the uninstaller");
+    files_.AddFolder("C:\\Users\\user\\AppData\\Local\\Temp");
+    files_.SetModulePath(kUninstaller);
+    processes_.SetProgram([this](const std::string& program, const std::vector<std::string>&) {
+      return files_.Exists(program) ? std::optional<std::uint32_t>(7) : std::nullopt;
+    });
+    platform::SetFiles(&faulty_);
+    platform::SetProcesses(&processes_);
+    platform::SetSystemInfo(&system_);
+  }
+  void TearDown() override {
+    platform::SetFiles(nullptr);
+    platform::SetProcesses(nullptr);
+    platform::SetSystemInfo(nullptr);
+  }
+
+  platform::MemoryFiles files_;
+  platform::FaultyFiles faulty_{files_};
+  platform::MemoryProcesses processes_;
+  platform::MemorySystemInfo system_;
+};
+
+TEST_F(SelfRemoval, TheCopyRemovesAndTheStartedProgramEndsWithItsExitCode) {
+  const RelayResult result = RelayToTempCopy({"/UNINSTALL", "/S"}, {"/CLEANUP", "4242"});
+  EXPECT_TRUE(result.started);
+  EXPECT_TRUE(result.status.ok());
+  EXPECT_EQ(result.exitCode, 7u);
+  EXPECT_EQ(result.copy, kCopy);
+  EXPECT_EQ(files_.Content(kCopy), "MZ the uninstaller");
+  ASSERT_EQ(processes_.started().size(), 2u);
+  EXPECT_EQ(processes_.started()[0].program, kCopy);
+  EXPECT_EQ(processes_.started()[0].arguments, (std::vector<std::string>{"/UNINSTALL", "/S"}));
+  EXPECT_TRUE(processes_.started()[0].waited);
+  EXPECT_EQ(processes_.started()[1].arguments, (std::vector<std::string>{"/CLEANUP", "4242"}));
+  EXPECT_FALSE(processes_.started()[1].waited) << "the cleanup waits for this process, not it for the cleanup";
+  EXPECT_EQ(processes_.openHandles(), 0);
+}
+
+TEST_F(SelfRemoval, WhenNoCopyCanRunNothingRuns) {
+  struct Case {
+    const char* label;
+    std::function<void()> stage;
+    platform::OsError error;
+  };
+  const Case cases[] = {
+      {"no temp folder", [this] { system_.SetTempFolder(""); }, platform::kErrorPathNotFound},
+      {"the copy cannot be made", [this] { faulty_.FailCopiesTo(kCopy, platform::FaultyFiles::kAlways, platform::kErrorDiskFull); },
+       platform::kErrorDiskFull},
+      {"the copy cannot be started", [this] { processes_.FailStarts(platform::kErrorAccessDenied); },
+       platform::kErrorAccessDenied},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    c.stage();
+    const RelayResult result = RelayToTempCopy({"/UNINSTALL"}, {"/CLEANUP"});
+    EXPECT_FALSE(result.started) << c.label;
+    EXPECT_EQ(result.status.code(), c.error) << c.label;
+    EXPECT_TRUE(processes_.started().empty()) << c.label;
+    EXPECT_FALSE(files_.Exists(kCopy)) << c.label << ": no copy left behind";
+    faulty_.ClearFailures();
+    processes_.FailStarts(0);
+    system_.SetTempFolder("C:\\Users\\user\\AppData\\Local\\Temp");
+  }
+}
+
+TEST_F(SelfRemoval, TheUninstallerIsTheOneInTheInstallFolder) {
+  struct Case {
+    const char* module;
+    const char* installDir;
+    bool fromFolder;
+  };
+  const Case cases[] = {
+      {kUninstaller, "C:\\Zorvel\\Zorvel批打印软件", true},
+      {"c:\\zorvel\\ZORVEL批打印软件\\UNINSTALL.EXE", "C:\\Zorvel\\Zorvel批打印软件\\", true},
+      {"C:\\dist\\SetUp.exe", "C:\\Zorvel\\Zorvel批打印软件", false},
+      {"C:\\Copy\\Uninstall.exe", "C:\\Zorvel\\Zorvel批打印软件", false},
+  };
+  for (const Case& c : cases) {
+    files_.SetModulePath(c.module);
+    EXPECT_EQ(RunsFromInstallFolder(c.installDir), c.fromFolder) << c.module;
+  }
+}
+
+}  // namespace
