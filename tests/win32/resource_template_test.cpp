@@ -4,7 +4,9 @@
 // as a data file from beside this test program.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 #include <tuple>
@@ -175,8 +177,9 @@ TEST_F(SetUpResources, PicturesHaveTheirSizesAndDepths) {
     WORD id;
     LONG width, height;
     WORD bits;
+    DWORD compression;  // the menu picture is mostly flat: run-length encoded
   };
-  const Row rows[] = {{kLogoBitmapId, 64, 64, 24}, {kMenuBitmapId, 307, 175, 4}};
+  const Row rows[] = {{kLogoBitmapId, 64, 64, 24, BI_RGB}, {kMenuBitmapId, 307, 175, 4, BI_RLE4}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
     std::vector<BYTE> bytes = Load(RT_BITMAP, row.id);
@@ -186,8 +189,33 @@ TEST_F(SetUpResources, PicturesHaveTheirSizesAndDepths) {
     EXPECT_EQ(header.biWidth, row.width);
     EXPECT_EQ(header.biHeight, row.height);
     EXPECT_EQ(header.biBitCount, row.bits);
-    EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB));
+    EXPECT_EQ(header.biCompression, row.compression);
+    // What the picture control shows: the system decodes it whole.
+    HBITMAP loaded = static_cast<HBITMAP>(LoadImageW(module_, MAKEINTRESOURCEW(row.id), IMAGE_BITMAP, 0, 0, 0));
+    ASSERT_NE(loaded, nullptr);
+    BITMAP shown = {};
+    GetObjectW(loaded, sizeof shown, &shown);
+    EXPECT_EQ(shown.bmWidth, row.width);
+    EXPECT_EQ(shown.bmHeight, row.height);
+    DeleteObject(loaded);
   }
+}
+
+// An icon image as a bitmap header, or, for a compressed 32-bit image, its
+// PNG header: (width, height, bits).
+std::tuple<int, int, int> IconImageShape(const std::vector<BYTE>& image) {
+  static const BYTE kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (image.size() >= 26 && std::equal(std::begin(kPng), std::end(kPng), image.begin())) {
+    auto big = [&](std::size_t at) {
+      return static_cast<int>(image[at] << 24 | image[at + 1] << 16 | image[at + 2] << 8 | image[at + 3]);
+    };
+    const int channels = image[25] == 6 ? 4 : 0;  // colour type 6: RGBA
+    return {big(16), big(20), image[24] * channels};
+  }
+  BITMAPINFOHEADER header = {};
+  if (image.size() >= sizeof header) std::memcpy(&header, image.data(), sizeof header);
+  // An icon image's height counts its colour and mask rows.
+  return {header.biWidth, header.biHeight / 2, header.biBitCount};
 }
 
 TEST_F(SetUpResources, IconGroupsHoldTheirImages) {
@@ -217,14 +245,15 @@ TEST_F(SetUpResources, IconGroupsHoldTheirImages) {
       in.Word();   // bits (read from the image itself below)
       in.Dword();  // size
       WORD iconId = in.Word();
-      std::vector<BYTE> image = Load(RT_ICON, iconId);
-      ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
-      BITMAPINFOHEADER header;
-      std::memcpy(&header, image.data(), sizeof header);
-      // An icon image's height counts its colour and mask rows.
-      seen.insert({header.biWidth, header.biHeight / 2, header.biBitCount});
+      seen.insert(IconImageShape(Load(RT_ICON, iconId)));
     }
     EXPECT_EQ(seen, row.images);
+    // The system makes an icon of the group at every size the program asks for.
+    for (int size : {16, 32, 48}) {
+      HICON icon = static_cast<HICON>(LoadImageW(module_, MAKEINTRESOURCEW(row.group), IMAGE_ICON, size, size, 0));
+      EXPECT_NE(icon, nullptr) << size;
+      DestroyIcon(icon);
+    }
   }
 }
 
