@@ -1,92 +1,25 @@
 #include "app/setup_run.h"
 
 #include <memory>
-#include <optional>
 
+#include "app/run_steps.h"
+#include "app/uninstall_run.h"
 #include "hosts/acad_hosts.h"
 #include "install/command_line.h"
 #include "install/install_log.h"
-#include "install/messages.h"
 #include "install/product.h"
 #include "install/release_choice.h"
 #include "install/silent_driver.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box.h"
-#include "platform/system_info.h"
 #include "ui/setup_dialog.h"
 
 namespace {
-
-constexpr unsigned kWarning = platform::kMbOk | platform::kMbIconWarning;
-
-void ShowBox(const std::string& text, unsigned style) {
-  platform::GetMessageBoxes().Show(text, kMessageCaption, style);
-}
 
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
   return text;
-}
-
-// An unattended install always keeps a log: deployment tools see nothing
-// else of it.
-std::optional<std::string> LogPathFor(const SetupOptions& options) {
-  if (options.logPath) return options.logPath;
-  if (options.silent) return platform::GetSystemInfo().TempFolder() + "\\" + kDefaultLogName;
-  return std::nullopt;
-}
-
-LogLevel LevelOf(ExitCode code) {
-  switch (code) {
-    case ExitCode::Installed:
-      return LogLevel::Info;
-    case ExitCode::Cancelled:
-    case ExitCode::Incomplete:
-      return LogLevel::Warn;
-    default:
-      return LogLevel::Error;
-  }
-}
-
-ExitCode Finish(CInstallLog* log, ExitCode code) {
-  if (log != nullptr)
-    log->Write(LevelOf(code), "Exit code " + std::to_string(ExitCodeNumber(code)) + ": " + ExitCodeMeaning(code));
-  return code;
-}
-
-// Opens the log the options ask for, if any, and writes its header. False
-// when it cannot be opened; the user is told unless the run is silent.
-bool OpenLog(const SetupOptions& options, const BuildInfo& build, std::unique_ptr<CInstallLog>* log) {
-  const std::optional<std::string> path = LogPathFor(options);
-  if (!path) return true;
-  platform::Status status;
-  *log = CInstallLog::Open(*path, &status);
-  if (!*log) {
-    const std::string reason = platform::GetSystemInfo().ErrorText(status.code());
-    if (!options.silent) ShowBox(LogNotOpenedText(*path, status.code(), reason) + "\n\n" + UsageText(), kWarning);
-    return false;
-  }
-  LogRunHeader(**log, build);
-  return true;
-}
-
-// False when another setup program holds the lock; the user is told unless
-// the run is silent.
-bool AcquireLock(bool silent, CInstallLog* log, std::unique_ptr<platform::InstanceLock>* lock) {
-  switch (platform::GetInstanceLocks().Acquire(kInstanceLockName, lock)) {
-    case platform::LockResult::HeldElsewhere:
-      if (log) log->Error("Another SetUp.exe is running");
-      if (!silent) ShowBox(AlreadyRunningText(), kWarning);
-      return false;
-    case platform::LockResult::Unavailable:
-      // Not worth refusing an install for: two setups at once are rare.
-      if (log) log->Warn("No lock against a second SetUp.exe could be made; going on without");
-      break;
-    case platform::LockResult::Acquired:
-      break;
-  }
-  return true;
 }
 
 ExitCode InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options,
@@ -121,6 +54,13 @@ ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& argume
     ShowBox(UsageText(), platform::kMbOk);
     return ExitCode::Installed;
   }
+  // The uninstaller started from the install folder hands the run to a copy
+  // of itself, before any log or lock: the copy keeps both.
+  std::optional<UninstallTarget> uninstall =
+      parsed.errors.empty() ? UninstallTargetOf(options, build.editionBits) : std::nullopt;
+  if (uninstall && uninstall->relay) {
+    if (const std::optional<ExitCode> code = RelayUninstall(*uninstall, options)) return *code;
+  }
 
   std::unique_ptr<CInstallLog> log;
   if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
@@ -128,7 +68,7 @@ ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& argume
   if (!parsed.errors.empty()) {
     if (log)
       for (const std::string& error : parsed.errors) log->Error("Command line not understood: " + error);
-    if (!silent) ShowBox(Lines(parsed.errors) + "\n" + UsageText(), kWarning);
+    if (!silent) ShowWarning(Lines(parsed.errors) + "\n" + UsageText());
     return Finish(log.get(), ExitCode::BadCommandLine);
   }
   if (options.help) {  // with /S: a silent run shows nothing, not even the usage
@@ -136,8 +76,13 @@ ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& argume
     return Finish(log.get(), ExitCode::Installed);
   }
 
+  if (uninstall && options.finishAfter)
+    return Finish(log.get(), FinishUninstall(*uninstall, *options.finishAfter, log.get()), Run::Uninstall);
+
   std::unique_ptr<platform::InstanceLock> lock;
-  if (!AcquireLock(silent, log.get(), &lock)) return Finish(log.get(), ExitCode::AlreadyRunning);
+  if (!AcquireLock(silent, log.get(), &lock))
+    return Finish(log.get(), ExitCode::AlreadyRunning, uninstall ? Run::Uninstall : Run::Install);
+  if (uninstall) return Finish(log.get(), RunUninstall(*uninstall, options, build, log.get()), Run::Uninstall);
 
   CAcadHosts hosts;
   hosts.Discover();

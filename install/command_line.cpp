@@ -7,13 +7,13 @@
 
 namespace {
 
-enum class Switch { Silent, Folder, Releases, Log, Help };
+enum class Switch { Silent, Folder, Releases, Log, Uninstall, Remove, Finish, Help };
 
 struct SwitchRule {
   Switch which;
   const char* name;
   bool takesValue;
-  const char* usage;  // the line of the usage text; null for an alias
+  const char* usage;  // the line of the usage text; null for an alias and the uninstaller's own
 };
 
 constexpr SwitchRule kSwitches[] = {
@@ -22,12 +22,17 @@ constexpr SwitchRule kSwitches[] = {
     {Switch::Releases, "RELEASES", true,
      "/RELEASES=2010,2020　为哪些AutoCAD版本安装（默认 all：找到的全部版本）；本机未安装或本版本不提供的年份记入日志后跳过"},
     {Switch::Log, "LOG", true, "/LOG=文件　将本次安装的日志追加到该文件；静默安装未指定时写入 %TEMP%\\ZorvelSetup.log"},
+    {Switch::Uninstall, "UNINSTALL", false,
+     "/UNINSTALL　卸载：按 /DIR= 所指目录中的安装记录卸载（未指定时按“程序和功能”中的条目）；可与 /S、/LOG= 同用"},
+    {Switch::Remove, "REMOVE", true, nullptr},
+    {Switch::Finish, "FINISH", true, nullptr},
     {Switch::Help, "?", false, "/? 或 /HELP　显示本说明"},
     {Switch::Help, "HELP", false, nullptr},
 };
 
 constexpr char kAllReleases[] = "all";
 constexpr std::size_t kYearDigits = 4;
+constexpr std::size_t kMaxProcessIdDigits = 10;  // 4294967295
 
 std::string Quoted(std::string_view text) { return "“" + std::string(text) + "”"; }
 
@@ -46,6 +51,17 @@ std::string_view Trimmed(std::string_view text) {
 
 bool IsYear(std::string_view text) {
   return text.size() == kYearDigits && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::optional<std::uint32_t> ProcessId(std::string_view text) {
+  if (text.empty() || text.size() > kMaxProcessIdDigits) return std::nullopt;
+  std::uint64_t id = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    id = id * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (id > UINT32_MAX) return std::nullopt;
+  return static_cast<std::uint32_t>(id);
 }
 
 // "all", or years separated by commas; an error text when neither.
@@ -77,7 +93,17 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
   seen->push_back(rule->which);
   if (!rule->takesValue) {
     if (equals != std::string::npos) return "参数不能带值：" + Quoted(argument);
-    (rule->which == Switch::Silent ? options->silent : options->help) = true;
+    switch (rule->which) {
+      case Switch::Silent:
+        options->silent = true;
+        break;
+      case Switch::Uninstall:
+        options->uninstall = true;
+        break;
+      default:
+        options->help = true;
+        break;
+    }
     return std::nullopt;
   }
   const std::string value = equals == std::string::npos ? std::string() : argument.substr(equals + 1);
@@ -95,7 +121,15 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
     case Switch::Releases:
       if (auto error = ParseReleases(value, &options->releases)) return *error;
       break;
+    case Switch::Remove:
+      options->removeFolder = value;
+      break;
+    case Switch::Finish:
+      options->finishAfter = ProcessId(value);
+      if (!options->finishAfter) return "不是进程号：" + Quoted(argument);
+      break;
     case Switch::Silent:
+    case Switch::Uninstall:
     case Switch::Help:
       break;
   }
@@ -110,11 +144,21 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
     if (auto error = Apply(argument, &parsed.options, &seen)) parsed.errors.push_back(*error);
   }
+  // Switches that go with one kind of run only.
+  const SetupOptions& options = parsed.options;
+  const bool uninstall = options.uninstall || options.removeFolder;
+  const bool releases = std::find(seen.begin(), seen.end(), Switch::Releases) != seen.end();
+  if (uninstall && releases) parsed.errors.push_back("卸载时不能指定 /RELEASES");
+  if (options.removeFolder && (options.uninstall || options.folder))
+    parsed.errors.push_back("/REMOVE 不能与 /UNINSTALL 或 /DIR 同用");
+  if (options.finishAfter && !options.removeFolder) parsed.errors.push_back("/FINISH 只能与 /REMOVE 同用");
   return parsed;
 }
 
 std::string UsageText() {
-  std::string text = std::string("用法：SetUp.exe [/S] [/DIR=文件夹] [/RELEASES=年份,年份|all] [/LOG=文件]\n\n");
+  std::string text = std::string(
+      "用法：SetUp.exe [/S] [/DIR=文件夹] [/RELEASES=年份,年份|all] [/LOG=文件]\n"
+      "卸载：SetUp.exe /UNINSTALL [/S] [/DIR=文件夹] [/LOG=文件]，或安装目录中的 Uninstall.exe [/S] [/LOG=文件]\n\n");
   for (const SwitchRule& rule : kSwitches) {
     if (rule.usage != nullptr) text += std::string(rule.usage) + "\n";
   }

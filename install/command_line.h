@@ -1,13 +1,17 @@
 // The setup program's switches: an unattended install (/S), the folder and
-// releases to install for, a log, the usage text. Parsed from the arguments
+// releases to install for, a log, the uninstall, the usage text. Parsed from the arguments
 // the system split the command line into (GBK), without touching anything, so
 // the rules can be checked on their own.
 //
 // A switch starts with '/' or '-', its name ignores case, and '=' separates
-// its value: /S, /DIR=folder, /RELEASES=2010,2020 or all, /LOG=file, /?,
-// /HELP.
+// its value: /S, /DIR=folder, /RELEASES=2010,2020 or all, /LOG=file,
+// /UNINSTALL, /?, /HELP. Two more are the uninstaller's own, for the copy of
+// itself it runs the removal from, and are not in the usage: /REMOVE=folder
+// (the install folder itself, whose uninstaller is left for the finish) and
+// /FINISH=id (wait for that process to end, then remove the uninstaller).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +25,11 @@ struct SetupOptions {
   // found.
   std::optional<std::vector<int>> releases;
   std::optional<std::string> logPath;
+  bool uninstall = false;  // /UNINSTALL
+  // The uninstaller's copy: the install folder to take back, exactly.
+  std::optional<std::string> removeFolder;
+  // The uninstaller's copy, once more: the process to wait for.
+  std::optional<std::uint32_t> finishAfter;
 };
 
 struct ParsedArguments {

@@ -126,6 +126,50 @@ void LogOutcome(CInstallLog& log, const InstallReport& report) {
   log.Error(outcome);
 }
 
+std::string RemovalWhat(const RemovalEvent& event) {
+  using What = RemovalEvent::What;
+  const std::string key = HiveName(event.hive) + "\\" + event.target;
+  switch (event.what) {
+    case What::File:
+      return "File " + event.target;
+    case What::Folder:
+      return "Folder " + event.target;
+    case What::LoaderKey:
+      return "Loader key " + key;
+    case What::TrustedPaths:
+      return "TRUSTEDPATHS of " + key;
+    case What::PlotDriver:
+      return "AutoCAD 2008 plot driver " + event.target;
+    case What::Backup:
+      return "Backup of AutoCAD's plot driver " + event.target;
+    case What::Entry:
+      return "Programs and Features entry " + key;
+    case What::Record:
+      return "Install record " + event.target;
+    case What::Font:
+      return "Font " + event.target;
+    case What::Settings:
+      break;
+  }
+  return "Settings file " + event.target;
+}
+
+LogLevel LevelOf(RemovalEvent::Result result) {
+  switch (result) {
+    case RemovalEvent::Result::NotOurs:
+      return LogLevel::Warn;
+    case RemovalEvent::Result::Unreachable:
+    case RemovalEvent::Result::Failed:
+      return LogLevel::Error;
+    default:
+      return LogLevel::Info;
+  }
+}
+
+LogLevel LevelOf(UninstallNotice notice) {
+  return notice == UninstallNotice::Summary ? LogLevel::Info : LogLevel::Warn;
+}
+
 // `value` in decimal with leading zeros to `width` digits, as "%0*d" writes
 // it, without the C library's formatter.
 std::string Padded(int value, std::size_t width) {
@@ -248,5 +292,70 @@ InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, Ins
   LoggingDriver logging(driver, *log);
   const InstallReport report = engine.Install(request, logging);
   LogOutcome(*log, report);
+  return report;
+}
+
+std::string DescribeRemoval(const RemovalEvent& event) {
+  using Result = RemovalEvent::Result;
+  const std::string what = RemovalWhat(event) + ": ";
+  switch (event.result) {
+    case Result::Removed:
+      return what + "removed";
+    case Result::Restored:
+      return what + "put back as it was before the install";
+    case Result::Kept:
+      return what + "kept";
+    case Result::Unchanged:
+      return what + "already gone";
+    case Result::NotOurs:
+      return what + "changed since by another install or by the user, left as it is";
+    case Result::Unreachable:
+      return what + "in a registry view this edition cannot reach, left in the record";
+    case Result::Failed:
+      break;
+  }
+  return what + "not removed, " + DescribeError(event.status) + "; left in the record";
+}
+
+bool LoggingUninstallDriver::Confirm(const std::string& question) {
+  const bool yes = answering_.Confirm(question);
+  log_.Write(yes ? LogLevel::Info : LogLevel::Warn,
+             "Question: " + Flattened(question) + " Answer: " + (yes ? "yes" : "no"));
+  return yes;
+}
+
+void LoggingUninstallDriver::Tell(UninstallNotice notice, const std::string& text) {
+  log_.Write(LevelOf(notice), "Message: " + Flattened(text));
+  answering_.Tell(notice, text);
+}
+
+void LoggingUninstallDriver::OnRemoval(const RemovalEvent& event) {
+  log_.Write(LevelOf(event.result), DescribeRemoval(event));
+  answering_.OnRemoval(event);
+}
+
+UninstallReport UninstallWithLog(CUninstallEngine& engine, const UninstallRequest& request, UninstallDriver& driver,
+                                 CInstallLog* log) {
+  if (log == nullptr) return engine.Uninstall(request, driver);
+  log->Info("Uninstall from \"" + request.installDir + "\"");
+  LoggingUninstallDriver logging(driver, *log);
+  const UninstallReport report = engine.Uninstall(request, logging);
+  const std::string outcome = "Outcome: " + ExitCodeMeaning(ExitCodeOf(report.outcome), Run::Uninstall);
+  const std::string counts = " (" + std::to_string(report.removed) + " removed, " + std::to_string(report.restored) +
+                             " put back, " + std::to_string(report.leftAlone) + " left as others changed them, " +
+                             std::to_string(report.failed) + " not removed)";
+  for (int line : report.ignoredLines)
+    log->Warn("Install record line " + std::to_string(line) + " not understood: ignored, nothing of it removed");
+  switch (report.outcome) {
+    case UninstallOutcome::Removed:
+      log->Info(outcome + counts);
+      break;
+    case UninstallOutcome::Incomplete:
+      log->Error(outcome + counts);
+      break;
+    default:
+      log->Warn(outcome);
+      break;
+  }
   return report;
 }

@@ -15,6 +15,7 @@
 #include "install/edition.h"
 #include "install/install_engine.h"
 #include "install/release_choice.h"
+#include "install/uninstall_engine.h"
 #include "platform/clock.h"
 #include "platform/log_file.h"
 
@@ -85,3 +86,26 @@ class LoggingDriver : public InstallDriver {
 // Runs the engine; with a log, names the folder and releases first, logs
 // every event through a LoggingDriver, and the outcome last.
 InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, InstallDriver& driver, CInstallLog* log);
+
+// The uninstall's log: every removal with the system's answer, the question
+// and its answer, every message, passed on to `answering`.
+class LoggingUninstallDriver : public UninstallDriver {
+ public:
+  LoggingUninstallDriver(UninstallDriver& answering, CInstallLog& log) : answering_(answering), log_(log) {}
+
+  bool Confirm(const std::string& question) override;
+  void Tell(UninstallNotice notice, const std::string& text) override;
+  void OnRemoval(const RemovalEvent& event) override;
+
+ private:
+  UninstallDriver& answering_;
+  CInstallLog& log_;
+};
+
+// "Loader key HKLM\...: removed" and the like: one removal as the log says it.
+std::string DescribeRemoval(const RemovalEvent& event);
+
+// Runs the uninstall engine; with a log, names the folder first, logs every
+// event through a LoggingUninstallDriver, and the outcome last.
+UninstallReport UninstallWithLog(CUninstallEngine& engine, const UninstallRequest& request, UninstallDriver& driver,
+                                 CInstallLog* log);

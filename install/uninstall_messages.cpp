@@ -38,6 +38,15 @@ std::string NotInstalledText(const std::string& installDir) {
   return "在 " + installDir + " 中没有找到" + kProductName + "的安装记录（" + kRecordName + "），\n\n没有可以卸载的内容。";
 }
 
+std::string NoEntryText() {
+  return std::string("本机没有安装") + kProductName + "（“程序和功能”中没有它的条目），\n\n没有可以卸载的内容。\n\n"
+         "如果安装在别处，请用 /DIR= 指定安装目录，或运行安装目录中的 Uninstall.exe。";
+}
+
+std::string UninstallFolderInvalidText(const std::string& folderText) {
+  return "卸载目录无效 ! " + folderText + "\n\n请用 /DIR= 指定带驱动器号的完整路径，未做任何更改。";
+}
+
 std::string RecordDamagedText(const UninstallReport& report) {
   return "安装记录 " + RecordPath(report.installDir) + " " + RecordProblem(report) + "。\n\n为避免删除不属于" +
          kProductName + "的内容，卸载没有做任何更改。";

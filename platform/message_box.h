@@ -13,6 +13,7 @@ constexpr unsigned kMbAbortRetryIgnore = 0x02;
 constexpr unsigned kMbYesNo = 0x04;
 constexpr unsigned kMbIconWarning = 0x30;   // MB_ICONEXCLAMATION
 constexpr unsigned kMbIconQuestion = 0x20;
+constexpr unsigned kMbIconInformation = 0x40;
 
 // Buttons (ID*); 0 means the box could not be shown.
 constexpr int kIdFailed = 0;

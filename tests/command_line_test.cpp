@@ -87,11 +87,48 @@ TEST(CommandLine, EveryArgumentNotUnderstoodIsNamed) {
       {{"/DIR=C:\\a b\" /S"}, {"参数值中不能有引号（引号前不要以反斜杠结尾）：“/DIR=C:\\a b\" /S”"}},
       {{"/DIR=C:\\a", "/dir=C:\\b"}, {"参数重复：“/dir=C:\\b”"}},
       {{"/S", "/X", "/Y=1"}, {"无法识别的参数：“/X”", "无法识别的参数：“/Y=1”"}},
+      {{"/UNINSTALL=1"}, {"参数不能带值：“/UNINSTALL=1”"}},
+      {{"/UNINSTALL", "/RELEASES=2010"}, {"卸载时不能指定 /RELEASES"}},
+      {{"/REMOVE=C:\\x", "/RELEASES=all"}, {"卸载时不能指定 /RELEASES"}},
+      {{"/REMOVE=C:\\x", "/DIR=C:\\y"}, {"/REMOVE 不能与 /UNINSTALL 或 /DIR 同用"}},
+      {{"/FINISH=12"}, {"/FINISH 只能与 /REMOVE 同用"}},
+      {{"/REMOVE=C:\\x", "/FINISH=12a"}, {"不是进程号：“/FINISH=12a”"}},
+      {{"/REMOVE=C:\\x", "/FINISH=4294967296"}, {"不是进程号：“/FINISH=4294967296”"}},
+      {{"/REMOVE=C:\\x", "/FINISH=-1"}, {"不是进程号：“/FINISH=-1”"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.arguments));
     EXPECT_EQ(ParseArguments(row.arguments).errors, row.errors);
   }
+}
+
+TEST(CommandLine, TheUninstallSwitches) {
+  struct Row {
+    std::vector<std::string> arguments;
+    bool uninstall;
+    std::optional<std::string> folder, removeFolder;
+    std::optional<std::uint32_t> finishAfter;
+  };
+  const Row rows[] = {
+      {{"/UNINSTALL"}, true, std::nullopt, std::nullopt, std::nullopt},
+      {{"-uninstall", "/S", "/DIR=D:\\插件"}, true, "D:\\插件", std::nullopt, std::nullopt},
+      {{"/REMOVE=C:\\Zorvel\\Zorvel批打印软件", "/S"}, false, std::nullopt, "C:\\Zorvel\\Zorvel批打印软件",
+       std::nullopt},
+      {{"/REMOVE=C:\\a b", "/FINISH=4294967295"}, false, std::nullopt, "C:\\a b", 4294967295u},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.arguments));
+    const ParsedArguments parsed = ParseArguments(row.arguments);
+    EXPECT_TRUE(parsed.errors.empty()) << parsed.errors.front();
+    EXPECT_EQ(parsed.options.uninstall, row.uninstall);
+    EXPECT_EQ(parsed.options.folder, row.folder);
+    EXPECT_EQ(parsed.options.removeFolder, row.removeFolder);
+    EXPECT_EQ(parsed.options.finishAfter, row.finishAfter);
+  }
+  // The uninstaller's own switches are not the user's: the usage leaves them out.
+  EXPECT_NE(UsageText().find("/UNINSTALL"), std::string::npos);
+  EXPECT_EQ(UsageText().find("/REMOVE"), std::string::npos);
+  EXPECT_EQ(UsageText().find("/FINISH"), std::string::npos);
 }
 
 TEST(CommandLine, SwitchesOutsideTheFaultyArgumentStillCount) {
