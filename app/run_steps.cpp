@@ -6,6 +6,7 @@
 #include "install/product.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
+#include "platform/mbcs.h"
 
 namespace {
 
@@ -70,6 +71,6 @@ bool AcquireLock(bool silent, CInstallLog* log, std::unique_ptr<platform::Instan
 ExitCode Finish(CInstallLog* log, ExitCode code, Run run) {
   if (log != nullptr)
     log->Write(LevelOf(code),
-               "Exit code " + std::to_string(ExitCodeNumber(code)) + ": " + ExitCodeMeaning(code, run));
+               "Exit code " + mbcs::Decimal(ExitCodeNumber(code)) + ": " + ExitCodeMeaning(code, run));
   return code;
 }

@@ -79,7 +79,7 @@ std::optional<UninstallTarget> UninstallTargetOf(const SetupOptions& options, in
 std::optional<ExitCode> RelayUninstall(UninstallTarget& target, const SetupOptions& options) {
   const std::vector<std::string> removal = PassedOn(options, target.installDir);
   std::vector<std::string> cleanup = PassedOn(options, target.installDir);
-  cleanup.push_back("/FINISH=" + std::to_string(platform::GetProcesses().CurrentProcessId()));
+  cleanup.push_back("/FINISH=" + mbcs::Decimal(platform::GetProcesses().CurrentProcessId()));
   const RelayResult relayed = RelayToTempCopy(removal, cleanup);
   if (relayed.started) {
     // A copy that could not be waited for, or ended some other way (killed,

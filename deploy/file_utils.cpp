@@ -44,7 +44,7 @@ std::string FingerprintOf(const std::string& path) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
   for (unsigned char byte : content) hash = (hash ^ byte) * 0x100000001b3ull;
   static const char kHex[] = "0123456789abcdef";
-  std::string text = std::to_string(content.size()) + ":";
+  std::string text = mbcs::Decimal(content.size()) + ":";
   for (int shift = 60; shift >= 0; shift -= 4) text.push_back(kHex[(hash >> shift) & 0xF]);
   return text;
 }

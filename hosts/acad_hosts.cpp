@@ -24,7 +24,7 @@ constexpr std::uint32_t kFoundValueBufferBytes = 256;
 // with at least one byte before it; 0 when there is none.
 int ReleaseYearOf(const std::string& productName, int lastYear) {
   for (int year = kFirstReleaseYear; year <= lastYear; ++year) {
-    std::size_t pos = mbcs::Find(productName, std::to_string(year));
+    std::size_t pos = mbcs::Find(productName, mbcs::Decimal(year));
     if (pos != mbcs::npos && pos > 0) return year;
   }
   return 0;
@@ -136,7 +136,7 @@ std::string ValueText(const platform::StoredValue& value) {
   if (value.type != platform::kRegDword || value.bytes.size() != sizeof(std::uint32_t)) return value.bytes;
   std::uint32_t number = 0;
   for (std::size_t i = sizeof number; i-- > 0;) number = number << 8 | static_cast<unsigned char>(value.bytes[i]);
-  return std::to_string(number);
+  return mbcs::Decimal(number);
 }
 
 platform::StoredValue StoredValueOf(std::uint32_t type, const std::string& text) {

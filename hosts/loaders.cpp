@@ -31,7 +31,7 @@ constexpr int kModuleGeneration[kReleaseCount] = {
 // AutoCAD's flag for "load when AutoCAD starts".
 constexpr std::uint32_t kLoadOnStartup = 2;
 
-std::string ModuleName(int generation) { return "ZV_BatchPlot" + std::to_string(generation) + ".ARX"; }
+std::string ModuleName(int generation) { return "ZV_BatchPlot" + mbcs::Decimal(generation) + ".ARX"; }
 
 // A loader key as it was before the install replaced it.
 struct LoaderKeyBefore {
@@ -116,9 +116,9 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
   if (year < kFirstReleaseYear || year > kLastReleaseYear) return 0;
   const int slot = year - kFirstReleaseYear;
   const std::vector<std::string>& keys = productKeys[slot];
-  const std::string applicationKey = "Applications\\ZV_BatchPlot" + std::to_string(year);
+  const std::string applicationKey = "Applications\\ZV_BatchPlot" + mbcs::Decimal(year);
   const std::string loader = installDir + "\\" + ModuleName(kModuleGeneration[slot]);
-  const std::string loadCtrlsText = std::to_string(kLoadOnStartup);
+  const std::string loadCtrlsText = mbcs::Decimal(kLoadOnStartup);
   // A cut-off folder would make AutoCAD look for the module somewhere else;
   // the install refuses such a folder before it gets here.
   if (installDir.size() > kMaxInstallDirBytes) {

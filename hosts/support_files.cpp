@@ -67,7 +67,7 @@ int PlaceFile(const SupportFile& support, const std::string& source, const std::
 
 std::string BackupName(const std::string& name, int number) {
   if (number == 1) return name;
-  return name.substr(0, name.rfind('.')) + "." + std::to_string(number);
+  return name.substr(0, name.rfind('.')) + "." + mbcs::Decimal(number);
 }
 
 int CAcadHosts::PlaceSupportFiles(const ReleaseFlags& ticked, InstallEvents& events) {

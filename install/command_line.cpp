@@ -163,7 +163,7 @@ std::string UsageText() {
     if (rule.usage != nullptr) text += std::string(rule.usage) + "\n";
   }
   text += "\n退出代码：\n";
-  for (ExitCode code : kAllExitCodes) text += std::to_string(ExitCodeNumber(code)) + "　" + ExitCodeMeaningChinese(code) + "\n";
+  for (ExitCode code : kAllExitCodes) text += mbcs::Decimal(ExitCodeNumber(code)) + "　" + ExitCodeMeaningChinese(code) + "\n";
   text += "\n例如：SetUp.exe /S /DIR=D:\\CAD\\Zorvel /RELEASES=2018,2020 /LOG=\\\\server\\logs\\%COMPUTERNAME%.log";
   return text;
 }

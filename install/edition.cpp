@@ -1,4 +1,5 @@
 #include "install/edition.h"
+#include "platform/mbcs.h"
 
 bool IsOfferedByEdition(int year, int editionBits) { return editionBits != 32 || year < kFirstYearHiddenIn32Bit; }
 
@@ -11,6 +12,6 @@ ReleaseFlags OfferedReleases(const CAcadHosts& hosts, int editionBits) {
 }
 
 std::string ProductVersion(const BuildInfo& build) {
-  return std::to_string(build.date / 10000) + "." + std::to_string(build.date % 10000 / 100) + "." +
-         std::to_string(build.date % 100) + ".0";
+  return mbcs::Decimal(build.date / 10000) + "." + mbcs::Decimal(build.date % 10000 / 100) + "." +
+         mbcs::Decimal(build.date % 100) + ".0";
 }

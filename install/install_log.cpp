@@ -54,7 +54,7 @@ std::string WithoutTrailingBackslash(std::string path) {
 std::string RegistryView(const std::string& productKey, int editionBits) {
   const std::string wow = std::string(kWowAcadKeyPath) + "\\";
   const bool wowPath = mbcs::EqualsNoCase(productKey.substr(0, wow.size()), wow);
-  return std::to_string(wowPath ? 32 : editionBits) + "-bit";
+  return mbcs::Decimal(wowPath ? 32 : editionBits) + "-bit";
 }
 
 std::string Years(const ReleaseFlags& ticked) {
@@ -62,7 +62,7 @@ std::string Years(const ReleaseFlags& ticked) {
   for (int slot = 0; slot < kReleaseCount; ++slot) {
     if (!ticked[slot]) continue;
     if (!years.empty()) years += ", ";
-    years += std::to_string(kFirstReleaseYear + slot);
+    years += mbcs::Decimal(kFirstReleaseYear + slot);
   }
   return years;
 }
@@ -108,9 +108,9 @@ void LogOutcome(CInstallLog& log, const InstallReport& report) {
       log.Info(outcome + ", into " + report.installDir);
       return;
     case InstallOutcome::Incomplete:
-      log.Warn(outcome + " (" + std::to_string(report.settingsFailed) + " settings, " +
-               std::to_string(report.filesFailed) + " support files" +
-               (report.uninstallFailed > 0 ? ", " + std::to_string(report.uninstallFailed) + " parts of the uninstaller"
+      log.Warn(outcome + " (" + mbcs::Decimal(report.settingsFailed) + " settings, " +
+               mbcs::Decimal(report.filesFailed) + " support files" +
+               (report.uninstallFailed > 0 ? ", " + mbcs::Decimal(report.uninstallFailed) + " parts of the uninstaller"
                                            : std::string()) +
                "), into " + report.installDir);
       return;
@@ -128,7 +128,8 @@ void LogOutcome(CInstallLog& log, const InstallReport& report) {
 
 std::string RemovalWhat(const RemovalEvent& event) {
   using What = RemovalEvent::What;
-  const std::string key = HiveName(event.hive) + "\\" + event.target;
+  const std::string key = HiveName(event.hive) + "\\" + event.target +
+                          (event.view != 0 ? " (" + mbcs::Decimal(event.view) + "-bit registry view)" : std::string());
   switch (event.what) {
     case What::File:
       return "File " + event.target;
@@ -173,7 +174,7 @@ LogLevel LevelOf(UninstallNotice notice) {
 // `value` in decimal with leading zeros to `width` digits, as "%0*d" writes
 // it, without the C library's formatter.
 std::string Padded(int value, std::size_t width) {
-  std::string digits = std::to_string(value);
+  std::string digits = mbcs::Decimal(value);
   if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
   return digits;
 }
@@ -203,7 +204,7 @@ void CInstallLog::Write(LogLevel level, const std::string& text) {
 void LogRunHeader(CInstallLog& log, const BuildInfo& build) {
   platform::SystemInfo& system = platform::GetSystemInfo();
   log.Info(std::string("===== ") + kProductName + " SetUp.exe " + ProductVersion(build) + ", " +
-           std::to_string(build.editionBits) + "-bit edition");
+           mbcs::Decimal(build.editionBits) + "-bit edition");
   log.Info("Program: " + platform::GetFiles().ModulePath());
   log.Info("Command line: " + system.CommandLine());
   log.Info("User: " + system.UserName() + ", elevated: " + (system.IsElevated() ? "yes" : "no"));
@@ -215,7 +216,7 @@ void LogHostsFound(CInstallLog& log, const CAcadHosts& hosts, int editionBits) {
   for (int slot = 0; slot < kReleaseCount; ++slot) {
     for (std::size_t k = 0; k < hosts.locations[slot].size(); ++k) {
       const std::string& key = hosts.productKeys[slot][k];
-      log.Info("Found AutoCAD " + std::to_string(kFirstReleaseYear + slot) + ": product key HKLM\\" +
+      log.Info("Found AutoCAD " + mbcs::Decimal(kFirstReleaseYear + slot) + ": product key HKLM\\" +
                WithoutTrailingBackslash(key) + ", " + RegistryView(key, editionBits) + " registry view, location " +
                hosts.locations[slot][k]);
       any = true;
@@ -227,13 +228,13 @@ void LogHostsFound(CInstallLog& log, const CAcadHosts& hosts, int editionBits) {
 void LogSkippedReleases(CInstallLog& log, const ReleaseChoice& choice, int editionBits) {
   for (const SkippedRelease& skipped : choice.skipped) {
     log.Write(skipped.reason == SkipReason::NotNamed ? LogLevel::Info : LogLevel::Warn,
-              "AutoCAD " + std::to_string(skipped.year) + " skipped: " + SkipReasonText(skipped.reason, editionBits));
+              "AutoCAD " + mbcs::Decimal(skipped.year) + " skipped: " + SkipReasonText(skipped.reason, editionBits));
   }
 }
 
 std::string DescribeError(Status status) {
   const std::string text = platform::GetSystemInfo().ErrorText(status.code());
-  return "error " + std::to_string(status.code()) + (text.empty() ? "" : ": " + text);
+  return "error " + mbcs::Decimal(status.code()) + (text.empty() ? "" : ": " + text);
 }
 
 CopyDecision LoggingDriver::OnCopyFailed(const FileEvent& failure, const std::string& question) {
@@ -260,7 +261,7 @@ void LoggingDriver::Tell(Notice notice, const std::string& text) {
 void LoggingDriver::OnFile(const FileEvent& event) {
   std::string line = FileWhat(event.kind) + " " + (event.source.empty() ? std::string() : event.source + " -> ") +
                      event.destination;
-  if (event.kind != FileKind::SupportFile) line += " (" + std::to_string(event.bytes) + " bytes)";
+  if (event.kind != FileKind::SupportFile) line += " (" + mbcs::Decimal(event.bytes) + " bytes)";
   const bool written = event.kind == FileKind::Record;
   if (event.status)
     log_.Info(line + (written ? ": written" : ": copied"));
@@ -341,11 +342,11 @@ UninstallReport UninstallWithLog(CUninstallEngine& engine, const UninstallReques
   LoggingUninstallDriver logging(driver, *log);
   const UninstallReport report = engine.Uninstall(request, logging);
   const std::string outcome = "Outcome: " + ExitCodeMeaning(ExitCodeOf(report.outcome), Run::Uninstall);
-  const std::string counts = " (" + std::to_string(report.removed) + " removed, " + std::to_string(report.restored) +
-                             " put back, " + std::to_string(report.leftAlone) + " left as others changed them, " +
-                             std::to_string(report.failed) + " not removed)";
+  const std::string counts = " (" + mbcs::Decimal(report.removed) + " removed, " + mbcs::Decimal(report.restored) +
+                             " put back, " + mbcs::Decimal(report.leftAlone) + " left as others changed them, " +
+                             mbcs::Decimal(report.failed) + " not removed)";
   for (int line : report.ignoredLines)
-    log->Warn("Install record line " + std::to_string(line) + " not understood: ignored, nothing of it removed");
+    log->Warn("Install record line " + mbcs::Decimal(line) + " not understood: ignored, nothing of it removed");
   switch (report.outcome) {
     case UninstallOutcome::Removed:
       log->Info(outcome + counts);

@@ -115,7 +115,7 @@ const char* ReplacedText(bool replaced) { return replaced ? kReplaced : kNew; }
 // report it>".
 std::string ValueField(const std::optional<StoredValue>& value) {
   if (!value) return "-";
-  return std::to_string(value->type) + ":" + ValueText(*value);
+  return mbcs::Decimal(value->type) + ":" + ValueText(*value);
 }
 
 std::optional<std::optional<StoredValue>> ParseValueField(const std::string& text) {
@@ -335,21 +335,21 @@ void MergeInto(InstallRecord& earlier, const InstallRecord& later) {
 }
 
 std::string FormatRecord(const InstallRecord& record) {
-  std::string text = std::string(kComment) + "\r\n" + kHeader + "\r\n" + Line("Version", std::to_string(kVersion));
+  std::string text = std::string(kComment) + "\r\n" + kHeader + "\r\n" + Line("Version", mbcs::Decimal(kVersion));
   if (record.parentCreated) text += Line("Parent", kCreated);
   for (const LoaderChange& loader : record.loaders)
-    text += Line("Loader", JoinFields({std::to_string(loader.key.view), loader.key.path,
-                                       std::to_string(loader.createdLevels), ValueField(loader.loadCtrls),
+    text += Line("Loader", JoinFields({mbcs::Decimal(loader.key.view), loader.key.path,
+                                       mbcs::Decimal(loader.createdLevels), ValueField(loader.loadCtrls),
                                        ValueField(loader.loader)}));
   for (const TrustedPathChange& trusted : record.trustedPaths) {
     const std::string before = trusted.before == TrustedPathChange::Before::Missing  ? std::string("-")
                                : trusted.before == TrustedPathChange::Before::Listed ? std::string("+")
                                                                                      : "=" + trusted.replaced;
-    text += Line("Trusted", JoinFields({trusted.key, std::to_string(trusted.createdLevels), before}));
+    text += Line("Trusted", JoinFields({trusted.key, mbcs::Decimal(trusted.createdLevels), before}));
   }
   for (const EntryChange& entry : record.entries)
     text += Line("Entry", entry.hive == Hive::CurrentUser ? JoinFields({"HKCU", "-"})
-                                                           : JoinFields({"HKLM", std::to_string(entry.view)}));
+                                                           : JoinFields({"HKLM", mbcs::Decimal(entry.view)}));
   for (const SupportChange& driver : record.drivers)
     text += Line("Driver", JoinFields({driver.path, ReplacedText(driver.replaced), driver.fingerprint}));
   for (const BackupChange& backup : record.backups) text += Line("Backup", JoinFields({backup.name, backup.original}));

@@ -24,7 +24,7 @@ std::string InvalidReason(const PathCheck& form) {
   return std::string();
 }
 
-std::string ErrorCode(platform::OsError code) { return "系统错误代码 " + std::to_string(code); }
+std::string ErrorCode(platform::OsError code) { return "系统错误代码 " + mbcs::Decimal(code); }
 
 const char* CauseLine(Cause cause) {
   switch (cause) {
@@ -113,8 +113,8 @@ std::string FolderRefusedText(const std::string& folderText, const FolderVerdict
     case FolderRefusal::Empty:
       return NoFolderText();
     case FolderRefusal::TooLong:
-      return "安装目录太长 !\n\n安装后，文件 " + verdict.subject + " 的完整路径将有" + std::to_string(verdict.bytes) +
-             "个字节，超过了Windows允许的" + std::to_string(platform::kMaxPathBytes) + "个字节。" + retry;
+      return "安装目录太长 !\n\n安装后，文件 " + verdict.subject + " 的完整路径将有" + mbcs::Decimal(verdict.bytes) +
+             "个字节，超过了Windows允许的" + mbcs::Decimal(platform::kMaxPathBytes) + "个字节。" + retry;
     case FolderRefusal::NoDrive:
       return "无法创建安装目录 !\n\n驱动器 " + verdict.subject + " 不存在。" + retry;
     case FolderRefusal::FileInTheWay:
@@ -146,7 +146,7 @@ std::string IncompleteText(const Shortfall& shortfall, const std::string& logPat
   const auto add = [&failed](int count, const char* what) {
     if (count <= 0) return;
     if (!failed.empty()) failed += "，";
-    failed += std::to_string(count) + what;
+    failed += mbcs::Decimal(count) + what;
   };
   add(shortfall.settingsFailed, "项AutoCAD设置未能写入注册表");
   add(shortfall.filesFailed, "个支持文件未能复制到AutoCAD文件夹");
@@ -189,6 +189,6 @@ std::string CopyFailedText(const FileEvent& failure) {
 std::string AlreadyRunningText() { return "另一个SetUp.exe正在运行 !\n\n请等它结束后再执行SetUp.exe。"; }
 
 std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText) {
-  return "无法打开日志文件 !\n\n" + path + "\n\n错误 " + std::to_string(error) +
+  return "无法打开日志文件 !\n\n" + path + "\n\n错误 " + mbcs::Decimal(error) +
          (systemText.empty() ? std::string() : "：" + systemText);
 }

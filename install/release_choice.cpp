@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "install/edition.h"
+#include "platform/mbcs.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ ReleaseChoice ChooseReleases(const CAcadHosts& hosts, int editionBits, const std
 std::string SkipReasonText(SkipReason reason, int editionBits) {
   switch (reason) {
     case SkipReason::NotOffered:
-      return "not offered by the " + std::to_string(editionBits) + "-bit edition";
+      return "not offered by the " + mbcs::Decimal(editionBits) + "-bit edition";
     case SkipReason::NotNamed:
       return "installed, but not named in /RELEASES";
     case SkipReason::NotInstalled:
@@ -55,6 +56,6 @@ std::string SkipReasonText(SkipReason reason, int editionBits) {
     case SkipReason::NotSupported:
       break;
   }
-  return "named in /RELEASES, but not a release this setup supports (" + std::to_string(kFirstReleaseYear) + "-" +
-         std::to_string(kLastReleaseYear) + ")";
+  return "named in /RELEASES, but not a release this setup supports (" + mbcs::Decimal(kFirstReleaseYear) + "-" +
+         mbcs::Decimal(kLastReleaseYear) + ")";
 }

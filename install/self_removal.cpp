@@ -35,7 +35,7 @@ RelayResult RelayToTempCopy(const std::vector<std::string>& removalArguments,
     result.status = platform::Status(platform::kErrorPathNotFound);
     return result;
   }
-  result.copy = temp + "\\" + kCopyPrefix + std::to_string(processes.CurrentProcessId()) + kCopySuffix;
+  result.copy = temp + "\\" + kCopyPrefix + mbcs::Decimal(processes.CurrentProcessId()) + kCopySuffix;
   result.status = files.CopyFile(files.ModulePath(), result.copy);
   if (!result.status) return result;
   platform::ProcessHandle removal = processes.Start(result.copy, removalArguments, &result.status);

@@ -128,7 +128,7 @@ class Removal {
 
   std::string BackupFolder() const { return installDir_ + "\\" + kBackupFolder; }
 
-  void Tell(What what, Hive hive, const std::string& target, Result result, Status status = Status()) {
+  void Tell(What what, Hive hive, const std::string& target, Result result, Status status = Status(), int view = 0) {
     switch (result) {
       case Result::Removed:
         ++report_.removed;
@@ -147,7 +147,7 @@ class Removal {
       case Result::Unchanged:
         break;
     }
-    driver_.OnRemoval({what, hive, target, result, status});
+    driver_.OnRemoval({what, hive, target, view, result, status});
   }
 
   static bool Stays(Result result) { return result == Result::Failed || result == Result::Unreachable; }
@@ -155,7 +155,7 @@ class Removal {
   void TakeBackLoader(const LoaderChange& loader) {
     Status status;
     const Result result = ResultOf(UndoLoader(loader, installDir_, request_.editionBits, &status));
-    Tell(What::LoaderKey, Hive::LocalMachine, loader.key.path, result, status);
+    Tell(What::LoaderKey, Hive::LocalMachine, loader.key.path, result, status, loader.key.view);
     if (Stays(result)) left_.loaders.push_back(loader);
   }
 
@@ -169,7 +169,7 @@ class Removal {
   void TakeBackEntry(const EntryChange& entry) {
     Status status;
     const Result result = ResultOf(RemoveUninstallEntry(entry, installDir_, request_.editionBits, &status));
-    Tell(What::Entry, entry.hive, kUninstallKey, result, status);
+    Tell(What::Entry, entry.hive, kUninstallKey, result, status, entry.hive == Hive::LocalMachine ? entry.view : 0);
     if (Stays(result)) left_.entries.push_back(entry);
   }
 

@@ -49,6 +49,7 @@ struct RemovalEvent {
   What what = What::File;
   platform::Hive hive = platform::Hive::LocalMachine;  // for keys
   std::string target;  // a path, or a key below its hive
+  int view = 0;        // a key of HKEY_LOCAL_MACHINE: the registry view it is in (32 or 64)
   Result result = Result::Removed;
   platform::Status status;  // with Failed
 };

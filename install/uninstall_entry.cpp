@@ -33,8 +33,8 @@ std::vector<EntryValue> EntryValues(const std::string& installDir, const BuildIn
       {"DisplayIcon", platform::kRegSz, uninstaller + ",0"},
       {"UninstallString", platform::kRegSz, "\"" + uninstaller + "\""},
       {"QuietUninstallString", platform::kRegSz, "\"" + uninstaller + "\"" + kQuietSwitch},
-      {"EstimatedSize", platform::kRegDword, std::to_string(estimatedKilobytes)},
-      {"InstallDate", platform::kRegSz, std::to_string(installDate)},
+      {"EstimatedSize", platform::kRegDword, mbcs::Decimal(estimatedKilobytes)},
+      {"InstallDate", platform::kRegSz, mbcs::Decimal(installDate)},
       {"NoModify", platform::kRegDword, "1"},
       {"NoRepair", platform::kRegDword, "1"},
   };
@@ -77,8 +77,8 @@ Status WriteEntry(Hive hive, const std::vector<EntryValue>& values, InstallEvent
 }  // namespace
 
 std::string DisplayVersionOf(int buildDate) {
-  return std::to_string(buildDate / 10000) + "." + std::to_string(buildDate / 100 % 100) + "." +
-         std::to_string(buildDate % 100);
+  return mbcs::Decimal(buildDate / 10000) + "." + mbcs::Decimal(buildDate / 100 % 100) + "." +
+         mbcs::Decimal(buildDate % 100);
 }
 
 std::optional<EntryChange> RegisterUninstallEntry(const std::string& installDir, const BuildInfo& build,

@@ -3,13 +3,14 @@
 #include "install/install_record.h"
 #include "install/product.h"
 #include "install/uninstall_engine.h"
+#include "platform/mbcs.h"
 
 namespace {
 
 std::string RecordProblem(const UninstallReport& report) {
   switch (report.recordState) {
     case RecordState::Unreadable:
-      return "无法读取（错误代码 " + std::to_string(report.recordStatus.code()) + "）";
+      return "无法读取（错误代码 " + mbcs::Decimal(report.recordStatus.code()) + "）";
     case RecordState::TooLarge:
       return "过大，不是本程序写下的记录";
     case RecordState::NotARecord:
@@ -55,18 +56,18 @@ std::string RecordDamagedText(const UninstallReport& report) {
 std::string UninstallSummaryText(const UninstallReport& report) {
   std::string text = report.failed == 0
                          ? std::string(kProductName) + "已卸载。"
-                         : std::string(kProductName) + "未能完全卸载：有" + std::to_string(report.failed) +
+                         : std::string(kProductName) + "未能完全卸载：有" + mbcs::Decimal(report.failed) +
                                "项无法删除（可能文件正在使用，或需要管理员权限）。\n\n这些内容仍记在安装记录中，"
                                "关闭AutoCAD等程序后或以管理员身份再次卸载即可完成。";
   if (report.driversRestored > 0) text += "\n\nAutoCAD 2008原有的打印驱动程序已恢复。";
   if (report.leftAlone > 0)
-    text += "\n\n有" + std::to_string(report.leftAlone) + "项设置已被其他安装或用户更改，保持不变。";
+    text += "\n\n有" + mbcs::Decimal(report.leftAlone) + "项设置已被其他安装或用户更改，保持不变。";
   if (!report.ignoredLines.empty())
-    text += "\n\n安装记录中有" + std::to_string(report.ignoredLines.size()) + "行无法识别，已忽略，相应内容未删除。";
+    text += "\n\n安装记录中有" + mbcs::Decimal(report.ignoredLines.size()) + "行无法识别，已忽略，相应内容未删除。";
   std::string kept;
   if (!report.settingsKept.empty()) kept += "\n您的设置文件 " + report.settingsKept;
   if (report.fontsKept > 0)
-    kept += "\nAutoCAD字体文件夹中的" + std::to_string(report.fontsKept) + "个字体文件（图纸会用到它们）";
+    kept += "\nAutoCAD字体文件夹中的" + mbcs::Decimal(report.fontsKept) + "个字体文件（图纸会用到它们）";
   for (const std::string& backup : report.backupsKept)
     kept += "\nAutoCAD原有的打印驱动程序 " + backup + "（该驱动程序已被其他程序更换）";
   if (report.folderKept) kept += "\n安装目录 " + report.installDir + "（其中有您添加的文件）";

@@ -106,4 +106,22 @@ std::string FileNameOf(std::string_view path) {
   return std::string(last == npos ? path : path.substr(last + 1));
 }
 
+std::string DecimalUnsigned(unsigned long long value) {
+  char digits[20];
+  std::size_t count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  std::string text;
+  while (count > 0) text.push_back(digits[--count]);
+  return text;
+}
+
+std::string DecimalSigned(long long value) {
+  if (value >= 0) return DecimalUnsigned(static_cast<unsigned long long>(value));
+  // The magnitude of the lowest value does not fit its own type.
+  return "-" + DecimalUnsigned(0ull - static_cast<unsigned long long>(value));
+}
+
 }  // namespace mbcs

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace mbcs {
@@ -67,5 +68,19 @@ std::string FolderOf(std::string_view path);
 
 // The text after the last backslash; the whole path when there is none.
 std::string FileNameOf(std::string_view path);
+
+// An integer in decimal, as std::to_string writes it. One copy of the
+// conversion for the whole program: the library's is inlined at every call.
+std::string DecimalSigned(long long value);
+std::string DecimalUnsigned(unsigned long long value);
+template <typename Integer>
+std::string Decimal(Integer value) {
+  static_assert(std::is_integral_v<Integer>);
+  if constexpr (std::is_unsigned_v<Integer>) {
+    return DecimalUnsigned(value);
+  } else {
+    return DecimalSigned(value);
+  }
+}
 
 }  // namespace mbcs

@@ -3,7 +3,8 @@
 
     make_art.py OUTPUT_FOLDER
 
-Writes logo.bmp (bitmap 147: 64 x 64, 24 bits), menu.bmp (bitmap 151:
+Writes logo.bmp (bitmap 147: 64 x 64, 8 bits with every colour of it in the
+palette, run-length encoded), menu.bmp (bitmap 151:
 307 x 175, 4 bits, run-length encoded: the AutoCAD menu bar with the add-on's
 sub-menu),
 app.ico (icon group 1: 48, 32 and 16 pixels at 4, 8 and 32 bits, the 32-bit
@@ -149,6 +150,7 @@ def pack_indices(indices, bits):
 
 
 BI_RGB = 0
+BI_RLE8 = 1
 BI_RLE4 = 2
 
 
@@ -176,16 +178,58 @@ def rle4_rows(width, height, indices_of):
     return bytes(out)
 
 
+def rle8_rows(width, height, indices_of):
+    """Bottom-up rows of 8-bit colour indices, run-length encoded (BI_RLE8):
+    a run of one colour, up to 255 pixels, is a count and the colour; three
+    or more pixels without a run between them go as they are (0, count, the
+    indices, padded to an even length); each row ends with 0 0, the picture
+    with 0 1."""
+    out = bytearray()
+    for y in range(height - 1, -1, -1):
+        row = indices_of(y)
+        x = 0
+        literal = []
+
+        def flush():
+            if len(literal) >= 3:
+                out.extend(bytes((0, len(literal))) + bytes(literal) + bytes(len(literal) % 2))
+            else:
+                for index in literal:
+                    out.extend(bytes((1, index)))
+            literal.clear()
+
+        while x < width:
+            run = 1
+            while x + run < width and run < 255 and row[x + run] == row[x]:
+                run += 1
+            if run >= 3:
+                flush()
+                out += bytes((run, row[x]))
+                x += run
+                continue
+            literal.append(row[x])
+            x += 1
+            if len(literal) == 255:
+                flush()
+        flush()
+        out += b'\x00\x00'
+    out[-1] = 1  # the last end of line becomes the end of the picture
+    return bytes(out)
+
+
 def palette_bytes(palette):
     return b''.join(struct.pack('BBBB', b, g, r, 0) for r, g, b in palette)
 
 
 def write_bmp(path, canvas, bits):
     compression = BI_RGB
-    if bits == 24:
-        palette = []
-        pixels = dib_rows(canvas.width, canvas.height, 24,
-                          lambda y: b''.join(struct.pack('BBB', b, g, r) for r, g, b in canvas.pixels[y]))
+    if bits == 8:
+        # Every colour of the picture in its palette: nothing is lost.
+        palette = sorted(set(colour for row in canvas.pixels for colour in row))
+        assert len(palette) <= 256, "more colours than an 8-bit palette holds"
+        index = {colour: i for i, colour in enumerate(palette)}
+        compression = BI_RLE8
+        pixels = rle8_rows(canvas.width, canvas.height, lambda y: [index[c] for c in canvas.pixels[y]])
     else:
         palette = VGA
         compression = BI_RLE4
@@ -381,7 +425,7 @@ def main():
         sys.exit("usage: make_art.py OUTPUT_FOLDER")
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    write_bmp(os.path.join(folder, "logo.bmp"), draw_logo(), 24)
+    write_bmp(os.path.join(folder, "logo.bmp"), draw_logo(), 8)
     write_bmp(os.path.join(folder, "menu.bmp"), draw_menu(), 4)
     images = [(size, bits, icon_image(size, bits, icon_pixel)) for bits in (4, 8, 32) for size in (48, 32, 16)]
     write_ico(os.path.join(folder, "app.ico"), images)

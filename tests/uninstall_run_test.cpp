@@ -59,7 +59,7 @@ TEST(UninstallRun, EachWayItEndsAndWhatItLeaves) {
       {"the folder from Programs and Features", [](W&) {}, {"/UNINSTALL", "/S"}, 0,
        {"INFO ", "Exit code 0: uninstalled completely"}},
       {"the folder the install was given", [](W&) {}, {"/UNINSTALL", "/S", "/DIR=C:\\Zorvel"}, 0,
-       {"Loader key HKLM\\", W::kProduct2010, "\\Applications\\ZV_BatchPlot2010: removed"}},
+       {"Loader key HKLM\\", W::kProduct2010, "\\Applications\\ZV_BatchPlot2010 (64-bit registry view): removed"}},
       {"the install folder itself", [](W&) {}, {"-uninstall", "/s", "/DIR=C:\\Zorvel\\Zorvel批打印软件\\"}, 0,
        {"TRUSTEDPATHS of HKCU\\", W::kVariables, ": removed"}},
       {"the entry the user's, the machine's refused", [](W&) {}, {"/UNINSTALL", "/S"}, 0,

@@ -66,7 +66,7 @@ std::string FormatVersion(const BuildInfo& build) {
   for (int number : numbers) {
     const std::size_t at = mbcs::Find(rest, "%d");
     if (at == mbcs::npos) break;
-    text.append(rest.substr(0, at)).append(std::to_string(number));
+    text.append(rest.substr(0, at)).append(mbcs::Decimal(number));
     rest.remove_prefix(at + 2);
   }
   return text.append(rest);

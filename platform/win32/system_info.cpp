@@ -73,8 +73,8 @@ class Win32SystemInfo : public SystemInfo {
     info.dwOSVersionInfoSize = sizeof info;
     auto rtlGetVersion = NtdllFunction<RtlGetVersionFunction>("RtlGetVersion");
     if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) return std::string();
-    std::string version = std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + "." +
-                          std::to_string(info.dwBuildNumber);
+    std::string version = mbcs::Decimal(info.dwMajorVersion) + "." + mbcs::Decimal(info.dwMinorVersion) + "." +
+                          mbcs::Decimal(info.dwBuildNumber);
     // Support staff reading a log from a test machine should see that it was
     // not a real Windows.
     if (auto wineVersion = NtdllFunction<WineGetVersionFunction>("wine_get_version"))

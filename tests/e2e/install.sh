@@ -15,44 +15,10 @@
 # EDITION-BUILD-FOLDER/screenshots/ (and into docs/ with ZV_SCREENSHOTS_TO_DOCS=1).
 set -uo pipefail
 
-build=$(cd "$1" && pwd)
-edition=$(basename "$build")
-export ZV_BUILD=${ZV_BUILD:-$(dirname "$build")}
-source "$(dirname "$0")/../../scripts/lib.sh"
-
-# The display first: a Wine session started without one keeps none.
-if [ -z "${DISPLAY:-}" ]; then
-  zv_xvfb_start || exit 1
-  trap zv_xvfb_stop EXIT
-fi
-zv_wine_prefix
-ZV_SIM_REGTOOL=$ZV_BUILD/win64/regtool.exe
-source "$ZV_ROOT/scripts/demo-machine.sh"
-# Wine turns command-line arguments into UTF-16 by the locale's character set.
-export LC_ALL=C.UTF-8
-
-caption="Zorvel批打印软件安装"
+e2e_name=install
+source "$(dirname "$0")/lib.bash" "$1"
 picker="请选择安装目录："
-failures=0
-log=$build/e2e-install.log
-: >"$log"
-ok() { echo "e2e ok $edition: $*"; }
-fail() {
-  echo "e2e FAIL $edition: $*"
-  tail -n 1 "$log" | cut -c1-400 | sed 's/^/    /'
-  failures=$((failures + 1))
-}
-check() {  # check WHAT COMMAND...
-  local what=$1
-  shift
-  if "$@" 2>>"$log"; then ok "$what"; else fail "$what"; fi
-}
-drive() { zv_wine "$build" "$build/driver.exe" desktop "$desktop" -- "$@"; }
 on_dialog() { drive window "$caption" -- "$@"; }
-regtool() { zv_wine "$build" "$build/regtool.exe" "$@"; }
-
-if [ "$edition" = win32 ]; then bits=32; else bits=64; fi
-zv_sim_expectations "$bits"
 
 # --- the distribution and the simulated machine ------------------------------------
 dist=$ZV_DRIVE_C/zvdist
@@ -97,29 +63,6 @@ shot() {
   fi
   import -window root -crop "$geometry" +repage "$file" 2>/dev/null || return 1
   [ "${ZV_SCREENSHOTS_TO_DOCS:-0}" = 1 ] && cp "$file" "$ZV_ROOT/docs/"
-  return 0
-}
-
-file_is() {  # file_is PATH CONTENT
-  [ -f "$1" ] && [ "$(cat "$1")" = "$2" ] || { echo "$1: missing or other content" >&2; return 1; }
-}
-not() { ! "$@"; }
-absent() { [ ! -e "$1" ] || { echo "$1 exists" >&2; return 1; }; }
-
-# value_is HIVE KEY NAME TYPE TEXT: the stored type, the size in bytes of
-# exactly TEXT in UTF-16 (no terminator) and the text.
-value_is() {
-  local got size
-  got=$(regtool get "$1" "$2" "$3" | tr -d '\r') || return 1
-  if [ "$4" = 1 ]; then size=$((${#5} * 2)); else size=4; fi
-  [ "$got" = "$4 $size $5" ] || { echo "$2\\$3: $got" | cut -c1-400 >&2; return 1; }
-}
-
-no_loader_anywhere() {
-  local key
-  for key in "${ZV_SIM_PRODUCT_KEYS[@]}"; do
-    regtool has-key HKLM "$key\\Applications" && { echo "$key\\Applications exists" >&2; return 1; }
-  done
   return 0
 }
 
@@ -276,5 +219,4 @@ fi
 
 zv_sim_clear
 rm -rf "$dist" "$nodata" "$ZV_DRIVE_C/Zorvel" "$ZV_DRIVE_C/ZV Test" "$appdata/Zorvel"
-echo "e2e install $edition: $failures failed"
-[ "$failures" -eq 0 ]
+e2e_end

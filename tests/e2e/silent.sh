@@ -13,49 +13,8 @@
 # Prints "e2e ok <what>" / "e2e FAIL <what>", exits non-zero on a failure.
 set -uo pipefail
 
-build=$(cd "$1" && pwd)
-edition=$(basename "$build")
-export ZV_BUILD=${ZV_BUILD:-$(dirname "$build")}
-source "$(dirname "$0")/../../scripts/lib.sh"
-
-# The display first: a Wine session started without one keeps none.
-if [ -z "${DISPLAY:-}" ]; then
-  zv_xvfb_start || exit 1
-  trap zv_xvfb_stop EXIT
-fi
-zv_wine_prefix
-ZV_SIM_REGTOOL=$ZV_BUILD/win64/regtool.exe
-source "$ZV_ROOT/scripts/demo-machine.sh"
-# Wine turns command-line arguments into UTF-16 by the locale's character set.
-export LC_ALL=C.UTF-8
-
-caption="Zorvel批打印软件安装"
-failures=0
-trace=$build/e2e-silent.log
-: >"$trace"
-ok() { echo "e2e ok $edition: $*"; }
-fail() {
-  echo "e2e FAIL $edition: $*"
-  tail -n 3 "$trace" | cut -c1-400 | sed 's/^/    /'
-  failures=$((failures + 1))
-}
-check() {  # check WHAT COMMAND...
-  local what=$1
-  shift
-  if "$@" 2>>"$trace"; then ok "$what"; else fail "$what"; fi
-}
-not() { ! "$@"; }
-absent() { [ ! -e "$1" ] || { echo "$1 exists" >&2; return 1; }; }
-file_is() {  # file_is PATH CONTENT
-  [ -f "$1" ] && [ "$(cat "$1")" = "$2" ] || { echo "$1: missing or other content" >&2; return 1; }
-}
-regtool() { zv_wine "$build" "$build/regtool.exe" "$@"; }
-drive() { zv_wine "$build" "$build/driver.exe" desktop "$desktop" -- "$@"; }
-# The same, waiting up to a minute for the desktop SetUp.exe is starting in.
-drive_new() { zv_wine "$build" "$build/driver.exe" desktop "$desktop" 60 -- "$@"; }
-
-if [ "$edition" = win32 ]; then bits=32; else bits=64; fi
-zv_sim_expectations "$bits"
+e2e_name=silent
+source "$(dirname "$0")/lib.bash" "$1"
 
 dist=$ZV_DRIVE_C/zvsilent
 nodata=$ZV_DRIVE_C/zvsilent-nodata
@@ -68,25 +27,9 @@ default_dir=$ZV_DRIVE_C/Zorvel/Zorvel批打印软件
 setup() {
   local folder=$1
   shift
-  zv_wine "$build" "$folder/SetUp.exe" "$@" >>"$trace" 2>&1
-  code=$?
-  echo "SetUp.exe $* -> $code" >>"$trace"
+  run_exe "$folder/SetUp.exe" "$@"
 }
-code_is() { [ "$code" = "$1" ] || { echo "exit code $code, not $1" >&2; return 1; }; }
 
-# logged LOG TEXT...: some line of the log (CRLF stripped) holds every TEXT.
-logged() {
-  local log=$1 line text all
-  shift
-  [ -f "$log" ] || { echo "no log $log" >&2; return 1; }
-  while IFS= read -r line; do
-    all=yes
-    for text in "$@"; do [[ "$line" == *"$text"* ]] || all=no; done
-    [ $all = yes ] && return 0
-  done < <(tr -d '\r' <"$log")
-  echo "$log: no line with: $*" >&2
-  return 1
-}
 # A byte-order mark in front, then every line ended by CRLF.
 utf8_crlf() {
   [ "$(head -c 3 "$1" | od -An -tx1 | tr -d ' \n')" = efbbbf ] || { echo "$1: no byte-order mark" >&2; return 1; }
@@ -94,19 +37,6 @@ utf8_crlf() {
   [ "$(grep -c $'\xEF\xBB\xBF' "$1")" = 1 ] || { echo "$1: more than one byte-order mark" >&2; return 1; }
 }
 
-value_is() {  # value_is HIVE KEY NAME TYPE TEXT
-  local got size
-  got=$(regtool get "$1" "$2" "$3" | tr -d '\r') || return 1
-  if [ "$4" = 1 ]; then size=$((${#5} * 2)); else size=4; fi
-  [ "$got" = "$4 $size $5" ] || { echo "$2\\$3: $got" | cut -c1-400 >&2; return 1; }
-}
-no_loader_anywhere() {
-  local key
-  for key in "${ZV_SIM_PRODUCT_KEYS[@]}"; do
-    regtool has-key HKLM "$key\\Applications" && { echo "$key\\Applications exists" >&2; return 1; }
-  done
-  return 0
-}
 not_registered() {  # not_registered YEAR: under no product key
   local key
   for key in "${ZV_SIM_PRODUCT_KEYS[@]}"; do
@@ -287,5 +217,4 @@ zv_end_within "$setup_pid" 10 || fail "the Wine desktop did not end"
 
 zv_sim_clear
 rm -rf "$dist" "$nodata" "$ZV_DRIVE_C/Zorvel" "$ZV_DRIVE_C/ZV Silent" "$ZV_DRIVE_C/日志" "$temp_log" "$(zv_sim_appdata)/Zorvel"
-echo "e2e silent $edition: $failures failed"
-[ "$failures" -eq 0 ]
+e2e_end

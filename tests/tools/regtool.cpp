@@ -10,6 +10,11 @@
 //   regtool has-key HIVE KEY            exit 0 when the key exists, 1 when not
 //   regtool keys HIVE KEY               prints the names of the sub-keys
 //   regtool delete-tree HIVE KEY        removes the key and all below it
+//   regtool dump HIVE KEY               prints the key and every key below it, one
+//                                       line each, and every value as a line
+//                                       KEY<TAB>NAME<TAB>TYPE<TAB>DATA (text as its
+//                                       characters, \0 for a terminator; other
+//                                       types in hex); nothing when there is no key
 //
 // HIVE is HKLM or HKCU. Exit 1 when a value or key is missing, 2 for a usage
 // error.
@@ -59,6 +64,24 @@ int SetText(HKEY hive, const std::wstring& path, const std::wstring& name, const
   return rc == ERROR_SUCCESS ? 0 : 1;
 }
 
+// A value's data as the scripts compare it.
+std::wstring Shown(DWORD type, const BYTE* data, DWORD size) {
+  std::wstring shown;
+  if (type == REG_DWORD && size == sizeof(DWORD)) {
+    shown = std::to_wstring(*reinterpret_cast<const DWORD*>(data));
+  } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
+    const wchar_t* chars = reinterpret_cast<const wchar_t*>(data);
+    for (DWORD i = 0; i < size / sizeof(wchar_t); ++i) shown += chars[i] == L'\0' ? std::wstring(L"\\0") : std::wstring(1, chars[i]);
+  } else {
+    const wchar_t* digits = L"0123456789abcdef";
+    for (DWORD i = 0; i < size; ++i) {
+      shown += digits[data[i] >> 4];
+      shown += digits[data[i] & 15];
+    }
+  }
+  return shown;
+}
+
 int Get(HKEY hive, const std::wstring& path, const std::wstring& name) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
@@ -74,14 +97,7 @@ int Get(HKEY hive, const std::wstring& path, const std::wstring& name) {
     Error(L"no value " + name + L" in " + path);
     return 1;
   }
-  std::wstring shown;
-  if (type == REG_DWORD && size == sizeof(DWORD)) {
-    shown = std::to_wstring(*reinterpret_cast<DWORD*>(data.data()));
-  } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
-    const wchar_t* chars = reinterpret_cast<const wchar_t*>(data.data());
-    for (DWORD i = 0; i < size / sizeof(wchar_t); ++i) shown += chars[i] == L'\0' ? std::wstring(L"\\0") : std::wstring(1, chars[i]);
-  }
-  Print(std::to_wstring(type) + L" " + std::to_wstring(size) + L" " + shown);
+  Print(std::to_wstring(type) + L" " + std::to_wstring(size) + L" " + Shown(type, data.data(), size));
   return 0;
 }
 
@@ -104,12 +120,34 @@ void DeleteTree(HKEY parent, const std::wstring& path) {
   RegDeleteKeyW(parent, path.c_str());
 }
 
+void Dump(HKEY parent, const std::wstring& path, const std::wstring& shownPath) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  Print(shownPath);
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[16384];
+    DWORD length = 16384, type = 0, size = 0;
+    if (RegEnumValueW(key, i, name, &length, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+    std::vector<BYTE> data(size + sizeof(wchar_t));
+    length = 16384;
+    if (RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+    Print(shownPath + L"\t" + std::wstring(name, length) + L"\t" + std::to_wstring(type) + L"\t" +
+          Shown(type, data.data(), size));
+  }
+  for (const std::wstring& child : SubkeyNames(key)) Dump(key, child, shownPath + L"\\" + child);
+  RegCloseKey(key);
+}
+
 int Run(const std::vector<std::wstring>& args) {
   HKEY hive = nullptr;
   if (args.size() < 3 || !HiveOf(args[1], &hive)) return 2;
   const std::wstring& command = args[0];
   if (command == L"set-sz" && args.size() == 5) return SetText(hive, args[2], args[3], args[4]);
   if (command == L"get" && args.size() == 4) return Get(hive, args[2], args[3]);
+  if (command == L"dump" && args.size() == 3) {
+    Dump(hive, args[2], args[1] + L"\\" + args[2]);
+    return 0;
+  }
   if (command == L"delete-tree" && args.size() == 3) {
     DeleteTree(hive, args[2]);
     return 0;
@@ -133,6 +171,6 @@ int main() {
   std::vector<std::wstring> args;
   for (int i = 1; argv && i < argc; ++i) args.emplace_back(argv[i]);
   int rc = Run(args);
-  if (rc == 2) Error(L"usage: regtool set-sz|get|has-key|keys|delete-tree HKLM|HKCU KEY [NAME [TEXT]]");
+  if (rc == 2) Error(L"usage: regtool set-sz|get|has-key|keys|delete-tree|dump HKLM|HKCU KEY [NAME [TEXT]]");
   return rc;
 }

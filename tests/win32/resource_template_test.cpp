@@ -177,9 +177,9 @@ TEST_F(SetUpResources, PicturesHaveTheirSizesAndDepths) {
     WORD id;
     LONG width, height;
     WORD bits;
-    DWORD compression;  // the menu picture is mostly flat: run-length encoded
+    DWORD compression;  // both pictures are mostly flat: run-length encoded
   };
-  const Row rows[] = {{kLogoBitmapId, 64, 64, 24, BI_RGB}, {kMenuBitmapId, 307, 175, 4, BI_RLE4}};
+  const Row rows[] = {{kLogoBitmapId, 64, 64, 8, BI_RLE8}, {kMenuBitmapId, 307, 175, 4, BI_RLE4}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
     std::vector<BYTE> bytes = Load(RT_BITMAP, row.id);

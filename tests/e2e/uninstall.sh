@@ -1,0 +1,222 @@
+#!/usr/bin/env bash
+# Uninstalls end to end: SetUp.exe of one edition installs under Wine into the
+# simulated machine, then Uninstall.exe (or SetUp.exe /UNINSTALL) takes the
+# install back, silently and interactively through `start /wait`, and the
+# machine is compared with a snapshot taken before the install: the AutoCAD
+# keys of both registry views, every profile's TRUSTEDPATHS, the Programs and
+# Features entry, and every file and folder on drive C: outside Windows and
+# the user profiles. Only what is kept on purpose may differ: the fonts in
+# AutoCAD's Fonts folders, the settings file in APPDATA (outside the
+# snapshot), and the upper-casing of TRUSTEDPATHS entries by the install.
+# Then: what the user changed in between is not lost; AutoCAD running; no
+# record; a record cut short; what cannot be removed is left for a second run.
+#
+#   tests/e2e/uninstall.sh EDITION-BUILD-FOLDER     (…/win64 or …/win32)
+#
+# Prints "e2e ok <what>" / "e2e FAIL <what>", exits non-zero on a failure.
+set -uo pipefail
+
+e2e_name=uninstall
+source "$(dirname "$0")/lib.bash" "$1"
+
+dist=$ZV_DRIVE_C/zvuninstall
+zv_sim_distribution "$build/SetUp.exe" "$dist"
+temp_log=$("$ZV_WINE64" winepath -u "$("$ZV_WINE64" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/ZorvelSetup.log
+appdata=$(zv_sim_appdata)
+dir='C:\Zorvel\Zorvel批打印软件'
+dir_unix=$ZV_DRIVE_C/Zorvel/Zorvel批打印软件
+entry='SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\ZorvelBatchPlot'
+if [ "$bits" = 32 ]; then entry_view='SOFTWARE\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\ZorvelBatchPlot'; else entry_view=$entry; fi
+# AutoCAD 2008 (found by the 64-bit edition only) has a plot driver of its own.
+driver=$(zv_sim_unix 'Program Files\Autodesk\AutoCAD 2008\Drv\pdfplot9.hdi')
+original=$build/e2e-pdfplot9.hdi
+head -c 3000 /dev/urandom >"$original"
+
+# snapshot FILE: the registry (through the 64-bit regtool, which reaches both
+# views) and the files, one sorted line each; TRUSTEDPATHS compared without
+# case, fonts left out (kept on purpose).
+snapshot() {
+  {
+    local root
+    for root in 'SOFTWARE\Autodesk' 'SOFTWARE\Wow6432Node\Autodesk' "$entry" \
+      'SOFTWARE\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\ZorvelBatchPlot'; do
+      zv_sim_regtool dump HKLM "$root"
+    done
+    zv_sim_regtool dump HKCU 'SOFTWARE\Autodesk'
+    zv_sim_regtool dump HKCU "$entry"
+  } | tr -d '\r' | awk -F'\t' 'BEGIN { OFS = "\t" } $2 == "TRUSTEDPATHS" { $4 = toupper($4) } { print }' | sort >"$1"
+  (cd "$ZV_DRIVE_C" && find . \( -path ./windows -o -path ./users -o -path ./zvuninstall \) -prune -o -print |
+    grep -v '/Fonts/Zorvel_' | sort | while IFS= read -r path; do
+      if [ -f "$path" ]; then echo "$path $(md5sum <"$path" | cut -c1-32)"; else echo "$path/"; fi
+    done) >>"$1"
+}
+same_as() {  # same_as BEFORE AFTER
+  diff "$1" "$2" >&2 && return 0
+  echo "the machine differs from the snapshot before the install (< before, > after)" >&2
+  return 1
+}
+
+fresh_machine() {
+  zv_sim_machine
+  rm -rf "$ZV_DRIVE_C/Zorvel" "$appdata/Zorvel" "$temp_log"
+  zv_sim_regtool delete-tree HKLM "$entry"
+  zv_sim_regtool delete-tree HKLM 'SOFTWARE\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\ZorvelBatchPlot'
+  zv_sim_regtool delete-tree HKCU "$entry"
+  [ "$bits" = 64 ] && cp "$original" "$driver"
+}
+install() {
+  run_exe "$dist/SetUp.exe" /S
+  check "$1: installed" code_is 0
+}
+# gone_within SECONDS: the uninstaller's last step, after the process that was
+# started has ended, removes the install folder.
+gone_within() {
+  local _
+  for _ in $(seq $(($1 * 10))); do
+    [ -e "$ZV_DRIVE_C/Zorvel" ] || return 0
+    sleep 0.1
+  done
+  echo "$ZV_DRIVE_C/Zorvel still there" >&2
+  return 1
+}
+entry_value_is() {  # entry_value_is NAME TEXT: a text stored with its terminator
+  local got
+  got=$(regtool get HKLM "$entry" "$1" | tr -d '\r') || return 1
+  [ "${got#* * }" = "$2\\0" ] || { echo "$1: $got" >&2; return 1; }
+}
+
+# --- silent: Uninstall.exe /S, as QuietUninstallString says --------------------------------
+fresh_machine
+snapshot "$build/e2e-before.txt"
+install silent
+check "silent: Uninstall.exe is the SetUp.exe that installed" cmp -s "$dist/SetUp.exe" "$dir_unix/Uninstall.exe"
+check "silent: the record is in the install folder" test -s "$dir_unix/Uninstall.ini"
+check "silent: Programs and Features shows the add-on" entry_value_is DisplayName "Zorvel批打印软件"
+check "silent: and where it is" entry_value_is InstallLocation "$dir"
+check "silent: and runs the uninstaller" entry_value_is UninstallString "\"$dir\\Uninstall.exe\""
+check "silent: or runs it with no window" entry_value_is QuietUninstallString "\"$dir\\Uninstall.exe\" /S"
+check "silent: with no Modify and no Repair button" value_is HKLM "$entry" NoModify 4 1
+if [ "$bits" = 64 ]; then
+  check "silent: AutoCAD 2008's own plot driver is kept in Backup" cmp -s "$original" "$dir_unix/Backup/pdfplot9.hdi"
+  check "silent: and the add-on's is in its place" file_is "$driver" Zorvel.prt5
+fi
+run_exe "$dir_unix/Uninstall.exe" /S
+check "silent: exit code 0" code_is 0
+check "silent: the folder goes once the uninstaller has ended" gone_within 30
+snapshot "$build/e2e-after.txt"
+check "silent: the machine is as it was before the install" same_as "$build/e2e-before.txt" "$build/e2e-after.txt"
+[ "$bits" = 64 ] && check "silent: AutoCAD 2008's plot driver is back, byte for byte" cmp -s "$original" "$driver"
+check "silent: the fonts stay" test -f "$ZV_SIM_ACAD_UNIX/Program Files/Autodesk/AutoCAD 2020/Fonts/Zorvel_HZ.shx"
+check "silent: the settings file stays" file_is "$appdata/Zorvel/Zorvel.Ini" Zorvel.Ini
+check "silent: the log names each loader key removed" logged "$temp_log" "INFO " "Loader key HKLM\\" ": removed"
+check "silent: the log says what is kept" logged "$temp_log" "Font " ": kept"
+check "silent: the log ends the removal with exit code 0" logged "$temp_log" "Exit code 0: uninstalled completely"
+check "silent: the last step is logged too" logged "$temp_log" "Uninstaller and install record removed from $dir"
+
+# --- interactive, started as Programs and Features does, awaited by start /wait ------------
+fresh_machine
+snapshot "$build/e2e-before.txt"
+install interactive
+printf '@echo off\r\nstart "" /wait %%1\r\necho %%errorlevel%%> %%2\r\n' >"$dist/wait.bat"
+rm -f "$dist/code.txt"
+desktop=zvuninstall-$edition
+zv_wine "$build" explorer "/desktop=$desktop,640x480" cmd /c 'C:\zvuninstall\wait.bat' "\"$dir\\Uninstall.exe\"" \
+  'C:\zvuninstall\code.txt' >/dev/null 2>&1 &
+desktop_pid=$!
+question=$(drive_new wait-box 60 "$box_caption" -- get-text 65535 | tr -d '\r')
+check "interactive: a Yes/No question first" test "${question%%$'\n'*}" = "确定要卸载Zorvel批打印软件吗？"
+check "interactive: Yes" drive wait-box 5 "$box_caption" -- click 6
+sleep 1
+summary=$(drive wait-box 60 "$box_caption" -- get-text 65535 | tr -d '\r')
+echo "summary: $summary" >>"$trace"
+check "interactive: then one box says it is removed" test "${summary%%$'\n'*}" = "Zorvel批打印软件已卸载。"
+check "interactive: and what is kept" grep -q "以下内容已保留：" <<<"$summary"
+check "interactive: OK" drive wait-box 5 "$box_caption" -- click 1
+for _ in $(seq 300); do [ -s "$dist/code.txt" ] && break; sleep 0.1; done
+check "interactive: start /wait sees exit code 0" test "$(tr -d '\r\n ' <"$dist/code.txt" 2>/dev/null)" = 0
+zv_end_within "$desktop_pid" 20 || fail "the Wine desktop did not end"
+check "interactive: the folder goes once the uninstaller has ended" gone_within 30
+snapshot "$build/e2e-after.txt"
+check "interactive: the machine is as it was before the install" same_as "$build/e2e-before.txt" "$build/e2e-after.txt"
+
+# --- what the user changed since the install ------------------------------------------------
+fresh_machine
+install changes
+printf 'mine' >"$dir_unix/我的笔记.txt"
+first=${ZV_SIM_REGISTRATIONS[0]}
+read -r _ _ repointed <<<"$first"
+repointed="$repointed\\Applications\\ZV_BatchPlot${first%% *}"
+# The log names a key within its registry view.
+[[ "$repointed" == 'SOFTWARE\Wow6432Node\'* ]] && logged_key="SOFTWARE\\${repointed#SOFTWARE\\Wow6432Node\\} (32-bit" \
+  || logged_key="$repointed ($bits-bit"
+zv_sim_regtool set-sz HKLM "$repointed" LOADER 'D:\Other\ZV_BatchPlot.ARX'
+holding=$(zv_sim_regtool get HKCU "$ZV_SIM_PROFILE_HOLDING" TRUSTEDPATHS | tr -d '\r')
+holding=${holding#* * }
+zv_sim_regtool set-sz HKCU "$ZV_SIM_PROFILE_HOLDING" TRUSTEDPATHS "$holding;e:\\用户添加"
+run_exe "$dist/SetUp.exe" /UNINSTALL /S
+check "changes: exit code 0" code_is 0
+check "changes: the file the user added stays" file_is "$dir_unix/我的笔记.txt" mine
+check "changes: and so does the folder, with nothing else in it" test "$(ls -A "$dir_unix")" = 我的笔记.txt
+check "changes: the loader key another install re-pointed stays as it is" \
+  value_is HKLM "$repointed" LOADER 1 'D:\Other\ZV_BatchPlot.ARX'
+check "changes: the log says so" logged "$temp_log" "WARN " "Loader key HKLM\\$logged_key registry view): changed since"
+check "changes: the TRUSTEDPATHS entry the user added stays, ours goes" \
+  value_is HKCU "$ZV_SIM_PROFILE_HOLDING" TRUSTEDPATHS 1 'D:\LISP;C:\ZV TEST\插件\ZORVEL批打印软件;E:\BLOCKS;e:\用户添加'
+check "changes: the other loader keys go" test "$(for e in "${ZV_SIM_REGISTRATIONS[@]:1}"; do
+  read -r y _ k <<<"$e"; regtool has-key HKLM "$k\\Applications\\ZV_BatchPlot$y" && echo "$k"; done)" = ""
+check "changes: Programs and Features no longer shows it" not regtool has-key HKLM "$entry"
+zv_sim_regtool delete-tree HKLM "$repointed"
+
+# --- nothing done: AutoCAD running, no record, a record cut short ---------------------------
+fresh_machine
+install refused
+acad_dir=$ZV_DRIVE_C/zvuninstall-acad
+mkdir -p "$acad_dir" && cp "$build/fake_process.exe" "$acad_dir/acad.exe"
+zv_wine "$build" "$acad_dir/acad.exe" 300 >/dev/null 2>&1 &
+acad_pid=$!
+sleep 1
+run_exe "$dir_unix/Uninstall.exe" /S
+check "3: AutoCAD running: exit code 3" code_is 3
+check "3: the log says so" logged "$temp_log" "Message: 请关闭AutoCAD后再进行卸载 !"
+"$ZV_WINE64" taskkill /f /im acad.exe >/dev/null 2>&1
+wait "$acad_pid" 2>/dev/null
+rm -rf "$acad_dir"
+sleep 2  # the uninstaller's last step has found the record naming everything
+check "3: nothing changed" test -f "$dir_unix/Uninstall.exe" -a -f "$dir_unix/Uninstall.ini" -a -f "$dir_unix/readme.txt"
+check "3: Programs and Features still shows it" regtool has-key HKLM "$entry"
+
+run_exe "$dist/SetUp.exe" /UNINSTALL /S '/DIR=C:\Nowhere'
+check "9: no record in the folder named: exit code 9" code_is 9
+check "9: the log names where it looked" logged "$temp_log" 'C:\Nowhere\Zorvel批打印软件'
+
+cp "$dir_unix/Uninstall.ini" "$build/e2e-record.ini"
+head -c 200 "$build/e2e-record.ini" >"$dir_unix/Uninstall.ini"
+run_exe "$dist/SetUp.exe" /UNINSTALL /S
+check "9: a record cut short: exit code 9" code_is 9
+check "9: and nothing removed" test -f "$dir_unix/readme.txt" -a -f "$dir_unix/Uninstall.exe"
+cp "$build/e2e-record.ini" "$dir_unix/Uninstall.ini"
+
+# --- 7: a file in use stays, and a second uninstall finishes the job -------------------------
+held="$dir\\readme.txt"
+watched=$("$ZV_WINE64" winepath -w "$temp_log" 2>/dev/null)
+zv_wine "$build" "$build/hold_file.exe" "$held" "$watched" "readme.txt: not removed" 60 >"$build/e2e-hold.out" 2>&1 &
+holder_pid=$!
+for _ in $(seq 100); do grep -q holding "$build/e2e-hold.out" 2>/dev/null && break; sleep 0.1; done
+run_exe "$dist/SetUp.exe" /UNINSTALL /S
+check "7: a file in use: exit code 7" code_is 7
+check "7: the log names it" logged "$temp_log" "ERROR" "File $held: not removed, error "
+check "7: it stays in the record" grep -q "readme.txt" "$dir_unix/Uninstall.ini"
+check "7: the way back in stays too" regtool has-key HKLM "$entry"
+wait "$holder_pid"
+check "7: the file was held until the uninstall had failed on it" test $? = 0
+run_exe "$dir_unix/Uninstall.exe" /S
+check "7, then 0: a second uninstall finishes the job" code_is 0
+check "7, then 0: the folder goes" gone_within 30
+
+run_exe "$dist/SetUp.exe" /UNINSTALL /S
+check "9: nothing installed any more: exit code 9" code_is 9
+check "9: the log says so" logged "$temp_log" "Message: 本机没有安装Zorvel批打印软件"
+
+zv_sim_clear
+rm -rf "$dist" "$ZV_DRIVE_C/Zorvel" "$temp_log" "$appdata/Zorvel"
+e2e_end
