@@ -106,7 +106,8 @@ check "silent: the folder goes once the uninstaller has ended" gone_within 30
 snapshot "$build/e2e-after.txt"
 check "silent: the machine is as it was before the install" same_as "$build/e2e-before.txt" "$build/e2e-after.txt"
 [ "$bits" = 64 ] && check "silent: AutoCAD 2008's plot driver is back, byte for byte" cmp -s "$original" "$driver"
-check "silent: the fonts stay" test -f "$ZV_SIM_ACAD_UNIX/Program Files/Autodesk/AutoCAD 2020/Fonts/Zorvel_HZ.shx"
+fonts_placed() { [ -n "$(find "$ZV_DRIVE_C/Program Files" "$ZV_DRIVE_C/Program Files (x86)" -path '*/Fonts/Zorvel_HZ.shx')" ]; }
+check "silent: the fonts stay" fonts_placed
 check "silent: the settings file stays" file_is "$appdata/Zorvel/Zorvel.Ini" Zorvel.Ini
 check "silent: the log names each loader key removed" logged "$temp_log" "INFO " "Loader key HKLM\\" ": removed"
 check "silent: the log says what is kept" logged "$temp_log" "Font " ": kept"
