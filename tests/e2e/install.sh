@@ -91,11 +91,7 @@ fi
 # --- 2. AutoCAD running: the warning first, the install on the second click ------------
 if want running; then
 fresh_machine
-acad_dir=$ZV_DRIVE_C/zvacad
-mkdir -p "$acad_dir" && cp "$build/fake_process.exe" "$acad_dir/acad.exe"
-zv_wine "$build" "$acad_dir/acad.exe" 300 >/dev/null 2>&1 &
-acad_pid=$!
-sleep 1
+acad_start
 start_setup running "$dist"
 check "running: Install shows the warning to close AutoCAD first" \
   on_dialog click 1022 -- wait-box 10 -- expect-text 65535 "请关闭AutoCAD后再进行安装 !" -- click 1
@@ -107,10 +103,7 @@ check "running: the completion view comes" wait_view 1023 120
 check "running: into C:\\Zorvel\\Zorvel批打印软件" file_is "$ZV_DRIVE_C/Zorvel/Zorvel批打印软件/readme.txt" readme.txt
 check "running: Finish ends the program" on_dialog click 1 -- wait-exit 20
 stop_setup
-# The Windows process itself must end: the next scenarios expect no AutoCAD.
-"$ZV_WINE64" taskkill /f /im acad.exe >/dev/null 2>&1
-wait "$acad_pid" 2>/dev/null
-rm -rf "$acad_dir"
+acad_stop
 
 fi
 

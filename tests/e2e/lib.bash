@@ -95,3 +95,18 @@ no_loader_anywhere() {
   done
   return 0
 }
+
+# acad_start: a stand-in acad.exe runs (five minutes at the most) until
+# acad_stop ends the Windows process itself.
+acad_start() {
+  acad_dir=$ZV_DRIVE_C/zv-acad-$e2e_name
+  mkdir -p "$acad_dir" && cp "$build/fake_process.exe" "$acad_dir/acad.exe"
+  zv_wine "$build" "$acad_dir/acad.exe" 300 >/dev/null 2>&1 &
+  acad_pid=$!
+  sleep 1
+}
+acad_stop() {
+  "$ZV_WINE64" taskkill /f /im acad.exe >/dev/null 2>&1
+  wait "$acad_pid" 2>/dev/null
+  rm -rf "$acad_dir"
+}

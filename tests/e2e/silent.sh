@@ -114,18 +114,12 @@ check "2: a log that cannot be opened: nothing installed" unchanged
 
 # --- 3: AutoCAD running ------------------------------------------------------------------
 fresh_machine
-acad_dir=$ZV_DRIVE_C/zvsilent-acad
-mkdir -p "$acad_dir" && cp "$build/fake_process.exe" "$acad_dir/acad.exe"
-zv_wine "$build" "$acad_dir/acad.exe" 300 >/dev/null 2>&1 &
-acad_pid=$!
-sleep 1
+acad_start
 setup "$dist" /S
 check "3: AutoCAD running: exit code 3" code_is 3
 check "3: AutoCAD running: nothing installed" unchanged
 check "3: the log says so" logged "$temp_log" "Message: 请关闭AutoCAD后再进行安装 !"
-"$ZV_WINE64" taskkill /f /im acad.exe >/dev/null 2>&1
-wait "$acad_pid" 2>/dev/null
-rm -rf "$acad_dir"
+acad_stop
 
 # --- 4: no Data folder ---------------------------------------------------------------------
 fresh_machine

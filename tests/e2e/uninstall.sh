@@ -171,17 +171,11 @@ zv_sim_regtool delete-tree HKLM "$repointed"
 # --- nothing done: AutoCAD running, no record, a record cut short ---------------------------
 fresh_machine
 install refused
-acad_dir=$ZV_DRIVE_C/zvuninstall-acad
-mkdir -p "$acad_dir" && cp "$build/fake_process.exe" "$acad_dir/acad.exe"
-zv_wine "$build" "$acad_dir/acad.exe" 300 >/dev/null 2>&1 &
-acad_pid=$!
-sleep 1
+acad_start
 run_exe "$dir_unix/Uninstall.exe" /S
 check "3: AutoCAD running: exit code 3" code_is 3
 check "3: the log says so" logged "$temp_log" "Message: 请关闭AutoCAD后再进行卸载 !"
-"$ZV_WINE64" taskkill /f /im acad.exe >/dev/null 2>&1
-wait "$acad_pid" 2>/dev/null
-rm -rf "$acad_dir"
+acad_stop
 sleep 2  # the uninstaller's last step has found the record naming everything
 check "3: nothing changed" test -f "$dir_unix/Uninstall.exe" -a -f "$dir_unix/Uninstall.ini" -a -f "$dir_unix/readme.txt"
 check "3: Programs and Features still shows it" regtool has-key HKLM "$entry"

@@ -8,13 +8,13 @@
 #include <map>
 #include <string>
 
-#include "platform/files.h"
+#include "tests/fakes/forwarding_files.h"
 
 namespace platform {
 
-class FaultyFiles : public Files {
+class FaultyFiles : public ForwardingFiles {
  public:
-  explicit FaultyFiles(Files& inner) : inner_(inner) {}
+  explicit FaultyFiles(Files& inner) : ForwardingFiles(inner) {}
 
   static constexpr int kAlways = -1;
   // A copy onto `destination` fails `times` more times (kAlways: until
@@ -29,26 +29,10 @@ class FaultyFiles : public Files {
   void FailWrite(const std::string& path, OsError error = kErrorAccessDenied);
   void ClearFailures();
 
-  FindHandle FindFirst(const std::string& pattern, FindData* data) override { return inner_.FindFirst(pattern, data); }
-  bool FindNext(FindHandle handle, FindData* data) override { return inner_.FindNext(handle, data); }
-  void FindClose(FindHandle handle) override { inner_.FindClose(handle); }
-  bool GetAttributes(const std::string& path, std::uint32_t* attributes) override {
-    return inner_.GetAttributes(path, attributes);
-  }
-  Status SetAttributes(const std::string& path, std::uint32_t attributes) override {
-    return inner_.SetAttributes(path, attributes);
-  }
   Status CopyFile(const std::string& source, const std::string& destination) override;
   Status CreateDirectory(const std::string& path) override;
-  bool Exists(const std::string& path) override { return inner_.Exists(path); }
   Status DeleteFile(const std::string& path) override;
-  Status RemoveDirectory(const std::string& path) override { return inner_.RemoveDirectory(path); }
-  Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
-    return inner_.ReadFile(path, limit, content);
-  }
   Status WriteFile(const std::string& path, const std::string& content) override;
-  std::string ModulePath() override { return inner_.ModulePath(); }
-  std::string CurrentDirectory() override { return inner_.CurrentDirectory(); }
 
  private:
   struct Failure {
@@ -56,7 +40,6 @@ class FaultyFiles : public Files {
     OsError error;
   };
 
-  Files& inner_;
   std::map<std::string, Failure> copies_;   // by upper-cased destination
   std::map<std::string, OsError> folders_;  // by upper-cased path
   std::map<std::string, OsError> deletes_;  // by upper-cased path

@@ -24,44 +24,9 @@
 #include "platform/files.h"
 #include "platform/win32/services.h"
 #include "platform/win32/text.h"
+#include "tests/fakes/forwarding_files.h"
 
 namespace {
-
-// The real file service, with the program placed in the distribution.
-class DistributionFiles : public platform::Files {
- public:
-  DistributionFiles(platform::Files& real, std::string program) : real_(real), program_(std::move(program)) {}
-  platform::FindHandle FindFirst(const std::string& pattern, platform::FindData* data) override {
-    return real_.FindFirst(pattern, data);
-  }
-  bool FindNext(platform::FindHandle handle, platform::FindData* data) override { return real_.FindNext(handle, data); }
-  void FindClose(platform::FindHandle handle) override { real_.FindClose(handle); }
-  bool GetAttributes(const std::string& path, std::uint32_t* attributes) override {
-    return real_.GetAttributes(path, attributes);
-  }
-  platform::Status SetAttributes(const std::string& path, std::uint32_t attributes) override {
-    return real_.SetAttributes(path, attributes);
-  }
-  platform::Status CopyFile(const std::string& source, const std::string& destination) override {
-    return real_.CopyFile(source, destination);
-  }
-  platform::Status CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
-  bool Exists(const std::string& path) override { return real_.Exists(path); }
-  platform::Status DeleteFile(const std::string& path) override { return real_.DeleteFile(path); }
-  platform::Status RemoveDirectory(const std::string& path) override { return real_.RemoveDirectory(path); }
-  platform::Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
-    return real_.ReadFile(path, limit, content);
-  }
-  platform::Status WriteFile(const std::string& path, const std::string& content) override {
-    return real_.WriteFile(path, content);
-  }
-  std::string ModulePath() override { return program_; }
-  std::string CurrentDirectory() override { return real_.CurrentDirectory(); }
-
- private:
-  platform::Files& real_;
-  std::string program_;
-};
 
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   LARGE_INTEGER frequency;
@@ -104,7 +69,8 @@ int main() {
     return 2;
   }
   platform::Services services = platform::win32::AllServices();
-  DistributionFiles files(*services.files, platform::win32::Narrow(argv[1]) + "\\SetUp.exe");
+  // The program placed in the distribution, where the install finds Data.
+  platform::RelocatedFiles files(*services.files, platform::win32::Narrow(argv[1]) + "\\SetUp.exe");
   services.files = &files;
   platform::UseServices(services);
   const std::string folder = platform::win32::Narrow(argv[2]);

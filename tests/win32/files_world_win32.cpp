@@ -10,52 +10,12 @@
 #include "platform/files.h"
 #include "platform/win32/services.h"
 #include "platform/win32/text.h"
+#include "tests/fakes/forwarding_files.h"
 #include "tests/files_world.h"
 
 namespace {
 
 using platform::win32::Widen;
-
-// The Win32 file service with the program's path replaced, so that the code
-// under test looks for its Data folder inside the scratch folder.
-class ModulePathFiles : public platform::Files {
- public:
-  explicit ModulePathFiles(platform::Files& real) : real_(real) {}
-  void SetModulePath(const std::string& path) { modulePath_ = path; }
-
-  platform::FindHandle FindFirst(const std::string& pattern, platform::FindData* data) override {
-    return real_.FindFirst(pattern, data);
-  }
-  bool FindNext(platform::FindHandle handle, platform::FindData* data) override {
-    return real_.FindNext(handle, data);
-  }
-  void FindClose(platform::FindHandle handle) override { real_.FindClose(handle); }
-  bool GetAttributes(const std::string& path, std::uint32_t* attributes) override {
-    return real_.GetAttributes(path, attributes);
-  }
-  platform::Status SetAttributes(const std::string& path, std::uint32_t attributes) override {
-    return real_.SetAttributes(path, attributes);
-  }
-  platform::Status CopyFile(const std::string& source, const std::string& destination) override {
-    return real_.CopyFile(source, destination);
-  }
-  platform::Status CreateDirectory(const std::string& path) override { return real_.CreateDirectory(path); }
-  bool Exists(const std::string& path) override { return real_.Exists(path); }
-  platform::Status DeleteFile(const std::string& path) override { return real_.DeleteFile(path); }
-  platform::Status RemoveDirectory(const std::string& path) override { return real_.RemoveDirectory(path); }
-  platform::Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
-    return real_.ReadFile(path, limit, content);
-  }
-  platform::Status WriteFile(const std::string& path, const std::string& content) override {
-    return real_.WriteFile(path, content);
-  }
-  std::string ModulePath() override { return modulePath_; }
-  std::string CurrentDirectory() override { return real_.CurrentDirectory(); }
-
- private:
-  platform::Files& real_;
-  std::string modulePath_;
-};
 
 bool MakeFolders(const std::wstring& path) {
   if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
@@ -153,7 +113,9 @@ class Win32World : public FilesWorld {
     return kept;
   }
 
-  ModulePathFiles files_;
+  // The program's path in the scratch folder, where the code under test
+  // looks for its Data folder.
+  platform::RelocatedFiles files_;
   std::string root_;
   bool keepsReadOnly_ = false;
   bool keepsFolderBits_ = false;
