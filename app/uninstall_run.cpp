@@ -32,9 +32,9 @@ UninstallTarget FromFolderText(const std::string& text) {
 }
 
 // The install folder of the Programs and Features entry: the machine's, or
-// the user's.
+// the user's. The install wrote it in the edition's own registry view.
 std::string FromEntry(int editionBits) {
-  for (const EntryChange& entry : {EntryChange{platform::Hive::LocalMachine, kOwnRegistryView},
+  for (const EntryChange& entry : {EntryChange{platform::Hive::LocalMachine, editionBits},
                                    EntryChange{platform::Hive::CurrentUser, 0}}) {
     std::optional<std::string> location = EntryInstallLocation(entry, editionBits);
     if (location && !location->empty()) {
@@ -94,7 +94,7 @@ std::optional<ExitCode> RelayUninstall(UninstallTarget& target, const SetupOptio
   return std::nullopt;
 }
 
-ExitCode RunUninstall(const UninstallTarget& target, const SetupOptions& options, const BuildInfo& build,
+ExitCode RunUninstall(const UninstallTarget& target, const SetupOptions& options, int editionBits,
                       CInstallLog* log) {
   if (target.refusedText) {
     const std::string text = UninstallFolderInvalidText(*target.refusedText);
@@ -110,9 +110,10 @@ ExitCode RunUninstall(const UninstallTarget& target, const SetupOptions& options
   if (log && !target.relayFailure.ok())
     log->Warn("The uninstaller could not run from a copy in the temp folder (" + DescribeError(target.relayFailure) +
               "): it stays in the install folder when everything else is removed");
+  // The record names each key by its registry view, as the edition saw it.
   UninstallRequest request;
   request.installDir = target.installDir;
-  request.editionBits = build.editionBits;
+  request.editionBits = editionBits;
   if (target.leaveUninstaller) request.leaveForLater = UninstallerPath(target.installDir);
   BoxUninstallDriver boxes;
   SilentUninstallDriver silent;

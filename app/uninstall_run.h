@@ -10,7 +10,6 @@
 #include <string>
 
 #include "install/command_line.h"
-#include "install/edition.h"
 #include "install/exit_code.h"
 #include "install/install_log.h"
 #include "platform/status.h"
@@ -42,7 +41,7 @@ std::optional<UninstallTarget> UninstallTargetOf(const SetupOptions& options, in
 std::optional<ExitCode> RelayUninstall(UninstallTarget& target, const SetupOptions& options);
 
 // The removal, asking and telling the user unless the run is silent.
-ExitCode RunUninstall(const UninstallTarget& target, const SetupOptions& options, const BuildInfo& build,
+ExitCode RunUninstall(const UninstallTarget& target, const SetupOptions& options, int editionBits,
                       CInstallLog* log);
 
 // The copy's last step: once process `waitFor` has ended, the uninstaller,

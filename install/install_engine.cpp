@@ -156,7 +156,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   folder = MakeInstallFolder(folder.installDir);
   if (!folder.accepted()) return Refuse(request, folder, driver, report);
   const std::string& installDir = folder.installDir;
-  InstallRecorder recorder(installDir, kOwnRegistryView);
+  InstallRecorder recorder(installDir, request.build.editionBits);
   InstallRecord made;
   made.parentCreated = !parentExisted && files.Exists(parent);
   recorder.Add(made);

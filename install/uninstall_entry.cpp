@@ -85,7 +85,7 @@ std::optional<EntryChange> RegisterUninstallEntry(const std::string& installDir,
                                                   int installDate, std::uint32_t estimatedKilobytes,
                                                   InstallEvents& events) {
   const std::vector<EntryValue> values = EntryValues(installDir, build, installDate, estimatedKilobytes);
-  if (WriteEntry(Hive::LocalMachine, values, events)) return EntryChange{Hive::LocalMachine, kOwnRegistryView};
+  if (WriteEntry(Hive::LocalMachine, values, events)) return EntryChange{Hive::LocalMachine, build.editionBits};
   if (WriteEntry(Hive::CurrentUser, values, events)) return EntryChange{Hive::CurrentUser, 0};
   return std::nullopt;
 }

@@ -94,6 +94,6 @@ int SetUpUninstall(const std::string& installDir, const BuildInfo& build, Instal
                                                   });
   if (!entry || entryRecorded) return failed + 1;
   platform::Status removed;
-  RemoveUninstallEntry(*entry, installDir, kOwnRegistryView, &removed);
+  RemoveUninstallEntry(*entry, installDir, build.editionBits, &removed);
   return failed + 2;
 }
