@@ -11,7 +11,8 @@
 #   4. discovery, loader registration and trusted paths against 500 and 1000
 #      product keys, 250 and 500 profiles and a 512 KiB and 1 MiB list.
 #
-#   bash scripts/bench.sh       (ZV_BENCH_RUNS=N: runs per start-up figure, 21)
+#   bash scripts/bench.sh       (ZV_BENCH_RUNS=N: runs per start-up figure, 21;
+#                               ZV_BENCH_INSTALL_RUNS=N: runs per install figure, 15)
 #
 # A benchmark, not a test: it always exits 0 once it could measure, and
 # scripts/test.sh never runs it. Wine runs in a prefix of its own
@@ -21,7 +22,7 @@ source "$(dirname "$0")/lib.sh"
 bash "$ZV_ROOT/scripts/setup.sh" || exit 1
 
 runs=${ZV_BENCH_RUNS:-21}
-install_runs=15
+install_runs=${ZV_BENCH_INSTALL_RUNS:-15}
 size_target=262144
 caption="Zorvel批打印软件安装"
 

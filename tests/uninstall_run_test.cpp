@@ -104,6 +104,22 @@ TEST(UninstallRun, EachWayItEndsAndWhatItLeaves) {
   }
 }
 
+TEST(UninstallRun, ProgramsAndFeaturesShowsTheSizeOfWhatTheRecordNames) {
+  W w;
+  w.files.AddFile("C:\\dist\\Data\\readme.txt", std::string(5000, 'r'));
+  Install(w);
+  std::size_t bytes = 0;
+  for (const std::string& name : ReadRecord(W::kDefaultInstall).record.files)
+    bytes += w.files.Content(std::string(W::kDefaultInstall) + "\\" + name).value_or("").size();
+  EXPECT_GT(bytes, 5000u);
+  platform::MemoryRegistry::StoredValue size;
+  ASSERT_TRUE(w.registry.Stored(Hive::LocalMachine, kEntry, "EstimatedSize", &size));
+  ASSERT_EQ(size.bytes.size(), 4u);
+  std::uint32_t kilobytes = 0;
+  for (int i = 3; i >= 0; --i) kilobytes = kilobytes << 8 | static_cast<unsigned char>(size.bytes[i]);
+  EXPECT_EQ(kilobytes, (bytes + 1023) / 1024) << "the add-on's files only, rounded up";
+}
+
 TEST(UninstallRun, WhatCannotBeRemovedIsNamedCountedAndLeftForASecondRun) {
   W w;
   Install(w);
