@@ -38,16 +38,14 @@ FileEvent CopyUninstaller(const std::string& installDir) {
 // the files the record names, from one listing of the folder (asking each
 // file on its own would read the folder once per file), and the backups.
 std::uint32_t EstimatedKilobytes(const std::string& installDir, const InstallRecord& record) {
-  std::vector<std::string> named;
-  for (const std::string& file : record.files) named.push_back(mbcs::ToUpper(file));
-  std::sort(named.begin(), named.end());
   std::uint64_t bytes = 0;
   platform::Files& files = platform::GetFiles();
   platform::FindData entry;
   platform::FindHandle listing = files.FindFirst(installDir + "\\*.*", &entry);
   for (bool more = listing != nullptr; more; more = files.FindNext(listing, &entry)) {
     if (!(entry.attributes & platform::kAttrDirectory) &&
-        std::binary_search(named.begin(), named.end(), mbcs::ToUpper(entry.name)))
+        std::any_of(record.files.begin(), record.files.end(),
+                    [&](const std::string& file) { return mbcs::EqualsNoCase(file, entry.name); }))
       bytes += entry.size;
   }
   files.FindClose(listing);
