@@ -96,10 +96,13 @@ value_is() {
   if [ "$4" = 1 ]; then size=$((${#5} * 2)); else size=4; fi
   [ "$got" = "$4 $size $5" ] || { echo "$2\\$3: $got" | cut -c1-400 >&2; return 1; }
 }
+# no_loader_anywhere [YEAR]: no product key has an Applications key, or with
+# YEAR, a loader key of that release.
 no_loader_anywhere() {
-  local key
+  local key below=Applications
+  [ $# -gt 0 ] && below="Applications\\ZV_BatchPlot$1"
   for key in "${ZV_SIM_PRODUCT_KEYS[@]}"; do
-    regtool has-key HKLM "$key\\Applications" && { echo "$key\\Applications exists" >&2; return 1; }
+    regtool has-key HKLM "$key\\$below" && { echo "$key\\$below exists" >&2; return 1; }
   done
   return 0
 }
