@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/text.h"
 #include "tests/tools/utf8.h"
 
 namespace {
@@ -39,24 +40,6 @@ struct Program {
   std::wstring commandLine;
   std::vector<double> runsMs;
 };
-
-// One argument as CommandLineToArgvW reads it back.
-std::wstring Quote(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
-  std::wstring out = L"\"";
-  std::size_t backslashes = 0;
-  for (wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
-}
 
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   static LARGE_INTEGER frequency = [] {
@@ -183,7 +166,7 @@ int main() {
     if (++i >= argc) return Usage();
     program.label = argv[i++];
     for (; i < argc && std::wcscmp(argv[i], L"--") != 0; ++i)
-      program.commandLine += (program.commandLine.empty() ? L"" : L" ") + Quote(argv[i]);
+      program.commandLine += (program.commandLine.empty() ? L"" : L" ") + platform::win32::QuotedArgument(argv[i]);
     if (program.commandLine.empty()) return Usage();
     programs.push_back(program);
   }

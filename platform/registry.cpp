@@ -1,6 +1,7 @@
 // Helpers over the registry service that every implementation shares.
 #include "platform/registry.h"
 
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -34,6 +35,19 @@ QueryResult ReadValue(Registry& registry, RegKey key, const std::string& name, S
     return read;
   }
   return QueryResult::MoreData;
+}
+
+QueryResult Deliver(QueryResult read, std::uint32_t storedType, const std::string& bytes, std::uint32_t* type,
+                    void* data, std::uint32_t* size) {
+  if (type) *type = storedType;
+  if (!size) return read;
+  const std::uint32_t needed = static_cast<std::uint32_t>(bytes.size());
+  const std::uint32_t capacity = *size;
+  *size = needed;
+  if (!data) return read;
+  if (needed > capacity) return QueryResult::MoreData;
+  std::memcpy(data, bytes.data(), needed);
+  return read;
 }
 
 }  // namespace platform

@@ -133,6 +133,12 @@ struct StoredValue {
 // bytes then hold '?' for them); MoreData when it kept growing while read.
 QueryResult ReadValue(Registry& registry, RegKey key, const std::string& name, StoredValue* value);
 
+// The end of every QueryValue: delivers a value's bytes (a text already with
+// its terminator) to `type`, `data` and `size` as QueryValue promises, and
+// returns `read`, or MoreData when `data` is too small for them.
+QueryResult Deliver(QueryResult read, std::uint32_t storedType, const std::string& bytes, std::uint32_t* type,
+                    void* data, std::uint32_t* size);
+
 Registry& GetRegistry();
 
 }  // namespace platform

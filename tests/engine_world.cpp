@@ -16,7 +16,7 @@ FilesWorldKind FilesWorldOf(RegistryKind kind) {
 
 }  // namespace
 
-void EngineWorldTest::SetUp() {
+void MachineWorldTest::SetUp() {
   HostsWorldTest::SetUp();
   for (platform::Hive hive : {platform::Hive::LocalMachine, platform::Hive::CurrentUser}) RemoveTree(hive, kUninstallKey);
   world_ = FilesWorldOf(GetParam()).make();
@@ -24,7 +24,20 @@ void EngineWorldTest::SetUp() {
   platform::SetFiles(faultyFiles_.get());
   platform::SetEnvironment(&environment_);
   platform::SetProcesses(&processes_);
+}
 
+void MachineWorldTest::TearDown() {
+  for (platform::Hive hive : {platform::Hive::LocalMachine, platform::Hive::CurrentUser}) RemoveTree(hive, kUninstallKey);
+  platform::SetFiles(nullptr);
+  platform::SetEnvironment(nullptr);
+  platform::SetProcesses(nullptr);
+  faultyFiles_.reset();
+  world_.reset();
+  HostsWorldTest::TearDown();
+}
+
+void EngineWorldTest::SetUp() {
+  MachineWorldTest::SetUp();
   world_->SetModulePath(At("dist\\SetUp.exe"));
   world_->MakeFile(At("dist\\SetUp.exe"), "MZ the setup program");
   for (const char* name : {"SetUp.EXE", "ZV_BatchPlot2008.ARX", "ZV_BatchPlot2010.ARX", "Zorvel.prt7", "Zorvel.Ini",
@@ -44,16 +57,6 @@ void EngineWorldTest::SetUp() {
   request_.build = {20231218, static_cast<int>(sizeof(void*) * 8)};
   request_.ticked[2008 - kFirstReleaseYear] = 1;
   request_.ticked[2010 - kFirstReleaseYear] = 1;
-}
-
-void EngineWorldTest::TearDown() {
-  for (platform::Hive hive : {platform::Hive::LocalMachine, platform::Hive::CurrentUser}) RemoveTree(hive, kUninstallKey);
-  platform::SetFiles(nullptr);
-  platform::SetEnvironment(nullptr);
-  platform::SetProcesses(nullptr);
-  faultyFiles_.reset();
-  world_.reset();
-  HostsWorldTest::TearDown();
 }
 
 std::string EngineWorldTest::InstallDir() { return request_.folderText + "\\" + kProductFolder; }

@@ -18,15 +18,29 @@
 #include "tests/hosts_world.h"
 #include "tests/recording_driver.h"
 
-class EngineWorldTest : public HostsWorldTest {
+// The services an installation reaches, on one runtime: a files world of the
+// registry world's kind behind the failure shim, an in-memory environment
+// and process list, and no Programs and Features entry before or after.
+class MachineWorldTest : public HostsWorldTest {
  protected:
   void SetUp() override;
   void TearDown() override;
 
+  std::string At(const std::string& relative) { return world_->root() + "\\" + relative; }
+
+  std::unique_ptr<FilesWorld> world_;
+  std::unique_ptr<platform::FaultyFiles> faultyFiles_;
+  platform::MemoryEnvironment environment_;
+  platform::MemoryProcesses processes_;
+};
+
+class EngineWorldTest : public MachineWorldTest {
+ protected:
+  void SetUp() override;
+
   FilesWorld& world() { return *world_; }
   platform::FaultyFiles& fileFaults() { return *faultyFiles_; }
   platform::MemoryEnvironment& environment() { return environment_; }
-  std::string At(const std::string& relative) { return world_->root() + "\\" + relative; }
   std::string Acad(int year) { return At("AutoCAD " + std::to_string(year)); }
   std::string Product(int year) const { return year == 2008 ? product2008_ : product2010_; }
   std::string Variables() const { return VariablesKey("R18.0", "ACAD-8001:804", "Default"); }
@@ -43,9 +57,5 @@ class EngineWorldTest : public HostsWorldTest {
   RecordingDriver driver_;
 
  private:
-  std::unique_ptr<FilesWorld> world_;
-  std::unique_ptr<platform::FaultyFiles> faultyFiles_;
-  platform::MemoryEnvironment environment_;
-  platform::MemoryProcesses processes_;
   std::string product2008_, product2010_;
 };

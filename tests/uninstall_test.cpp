@@ -15,12 +15,8 @@
 #include "install/uninstall_engine.h"
 #include "install/uninstall_entry.h"
 #include "platform/mbcs.h"
-#include "tests/fakes/environment.h"
-#include "tests/fakes/faulty_files.h"
-#include "tests/fakes/processes.h"
+#include "tests/engine_world.h"
 #include "tests/fakes/services.h"
-#include "tests/files_world.h"
-#include "tests/hosts_world.h"
 #include "tests/snapshot.h"
 
 namespace {
@@ -63,37 +59,13 @@ class RecordingUninstallDriver : public UninstallDriver {
   std::vector<RemovalEvent> events;
 };
 
-FilesWorldKind WorldFor(RegistryKind kind) {
-  for (const FilesWorldKind& world : FilesWorldKinds()) {
-    if (std::string(world.name) == (kind == RegistryKind::Memory ? "Memory" : "Win32")) return world;
-  }
-  return MemoryFilesWorld();
-}
-
-class Uninstall : public HostsWorldTest {
+class Uninstall : public MachineWorldTest {
  protected:
   void SetUp() override {
-    HostsWorldTest::SetUp();
-    for (Hive hive : {Hive::LocalMachine, Hive::CurrentUser}) RemoveTree(hive, kUninstallKey);
-    world_ = WorldFor(GetParam()).make();
-    faultyFiles_ = std::make_unique<platform::FaultyFiles>(world_->files());
-    platform::SetFiles(faultyFiles_.get());
-    platform::SetEnvironment(&environment_);
-    platform::SetProcesses(&processes_);
+    MachineWorldTest::SetUp();
     BuildMachine();
   }
 
-  void TearDown() override {
-    for (Hive hive : {Hive::LocalMachine, Hive::CurrentUser}) RemoveTree(hive, kUninstallKey);
-    platform::SetFiles(nullptr);
-    platform::SetEnvironment(nullptr);
-    platform::SetProcesses(nullptr);
-    faultyFiles_.reset();
-    world_.reset();
-    HostsWorldTest::TearDown();
-  }
-
-  std::string At(const std::string& relative) { return world_->root() + "\\" + relative; }
   std::string InstallDir() { return At("Zorvel\\Zorvel批打印软件"); }
   std::string In(const std::string& name) { return InstallDir() + "\\" + name; }
   std::string Driver2008() { return At("AutoCAD 2008\\Drv\\pdfplot9.hdi"); }
@@ -174,10 +146,6 @@ class Uninstall : public HostsWorldTest {
     return picture;
   }
 
-  std::unique_ptr<FilesWorld> world_;
-  std::unique_ptr<platform::FaultyFiles> faultyFiles_;
-  platform::MemoryEnvironment environment_;
-  platform::MemoryProcesses processes_;
   QuietInstallDriver installDriver_;
   RecordingUninstallDriver driver_;
   bool answer_ = true;

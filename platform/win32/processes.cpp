@@ -14,27 +14,6 @@ namespace {
 
 HANDLE ToHandle(ProcessHandle process) { return reinterpret_cast<HANDLE>(process); }
 
-// One argument as CommandLineToArgvW reads it back: quoted when it holds a
-// blank or a quote or is empty; inside quotes, a run of backslashes is
-// doubled where a quote follows it, and quotes are escaped.
-std::wstring Quoted(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) return argument;
-  std::wstring out = L"\"";
-  std::size_t backslashes = 0;
-  for (wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    out.push_back(c);
-  }
-  out.append(backslashes * 2, L'\\');
-  out.push_back(L'"');
-  return out;
-}
-
 class Win32Processes : public Processes {
  public:
   bool ListImageNames(std::vector<std::string>* names) override {
@@ -53,8 +32,9 @@ class Win32Processes : public Processes {
   ProcessHandle Start(const std::string& program, const std::vector<std::string>& arguments,
                       Status* status) override {
     const std::wstring wideProgram = win32::Widen(program);
-    std::wstring commandLine = Quoted(wideProgram);
-    for (const std::string& argument : arguments) commandLine += L" " + Quoted(win32::Widen(argument));
+    std::wstring commandLine = win32::QuotedArgument(wideProgram);
+    for (const std::string& argument : arguments)
+      commandLine += L" " + win32::QuotedArgument(win32::Widen(argument));
     const std::wstring folder = win32::Widen(mbcs::FolderOf(program));
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;

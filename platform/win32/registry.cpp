@@ -118,16 +118,7 @@ class Win32Registry : public Registry {
       delivered.assign(raw.begin(), raw.end());
     }
 
-    const QueryResult read = exact ? QueryResult::Ok : QueryResult::NotGbk;
-    if (type) *type = storedType;
-    if (!size) return read;
-    std::uint32_t needed = static_cast<std::uint32_t>(delivered.size());
-    std::uint32_t capacity = *size;
-    *size = needed;
-    if (!data) return read;
-    if (needed > capacity) return QueryResult::MoreData;
-    std::memcpy(data, delivered.data(), needed);
-    return read;
+    return Deliver(exact ? QueryResult::Ok : QueryResult::NotGbk, storedType, delivered, type, data, size);
   }
 
   // RegCreateKey's access: MAXIMUM_ALLOWED, so an existing key still opens

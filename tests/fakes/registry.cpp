@@ -149,18 +149,9 @@ QueryResult MemoryRegistry::QueryValue(RegKey key, const std::string& name, std:
   if (!node || (data && !size)) return QueryResult::NotFound;
   StoredValue* value = node->Value(name);
   if (!value) return QueryResult::NotFound;
-  const QueryResult read = QueryResult::Ok;
   std::string delivered = value->bytes;
   if (IsText(value->type) && (delivered.empty() || delivered.back() != '\0')) delivered.push_back('\0');
-  if (type) *type = value->type;
-  if (!size) return read;
-  std::uint32_t needed = static_cast<std::uint32_t>(delivered.size());
-  std::uint32_t capacity = *size;
-  *size = needed;
-  if (!data) return read;
-  if (needed > capacity) return QueryResult::MoreData;
-  std::memcpy(data, delivered.data(), needed);
-  return read;
+  return Deliver(QueryResult::Ok, value->type, delivered, type, data, size);
 }
 
 RegKey MemoryRegistry::Create(RegKey parent, const std::string& path, Status* status) {
