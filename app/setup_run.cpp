@@ -82,7 +82,8 @@ ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& argume
   std::unique_ptr<platform::InstanceLock> lock;
   if (!AcquireLock(silent, log.get(), &lock))
     return Finish(log.get(), ExitCode::AlreadyRunning, uninstall ? Run::Uninstall : Run::Install);
-  if (uninstall) return Finish(log.get(), RunUninstall(*uninstall, options, build.editionBits, log.get()), Run::Uninstall);
+  if (uninstall)
+    return Finish(log.get(), RunUninstall(*uninstall, options, build.editionBits, log.get()), Run::Uninstall);
 
   CAcadHosts hosts;
   hosts.Discover();
