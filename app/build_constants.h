@@ -2,7 +2,7 @@
 #pragma once
 
 #include "build_config.h"
-#include "install/edition.h"
+#include "deploy/product.h"
 
 // Build date as yyyymmdd, shown in the dialog caption as Vyyyy.m.d.
 constexpr int kBuildDate = ZV_BUILD_DATE;

@@ -2,8 +2,8 @@
 
 #include <iterator>
 
-#include "app/setup_run.h"
 #include "platform/system_info.h"
+#include "run/setup_run.h"
 
 CWizardApp::CWizardApp(const BuildInfo& build) : CWinApp(nullptr), build_(build) {}
 

@@ -3,8 +3,8 @@
 // the process end with the run's exit code.
 #pragma once
 
-#include "install/edition.h"
-#include "install/exit_code.h"
+#include "deploy/product.h"
+#include "run/exit_code.h"
 #include "ui/app.h"
 
 class CWizardApp : public CWinApp {

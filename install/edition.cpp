@@ -1,5 +1,4 @@
 #include "install/edition.h"
-#include "platform/mbcs.h"
 
 bool IsOfferedByEdition(int year, int editionBits) { return editionBits != 32 || year < kFirstYearHiddenIn32Bit; }
 
@@ -9,9 +8,4 @@ ReleaseFlags OfferedReleases(const CAcadHosts& hosts, int editionBits) {
     offered[slot] = !hosts.locations[slot].empty() && IsOfferedByEdition(kFirstReleaseYear + slot, editionBits);
   }
   return offered;
-}
-
-std::string ProductVersion(const BuildInfo& build) {
-  return mbcs::Decimal(build.date / 10000) + "." + mbcs::Decimal(build.date % 10000 / 100) + "." +
-         mbcs::Decimal(build.date % 100) + ".0";
 }

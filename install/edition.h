@@ -1,19 +1,8 @@
-// What a build of the setup program is: its date and its bitness, and which
-// AutoCAD releases it offers.
+// Which AutoCAD releases an edition of the setup program offers.
 #pragma once
 
-#include <string>
-
+#include "deploy/product.h"
 #include "hosts/acad_hosts.h"
-
-struct BuildInfo {
-  int date = 0;         // yyyymmdd
-  int editionBits = 0;  // 32 or 64
-};
-
-// The program's version as its version resource carries it: year, month and
-// day of the build date without zero padding, and 0 ("2023.12.18.0").
-std::string ProductVersion(const BuildInfo& build);
 
 // The 32-bit edition offers no release from this year on: AutoCAD 2017 and
 // later come as 64-bit programs only.

@@ -6,10 +6,10 @@
 #include "deploy/host_check.h"
 #include "deploy/payload.h"
 #include "install/install_folder.h"
-#include "install/install_recorder.h"
-#include "install/uninstall_setup.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
+#include "record/install_recorder.h"
+#include "record/uninstall_setup.h"
 
 namespace {
 

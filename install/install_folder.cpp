@@ -1,7 +1,7 @@
 #include "install/install_folder.h"
 
 #include "deploy/file_utils.h"
-#include "install/product.h"
+#include "deploy/product.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 

@@ -1,6 +1,6 @@
 #include "install/messages.h"
 
-#include "install/product.h"
+#include "deploy/product.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 

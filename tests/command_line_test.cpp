@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "install/command_line.h"
-#include "install/exit_code.h"
+#include "run/command_line.h"
+#include "run/exit_code.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "deploy/file_deployer.h"
+#include "deploy/product.h"
 #include "install/messages.h"
-#include "install/product.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/message_boxes.h"
 #include "tests/fakes/services.h"

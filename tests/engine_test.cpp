@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "deploy/product.h"
 #include "install/install_engine.h"
-#include "install/product.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/faulty_registry.h"

@@ -1,7 +1,7 @@
 #include "tests/engine_world.h"
 
-#include "install/product.h"
-#include "install/uninstall_entry.h"
+#include "deploy/product.h"
+#include "record/uninstall_entry.h"
 #include "tests/fakes/services.h"
 
 namespace {

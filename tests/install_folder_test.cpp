@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "deploy/file_utils.h"
-#include "install/product.h"
+#include "deploy/product.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/services.h"
 #include "tests/files_world.h"

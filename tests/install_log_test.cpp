@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "install/install_log.h"
+#include "run/install_log.h"
 #include "tests/fakes/clock.h"
 #include "tests/fakes/log_files.h"
 #include "tests/fakes/services.h"

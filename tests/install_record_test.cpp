@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "install/install_record.h"
+#include "record/install_record.h"
 #include "tests/fakes/files.h"
 #include "tests/fakes/services.h"
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "deploy/file_utils.h"
-#include "install/install_recorder.h"
+#include "record/install_recorder.h"
 #include "tests/fakes/files.h"
 #include "tests/fakes/services.h"
 

@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "install/self_removal.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/files.h"
 #include "tests/fakes/processes.h"
 #include "tests/fakes/services.h"
 #include "tests/fakes/system_info.h"
+#include "uninstall/self_removal.h"
 
 namespace {
 

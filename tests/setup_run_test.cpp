@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/setup_run.h"
 #include "install/messages.h"
+#include "run/setup_run.h"
 #include "tests/dialog_probe.h"
 #include "tests/setup_world.h"
 #include "ui/setup_template.h"

@@ -3,7 +3,7 @@
 // removal only while the entry is still this install's.
 #include <string>
 
-#include "install/uninstall_entry.h"
+#include "record/uninstall_entry.h"
 #include "tests/recorded_events.h"
 #include "tests/registry_world.h"
 

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/setup_run.h"
-#include "install/install_record.h"
+#include "record/install_record.h"
+#include "run/setup_run.h"
 #include "tests/setup_world.h"
 
 namespace {

@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "install/install_engine.h"
-#include "install/self_removal.h"
-#include "install/uninstall_engine.h"
-#include "install/uninstall_entry.h"
 #include "platform/mbcs.h"
+#include "record/uninstall_entry.h"
 #include "tests/engine_world.h"
 #include "tests/fakes/services.h"
 #include "tests/snapshot.h"
+#include "uninstall/self_removal.h"
+#include "uninstall/uninstall_engine.h"
 
 namespace {
 

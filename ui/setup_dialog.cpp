@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "install/product.h"
+#include "deploy/product.h"
 #include "platform/mbcs.h"
 #include "platform/message_box.h"
 #include "ui/path_dialog.h"
@@ -219,7 +219,7 @@ bool Dlg_Setup::RunInstall() {
   request.ticked = releaseTicked;
   EngineDriver driver(*this);
   CInstallEngine engine(hosts_);
-  const InstallReport report = InstallWithLog(engine, request, driver, log_);
+  const InstallReport report = runner_ ? runner_->Install(engine, request, driver) : engine.Install(request, driver);
   switch (report.outcome) {
     case InstallOutcome::HostRunning:
       warnIfHostRunning = false;
@@ -229,7 +229,7 @@ bool Dlg_Setup::RunInstall() {
     case InstallOutcome::Installed:
     case InstallOutcome::Incomplete:
       installPath = report.installDir;
-      exitCode_ = ExitCodeOf(report.outcome);
+      outcome_ = report.outcome;
       return true;
     case InstallOutcome::DataMissing:
     case InstallOutcome::DataUnreadable:
@@ -237,7 +237,7 @@ bool Dlg_Setup::RunInstall() {
       break;
   }
   installPath = report.installDir;
-  exitCode_ = ExitCodeOf(report.outcome);
+  outcome_ = report.outcome;
   OnCancel();
   return false;
 }

@@ -10,9 +10,7 @@
 
 #include "hosts/acad_hosts.h"
 #include "install/edition.h"
-#include "install/exit_code.h"
 #include "install/install_engine.h"
-#include "install/install_log.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
@@ -30,6 +28,14 @@ CopyDecision CopyDecisionOf(int button);
 // padding, and the edition's bitness.
 std::string FormatVersion(const BuildInfo& build);
 
+// How the dialog's installs run: straight through the engine, unless the run
+// that opened the dialog wraps them (in its log, say).
+class InstallRunner {
+ public:
+  virtual ~InstallRunner() = default;
+  virtual InstallReport Install(CInstallEngine& engine, const InstallRequest& request, InstallDriver& driver) = 0;
+};
+
 class Dlg_Setup : public CDialog {
  public:
   // `hosts` is what discovery found; the install stores its folder there.
@@ -42,11 +48,11 @@ class Dlg_Setup : public CDialog {
   // Before DoModal: of the releases the dialog ticks, only these stay
   // ticked (the user may tick the others).
   void PresetReleases(const ReleaseFlags& chosen) { presetReleases_ = chosen; }
-  // Before DoModal: every install is logged there too.
-  void LogTo(CInstallLog* log) { log_ = log; }
-  // After DoModal: how the run ended for the process's exit code. Closed
-  // before an install ended it: Cancelled.
-  ExitCode exitCode() const { return exitCode_; }
+  // Before DoModal: every install runs through `runner`.
+  void RunInstallsThrough(InstallRunner* runner) { runner_ = runner; }
+  // After DoModal: how the install that ended the dialog ended; nothing when
+  // the dialog was closed before an install ended.
+  std::optional<InstallOutcome> outcome() const { return outcome_; }
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -101,6 +107,6 @@ class Dlg_Setup : public CDialog {
   CAcadHosts& hosts_;
   BuildInfo build_;
   std::optional<ReleaseFlags> presetReleases_;
-  CInstallLog* log_ = nullptr;
-  ExitCode exitCode_ = ExitCode::Cancelled;
+  InstallRunner* runner_ = nullptr;
+  std::optional<InstallOutcome> outcome_;
 };

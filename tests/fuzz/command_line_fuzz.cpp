@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "install/command_line.h"
+#include "run/command_line.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

@@ -7,16 +7,16 @@
 #include <string>
 #include <string_view>
 
-#include "install/install_record.h"
-#include "install/uninstall_drivers.h"
-#include "install/uninstall_engine.h"
 #include "platform/mbcs.h"
 #include "platform/services.h"
+#include "record/install_record.h"
 #include "tests/fakes/files.h"
 #include "tests/fakes/processes.h"
 #include "tests/fakes/registry.h"
 #include "tests/fakes/services.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "uninstall/uninstall_drivers.h"
+#include "uninstall/uninstall_engine.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 # the dictionary tests/fuzz/NAME.dict. Adding a target is one line below.
 function(zv_fuzz_target name)
   add_executable(${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/${name}.cpp)
-  target_link_libraries(${name} PRIVATE zv_install zv_fakes)
+  target_link_libraries(${name} PRIVATE zv_run zv_fakes)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   file(APPEND ${CMAKE_BINARY_DIR}/fuzz_targets.txt "${name}\n")
 endfunction()

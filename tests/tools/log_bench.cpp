@@ -19,11 +19,11 @@
 
 #include "app/build_constants.h"
 #include "hosts/acad_hosts.h"
-#include "install/install_log.h"
-#include "install/silent_driver.h"
 #include "platform/files.h"
 #include "platform/win32/services.h"
 #include "platform/win32/text.h"
+#include "run/install_log.h"
+#include "run/silent_driver.h"
 #include "tests/fakes/forwarding_files.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "install/edition.h"
-#include "install/exit_code.h"
+#include "deploy/product.h"
+#include "run/exit_code.h"
 
 ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& arguments);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "install/install_engine.h"
-#include "install/uninstall_engine.h"
+#include "uninstall/uninstall_engine.h"
 
 enum class ExitCode : int {
   Installed = 0,       // installed completely

@@ -1,10 +1,10 @@
-#include "install/self_removal.h"
+#include "uninstall/self_removal.h"
 
-#include "install/install_record.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/processes.h"
 #include "platform/system_info.h"
+#include "record/install_record.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "install/install_record.h"
+#include "record/install_record.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,15 +1,15 @@
-#include "app/uninstall_run.h"
+#include "run/uninstall_run.h"
 
-#include "app/run_steps.h"
 #include "install/install_folder.h"
-#include "install/install_record.h"
-#include "install/self_removal.h"
-#include "install/uninstall_drivers.h"
-#include "install/uninstall_entry.h"
-#include "install/uninstall_messages.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/processes.h"
+#include "record/install_record.h"
+#include "record/uninstall_entry.h"
+#include "run/run_steps.h"
+#include "uninstall/self_removal.h"
+#include "uninstall/uninstall_drivers.h"
+#include "uninstall/uninstall_messages.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
-#include "app/setup_run.h"
+#include "run/setup_run.h"
 
 #include <memory>
 
-#include "app/run_steps.h"
-#include "app/uninstall_run.h"
+#include "deploy/product.h"
 #include "hosts/acad_hosts.h"
-#include "install/command_line.h"
-#include "install/install_log.h"
-#include "install/product.h"
 #include "install/release_choice.h"
-#include "install/silent_driver.h"
 #include "platform/instance_lock.h"
 #include "platform/message_box.h"
+#include "run/command_line.h"
+#include "run/install_log.h"
+#include "run/run_steps.h"
+#include "run/silent_driver.h"
+#include "run/uninstall_run.h"
 #include "ui/setup_dialog.h"
 
 namespace {
@@ -34,14 +34,28 @@ ExitCode InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupO
   return ExitCodeOf(InstallWithLog(engine, request, driver, log).outcome);
 }
 
+// The dialog's installs, each in the run's log.
+class LoggedInstalls : public InstallRunner {
+ public:
+  explicit LoggedInstalls(CInstallLog* log) : log_(log) {}
+  InstallReport Install(CInstallEngine& engine, const InstallRequest& request, InstallDriver& driver) override {
+    return InstallWithLog(engine, request, driver, log_);
+  }
+
+ private:
+  CInstallLog* log_;
+};
+
 ExitCode RunDialog(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options,
                    const ReleaseChoice& choice, CInstallLog* log) {
   Dlg_Setup dialog(hosts, build);
   if (options.folder) dialog.installPath = *options.folder;
   if (options.releases) dialog.PresetReleases(choice.ticked);
-  dialog.LogTo(log);
+  LoggedInstalls logged(log);
+  dialog.RunInstallsThrough(&logged);
   dialog.DoModal();
-  return dialog.exitCode();
+  const std::optional<InstallOutcome> outcome = dialog.outcome();
+  return outcome ? ExitCodeOf(*outcome) : ExitCode::Cancelled;
 }
 
 }  // namespace

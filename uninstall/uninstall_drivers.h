@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "install/uninstall_engine.h"
+#include "uninstall/uninstall_engine.h"
 
 // The Yes/No question and every message as a box captioned kMessageCaption.
 class BoxUninstallDriver : public UninstallDriver {

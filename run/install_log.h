@@ -15,9 +15,9 @@
 #include "install/edition.h"
 #include "install/install_engine.h"
 #include "install/release_choice.h"
-#include "install/uninstall_engine.h"
 #include "platform/clock.h"
 #include "platform/log_file.h"
+#include "uninstall/uninstall_engine.h"
 
 enum class LogLevel { Info, Warn, Error };
 

@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "install/command_line.h"
-#include "install/edition.h"
-#include "install/exit_code.h"
-#include "install/install_log.h"
+#include "deploy/product.h"
 #include "platform/instance_lock.h"
+#include "run/command_line.h"
+#include "run/exit_code.h"
+#include "run/install_log.h"
 
 // A box captioned kMessageCaption.
 void ShowBox(const std::string& text, unsigned style);

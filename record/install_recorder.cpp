@@ -1,4 +1,4 @@
-#include "install/install_recorder.h"
+#include "record/install_recorder.h"
 
 #include <algorithm>
 

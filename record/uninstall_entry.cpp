@@ -1,8 +1,9 @@
-#include "install/uninstall_entry.h"
+#include "record/uninstall_entry.h"
 
 #include <vector>
 
-#include "install/product.h"
+#include "deploy/product.h"
+#include "hosts/acad_hosts.h"
 #include "platform/mbcs.h"
 
 using platform::Hive;

@@ -1,9 +1,9 @@
-#include "install/command_line.h"
+#include "run/command_line.h"
 
 #include <algorithm>
 
-#include "install/exit_code.h"
 #include "platform/mbcs.h"
+#include "run/exit_code.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
-#include "install/uninstall_engine.h"
+#include "uninstall/uninstall_engine.h"
 
 #include <algorithm>
 
 #include "deploy/file_utils.h"
 #include "deploy/host_check.h"
 #include "hosts/acad_hosts.h"
-#include "install/uninstall_entry.h"
-#include "install/uninstall_messages.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/processes.h"
+#include "record/uninstall_entry.h"
+#include "uninstall/uninstall_messages.h"
 
 namespace {
 

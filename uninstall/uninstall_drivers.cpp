@@ -1,6 +1,6 @@
-#include "install/uninstall_drivers.h"
+#include "uninstall/uninstall_drivers.h"
 
-#include "install/product.h"
+#include "deploy/product.h"
 #include "platform/message_box.h"
 
 bool BoxUninstallDriver::Confirm(const std::string& question) {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "deploy/events.h"
-#include "install/edition.h"
-#include "install/install_record.h"
+#include "deploy/product.h"
 #include "platform/status.h"
+#include "record/install_record.h"
 
 // Below HKEY_LOCAL_MACHINE in the edition's own view, or HKEY_CURRENT_USER.
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZorvelBatchPlot";

@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
-#include "install/command_line.h"
-#include "install/exit_code.h"
-#include "install/install_log.h"
 #include "platform/status.h"
+#include "run/command_line.h"
+#include "run/exit_code.h"
+#include "run/install_log.h"
 
 struct UninstallTarget {
   // The install folder whose record is taken back; empty when /UNINSTALL

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "hosts/changes.h"
-#include "install/install_record.h"
 #include "platform/registry.h"
 #include "platform/status.h"
+#include "record/install_record.h"
 
 enum class UninstallOutcome {
   Removed,        // everything the record names is gone or back as it was

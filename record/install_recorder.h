@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "deploy/events.h"
-#include "install/install_record.h"
+#include "record/install_record.h"
 
 class InstallRecorder : public InstallEvents {
  public:

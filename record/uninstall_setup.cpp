@@ -1,12 +1,13 @@
-#include "install/uninstall_setup.h"
+#include "record/uninstall_setup.h"
 
 #include <algorithm>
 
 #include "deploy/file_utils.h"
-#include "install/uninstall_entry.h"
+#include "hosts/acad_hosts.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
+#include "record/uninstall_entry.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "install/install_log.h"
+#include "run/install_log.h"
 
 
-#include "install/exit_code.h"
-#include "install/product.h"
+#include "deploy/product.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/system_info.h"
+#include "run/exit_code.h"
 
 using platform::Hive;
 using platform::Status;

@@ -1,5 +1,8 @@
-// The names the add-on and its setup program go by.
+// The names the add-on and its setup program go by, and what a build of the
+// setup program is.
 #pragma once
+
+#include <string>
 
 // The add-on, as the dialog and the completion view name it.
 constexpr char kProductName[] = "Zorvel批打印软件";
@@ -18,3 +21,12 @@ constexpr char kDefaultFolder[] = "C:\\Zorvel";
 // The lock every setup program of the add-on holds while it runs, across the
 // users of the machine, so that two never install at once.
 constexpr char kInstanceLockName[] = "Global\\ZorvelBatchPlotSetup";
+
+struct BuildInfo {
+  int date = 0;         // yyyymmdd
+  int editionBits = 0;  // 32 or 64
+};
+
+// The program's version as its version resource carries it: year, month and
+// day of the build date without zero padding, and 0 ("2023.12.18.0").
+std::string ProductVersion(const BuildInfo& build);

@@ -1,9 +1,9 @@
-#include "install/uninstall_messages.h"
+#include "uninstall/uninstall_messages.h"
 
-#include "install/install_record.h"
-#include "install/product.h"
-#include "install/uninstall_engine.h"
+#include "deploy/product.h"
 #include "platform/mbcs.h"
+#include "record/install_record.h"
+#include "uninstall/uninstall_engine.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "app/run_steps.h"
+#include "run/run_steps.h"
 
 #include <optional>
 
+#include "deploy/product.h"
 #include "install/messages.h"
-#include "install/product.h"
+#include "platform/mbcs.h"
 #include "platform/message_box.h"
 #include "platform/system_info.h"
-#include "platform/mbcs.h"
 
 namespace {
 

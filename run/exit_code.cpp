@@ -1,4 +1,4 @@
-#include "install/exit_code.h"
+#include "run/exit_code.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "deploy/events.h"
-#include "install/edition.h"
-#include "install/install_recorder.h"
+#include "deploy/product.h"
+#include "record/install_recorder.h"
 
 // Copies the running program into the install folder as the uninstaller,
 // registers the Programs and Features entry and writes the record, merged

@@ -1,4 +1,4 @@
-#include "install/silent_driver.h"
+#include "run/silent_driver.h"
 
 #include "platform/clock.h"
 
