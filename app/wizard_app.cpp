@@ -1,21 +1,9 @@
 #include "app/wizard_app.h"
 
-#include <iterator>
-
 #include "platform/system_info.h"
 #include "run/setup_run.h"
 
-CWizardApp::CWizardApp(const BuildInfo& build) : CWinApp(nullptr), build_(build) {}
-
-const MessageMap* CWizardApp::ThisMessageMap() {
-  static const MessageMapEntry rows[] = {
-      CommandRow(platform::kBnClicked, kIdHelp, &CWinApp::OnHelp),
-  };
-  static const MessageMap map{CWinApp::ThisMessageMap(), rows, std::size(rows)};
-  return &map;
-}
-
-const MessageMap* CWizardApp::GetMessageMap() const { return ThisMessageMap(); }
+CWizardApp::CWizardApp(const BuildInfo& build) : build_(build) {}
 
 // The arguments are the system's; the run itself takes them as given, so it
 // can be tried with any.

@@ -11,9 +11,6 @@ class CWizardApp : public CWinApp {
  public:
   explicit CWizardApp(const BuildInfo& build);
 
-  static const MessageMap* ThisMessageMap();
-  const MessageMap* GetMessageMap() const override;
-
   // The run its command line asks for: discovery, then the setup dialog run
   // modally, or the unattended install. Returns false: there is no message
   // loop to run after it.

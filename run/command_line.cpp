@@ -93,17 +93,7 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
   seen->push_back(rule->which);
   if (!rule->takesValue) {
     if (equals != std::string::npos) return "参数不能带值：" + Quoted(argument);
-    switch (rule->which) {
-      case Switch::Silent:
-        options->silent = true;
-        break;
-      case Switch::Uninstall:
-        options->uninstall = true;
-        break;
-      default:
-        options->help = true;
-        break;
-    }
+    if (rule->which == Switch::Silent) options->silent = true;
     return std::nullopt;
   }
   const std::string value = equals == std::string::npos ? std::string() : argument.substr(equals + 1);
@@ -136,6 +126,16 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
   return std::nullopt;
 }
 
+// The kind of run the switches seen ask for; the usage wins over the rest.
+RunMode ModeOf(const std::vector<Switch>& seen) {
+  const auto has = [&seen](Switch which) { return std::find(seen.begin(), seen.end(), which) != seen.end(); };
+  if (has(Switch::Help)) return RunMode::Usage;
+  if (has(Switch::Finish)) return RunMode::Finish;
+  if (has(Switch::Remove)) return RunMode::Remove;
+  if (has(Switch::Uninstall)) return RunMode::Uninstall;
+  return RunMode::Install;
+}
+
 }  // namespace
 
 ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
@@ -144,12 +144,14 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
   for (const std::string& argument : arguments) {
     if (auto error = Apply(argument, &parsed.options, &seen)) parsed.errors.push_back(*error);
   }
+  parsed.options.mode = ModeOf(seen);
   // Switches that go with one kind of run only.
   const SetupOptions& options = parsed.options;
-  const bool uninstall = options.uninstall || options.removeFolder;
+  const bool uninstalling = std::find(seen.begin(), seen.end(), Switch::Uninstall) != seen.end();
+  const bool uninstall = uninstalling || options.removeFolder;
   const bool releases = std::find(seen.begin(), seen.end(), Switch::Releases) != seen.end();
   if (uninstall && releases) parsed.errors.push_back("卸载时不能指定 /RELEASES");
-  if (options.removeFolder && (options.uninstall || options.folder))
+  if (options.removeFolder && (uninstalling || options.folder))
     parsed.errors.push_back("/REMOVE 不能与 /UNINSTALL 或 /DIR 同用");
   if (options.finishAfter && !options.removeFolder) parsed.errors.push_back("/FINISH 只能与 /REMOVE 同用");
   return parsed;

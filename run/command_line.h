@@ -16,19 +16,29 @@
 #include <string>
 #include <vector>
 
+// What a run does: the user's kinds of run, and the steps of the
+// uninstaller's copy (/REMOVE=, /FINISH=), which only the uninstaller asks
+// for.
+enum class RunMode {
+  Install,    // the dialog, or with /S the install with no window
+  Uninstall,  // /UNINSTALL
+  Remove,     // /REMOVE=folder: the copy takes that install folder back, leaving the uninstaller
+  Finish,     // /REMOVE=folder /FINISH=id: once that process has ended, the uninstaller and the record go
+  Usage,      // /? or /HELP: the usage and nothing else
+};
+
 struct SetupOptions {
+  RunMode mode = RunMode::Install;
   bool silent = false;  // no window and no message box, ever
-  bool help = false;    // show the usage and do nothing else
   // The folder for the folder box, as given.
   std::optional<std::string> folder;
   // The release years named, ascending and each once; none: every release
   // found.
   std::optional<std::vector<int>> releases;
   std::optional<std::string> logPath;
-  bool uninstall = false;  // /UNINSTALL
-  // The uninstaller's copy: the install folder to take back, exactly.
+  // Remove and Finish: the install folder itself, as given.
   std::optional<std::string> removeFolder;
-  // The uninstaller's copy, once more: the process to wait for.
+  // Finish: the process to wait for.
   std::optional<std::uint32_t> finishAfter;
 };
 

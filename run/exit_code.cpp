@@ -1,94 +1,107 @@
 #include "run/exit_code.h"
 
+#include <cstddef>
+#include <utility>
+
 namespace {
 
-struct Meaning {
+struct CodeMeaning {
   ExitCode code;
-  const char* english;
   const char* chinese;
-  // What the code says after an uninstall, where that differs.
-  const char* uninstallEnglish = nullptr;
-  const char* uninstallChinese = nullptr;
+  const char* uninstallChinese;  // what the code says after an uninstall, where that differs
 };
 
-constexpr Meaning kMeanings[] = {
-    {ExitCode::Installed, "installed completely", "安装完成", "uninstalled completely", "卸载完成"},
-    {ExitCode::Cancelled, "cancelled by the user", "用户取消或关闭了安装窗口", "the user answered No; nothing changed",
-     "用户选择不卸载；未做任何更改"},
-    {ExitCode::BadCommandLine, "command line not understood, or the log cannot be opened; nothing done",
-     "命令行无法识别，或无法打开日志文件；未做任何操作"},
-    {ExitCode::HostRunning, "AutoCAD is running; nothing changed", "AutoCAD正在运行；未做任何更改"},
-    {ExitCode::DataMissing, "the Data folder is missing or cannot be read; nothing changed",
-     "Data文件夹不存在或无法读取；未做任何更改"},
-    {ExitCode::FolderRefused, "the install folder was refused; nothing changed",
-     "安装目录无效、太长或无法创建；未做任何更改"},
-    {ExitCode::CopyAborted, "a file could not be copied and the install was aborted; nothing registered",
-     "有文件无法复制，安装中止：已复制的文件保留，未写入AutoCAD设置"},
-    {ExitCode::Incomplete,
-     "installed, but some AutoCAD settings, support files or parts of the uninstaller were not written",
-     "已安装，但部分AutoCAD设置、支持文件或卸载信息未能写入（详见日志）",
-     "uninstalled, but some of it could not be removed; the record keeps it for a second uninstall",
+constexpr CodeMeaning kCodeMeanings[] = {
+    {ExitCode::Installed, "安装完成", "卸载完成"},
+    {ExitCode::Cancelled, "用户取消或关闭了安装窗口", "用户选择不卸载；未做任何更改"},
+    {ExitCode::BadCommandLine, "命令行无法识别，或无法打开日志文件；未做任何操作", nullptr},
+    {ExitCode::HostRunning, "AutoCAD正在运行；未做任何更改", nullptr},
+    {ExitCode::DataMissing, "Data文件夹不存在或无法读取；未做任何更改", nullptr},
+    {ExitCode::FolderRefused, "安装目录无效、太长或无法创建；未做任何更改", nullptr},
+    {ExitCode::CopyAborted, "有文件无法复制，安装中止：已复制的文件保留，未写入AutoCAD设置", nullptr},
+    {ExitCode::Incomplete, "已安装，但部分AutoCAD设置、支持文件或卸载信息未能写入（详见日志）",
      "已卸载，但有部分内容无法删除（详见日志），再次卸载可完成"},
-    {ExitCode::AlreadyRunning, "another setup program is running; nothing done",
-     "另一个SetUp.exe正在运行；未做任何操作"},
-    {ExitCode::NotInstalled, "nothing installed here: no install record, or one that cannot be trusted; nothing changed",
-     "卸载：此处没有安装记录，或记录无法使用；未做任何更改"},
+    {ExitCode::AlreadyRunning, "另一个SetUp.exe正在运行；未做任何操作", nullptr},
+    {ExitCode::NotInstalled, "卸载：此处没有安装记录，或记录无法使用；未做任何更改", nullptr},
 };
 
-const Meaning& MeaningOf(ExitCode code) {
-  for (const Meaning& meaning : kMeanings) {
-    if (meaning.code == code) return meaning;
+struct EndRow {
+  RunEnd end;
+  ExitCode code;
+  LogLevel level;
+  const char* english;
+};
+
+constexpr EndRow kEnds[] = {
+    {RunEnd::Installed, ExitCode::Installed, LogLevel::Info, "installed completely"},
+    {RunEnd::Cancelled, ExitCode::Cancelled, LogLevel::Warn, "cancelled by the user"},
+    {RunEnd::BadCommandLine, ExitCode::BadCommandLine, LogLevel::Error,
+     "command line not understood, or the log cannot be opened; nothing done"},
+    {RunEnd::HostRunning, ExitCode::HostRunning, LogLevel::Error, "AutoCAD is running; nothing changed"},
+    {RunEnd::DataMissing, ExitCode::DataMissing, LogLevel::Error,
+     "the Data folder is missing or cannot be read; nothing changed"},
+    {RunEnd::FolderRefused, ExitCode::FolderRefused, LogLevel::Error, "the install folder was refused; nothing changed"},
+    {RunEnd::CopyAborted, ExitCode::CopyAborted, LogLevel::Error,
+     "a file could not be copied and the install was aborted; nothing registered"},
+    {RunEnd::Incomplete, ExitCode::Incomplete, LogLevel::Warn,
+     "installed, but some AutoCAD settings, support files or parts of the uninstaller were not written"},
+    {RunEnd::AlreadyRunning, ExitCode::AlreadyRunning, LogLevel::Error, "another setup program is running; nothing done"},
+    {RunEnd::UsageShown, ExitCode::Installed, LogLevel::Info, "the usage asked for; nothing done"},
+    {RunEnd::Uninstalled, ExitCode::Installed, LogLevel::Info, "uninstalled completely"},
+    {RunEnd::Declined, ExitCode::Cancelled, LogLevel::Warn, "the user answered No; nothing changed"},
+    {RunEnd::UninstallIncomplete, ExitCode::Incomplete, LogLevel::Warn,
+     "uninstalled, but some of it could not be removed; the record keeps it for a second uninstall"},
+    {RunEnd::NotInstalled, ExitCode::NotInstalled, LogLevel::Error,
+     "nothing installed here: no install record, or one that cannot be trusted; nothing changed"},
+    {RunEnd::UninstallerRemoved, ExitCode::Installed, LogLevel::Info,
+     "the uninstaller, its record and the empty install folder removed"},
+    {RunEnd::UninstallerKept, ExitCode::Incomplete, LogLevel::Warn,
+     "the uninstaller stays: its record still names more than it, or it could not be deleted"},
+};
+
+constexpr std::pair<InstallOutcome, RunEnd> kInstallEnds[] = {
+    {InstallOutcome::Installed, RunEnd::Installed},         {InstallOutcome::Incomplete, RunEnd::Incomplete},
+    {InstallOutcome::HostRunning, RunEnd::HostRunning},     {InstallOutcome::FolderRefused, RunEnd::FolderRefused},
+    {InstallOutcome::DataMissing, RunEnd::DataMissing},     {InstallOutcome::DataUnreadable, RunEnd::DataMissing},
+    {InstallOutcome::Aborted, RunEnd::CopyAborted},
+};
+
+constexpr std::pair<UninstallOutcome, RunEnd> kUninstallEnds[] = {
+    {UninstallOutcome::Removed, RunEnd::Uninstalled},       {UninstallOutcome::Incomplete, RunEnd::UninstallIncomplete},
+    {UninstallOutcome::Declined, RunEnd::Declined},         {UninstallOutcome::HostRunning, RunEnd::HostRunning},
+    {UninstallOutcome::NotInstalled, RunEnd::NotInstalled}, {UninstallOutcome::RecordDamaged, RunEnd::NotInstalled},
+};
+
+// The row of `key`; every table has a row for each value of its key, so the
+// first row is never the fallback in fact.
+template <class Row, std::size_t N, class Key, class Field>
+const Row& RowOf(const Row (&rows)[N], Key key, Field field) {
+  for (const Row& row : rows) {
+    if (row.*field == key) return row;
   }
-  return kMeanings[0];  // unreachable: every code has a row
+  return rows[0];
+}
+
+const EndRow& RowOf(RunEnd end) { return RowOf(kEnds, end, &EndRow::end); }
+
+template <class Outcome, std::size_t N>
+RunEnd Lookup(const std::pair<Outcome, RunEnd> (&rows)[N], Outcome outcome) {
+  return RowOf(rows, outcome, &std::pair<Outcome, RunEnd>::first).second;
 }
 
 }  // namespace
 
-ExitCode ExitCodeOf(InstallOutcome outcome) {
-  switch (outcome) {
-    case InstallOutcome::Installed:
-      return ExitCode::Installed;
-    case InstallOutcome::Incomplete:
-      return ExitCode::Incomplete;
-    case InstallOutcome::HostRunning:
-      return ExitCode::HostRunning;
-    case InstallOutcome::FolderRefused:
-      return ExitCode::FolderRefused;
-    case InstallOutcome::DataMissing:
-    case InstallOutcome::DataUnreadable:
-      return ExitCode::DataMissing;
-    case InstallOutcome::Aborted:
-      break;
-  }
-  return ExitCode::CopyAborted;
-}
-
-ExitCode ExitCodeOf(UninstallOutcome outcome) {
-  switch (outcome) {
-    case UninstallOutcome::Removed:
-      return ExitCode::Installed;
-    case UninstallOutcome::Incomplete:
-      return ExitCode::Incomplete;
-    case UninstallOutcome::Declined:
-      return ExitCode::Cancelled;
-    case UninstallOutcome::HostRunning:
-      return ExitCode::HostRunning;
-    case UninstallOutcome::NotInstalled:
-    case UninstallOutcome::RecordDamaged:
-      break;
-  }
-  return ExitCode::NotInstalled;
-}
-
 int ExitCodeNumber(ExitCode code) { return static_cast<int>(code); }
 
-std::string ExitCodeMeaning(ExitCode code, Run run) {
-  const Meaning& meaning = MeaningOf(code);
-  return run == Run::Uninstall && meaning.uninstallEnglish ? meaning.uninstallEnglish : meaning.english;
-}
-
 std::string ExitCodeMeaningChinese(ExitCode code) {
-  const Meaning& meaning = MeaningOf(code);
+  const CodeMeaning& meaning = RowOf(kCodeMeanings, code, &CodeMeaning::code);
   if (meaning.uninstallChinese == nullptr) return meaning.chinese;
   return std::string(meaning.chinese) + "（卸载时：" + meaning.uninstallChinese + "）";
 }
+
+RunEnd EndOf(InstallOutcome outcome) { return Lookup(kInstallEnds, outcome); }
+RunEnd EndOf(UninstallOutcome outcome) { return Lookup(kUninstallEnds, outcome); }
+
+ExitCode ExitCodeOf(RunEnd end) { return RowOf(end).code; }
+LogLevel LogLevelOf(RunEnd end) { return RowOf(end).level; }
+std::string RunEndMeaning(RunEnd end) { return RowOf(end).english; }

@@ -1,12 +1,15 @@
-// The process's exit code: how a run of the setup program ended, for the
-// batch files and deployment tools that start it. One list for every way the
-// program runs (the dialog, the unattended install, the uninstall), each code with its
-// meaning for the log and for the usage text.
+// How a run of the setup program ended: the process's exit code, for the
+// batch files and deployment tools that start it, and the finer end the log
+// names. One list of codes for every way the program runs (the dialog, the
+// unattended install, the uninstall), each with its meaning for the usage
+// text; several ends share a code (0 after an install, an uninstall or the
+// usage).
 #pragma once
 
 #include <string>
 
 #include "install/install_engine.h"
+#include "run/install_log.h"
 #include "uninstall/uninstall_engine.h"
 
 enum class ExitCode : int {
@@ -22,23 +25,44 @@ enum class ExitCode : int {
   NotInstalled = 9,    // uninstall: no install record here, or one that cannot be trusted; nothing changed
 };
 
-// What an installation that ended this way makes the process return.
-ExitCode ExitCodeOf(InstallOutcome outcome);
-ExitCode ExitCodeOf(UninstallOutcome outcome);
-
-// Which kind of run a code ends: a few codes say something else after an
-// uninstall.
-enum class Run { Install, Uninstall };
-
-// The code as a number, and what it means: in English for the log, in
-// Chinese for the usage text (with what it means after an uninstall).
-int ExitCodeNumber(ExitCode code);
-std::string ExitCodeMeaning(ExitCode code, Run run = Run::Install);
-std::string ExitCodeMeaningChinese(ExitCode code);
-
 // Every code, in ascending order, for the usage text.
 inline constexpr ExitCode kAllExitCodes[] = {
     ExitCode::Installed,   ExitCode::Cancelled,     ExitCode::BadCommandLine,
     ExitCode::HostRunning, ExitCode::DataMissing,   ExitCode::FolderRefused,
     ExitCode::CopyAborted, ExitCode::Incomplete,    ExitCode::AlreadyRunning, ExitCode::NotInstalled,
 };
+
+// The code as a number, and what it means in Chinese for the usage text
+// (with what it means after an uninstall, where that differs).
+int ExitCodeNumber(ExitCode code);
+std::string ExitCodeMeaningChinese(ExitCode code);
+
+enum class RunEnd {
+  // An install, or a run that never got to its work.
+  Installed,
+  Cancelled,
+  BadCommandLine,
+  HostRunning,
+  DataMissing,
+  FolderRefused,
+  CopyAborted,
+  Incomplete,
+  AlreadyRunning,
+  UsageShown,  // /? or /HELP: nothing else done
+  // An uninstall.
+  Uninstalled,
+  Declined,
+  UninstallIncomplete,
+  NotInstalled,
+  // The uninstaller's copy, once the uninstaller has ended.
+  UninstallerRemoved,
+  UninstallerKept,
+};
+
+RunEnd EndOf(InstallOutcome outcome);
+RunEnd EndOf(UninstallOutcome outcome);
+
+// The end's exit code, its level in the log and what it means there.
+ExitCode ExitCodeOf(RunEnd end);
+LogLevel LogLevelOf(RunEnd end);
+std::string RunEndMeaning(RunEnd end);

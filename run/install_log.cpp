@@ -102,7 +102,7 @@ std::string FileWhat(FileKind kind) {
 }
 
 void LogOutcome(CInstallLog& log, const InstallReport& report) {
-  const std::string outcome = "Outcome: " + ExitCodeMeaning(ExitCodeOf(report.outcome));
+  const std::string outcome = "Outcome: " + RunEndMeaning(EndOf(report.outcome));
   switch (report.outcome) {
     case InstallOutcome::Installed:
       log.Info(outcome + ", into " + report.installDir);
@@ -341,7 +341,7 @@ UninstallReport UninstallWithLog(CUninstallEngine& engine, const UninstallReques
   log->Info("Uninstall from \"" + request.installDir + "\"");
   LoggingUninstallDriver logging(driver, *log);
   const UninstallReport report = engine.Uninstall(request, logging);
-  const std::string outcome = "Outcome: " + ExitCodeMeaning(ExitCodeOf(report.outcome), Run::Uninstall);
+  const std::string outcome = "Outcome: " + RunEndMeaning(EndOf(report.outcome));
   const std::string counts = " (" + mbcs::Decimal(report.removed) + " removed, " + mbcs::Decimal(report.restored) +
                              " put back, " + mbcs::Decimal(report.leftAlone) + " left as others changed them, " +
                              mbcs::Decimal(report.failed) + " not removed)";

@@ -18,18 +18,6 @@ std::optional<std::string> LogPathFor(const SetupOptions& options) {
   return std::nullopt;
 }
 
-LogLevel LevelOf(ExitCode code) {
-  switch (code) {
-    case ExitCode::Installed:
-      return LogLevel::Info;
-    case ExitCode::Cancelled:
-    case ExitCode::Incomplete:
-      return LogLevel::Warn;
-    default:
-      return LogLevel::Error;
-  }
-}
-
 }  // namespace
 
 void ShowBox(const std::string& text, unsigned style) {
@@ -68,9 +56,9 @@ bool AcquireLock(bool silent, CInstallLog* log, std::unique_ptr<platform::Instan
   return true;
 }
 
-ExitCode Finish(CInstallLog* log, ExitCode code, Run run) {
+ExitCode Finish(CInstallLog* log, RunEnd end) {
+  const ExitCode code = ExitCodeOf(end);
   if (log != nullptr)
-    log->Write(LevelOf(code),
-               "Exit code " + mbcs::Decimal(ExitCodeNumber(code)) + ": " + ExitCodeMeaning(code, run));
+    log->Write(LogLevelOf(end), "Exit code " + mbcs::Decimal(ExitCodeNumber(code)) + ": " + RunEndMeaning(end));
   return code;
 }

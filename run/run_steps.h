@@ -25,5 +25,5 @@ bool OpenLog(const SetupOptions& options, const BuildInfo& build, std::unique_pt
 // the run is silent.
 bool AcquireLock(bool silent, CInstallLog* log, std::unique_ptr<platform::InstanceLock>* lock);
 
-// Logs how the run ends, and returns `code`.
-ExitCode Finish(CInstallLog* log, ExitCode code, Run run = Run::Install);
+// Logs how the run ends, and returns its exit code.
+ExitCode Finish(CInstallLog* log, RunEnd end);

@@ -5,8 +5,11 @@
 #include "deploy/product.h"
 #include "hosts/acad_hosts.h"
 #include "install/release_choice.h"
+#include "platform/files.h"
 #include "platform/instance_lock.h"
+#include "platform/mbcs.h"
 #include "platform/message_box.h"
+#include "record/install_record.h"
 #include "run/command_line.h"
 #include "run/install_log.h"
 #include "run/run_steps.h"
@@ -22,8 +25,16 @@ std::string Lines(const std::vector<std::string>& lines) {
   return text;
 }
 
-ExitCode InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options,
-                         const ReleaseChoice& choice, CInstallLog* log) {
+// The uninstaller, started under its own name, uninstalls whatever its
+// switches say; only the usage is still the usage.
+RunMode ModeOf(const SetupOptions& options) {
+  if (options.mode != RunMode::Install) return options.mode;
+  const std::string program = mbcs::FileNameOf(platform::GetFiles().ModulePath());
+  return mbcs::EqualsNoCase(program, kUninstallerName) ? RunMode::Uninstall : RunMode::Install;
+}
+
+RunEnd InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options,
+                       const ReleaseChoice& choice, CInstallLog* log) {
   InstallRequest request;
   request.build = build;
   request.folderText = options.folder.value_or(kDefaultFolder);
@@ -31,7 +42,7 @@ ExitCode InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupO
   request.checkHostRunning = true;  // there is no second click
   SilentDriver driver;
   CInstallEngine engine(hosts);
-  return ExitCodeOf(InstallWithLog(engine, request, driver, log).outcome);
+  return EndOf(InstallWithLog(engine, request, driver, log).outcome);
 }
 
 // The dialog's installs, each in the run's log.
@@ -46,59 +57,44 @@ class LoggedInstalls : public InstallRunner {
   CInstallLog* log_;
 };
 
-ExitCode RunDialog(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options,
-                   const ReleaseChoice& choice, CInstallLog* log) {
+RunEnd RunDialog(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options, const ReleaseChoice& choice,
+                 CInstallLog* log) {
   Dlg_Setup dialog(hosts, build);
-  if (options.folder) dialog.installPath = *options.folder;
+  if (options.folder) dialog.PresetFolder(*options.folder);
   if (options.releases) dialog.PresetReleases(choice.ticked);
   LoggedInstalls logged(log);
   dialog.RunInstallsThrough(&logged);
   dialog.DoModal();
   const std::optional<InstallOutcome> outcome = dialog.outcome();
-  return outcome ? ExitCodeOf(*outcome) : ExitCode::Cancelled;
+  return outcome ? EndOf(*outcome) : RunEnd::Cancelled;
 }
 
-}  // namespace
+ExitCode RefuseArguments(const ParsedArguments& parsed, const BuildInfo& build) {
+  std::unique_ptr<CInstallLog> log;
+  if (!OpenLog(parsed.options, build, &log)) return ExitCode::BadCommandLine;
+  if (log)
+    for (const std::string& error : parsed.errors) log->Error("Command line not understood: " + error);
+  if (!parsed.options.silent) ShowWarning(Lines(parsed.errors) + "\n" + UsageText());
+  return Finish(log.get(), RunEnd::BadCommandLine);
+}
 
-ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& arguments) {
-  const ParsedArguments parsed = ParseArguments(arguments);
-  const SetupOptions& options = parsed.options;
-  const bool silent = options.silent;
-  if (options.help && !silent && parsed.errors.empty()) {
+ExitCode ShowUsage(const SetupOptions& options, const BuildInfo& build) {
+  if (!options.silent) {
     ShowBox(UsageText(), platform::kMbOk);
-    return ExitCode::Installed;
+    return ExitCodeOf(RunEnd::UsageShown);
   }
-  // The uninstaller started from the install folder hands the run to a copy
-  // of itself, before any log or lock: the copy keeps both.
-  std::optional<UninstallTarget> uninstall =
-      parsed.errors.empty() ? UninstallTargetOf(options, build.editionBits) : std::nullopt;
-  if (uninstall && uninstall->relay) {
-    if (const std::optional<ExitCode> code = RelayUninstall(*uninstall, options)) return *code;
-  }
-
+  // A silent run shows nothing, not even the usage.
   std::unique_ptr<CInstallLog> log;
   if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
+  log->Info("Usage asked for with /S: nothing shown, nothing done");
+  return Finish(log.get(), RunEnd::UsageShown);
+}
 
-  if (!parsed.errors.empty()) {
-    if (log)
-      for (const std::string& error : parsed.errors) log->Error("Command line not understood: " + error);
-    if (!silent) ShowWarning(Lines(parsed.errors) + "\n" + UsageText());
-    return Finish(log.get(), ExitCode::BadCommandLine);
-  }
-  if (options.help) {  // with /S: a silent run shows nothing, not even the usage
-    log->Info("Usage asked for with /S: nothing shown, nothing done");
-    return Finish(log.get(), ExitCode::Installed);
-  }
-
-  if (uninstall && options.finishAfter)
-    return Finish(log.get(), FinishUninstall(*uninstall, *options.finishAfter, log.get()), Run::Uninstall);
-
+ExitCode Install(const SetupOptions& options, const BuildInfo& build) {
+  std::unique_ptr<CInstallLog> log;
+  if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
   std::unique_ptr<platform::InstanceLock> lock;
-  if (!AcquireLock(silent, log.get(), &lock))
-    return Finish(log.get(), ExitCode::AlreadyRunning, uninstall ? Run::Uninstall : Run::Install);
-  if (uninstall)
-    return Finish(log.get(), RunUninstall(*uninstall, options, build.editionBits, log.get()), Run::Uninstall);
-
+  if (!AcquireLock(options.silent, log.get(), &lock)) return Finish(log.get(), RunEnd::AlreadyRunning);
   CAcadHosts hosts;
   hosts.Discover();
   const ReleaseChoice choice = ChooseReleases(hosts, build.editionBits, options.releases);
@@ -106,7 +102,28 @@ ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& argume
     LogHostsFound(*log, hosts, build.editionBits);
     LogSkippedReleases(*log, choice, build.editionBits);
   }
-  const ExitCode code = silent ? InstallSilently(hosts, build, options, choice, log.get())
-                               : RunDialog(hosts, build, options, choice, log.get());
-  return Finish(log.get(), code);
+  const RunEnd end = options.silent ? InstallSilently(hosts, build, options, choice, log.get())
+                                    : RunDialog(hosts, build, options, choice, log.get());
+  return Finish(log.get(), end);
+}
+
+}  // namespace
+
+ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& arguments) {
+  const ParsedArguments parsed = ParseArguments(arguments);
+  if (!parsed.errors.empty()) return RefuseArguments(parsed, build);
+  const SetupOptions& options = parsed.options;
+  switch (ModeOf(options)) {
+    case RunMode::Usage:
+      return ShowUsage(options, build);
+    case RunMode::Uninstall:
+      return RunUninstall(options, build);
+    case RunMode::Remove:
+      return RunRemoval(options, build);
+    case RunMode::Finish:
+      return RunFinish(options, build);
+    case RunMode::Install:
+      break;
+  }
+  return Install(options, build);
 }

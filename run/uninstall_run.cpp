@@ -1,9 +1,16 @@
 #include "run/uninstall_run.h"
 
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "install/install_folder.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/processes.h"
+#include "platform/status.h"
 #include "record/install_record.h"
 #include "record/uninstall_entry.h"
 #include "run/run_steps.h"
@@ -12,6 +19,23 @@
 #include "uninstall/uninstall_messages.h"
 
 namespace {
+
+struct UninstallTarget {
+  // The install folder whose record is taken back; empty when /UNINSTALL
+  // named none and Programs and Features has no entry.
+  std::string installDir;
+  // The /DIR= text, when it is no folder path: nothing is taken back.
+  std::optional<std::string> refusedText;
+  // This program is the uninstaller in `installDir`: a copy must run the
+  // removal, for this file to go too.
+  bool relay = false;
+  // The uninstaller in `installDir` is held by the program that was started:
+  // the removal leaves it for the finish.
+  bool leaveUninstaller = false;
+  // Why no copy could run the removal, when the uninstaller runs it itself.
+  platform::Status relayFailure;
+};
+
 
 bool RecordIn(const std::string& folder) { return platform::GetFiles().Exists(RecordPath(folder)); }
 
@@ -52,19 +76,18 @@ std::vector<std::string> PassedOn(const SetupOptions& options, const std::string
   return arguments;
 }
 
-}  // namespace
+// The folder the uninstaller handed over to its copy (/REMOVE=).
+UninstallTarget HandedOver(const SetupOptions& options) {
+  UninstallTarget target;
+  target.installDir = options.removeFolder.value_or(std::string());
+  mbcs::DropTrailingBackslash(target.installDir);
+  target.leaveUninstaller = true;
+  return target;
+}
 
-std::optional<UninstallTarget> UninstallTargetOf(const SetupOptions& options, int editionBits) {
-  if (options.removeFolder) {
-    UninstallTarget target;
-    target.installDir = *options.removeFolder;
-    mbcs::DropTrailingBackslash(target.installDir);
-    target.leaveUninstaller = true;
-    return target;
-  }
+UninstallTarget UninstallTargetOf(const SetupOptions& options, int editionBits) {
   const std::string program = platform::GetFiles().ModulePath();
   const bool isUninstaller = mbcs::EqualsNoCase(mbcs::FileNameOf(program), kUninstallerName);
-  if (!options.uninstall && !isUninstaller) return std::nullopt;
   UninstallTarget target;
   if (options.folder)
     target = FromFolderText(*options.folder);
@@ -76,6 +99,10 @@ std::optional<UninstallTarget> UninstallTargetOf(const SetupOptions& options, in
   return target;
 }
 
+// Runs the removal from a copy of this program in the temp folder, waits for
+// it and returns its exit code; afterwards the copy runs once more to remove
+// the uninstaller. Nothing when no copy could run: `target` then says the
+// removal runs here and leaves the uninstaller.
 std::optional<ExitCode> RelayUninstall(UninstallTarget& target, const SetupOptions& options) {
   const std::vector<std::string> removal = PassedOn(options, target.installDir);
   std::vector<std::string> cleanup = PassedOn(options, target.installDir);
@@ -94,18 +121,17 @@ std::optional<ExitCode> RelayUninstall(UninstallTarget& target, const SetupOptio
   return std::nullopt;
 }
 
-ExitCode RunUninstall(const UninstallTarget& target, const SetupOptions& options, int editionBits,
-                      CInstallLog* log) {
+RunEnd Remove(const UninstallTarget& target, const SetupOptions& options, int editionBits, CInstallLog* log) {
   if (target.refusedText) {
     const std::string text = UninstallFolderInvalidText(*target.refusedText);
     if (log) log->Error("Message: " + text);
     if (!options.silent) ShowWarning(text);
-    return ExitCode::BadCommandLine;
+    return RunEnd::BadCommandLine;
   }
   if (target.installDir.empty()) {
     if (log) log->Warn("Message: " + NoEntryText());
     if (!options.silent) ShowWarning(NoEntryText());
-    return ExitCode::NotInstalled;
+    return RunEnd::NotInstalled;
   }
   if (log && !target.relayFailure.ok())
     log->Warn("The uninstaller could not run from a copy in the temp folder (" + DescribeError(target.relayFailure) +
@@ -119,10 +145,19 @@ ExitCode RunUninstall(const UninstallTarget& target, const SetupOptions& options
   SilentUninstallDriver silent;
   UninstallDriver& driver = options.silent ? static_cast<UninstallDriver&>(silent) : boxes;
   CUninstallEngine engine;
-  return ExitCodeOf(UninstallWithLog(engine, request, driver, log).outcome);
+  return EndOf(UninstallWithLog(engine, request, driver, log).outcome);
 }
 
-ExitCode FinishUninstall(const UninstallTarget& target, std::uint32_t waitFor, CInstallLog* log) {
+// The log, the lock and the removal.
+ExitCode Uninstall(const UninstallTarget& target, const SetupOptions& options, const BuildInfo& build) {
+  std::unique_ptr<CInstallLog> log;
+  if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
+  std::unique_ptr<platform::InstanceLock> lock;
+  if (!AcquireLock(options.silent, log.get(), &lock)) return Finish(log.get(), RunEnd::AlreadyRunning);
+  return Finish(log.get(), Remove(target, options, build.editionBits, log.get()));
+}
+
+RunEnd FinishUninstall(const UninstallTarget& target, std::uint32_t waitFor, CInstallLog* log) {
   const bool finished = FinishRemoval(target.installDir, waitFor);
   if (log) {
     if (finished)
@@ -132,5 +167,25 @@ ExitCode FinishUninstall(const UninstallTarget& target, std::uint32_t waitFor, C
                 ": the install record still names more than it (the uninstall was declined or is incomplete), or it "
                 "could not be deleted");
   }
-  return finished ? ExitCode::Installed : ExitCode::Incomplete;
+  return finished ? RunEnd::UninstallerRemoved : RunEnd::UninstallerKept;
+}
+
+}  // namespace
+
+ExitCode RunUninstall(const SetupOptions& options, const BuildInfo& build) {
+  UninstallTarget target = UninstallTargetOf(options, build.editionBits);
+  if (target.relay) {
+    if (const std::optional<ExitCode> code = RelayUninstall(target, options)) return *code;
+  }
+  return Uninstall(target, options, build);
+}
+
+ExitCode RunRemoval(const SetupOptions& options, const BuildInfo& build) {
+  return Uninstall(HandedOver(options), options, build);
+}
+
+ExitCode RunFinish(const SetupOptions& options, const BuildInfo& build) {
+  std::unique_ptr<CInstallLog> log;
+  if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
+  return Finish(log.get(), FinishUninstall(HandedOver(options), options.finishAfter.value_or(0), log.get()));
 }

@@ -5,45 +5,20 @@
 // uninstaller once the program that was started has ended.
 #pragma once
 
-#include <cstdint>
-#include <optional>
-#include <string>
-
-#include "platform/status.h"
+#include "deploy/product.h"
 #include "run/command_line.h"
 #include "run/exit_code.h"
-#include "run/install_log.h"
 
-struct UninstallTarget {
-  // The install folder whose record is taken back; empty when /UNINSTALL
-  // named none and Programs and Features has no entry.
-  std::string installDir;
-  // The /DIR= text, when it is no folder path: nothing is taken back.
-  std::optional<std::string> refusedText;
-  // This program is the uninstaller in `installDir`: a copy must run the
-  // removal, for this file to go too.
-  bool relay = false;
-  // The uninstaller in `installDir` is held by the program that was started:
-  // the removal leaves it for the finish.
-  bool leaveUninstaller = false;
-  // Why no copy could run the removal, when the uninstaller runs it itself.
-  platform::Status relayFailure;
-};
+// The uninstall (RunMode::Uninstall): the folder it takes back, the hand-over
+// to a copy when this program is that folder's uninstaller (the copy keeps
+// the log and the lock), else the log, the lock and the removal, asking and
+// telling the user unless the run is silent.
+ExitCode RunUninstall(const SetupOptions& options, const BuildInfo& build);
 
-// The uninstall the options (or the program's own name) ask for; nothing for
-// an install.
-std::optional<UninstallTarget> UninstallTargetOf(const SetupOptions& options, int editionBits);
+// The copy's removal (RunMode::Remove): as the uninstall, of exactly the
+// folder handed over, leaving the uninstaller for the finish.
+ExitCode RunRemoval(const SetupOptions& options, const BuildInfo& build);
 
-// Runs the removal from a copy of this program in the temp folder, waits for
-// it and returns its exit code; afterwards the copy runs once more to remove
-// the uninstaller. Nothing when no copy could run: `target` then says the
-// removal runs here and leaves the uninstaller.
-std::optional<ExitCode> RelayUninstall(UninstallTarget& target, const SetupOptions& options);
-
-// The removal, asking and telling the user unless the run is silent.
-ExitCode RunUninstall(const UninstallTarget& target, const SetupOptions& options, int editionBits,
-                      CInstallLog* log);
-
-// The copy's last step: once process `waitFor` has ended, the uninstaller,
-// the record and the empty folder go.
-ExitCode FinishUninstall(const UninstallTarget& target, std::uint32_t waitFor, CInstallLog* log);
+// The copy's last step (RunMode::Finish): once the process it was handed has
+// ended, the uninstaller, the record and the empty folder go.
+ExitCode RunFinish(const SetupOptions& options, const BuildInfo& build);

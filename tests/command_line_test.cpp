@@ -49,7 +49,7 @@ TEST(CommandLine, UnderstoodArgumentsSetTheirOptions) {
     const ParsedArguments parsed = ParseArguments(row.arguments);
     EXPECT_TRUE(parsed.errors.empty()) << parsed.errors.front();
     EXPECT_EQ(parsed.options.silent, row.silent);
-    EXPECT_EQ(parsed.options.help, row.help);
+    EXPECT_EQ(parsed.options.mode == RunMode::Usage, row.help);
     EXPECT_EQ(parsed.options.folder, row.folder);
     EXPECT_EQ(parsed.options.releases, row.releases);
     EXPECT_EQ(parsed.options.logPath, row.log);
@@ -120,7 +120,7 @@ TEST(CommandLine, TheUninstallSwitches) {
     SCOPED_TRACE(testing::PrintToString(row.arguments));
     const ParsedArguments parsed = ParseArguments(row.arguments);
     EXPECT_TRUE(parsed.errors.empty()) << parsed.errors.front();
-    EXPECT_EQ(parsed.options.uninstall, row.uninstall);
+    EXPECT_EQ(parsed.options.mode == RunMode::Uninstall, row.uninstall);
     EXPECT_EQ(parsed.options.folder, row.folder);
     EXPECT_EQ(parsed.options.removeFolder, row.removeFolder);
     EXPECT_EQ(parsed.options.finishAfter, row.finishAfter);
@@ -160,16 +160,46 @@ TEST(ExitCodes, EachOutcomeHasItsCode) {
       {InstallOutcome::DataUnreadable, 4}, {InstallOutcome::FolderRefused, 5}, {InstallOutcome::Aborted, 6},
       {InstallOutcome::Incomplete, 7},
   };
-  for (const Row& row : rows) EXPECT_EQ(ExitCodeNumber(ExitCodeOf(row.outcome)), row.code) << row.code;
-  // Every code has a meaning of its own in both languages.
-  std::set<std::string> english, chinese;
+  for (const Row& row : rows) EXPECT_EQ(ExitCodeNumber(ExitCodeOf(EndOf(row.outcome))), row.code) << row.code;
+  // Every code has a meaning of its own for the usage.
+  std::set<std::string> chinese;
   for (std::size_t i = 0; i < std::size(kAllExitCodes); ++i) {
     EXPECT_EQ(ExitCodeNumber(kAllExitCodes[i]), static_cast<int>(i));
-    english.insert(ExitCodeMeaning(kAllExitCodes[i]));
     chinese.insert(ExitCodeMeaningChinese(kAllExitCodes[i]));
   }
-  EXPECT_EQ(english.size(), std::size(kAllExitCodes));
   EXPECT_EQ(chinese.size(), std::size(kAllExitCodes));
+}
+
+// Ends that share a code still say in the log what happened.
+TEST(ExitCodes, EachEndOfARunHasItsCodeAndAMeaningOfItsOwn) {
+  struct Row {
+    RunEnd end;
+    int code;
+  };
+  const Row rows[] = {
+      {RunEnd::Installed, 0},        {RunEnd::UsageShown, 0},      {RunEnd::Uninstalled, 0},
+      {RunEnd::UninstallerRemoved, 0}, {RunEnd::Cancelled, 1},     {RunEnd::Declined, 1},
+      {RunEnd::BadCommandLine, 2},   {RunEnd::HostRunning, 3},     {RunEnd::DataMissing, 4},
+      {RunEnd::FolderRefused, 5},    {RunEnd::CopyAborted, 6},     {RunEnd::Incomplete, 7},
+      {RunEnd::UninstallIncomplete, 7}, {RunEnd::UninstallerKept, 7}, {RunEnd::AlreadyRunning, 8},
+      {RunEnd::NotInstalled, 9},
+  };
+  std::set<std::string> english;
+  for (const Row& row : rows) {
+    EXPECT_EQ(ExitCodeNumber(ExitCodeOf(row.end)), row.code) << RunEndMeaning(row.end);
+    english.insert(RunEndMeaning(row.end));
+  }
+  EXPECT_EQ(english.size(), std::size(rows));
+  struct UninstallRow {
+    UninstallOutcome outcome;
+    RunEnd end;
+  };
+  const UninstallRow uninstallRows[] = {
+      {UninstallOutcome::Removed, RunEnd::Uninstalled},       {UninstallOutcome::Incomplete, RunEnd::UninstallIncomplete},
+      {UninstallOutcome::Declined, RunEnd::Declined},         {UninstallOutcome::HostRunning, RunEnd::HostRunning},
+      {UninstallOutcome::NotInstalled, RunEnd::NotInstalled}, {UninstallOutcome::RecordDamaged, RunEnd::NotInstalled},
+  };
+  for (const UninstallRow& row : uninstallRows) EXPECT_EQ(EndOf(row.outcome), row.end) << RunEndMeaning(row.end);
 }
 
 }  // namespace

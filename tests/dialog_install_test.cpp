@@ -184,8 +184,8 @@ TEST_P(InstallTest, InstallWritesEverythingAndEndsInTheShrunkenCompletionView) {
     ASSERT_TRUE(probe.Click(kIdInstall));
     ExpectView(probe, View::Completion);
     after = dialog.GetWindowRect();
-    EXPECT_EQ(dialog.progressBar.GetPos(), 50);
-    EXPECT_EQ(dialog.progressBar.GetMaximum(), 50);
+    EXPECT_EQ(dialog.progress().GetPos(), 50);
+    EXPECT_EQ(dialog.progress().GetMaximum(), 50);
     if (platform::HeadlessWindowHost* headless = GetParam()->headlessHost()) {
       const platform::HeadlessWindow* bar = headless->Control(dialog.GetSafeHwnd(), kIdProgress);
       EXPECT_EQ(bar->rangeMinimum, 0);
@@ -204,7 +204,7 @@ TEST_P(InstallTest, InstallWritesEverythingAndEndsInTheShrunkenCompletionView) {
   EXPECT_EQ(after.bottom, before.bottom - (cancel.bottom - finish.bottom));
   EXPECT_GT(cancel.bottom, finish.bottom);
 
-  EXPECT_EQ(dialog.installPath, kDefaultInstall);
+  EXPECT_EQ(dialog.folderText(), kDefaultInstall);
   EXPECT_EQ(hosts_.installDir, kDefaultInstall);
   EXPECT_TRUE(Installed(kDefaultInstall));
   EXPECT_FALSE(files().Exists(std::string(kDefaultInstall) + "\\SetUp.EXE"));
@@ -244,7 +244,7 @@ TEST_P(InstallTest, FolderTextBecomesTheInstallFolderWithOneBackslashDropped) {
       ASSERT_TRUE(probe.Click(kIdInstall));
       ExpectView(probe, View::Completion);
     });
-    EXPECT_EQ(dialog.installPath, row.installDir);
+    EXPECT_EQ(dialog.folderText(), row.installDir);
     EXPECT_EQ(hosts_.installDir, row.installDir);
     for (const std::string& folder : row.made) EXPECT_TRUE(files().Exists(folder)) << folder;
     EXPECT_TRUE(Installed(row.installDir));
@@ -336,12 +336,12 @@ TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
       if (row.warned) {
         ExpectView(probe, View::Selection);
         EXPECT_FALSE(files().Exists("C:\\Zorvel"));
-        EXPECT_FALSE(dialog.warnIfHostRunning);
+        EXPECT_FALSE(dialog.warnsIfHostRunning());
         ASSERT_TRUE(probe.Click(kIdInstall)) << "the second click installs, AutoCAD or not";
       }
       ExpectView(probe, View::Completion);
     });
-    EXPECT_EQ(dialog.warnIfHostRunning, !row.warned);
+    EXPECT_EQ(dialog.warnsIfHostRunning(), !row.warned);
     ASSERT_EQ(boxes().shown().size(), row.warned ? 1u : 0u);
     if (row.warned) {
       EXPECT_EQ(boxes().shown()[0].text, "请关闭AutoCAD后再进行安装 !");
@@ -377,7 +377,7 @@ TEST_P(InstallTest, StoppedDeploymentCancelsTheDialogAndRegistersNothing) {
     EXPECT_FALSE(AnyLoader());
     EXPECT_EQ(Text(Hive::CurrentUser, kVariables2010, "TRUSTEDPATHS"), "d:\\lisp");
     EXPECT_FALSE(files().Exists(std::string(kAcad2010) + "\\Fonts\\Zorvel_EN.shx"));
-    EXPECT_EQ(dialog.installPath, kDefaultInstall);
+    EXPECT_EQ(dialog.folderText(), kDefaultInstall);
   }
 }
 
@@ -415,7 +415,7 @@ TEST_P(InstallTest, WritesThatFailAreCountedInOneWarningBeforeTheCompletionView)
     Run(dialog, [&](DialogProbe& probe) {
       boxes().Answer(platform::kIdOk, [&] {
         atWarning = ViewOf(probe);
-        barAtWarning = dialog.progressBar.GetPos();
+        barAtWarning = dialog.progress().GetPos();
       });
       ASSERT_TRUE(probe.Click(kIdInstall));
       ExpectView(probe, View::Completion);
@@ -535,7 +535,7 @@ TEST_P(BrowseTest, ChosenFolderReplacesTheTextAndACancelledPickerKeepsIt) {
       ASSERT_TRUE(probe.Type(kIdInstallPath, row.typed));
       ASSERT_TRUE(probe.Click(kIdBrowse));
       EXPECT_EQ(probe.Text(kIdInstallPath), row.shown);
-      EXPECT_EQ(dialog.installPath, row.shown);
+      EXPECT_EQ(dialog.folderText(), row.shown);
       ExpectView(probe, View::Selection);
     });
     ASSERT_EQ(browser_->runs().size(), 1u);

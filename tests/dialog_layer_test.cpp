@@ -25,9 +25,9 @@ constexpr std::uint32_t kAutoCheckBox = kVisible | platform::kBsAutoCheckBox;
 class BaseWindow : public CWnd {
  public:
   static const MessageMap* ThisMessageMap() {
-    static const MessageMapEntry rows[] = {
-        CommandRangeRow(platform::kBnClicked, 100, 199, &BaseWindow::OnRange),
-        MessageRow(platform::kWmUser + 1, &BaseWindow::OnUserMessage),
+    static constexpr MessageMapEntry rows[] = {
+        CommandRangeRow<&BaseWindow::OnRange>(platform::kBnClicked, 100, 199),
+        MessageRow<&BaseWindow::OnUserMessage>(platform::kWmUser + 1),
     };
     static const MessageMap map{CWnd::ThisMessageMap(), rows, std::size(rows)};
     return &map;
@@ -46,9 +46,9 @@ class BaseWindow : public CWnd {
 class DerivedWindow : public BaseWindow {
  public:
   static const MessageMap* ThisMessageMap() {
-    static const MessageMapEntry rows[] = {
-        CommandRow(platform::kBnClicked, 150, &DerivedWindow::OnOneFifty),
-        CommandRow(platform::kEnChange, 300, &DerivedWindow::OnEdited),
+    static constexpr MessageMapEntry rows[] = {
+        CommandRow<&DerivedWindow::OnOneFifty>(platform::kBnClicked, 150),
+        CommandRow<&DerivedWindow::OnEdited>(platform::kEnChange, 300),
     };
     static const MessageMap map{BaseWindow::ThisMessageMap(), rows, std::size(rows)};
     return &map;
@@ -317,42 +317,12 @@ TEST_P(WindowLayerTest, AttachedWindowObjectNeverSeesMessages) {
 INSTANTIATE_FOR_EVERY_WINDOW_WORLD(WindowLayerTest);
 
 // Commands a dialog does not take go on to the application object.
-class CountingApp : public CWinApp {
- public:
-  static const MessageMap* ThisMessageMap() {
-    static const MessageMapEntry rows[] = {CommandRow(0, 0x5000, &CountingApp::OnCounted)};
-    static const MessageMap map{CWinApp::ThisMessageMap(), rows, std::size(rows)};
-    return &map;
-  }
-  const MessageMap* GetMessageMap() const override { return ThisMessageMap(); }
-  void OnCounted() { ++count; }
-  int count = 0;
-};
-
 class PlainSetupTemplateDialog : public CDialog {
  public:
   PlainSetupTemplateDialog() : CDialog(SetupDialogTemplate()) {}
 };
 
 class DialogRouteTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>> {};
-
-TEST_P(DialogRouteTest, UnhandledPlainCommandsReachTheApplicationObject) {
-  struct Row {
-    unsigned id;
-    unsigned code;
-    int counted;
-  };
-  const Row rows[] = {{0x5000, 0, 1}, {0x5000, 1, 0}, {0x5001, 0, 0}};
-  CWizardApp program(BuildInfo{20231218, 64});
-  for (const Row& row : rows) {
-    CountingApp app;
-    ASSERT_EQ(GetApp(), &app);
-    PlainSetupTemplateDialog dialog;
-    GetParam()->Run([&] { return dialog.DoModal(); }, [&](DialogProbe& probe) { probe.Command(row.id, row.code); });
-    EXPECT_EQ(app.count, row.counted) << row.id << "/" << row.code;
-  }
-  EXPECT_EQ(GetApp(), &program) << "the program's application object is current again";
-}
 
 TEST_P(DialogRouteTest, DialogEndsWithItsResultAndLetsGoOfItsWindow) {
   PlainSetupTemplateDialog dialog;
@@ -367,13 +337,6 @@ TEST_P(DialogRouteTest, DialogEndsWithItsResultAndLetsGoOfItsWindow) {
 }
 
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(DialogRouteTest);
-
-TEST(WizardApp, HelpCommandGoesToTheDefaultHelpHandler) {
-  CWizardApp app(BuildInfo{20231218, 64});
-  EXPECT_TRUE(app.OnCmdMsg(kIdHelp, 0));
-  EXPECT_FALSE(app.OnCmdMsg(kIdHelp + 1, 0));
-  EXPECT_EQ(app.m_pszAppName, nullptr);
-}
 
 // The bar steps up to its maximum and stays there, where the control itself
 // would start again from empty.

@@ -80,7 +80,7 @@ TEST_P(SetupDialogTest, OffersExactlyTheReleasesFoundAndHidesLaterOnesIn32BitEdi
         EXPECT_EQ(probe.IsVisible(BoxOf(year)), offered);
         EXPECT_EQ(probe.IsEnabled(BoxOf(year)), found);
         EXPECT_EQ(probe.Check(BoxOf(year)), found && offered ? 1 : 0);
-        EXPECT_EQ(dialog.releaseTicked[Slot(year)], found && offered ? 1 : 0);
+        EXPECT_EQ(dialog.ticked()[Slot(year)], found && offered ? 1 : 0);
       }
       EXPECT_EQ(probe.IsEnabled(kIdFinish), scenario.finishEnabled);
       EXPECT_TRUE(probe.IsEnabled(kIdInstall));
@@ -107,7 +107,7 @@ TEST_P(SetupDialogTest, VersionCaptionShowsBuildDateWithoutZeroPaddingAndTheEdit
     build_.editionBits = row.bits;
     Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) { EXPECT_EQ(probe.Text(kIdVersionCaption), row.caption); });
-    EXPECT_EQ(dialog.versionText, row.caption);
+    EXPECT_EQ(dialog.versionCaption(), row.caption);
   }
 }
 
@@ -127,10 +127,10 @@ TEST_P(SetupDialogTest, CrossedBoxesOf2010And2011SetTheirOwnYearsFlags) {
       EXPECT_EQ(probe.Text(row.id), row.label);
       ASSERT_TRUE(probe.Click(row.id));
       EXPECT_EQ(probe.Check(row.id), 0);
-      EXPECT_EQ(dialog.releaseTicked[row.slot], 0);
-      EXPECT_EQ(dialog.releaseTicked[row.slot == 3 ? 4 : 3], 1);
+      EXPECT_EQ(dialog.ticked()[row.slot], 0);
+      EXPECT_EQ(dialog.ticked()[row.slot == 3 ? 4 : 3], 1);
     });
-    EXPECT_EQ(&dialog.ReleaseBox(row.slot), &dialog.releaseBoxes[kReleaseCount - 1 - row.slot]);
+    EXPECT_EQ(&dialog.ReleaseBox(row.slot), &dialog.boxesInTemplateOrder()[kReleaseCount - 1 - row.slot]);
     for (auto& list : hosts_.locations) list.clear();
   }
 }
@@ -149,7 +149,7 @@ TEST_P(SetupDialogTest, UntickingEveryBoxDisablesFinishAndTickingOneEnablesIt) {
     EXPECT_TRUE(probe.IsEnabled(kIdInstall));
     ASSERT_TRUE(probe.Click(BoxOf(2013)));
     EXPECT_TRUE(probe.IsEnabled(kIdFinish));
-    EXPECT_EQ(dialog.releaseTicked[Slot(2013)], 1);
+    EXPECT_EQ(dialog.ticked()[Slot(2013)], 1);
   });
 }
 
@@ -171,13 +171,13 @@ TEST_P(SetupDialogTest, ClickingABoxReadsTheFolderBoxIntoInstallPath) {
     Installed({2015});
     build_.editionBits = 64;
     Dlg_Setup dialog(hosts_, build_);
-    EXPECT_EQ(dialog.installPath, "C:\\Zorvel");
+    EXPECT_EQ(dialog.folderText(), "C:\\Zorvel");
     Run(dialog, [&](DialogProbe& probe) {
       EXPECT_EQ(probe.Text(kIdInstallPath), "C:\\Zorvel");
       ASSERT_TRUE(probe.Type(kIdInstallPath, folder));
-      EXPECT_EQ(dialog.installPath, "C:\\Zorvel") << "typing alone reads nothing back";
+      EXPECT_EQ(dialog.folderText(), "C:\\Zorvel") << "typing alone reads nothing back";
       ASSERT_TRUE(probe.Click(BoxOf(2015)));
-      EXPECT_EQ(dialog.installPath, folder);
+      EXPECT_EQ(dialog.folderText(), folder);
     });
     for (auto& list : hosts_.locations) list.clear();
   }
@@ -192,7 +192,7 @@ TEST_P(SetupDialogTest, LongFolderTextIsReadBackWhole) {
     ASSERT_TRUE(probe.Type(kIdInstallPath, folder));
     ASSERT_TRUE(probe.Click(BoxOf(2012)));
   });
-  EXPECT_EQ(dialog.installPath, folder);
+  EXPECT_EQ(dialog.folderText(), folder);
 }
 
 TEST_P(SetupDialogTest, ColourRequestsGetTheLightGreenBrushAndTheCaptionItsFont) {
@@ -263,7 +263,7 @@ TEST_P(SetupDialogTest, CancelCloseBoxAndOkEndTheDialogWithTheirResults) {
     });
     EXPECT_EQ(result, row.result);
     // Only OK reads the controls back.
-    EXPECT_EQ(dialog.installPath, row.result == 1 ? "F:\\Read" : "C:\\Zorvel");
+    EXPECT_EQ(dialog.folderText(), row.result == 1 ? "F:\\Read" : "C:\\Zorvel");
     EXPECT_EQ(dialog.GetSafeHwnd(), nullptr);
     for (auto& list : hosts_.locations) list.clear();
   }

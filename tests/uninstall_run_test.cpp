@@ -243,6 +243,14 @@ TEST_F(FromTheInstallFolder, TheCopysExitCodeIsTheStartedProgramsOne) {
   EXPECT_TRUE(Untouched(w_)) << "the finish leaves an uninstaller whose record names more";
 }
 
+// Asked for the usage, the uninstaller hands nothing over and removes nothing.
+TEST_F(FromTheInstallFolder, TheUsageIsOnlyTheUsage) {
+  EXPECT_EQ(RunWith({"/S", "/?"}), 0);
+  EXPECT_TRUE(runs_.empty());
+  EXPECT_TRUE(Untouched(w_));
+  EXPECT_TRUE(w_.Logged(W::kTempLog, {"INFO ", "Exit code 0: the usage asked for; nothing done"}));
+}
+
 TEST_F(FromTheInstallFolder, WithNoCopyTheUninstallerRemovesAllButItself) {
   w_.processes.FailStarts(platform::kErrorAccessDenied);
   EXPECT_EQ(RunWith({"/S"}), 0);

@@ -3,7 +3,6 @@
 #include <iterator>
 
 #include "platform/message_box.h"
-#include "ui/app.h"
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
   if (control.GetSafeHwnd()) return;
@@ -30,10 +29,10 @@ CDialog::CDialog(const platform::DialogTemplate& dialogTemplate, CWnd* parent)
     : template_(dialogTemplate), parent_(parent) {}
 
 const MessageMap* CDialog::ThisMessageMap() {
-  static const MessageMapEntry rows[] = {
-      MessageRow(platform::kWmInitDialog, &CDialog::HandleInitDialog),
-      CommandRow(platform::kBnClicked, platform::kIdOk, &CDialog::OnOK),
-      CommandRow(platform::kBnClicked, platform::kIdCancel, &CDialog::OnCancel),
+  static constexpr MessageMapEntry rows[] = {
+      MessageRow<&CDialog::HandleInitDialog>(platform::kWmInitDialog),
+      CommandRow<&CDialog::OnOK>(platform::kBnClicked, platform::kIdOk),
+      CommandRow<&CDialog::OnCancel>(platform::kBnClicked, platform::kIdCancel),
   };
   static const MessageMap map{CWnd::ThisMessageMap(), rows, std::size(rows)};
   return &map;
@@ -74,13 +73,3 @@ void CDialog::OnOK() {
 }
 
 void CDialog::OnCancel() { EndDialog(platform::kIdCancel); }
-
-bool CDialog::OnCmdMsg(unsigned id, unsigned code) {
-  if (CWnd::OnCmdMsg(id, code)) return true;
-  // Only plain commands (not control notifications, not system commands)
-  // reach the application.
-  constexpr unsigned kFirstSystemCommand = 0xF000;
-  if (code != 0 || id >= kFirstSystemCommand) return false;
-  CWinApp* app = GetApp();
-  return app && app->OnCmdMsg(id, code);
-}

@@ -49,10 +49,6 @@ class CDialog : public CWnd {
   // Ends the dialog with 2 (IDCANCEL).
   virtual void OnCancel();
 
-  // Commands no row of the dialog takes get a last chance with the
-  // application object, as in the frameworks this layer replaces.
-  bool OnCmdMsg(unsigned id, unsigned code) override;
-
  protected:
   virtual void DoDataExchange(CDataExchange* dx);
 

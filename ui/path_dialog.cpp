@@ -16,9 +16,9 @@ constexpr std::uint32_t kPathBoxExStyle = 0x00000200;  // WS_EX_CLIENTEDGE
 
 platform::WindowHost& Host() { return platform::GetWindowHost(); }
 
-const MessageMapEntry kPathDialogSubRows[] = {
-    CommandRow(platform::kBnClicked, platform::kBrowserOkId, &CPathDialogSub::OnConfirmClicked),
-    CommandRow(platform::kEnChange, kPathBoxId, &CPathDialogSub::OnPathEdited),
+constexpr MessageMapEntry kPathDialogSubRows[] = {
+    CommandRow<&CPathDialogSub::OnConfirmClicked>(platform::kBnClicked, platform::kBrowserOkId),
+    CommandRow<&CPathDialogSub::OnPathEdited>(platform::kEnChange, kPathBoxId),
 };
 
 }  // namespace

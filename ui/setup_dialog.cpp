@@ -1,9 +1,9 @@
 #include "ui/setup_dialog.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "deploy/product.h"
 #include "platform/mbcs.h"
@@ -37,21 +37,6 @@ unsigned StyleOf(Notice notice) {
       break;
   }
   return platform::kMbOk;
-}
-
-// The release boxes' message-map rows: one row per run of consecutive ids.
-std::vector<MessageMapEntry> ReleaseRows() {
-  std::array<int, kReleaseCount> ids = kReleaseBoxIds;
-  std::sort(ids.begin(), ids.end());
-  std::vector<MessageMapEntry> rows;
-  for (std::size_t first = 0; first < ids.size();) {
-    std::size_t last = first;
-    while (last + 1 < ids.size() && ids[last + 1] == ids[last] + 1) ++last;
-    rows.push_back(CommandRangeRow(platform::kBnClicked, static_cast<unsigned>(ids[first]),
-                                   static_cast<unsigned>(ids[last]), &Dlg_Setup::OnReleaseClicked));
-    first = last + 1;
-  }
-  return rows;
 }
 
 }  // namespace
@@ -118,11 +103,14 @@ Dlg_Setup::Dlg_Setup(CAcadHosts& hosts, const BuildInfo& build, CWnd* parent)
 Dlg_Setup::~Dlg_Setup() = default;
 
 const MessageMap* Dlg_Setup::ThisMessageMap() {
-  static const std::vector<MessageMapEntry> rows = [] {
-    std::vector<MessageMapEntry> all = {CtlColorRow(&Dlg_Setup::OnCtlColor)};
-    for (const MessageMapEntry& row : ReleaseRows()) all.push_back(row);
-    all.push_back(CommandRow(platform::kBnClicked, kIdBrowse, &Dlg_Setup::OnBrowse));
-    all.push_back(CommandRow(platform::kBnClicked, kIdInstall, &Dlg_Setup::OnInstall));
+  // One row per release box, with the ids the template's table gives them.
+  static constexpr auto rows = [] {
+    std::array<MessageMapEntry, kReleaseCount + 3> all{};
+    all[0] = CtlColorRow<&Dlg_Setup::OnCtlColor>();
+    for (int slot = 0; slot < kReleaseCount; ++slot)
+      all[1 + slot] = CommandRow<&Dlg_Setup::OnReleaseClicked>(platform::kBnClicked, kReleaseBoxes[slot].id);
+    all[1 + kReleaseCount] = CommandRow<&Dlg_Setup::OnBrowse>(platform::kBnClicked, kIdBrowse);
+    all[2 + kReleaseCount] = CommandRow<&Dlg_Setup::OnInstall>(platform::kBnClicked, kIdInstall);
     return all;
   }();
   static const MessageMap map{CDialog::ThisMessageMap(), rows.data(), rows.size()};
@@ -187,10 +175,6 @@ platform::BrushHandle Dlg_Setup::OnCtlColor(CDC* dc, CWnd* window, unsigned kind
   }
   return backgroundBrush.GetSafeHandle();
 }
-
-void Dlg_Setup::OnOK() { CDialog::OnOK(); }
-
-void Dlg_Setup::OnCancel() { CDialog::OnCancel(); }
 
 void Dlg_Setup::OnBrowse() {
   UpdateData(true);

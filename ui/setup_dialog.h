@@ -45,6 +45,8 @@ class Dlg_Setup : public CDialog {
   static const MessageMap* ThisMessageMap();
   const MessageMap* GetMessageMap() const override;
 
+  // Before DoModal: the folder box's text instead of the default folder.
+  void PresetFolder(const std::string& folder) { installPath = folder; }
   // Before DoModal: of the releases the dialog ticks, only these stay
   // ticked (the user may tick the others).
   void PresetReleases(const ReleaseFlags& chosen) { presetReleases_ = chosen; }
@@ -54,13 +56,23 @@ class Dlg_Setup : public CDialog {
   // the dialog was closed before an install ended.
   std::optional<InstallOutcome> outcome() const { return outcome_; }
 
+  // What the dialog holds, as its last data exchange left it.
+  const std::string& folderText() const { return installPath; }
+  const ReleaseFlags& ticked() const { return releaseTicked; }
+  const std::string& versionCaption() const { return versionText; }
+  CProgressCtrl& progress() { return progressBar; }
+  bool warnsIfHostRunning() const { return warnIfHostRunning; }
+  // The check box of a release slot (year - 2007).
+  CButton& ReleaseBox(int slot) { return releaseBoxes[kReleaseCount - 1 - slot]; }
+  // The boxes as the template declares them, from 2024 down to 2007.
+  const std::array<CButton, kReleaseCount>& boxesInTemplateOrder() const { return releaseBoxes; }
+
  protected:
   void DoDataExchange(CDataExchange* dx) override;
-
- public:
   bool OnInitDialog() override;
-  void OnOK() override;
-  void OnCancel() override;
+
+ private:
+  class EngineDriver;
 
   // Enables Finish while at least one release is ticked.
   void UpdateFinishButton();
@@ -77,8 +89,11 @@ class Dlg_Setup : public CDialog {
   // Data folder, a copy aborted: the dialog is then already ending).
   bool RunInstall();
 
-  // The check box of a release slot (year - 2007).
-  CButton& ReleaseBox(int slot) { return releaseBoxes[kReleaseCount - 1 - slot]; }
+  void ShowProgressView();
+  void ShowCompletionView();
+  // The window loses what lies below the Finish button's bottom edge as far
+  // as Cancel's bottom edge lay below it: Finish then stands where Cancel did.
+  void ShrinkToFinishButton();
 
   CBrush backgroundBrush;
   // Declared from 2024 down to 2007; ReleaseBox finds a slot's box.
@@ -94,15 +109,6 @@ class Dlg_Setup : public CDialog {
   // While set, Install first checks for a running AutoCAD; cleared after the
   // first warning, so the next click installs whatever runs.
   bool warnIfHostRunning = true;
-
- private:
-  class EngineDriver;
-
-  void ShowProgressView();
-  void ShowCompletionView();
-  // The window loses what lies below the Finish button's bottom edge as far
-  // as Cancel's bottom edge lay below it: Finish then stands where Cancel did.
-  void ShrinkToFinishButton();
 
   CAcadHosts& hosts_;
   BuildInfo build_;

@@ -32,7 +32,7 @@ const MessageMapEntry* CCmdTarget::FindRow(unsigned message, unsigned code, unsi
 bool CCmdTarget::OnCmdMsg(unsigned id, unsigned code) {
   const MessageMapEntry* row = FindRow(platform::kWmCommand, code, id);
   if (!row) return false;
-  (this->*row->command)();
+  row->handler(*this, {platform::kWmCommand, 0, 0});
   return true;
 }
 
@@ -99,20 +99,10 @@ bool CWnd::OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lPara
     *result = 0;
     return OnCmdMsg(platform::LowWord(wParam), platform::HighWord(wParam));
   }
-  if (IsColourRequest(message)) {
-    const MessageMapEntry* row = FindRow(platform::kWmCtlColor, 0, 0);
-    if (!row) return false;
-    CDC dc(reinterpret_cast<platform::DrawContext>(wParam));
-    CWnd window;
-    window.m_hWnd = reinterpret_cast<platform::WindowHandle>(lParam);
-    platform::BrushHandle brush = (this->*row->ctlColor)(&dc, &window, message - platform::kWmCtlColorMsgBox);
-    window.m_hWnd = nullptr;
-    *result = reinterpret_cast<std::intptr_t>(brush);
-    return true;
-  }
-  const MessageMapEntry* row = FindRow(message, 0, 0);
+  // A colour request's row tells the control's kind from the message.
+  const MessageMapEntry* row = FindRow(IsColourRequest(message) ? platform::kWmCtlColor : message, 0, 0);
   if (!row) return false;
-  *result = (this->*row->generic)(wParam, lParam);
+  *result = row->handler(*this, {message, wParam, lParam});
   return true;
 }
 

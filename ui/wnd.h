@@ -27,21 +27,23 @@ class CDC;
 constexpr int kSwHide = 0;
 constexpr int kSwShow = 5;
 
-using CommandHandler = void (CCmdTarget::*)();
-using CtlColorHandler = platform::BrushHandle (CWnd::*)(CDC* dc, CWnd* window, unsigned kind);
-using MessageHandler = std::intptr_t (CWnd::*)(std::uintptr_t wParam, std::intptr_t lParam);
+// What a row's handler is called with: the message being dispatched.
+struct Message {
+  unsigned message;
+  std::uintptr_t wParam;
+  std::intptr_t lParam;
+};
 
-enum class HandlerKind { Command, CtlColor, Message };
+// A row calls its handler through a function made for it at compile time by
+// the row templates below; `target` is the object whose map holds the row.
+using RowHandler = std::intptr_t (*)(CCmdTarget& target, const Message& message);
 
 struct MessageMapEntry {
   unsigned message;
   unsigned code;      // notification code, for WM_COMMAND rows
   unsigned firstId;   // control or command ids, for WM_COMMAND rows
   unsigned lastId;
-  HandlerKind kind;
-  CommandHandler command;
-  CtlColorHandler ctlColor;
-  MessageHandler generic;
+  RowHandler handler;
 };
 
 struct MessageMap {
@@ -50,31 +52,60 @@ struct MessageMap {
   std::size_t count;
 };
 
-// Rows. A handler is a member of the class whose map holds the row.
-template <class T>
-MessageMapEntry CommandRangeRow(unsigned code, unsigned firstId, unsigned lastId, void (T::*handler)()) {
-  return {platform::kWmCommand, code, firstId, lastId, HandlerKind::Command, static_cast<CommandHandler>(handler),
-          nullptr, nullptr};
+namespace rows {
+
+template <class Member>
+struct ClassOf;
+template <class T, class R, class... Args>
+struct ClassOf<R (T::*)(Args...)> {
+  using type = T;
+};
+template <auto Member>
+using Owner = typename ClassOf<decltype(Member)>::type;
+
+template <auto Member>
+std::intptr_t Command(CCmdTarget& target, const Message&) {
+  (static_cast<Owner<Member>&>(target).*Member)();
+  return 0;
 }
 
-template <class T>
-MessageMapEntry CommandRow(unsigned code, unsigned id, void (T::*handler)()) {
-  return CommandRangeRow(code, id, id, handler);
+template <auto Member>
+std::intptr_t Generic(CCmdTarget& target, const Message& message) {
+  return (static_cast<Owner<Member>&>(target).*Member)(message.wParam, message.lParam);
+}
+
+// Defined after CWnd and CDC.
+template <auto Member>
+std::intptr_t CtlColor(CCmdTarget& target, const Message& message);
+
+}  // namespace rows
+
+// Rows. `Member` is a member function of the class whose map holds the row:
+// void () for commands.
+template <auto Member>
+constexpr MessageMapEntry CommandRangeRow(unsigned code, unsigned firstId, unsigned lastId) {
+  return {platform::kWmCommand, code, firstId, lastId, &rows::Command<Member>};
+}
+
+template <auto Member>
+constexpr MessageMapEntry CommandRow(unsigned code, unsigned id) {
+  return CommandRangeRow<Member>(code, id, id);
 }
 
 // The colour requests of the window and its controls (WM_CTLCOLORMSGBOX ..
-// WM_CTLCOLORSTATIC, folded into one message as kWmCtlColor). The handler
-// returns the brush to paint with.
-template <class T>
-MessageMapEntry CtlColorRow(platform::BrushHandle (T::*handler)(CDC*, CWnd*, unsigned)) {
-  return {platform::kWmCtlColor, 0, 0, 0, HandlerKind::CtlColor, nullptr, static_cast<CtlColorHandler>(handler),
-          nullptr};
+// WM_CTLCOLORSTATIC, folded into one message as kWmCtlColor), answered by
+// platform::BrushHandle (CDC* dc, CWnd* window, unsigned kind): the brush to
+// paint with.
+template <auto Member>
+constexpr MessageMapEntry CtlColorRow() {
+  return {platform::kWmCtlColor, 0, 0, 0, &rows::CtlColor<Member>};
 }
 
-// Any other message; the handler's result is the message's result.
-template <class T>
-MessageMapEntry MessageRow(unsigned message, std::intptr_t (T::*handler)(std::uintptr_t, std::intptr_t)) {
-  return {message, 0, 0, 0, HandlerKind::Message, nullptr, nullptr, static_cast<MessageHandler>(handler)};
+// Any other message, answered by std::intptr_t (std::uintptr_t wParam,
+// std::intptr_t lParam): the message's result.
+template <auto Member>
+constexpr MessageMapEntry MessageRow(unsigned message) {
+  return {message, 0, 0, 0, &rows::Generic<Member>};
 }
 
 // Anything with a message map of commands: windows and the application.
@@ -191,3 +222,14 @@ class CDC {
  private:
   platform::DrawContext dc_;
 };
+
+template <auto Member>
+std::intptr_t rows::CtlColor(CCmdTarget& target, const Message& message) {
+  CDC dc(reinterpret_cast<platform::DrawContext>(message.wParam));
+  CWnd window;
+  window.Attach(reinterpret_cast<platform::WindowHandle>(message.lParam));
+  const platform::BrushHandle brush =
+      (static_cast<Owner<Member>&>(target).*Member)(&dc, &window, message.message - platform::kWmCtlColorMsgBox);
+  window.Detach();
+  return reinterpret_cast<std::intptr_t>(brush);
+}

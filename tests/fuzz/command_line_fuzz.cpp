@@ -37,9 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int year : *options.releases) FUZZ_CHECK(year >= 0 && year <= 9999);
   }
   if (parsed.errors.empty()) {
-    const bool uninstall = options.uninstall || options.removeFolder;
+    const bool uninstall = options.mode == RunMode::Uninstall || options.removeFolder;
     FUZZ_CHECK(!(uninstall && options.releases));
     FUZZ_CHECK(!options.finishAfter || options.removeFolder);
+    FUZZ_CHECK((options.mode == RunMode::Finish) == options.finishAfter.has_value() || options.mode == RunMode::Usage);
   }
   return 0;
 }
