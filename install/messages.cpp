@@ -2,6 +2,7 @@
 
 #include "deploy/product.h"
 #include "platform/files.h"
+#include "platform/lookup.h"
 #include "platform/mbcs.h"
 
 namespace {
@@ -26,27 +27,39 @@ std::string InvalidReason(const PathCheck& form) {
 
 std::string ErrorCode(platform::OsError code) { return "系统错误代码 " + mbcs::Decimal(code); }
 
-const char* CauseLine(Cause cause) {
-  switch (cause) {
-    case Cause::SourceMissing:
-      return "安装文件的Data文件夹中缺少所需的文件，请重新下载并解压安装文件，再执行SetUp.exe !";
-    case Cause::FolderMissing:
-      return "AutoCAD的安装文件夹中缺少所需的子文件夹（Fonts或Drv），请检查AutoCAD是否完整安装 !";
-    case Cause::AccessDenied:
-      return "拒绝访问：请以管理员身份运行SetUp.exe，重新安装 !";
-    case Cause::InUse:
-      return "文件正被其他程序使用：请关闭AutoCAD后重新安装 !";
-    case Cause::KeyMissing:
-      return "AutoCAD的注册表项已不存在，AutoCAD可能已被卸载。";
-    case Cause::WrongType:
-      return "AutoCAD配置中的受信任路径(TRUSTEDPATHS)不是文本，未作改动，请在AutoCAD的\"选项\"中添加安装文件夹。";
-    case Cause::Unreadable:
-      return "AutoCAD配置中的受信任路径(TRUSTEDPATHS)无法完整读取，为免丢失其内容，未作改动。";
-    case Cause::Other:
-      break;
-  }
-  return "其他错误：";
-}
+struct CauseRow {
+  Cause cause;
+  const char* line;
+};
+
+constexpr CauseRow kCauses[] = {
+    {Cause::SourceMissing, "安装文件的Data文件夹中缺少所需的文件，请重新下载并解压安装文件，再执行SetUp.exe !"},
+    {Cause::FolderMissing, "AutoCAD的安装文件夹中缺少所需的子文件夹（Fonts或Drv），请检查AutoCAD是否完整安装 !"},
+    {Cause::AccessDenied, "拒绝访问：请以管理员身份运行SetUp.exe，重新安装 !"},
+    {Cause::InUse, "文件正被其他程序使用：请关闭AutoCAD后重新安装 !"},
+    {Cause::KeyMissing, "AutoCAD的注册表项已不存在，AutoCAD可能已被卸载。"},
+    {Cause::WrongType,
+     "AutoCAD配置中的受信任路径(TRUSTEDPATHS)不是文本，未作改动，请在AutoCAD的\"选项\"中添加安装文件夹。"},
+    {Cause::Unreadable, "AutoCAD配置中的受信任路径(TRUSTEDPATHS)无法完整读取，为免丢失其内容，未作改动。"},
+    {Cause::Other, "其他错误："},
+};
+
+const char* CauseLine(Cause cause) { return RowOf(kCauses, &CauseRow::cause, cause).line; }
+
+struct RefusalRow {
+  FolderRefusal refusal;
+  Notice notice;
+};
+
+constexpr RefusalRow kRefusals[] = {
+    {FolderRefusal::Empty, Notice::NoFolder},
+    {FolderRefusal::TooLong, Notice::FolderTooLong},
+    {FolderRefusal::NoDrive, Notice::FolderNotCreated},
+    {FolderRefusal::FileInTheWay, Notice::FolderNotCreated},
+    {FolderRefusal::NotCreated, Notice::FolderNotCreated},
+    {FolderRefusal::Invalid, Notice::FolderInvalid},
+    {FolderRefusal::None, Notice::FolderInvalid},
+};
 
 }  // namespace
 
@@ -90,22 +103,7 @@ std::string HostRunningText() { return "请关闭AutoCAD后再进行安装 !"; }
 
 std::string NoFolderText() { return "请输入安装目录 !"; }
 
-Notice NoticeOf(FolderRefusal refusal) {
-  switch (refusal) {
-    case FolderRefusal::Empty:
-      return Notice::NoFolder;
-    case FolderRefusal::TooLong:
-      return Notice::FolderTooLong;
-    case FolderRefusal::NoDrive:
-    case FolderRefusal::FileInTheWay:
-    case FolderRefusal::NotCreated:
-      return Notice::FolderNotCreated;
-    case FolderRefusal::Invalid:
-    case FolderRefusal::None:
-      break;
-  }
-  return Notice::FolderInvalid;
-}
+Notice NoticeOf(FolderRefusal refusal) { return RowOf(kRefusals, &RefusalRow::refusal, refusal).notice; }
 
 std::string FolderRefusedText(const std::string& folderText, const FolderVerdict& verdict) {
   const std::string retry = "\n\n请重新选择安装目录。";

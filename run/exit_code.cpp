@@ -1,7 +1,6 @@
 #include "run/exit_code.h"
 
-#include <cstddef>
-#include <utility>
+#include "platform/lookup.h"
 
 namespace {
 
@@ -59,48 +58,43 @@ constexpr EndRow kEnds[] = {
      "the uninstaller stays: its record still names more than it, or it could not be deleted"},
 };
 
-constexpr std::pair<InstallOutcome, RunEnd> kInstallEnds[] = {
+struct InstallEnd {
+  InstallOutcome outcome;
+  RunEnd end;
+};
+
+constexpr InstallEnd kInstallEnds[] = {
     {InstallOutcome::Installed, RunEnd::Installed},         {InstallOutcome::Incomplete, RunEnd::Incomplete},
     {InstallOutcome::HostRunning, RunEnd::HostRunning},     {InstallOutcome::FolderRefused, RunEnd::FolderRefused},
     {InstallOutcome::DataMissing, RunEnd::DataMissing},     {InstallOutcome::DataUnreadable, RunEnd::DataMissing},
     {InstallOutcome::Aborted, RunEnd::CopyAborted},
 };
 
-constexpr std::pair<UninstallOutcome, RunEnd> kUninstallEnds[] = {
+struct UninstallEnd {
+  UninstallOutcome outcome;
+  RunEnd end;
+};
+
+constexpr UninstallEnd kUninstallEnds[] = {
     {UninstallOutcome::Removed, RunEnd::Uninstalled},       {UninstallOutcome::Incomplete, RunEnd::UninstallIncomplete},
     {UninstallOutcome::Declined, RunEnd::Declined},         {UninstallOutcome::HostRunning, RunEnd::HostRunning},
     {UninstallOutcome::NotInstalled, RunEnd::NotInstalled}, {UninstallOutcome::RecordDamaged, RunEnd::NotInstalled},
 };
 
-// The row of `key`; every table has a row for each value of its key, so the
-// first row is never the fallback in fact.
-template <class Row, std::size_t N, class Key, class Field>
-const Row& RowOf(const Row (&rows)[N], Key key, Field field) {
-  for (const Row& row : rows) {
-    if (row.*field == key) return row;
-  }
-  return rows[0];
-}
-
-const EndRow& RowOf(RunEnd end) { return RowOf(kEnds, end, &EndRow::end); }
-
-template <class Outcome, std::size_t N>
-RunEnd Lookup(const std::pair<Outcome, RunEnd> (&rows)[N], Outcome outcome) {
-  return RowOf(rows, outcome, &std::pair<Outcome, RunEnd>::first).second;
-}
+const EndRow& RowOf(RunEnd end) { return RowOf(kEnds, &EndRow::end, end); }
 
 }  // namespace
 
 int ExitCodeNumber(ExitCode code) { return static_cast<int>(code); }
 
 std::string ExitCodeMeaningChinese(ExitCode code) {
-  const CodeMeaning& meaning = RowOf(kCodeMeanings, code, &CodeMeaning::code);
+  const CodeMeaning& meaning = RowOf(kCodeMeanings, &CodeMeaning::code, code);
   if (meaning.uninstallChinese == nullptr) return meaning.chinese;
   return std::string(meaning.chinese) + "（卸载时：" + meaning.uninstallChinese + "）";
 }
 
-RunEnd EndOf(InstallOutcome outcome) { return Lookup(kInstallEnds, outcome); }
-RunEnd EndOf(UninstallOutcome outcome) { return Lookup(kUninstallEnds, outcome); }
+RunEnd EndOf(InstallOutcome outcome) { return RowOf(kInstallEnds, &InstallEnd::outcome, outcome).end; }
+RunEnd EndOf(UninstallOutcome outcome) { return RowOf(kUninstallEnds, &UninstallEnd::outcome, outcome).end; }
 
 ExitCode ExitCodeOf(RunEnd end) { return RowOf(end).code; }
 LogLevel LogLevelOf(RunEnd end) { return RowOf(end).level; }

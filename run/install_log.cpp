@@ -3,6 +3,7 @@
 
 #include "deploy/product.h"
 #include "platform/files.h"
+#include "platform/lookup.h"
 #include "platform/mbcs.h"
 #include "platform/system_info.h"
 #include "run/exit_code.h"
@@ -12,17 +13,14 @@ using platform::Status;
 
 namespace {
 
-const char* LevelName(LogLevel level) {
-  switch (level) {
-    case LogLevel::Info:
-      return "INFO ";
-    case LogLevel::Warn:
-      return "WARN ";
-    case LogLevel::Error:
-      break;
-  }
-  return "ERROR";
-}
+struct LevelRow {
+  LogLevel level;
+  const char* name;
+};
+
+constexpr LevelRow kLevels[] = {{LogLevel::Info, "INFO "}, {LogLevel::Warn, "WARN "}, {LogLevel::Error, "ERROR"}};
+
+const char* LevelName(LogLevel level) { return RowOf(kLevels, &LevelRow::level, level).name; }
 
 std::string OneLine(std::string text) {
   for (char& c : text) {
@@ -67,39 +65,36 @@ std::string Years(const ReleaseFlags& ticked) {
   return years;
 }
 
-LogLevel LevelOf(Notice notice) {
-  switch (notice) {
-    case Notice::HostRunning:
-    case Notice::NoFolder:
-    case Notice::FolderTooLong:
-    case Notice::Incomplete:
-      return LogLevel::Warn;
-    case Notice::FolderInvalid:
-    case Notice::FolderNotCreated:
-    case Notice::DataMissing:
-    case Notice::DataUnreadable:
-      break;
-  }
-  return LogLevel::Error;
-}
+struct NoticeRow {
+  Notice notice;
+  LogLevel level;
+};
 
-std::string FileWhat(FileKind kind) {
-  switch (kind) {
-    case FileKind::Payload:
-      return "File";
-    case FileKind::Settings:
-      return "Settings file";
-    case FileKind::Backup:
-      return "Backup of AutoCAD's plot driver";
-    case FileKind::Uninstaller:
-      return "Uninstaller";
-    case FileKind::Record:
-      return "Install record";
-    case FileKind::SupportFile:
-      break;
-  }
-  return "Support file";
-}
+// What the user would have been told, at the level it counts for.
+constexpr NoticeRow kNotices[] = {
+    {Notice::HostRunning, LogLevel::Warn},      {Notice::NoFolder, LogLevel::Warn},
+    {Notice::FolderTooLong, LogLevel::Warn},    {Notice::Incomplete, LogLevel::Warn},
+    {Notice::FolderInvalid, LogLevel::Error},   {Notice::FolderNotCreated, LogLevel::Error},
+    {Notice::DataMissing, LogLevel::Error},     {Notice::DataUnreadable, LogLevel::Error},
+};
+
+LogLevel LevelOf(Notice notice) { return RowOf(kNotices, &NoticeRow::notice, notice).level; }
+
+struct FileRow {
+  FileKind kind;
+  const char* what;
+};
+
+constexpr FileRow kFiles[] = {
+    {FileKind::Payload, "File"},
+    {FileKind::Settings, "Settings file"},
+    {FileKind::Backup, "Backup of AutoCAD's plot driver"},
+    {FileKind::Uninstaller, "Uninstaller"},
+    {FileKind::Record, "Install record"},
+    {FileKind::SupportFile, "Support file"},
+};
+
+std::string FileWhat(FileKind kind) { return RowOf(kFiles, &FileRow::kind, kind).what; }
 
 void LogOutcome(CInstallLog& log, const InstallReport& report) {
   const std::string outcome = "Outcome: " + RunEndMeaning(EndOf(report.outcome));
@@ -126,46 +121,50 @@ void LogOutcome(CInstallLog& log, const InstallReport& report) {
   log.Error(outcome);
 }
 
+struct RemovalRow {
+  RemovalEvent::What what;
+  const char* name;
+  bool key;  // the target is a registry key, named with its hive and view
+};
+
+constexpr RemovalRow kRemovals[] = {
+    {RemovalEvent::What::File, "File", false},
+    {RemovalEvent::What::Folder, "Folder", false},
+    {RemovalEvent::What::LoaderKey, "Loader key", true},
+    {RemovalEvent::What::TrustedPaths, "TRUSTEDPATHS of", true},
+    {RemovalEvent::What::PlotDriver, "AutoCAD 2008 plot driver", false},
+    {RemovalEvent::What::Backup, "Backup of AutoCAD's plot driver", false},
+    {RemovalEvent::What::Entry, "Programs and Features entry", true},
+    {RemovalEvent::What::Record, "Install record", false},
+    {RemovalEvent::What::Font, "Font", false},
+    {RemovalEvent::What::Settings, "Settings file", false},
+};
+
 std::string RemovalWhat(const RemovalEvent& event) {
-  using What = RemovalEvent::What;
-  const std::string key = HiveName(event.hive) + "\\" + event.target +
-                          (event.view != 0 ? " (" + mbcs::Decimal(event.view) + "-bit registry view)" : std::string());
-  switch (event.what) {
-    case What::File:
-      return "File " + event.target;
-    case What::Folder:
-      return "Folder " + event.target;
-    case What::LoaderKey:
-      return "Loader key " + key;
-    case What::TrustedPaths:
-      return "TRUSTEDPATHS of " + key;
-    case What::PlotDriver:
-      return "AutoCAD 2008 plot driver " + event.target;
-    case What::Backup:
-      return "Backup of AutoCAD's plot driver " + event.target;
-    case What::Entry:
-      return "Programs and Features entry " + key;
-    case What::Record:
-      return "Install record " + event.target;
-    case What::Font:
-      return "Font " + event.target;
-    case What::Settings:
-      break;
-  }
-  return "Settings file " + event.target;
+  const RemovalRow& row = RowOf(kRemovals, &RemovalRow::what, event.what);
+  if (!row.key) return std::string(row.name) + " " + event.target;
+  return std::string(row.name) + " " + HiveName(event.hive) + "\\" + event.target +
+         (event.view != 0 ? " (" + mbcs::Decimal(event.view) + "-bit registry view)" : std::string());
 }
 
-LogLevel LevelOf(RemovalEvent::Result result) {
-  switch (result) {
-    case RemovalEvent::Result::NotOurs:
-      return LogLevel::Warn;
-    case RemovalEvent::Result::Unreachable:
-    case RemovalEvent::Result::Failed:
-      return LogLevel::Error;
-    default:
-      return LogLevel::Info;
-  }
-}
+struct ResultRow {
+  RemovalEvent::Result result;
+  LogLevel level;
+  const char* said;  // null: the failure, said with its error
+};
+
+constexpr ResultRow kResults[] = {
+    {RemovalEvent::Result::Removed, LogLevel::Info, "removed"},
+    {RemovalEvent::Result::Restored, LogLevel::Info, "put back as it was before the install"},
+    {RemovalEvent::Result::Kept, LogLevel::Info, "kept"},
+    {RemovalEvent::Result::Unchanged, LogLevel::Info, "already gone"},
+    {RemovalEvent::Result::NotOurs, LogLevel::Warn, "changed since by another install or by the user, left as it is"},
+    {RemovalEvent::Result::Unreachable, LogLevel::Error,
+     "in a registry view this edition cannot reach, left in the record"},
+    {RemovalEvent::Result::Failed, LogLevel::Error, nullptr},
+};
+
+const ResultRow& RowOf(RemovalEvent::Result result) { return RowOf(kResults, &ResultRow::result, result); }
 
 LogLevel LevelOf(UninstallNotice notice) {
   return notice == UninstallNotice::Summary ? LogLevel::Info : LogLevel::Warn;
@@ -297,24 +296,9 @@ InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, Ins
 }
 
 std::string DescribeRemoval(const RemovalEvent& event) {
-  using Result = RemovalEvent::Result;
   const std::string what = RemovalWhat(event) + ": ";
-  switch (event.result) {
-    case Result::Removed:
-      return what + "removed";
-    case Result::Restored:
-      return what + "put back as it was before the install";
-    case Result::Kept:
-      return what + "kept";
-    case Result::Unchanged:
-      return what + "already gone";
-    case Result::NotOurs:
-      return what + "changed since by another install or by the user, left as it is";
-    case Result::Unreachable:
-      return what + "in a registry view this edition cannot reach, left in the record";
-    case Result::Failed:
-      break;
-  }
+  const char* said = RowOf(event.result).said;
+  if (said != nullptr) return what + said;
   return what + "not removed, " + DescribeError(event.status) + "; left in the record";
 }
 
@@ -331,7 +315,7 @@ void LoggingUninstallDriver::Tell(UninstallNotice notice, const std::string& tex
 }
 
 void LoggingUninstallDriver::OnRemoval(const RemovalEvent& event) {
-  log_.Write(LevelOf(event.result), DescribeRemoval(event));
+  log_.Write(RowOf(event.result).level, DescribeRemoval(event));
   answering_.OnRemoval(event);
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "deploy/product.h"
+#include "platform/lookup.h"
 #include "platform/mbcs.h"
 #include "platform/message_box.h"
 #include "ui/path_dialog.h"
@@ -23,21 +24,22 @@ constexpr int kProgressEnd = 50;
 
 void Tell(const std::string& text, unsigned style) { platform::GetMessageBoxes().Show(text, kMessageCaption, style); }
 
-unsigned StyleOf(Notice notice) {
-  switch (notice) {
-    case Notice::NoFolder:
-    case Notice::FolderInvalid:
-    case Notice::FolderTooLong:
-    case Notice::FolderNotCreated:
-    case Notice::Incomplete:
-      return platform::kMbOk | platform::kMbIconWarning;
-    case Notice::HostRunning:
-    case Notice::DataMissing:
-    case Notice::DataUnreadable:
-      break;
-  }
-  return platform::kMbOk;
-}
+struct NoticeStyle {
+  Notice notice;
+  unsigned style;
+};
+
+// The box each notice comes in: a warning where the user has something to put
+// right.
+constexpr unsigned kWarningBox = platform::kMbOk | platform::kMbIconWarning;
+constexpr NoticeStyle kNoticeStyles[] = {
+    {Notice::NoFolder, kWarningBox},          {Notice::FolderInvalid, kWarningBox},
+    {Notice::FolderTooLong, kWarningBox},     {Notice::FolderNotCreated, kWarningBox},
+    {Notice::Incomplete, kWarningBox},        {Notice::HostRunning, platform::kMbOk},
+    {Notice::DataMissing, platform::kMbOk},   {Notice::DataUnreadable, platform::kMbOk},
+};
+
+unsigned StyleOf(Notice notice) { return RowOf(kNoticeStyles, &NoticeStyle::notice, notice).style; }
 
 }  // namespace
 

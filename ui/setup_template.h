@@ -1,6 +1,6 @@
-// The setup dialog's template 141, described once: the Windows builds take
-// the same dialog from res/setup.rc (a test under Wine compares the compiled
-// resource with this description), the headless host builds it from here.
+// The setup dialog's template 141: the headless host builds it from here, the
+// Windows builds take the same dialog from res/setup.rc, and the native build
+// holds the script's rows against this description.
 #pragma once
 
 #include <array>
