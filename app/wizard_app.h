@@ -1,6 +1,5 @@
-// The application object: reads the command line, finds the AutoCAD
-// installations, runs the setup dialog (or installs with no window), and lets
-// the process end with the run's exit code.
+// The application object: hands the command line to the run (run/setup_run.h)
+// and lets the process end with the run's exit code.
 #pragma once
 
 #include "deploy/product.h"

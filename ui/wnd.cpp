@@ -10,14 +10,14 @@ bool IsColourRequest(unsigned message) {
 
 }  // namespace
 
-const MessageMap* CCmdTarget::ThisMessageMap() {
+const MessageMap* CWnd::ThisMessageMap() {
   static const MessageMap map{nullptr, nullptr, 0};
   return &map;
 }
 
-const MessageMap* CCmdTarget::GetMessageMap() const { return ThisMessageMap(); }
+const MessageMap* CWnd::GetMessageMap() const { return ThisMessageMap(); }
 
-const MessageMapEntry* CCmdTarget::FindRow(unsigned message, unsigned code, unsigned id) const {
+const MessageMapEntry* CWnd::FindRow(unsigned message, unsigned code, unsigned id) const {
   for (const MessageMap* map = GetMessageMap(); map; map = map->base) {
     for (std::size_t i = 0; i < map->count; ++i) {
       const MessageMapEntry& row = map->entries[i];
@@ -28,20 +28,6 @@ const MessageMapEntry* CCmdTarget::FindRow(unsigned message, unsigned code, unsi
   }
   return nullptr;
 }
-
-bool CCmdTarget::OnCmdMsg(unsigned id, unsigned code) {
-  const MessageMapEntry* row = FindRow(platform::kWmCommand, code, id);
-  if (!row) return false;
-  row->handler(*this, {platform::kWmCommand, 0, 0});
-  return true;
-}
-
-const MessageMap* CWnd::ThisMessageMap() {
-  static const MessageMap map{CCmdTarget::ThisMessageMap(), nullptr, 0};
-  return &map;
-}
-
-const MessageMap* CWnd::GetMessageMap() const { return ThisMessageMap(); }
 
 CWnd::~CWnd() {
   if (binding_ == Binding::Subclassed) UnsubclassWindow();
@@ -95,12 +81,12 @@ bool CWnd::OnMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lPar
 }
 
 bool CWnd::OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) {
-  if (message == platform::kWmCommand) {
-    *result = 0;
-    return OnCmdMsg(platform::LowWord(wParam), platform::HighWord(wParam));
-  }
-  // A colour request's row tells the control's kind from the message.
-  const MessageMapEntry* row = FindRow(IsColourRequest(message) ? platform::kWmCtlColor : message, 0, 0);
+  // A command's row is found by its notification code and control id; a
+  // colour request's row tells the control's kind from the message.
+  const MessageMapEntry* row =
+      message == platform::kWmCommand
+          ? FindRow(message, platform::HighWord(wParam), platform::LowWord(wParam))
+          : FindRow(IsColourRequest(message) ? platform::kWmCtlColor : message, 0, 0);
   if (!row) return false;
   *result = row->handler(*this, {message, wParam, lParam});
   return true;

@@ -19,7 +19,6 @@
 
 #include "platform/window_host.h"
 
-class CCmdTarget;
 class CWnd;
 class CDC;
 
@@ -36,7 +35,7 @@ struct Message {
 
 // A row calls its handler through a function made for it at compile time by
 // the row templates below; `target` is the object whose map holds the row.
-using RowHandler = std::intptr_t (*)(CCmdTarget& target, const Message& message);
+using RowHandler = std::intptr_t (*)(CWnd& target, const Message& message);
 
 struct MessageMapEntry {
   unsigned message;
@@ -64,19 +63,19 @@ template <auto Member>
 using Owner = typename ClassOf<decltype(Member)>::type;
 
 template <auto Member>
-std::intptr_t Command(CCmdTarget& target, const Message&) {
+std::intptr_t Command(CWnd& target, const Message&) {
   (static_cast<Owner<Member>&>(target).*Member)();
   return 0;
 }
 
 template <auto Member>
-std::intptr_t Generic(CCmdTarget& target, const Message& message) {
+std::intptr_t Generic(CWnd& target, const Message& message) {
   return (static_cast<Owner<Member>&>(target).*Member)(message.wParam, message.lParam);
 }
 
 // Defined after CWnd and CDC.
 template <auto Member>
-std::intptr_t CtlColor(CCmdTarget& target, const Message& message);
+std::intptr_t CtlColor(CWnd& target, const Message& message);
 
 }  // namespace rows
 
@@ -108,35 +107,16 @@ constexpr MessageMapEntry MessageRow(unsigned message) {
   return {message, 0, 0, 0, &rows::Generic<Member>};
 }
 
-// Anything with a message map of commands: windows and the application.
-class CCmdTarget {
- public:
-  CCmdTarget() = default;
-  CCmdTarget(const CCmdTarget&) = delete;
-  CCmdTarget& operator=(const CCmdTarget&) = delete;
-  virtual ~CCmdTarget() = default;
-
-  static const MessageMap* ThisMessageMap();
-  virtual const MessageMap* GetMessageMap() const;
-
-  // Runs the handler of command `id` with notification `code` from this
-  // object's map chain; false when no row takes it.
-  virtual bool OnCmdMsg(unsigned id, unsigned code);
-
- protected:
-  // The first row of the map chain that takes `message` (and, for
-  // WM_COMMAND, `code` and `id`), or null.
-  const MessageMapEntry* FindRow(unsigned message, unsigned code, unsigned id) const;
-};
-
-class CWnd : public CCmdTarget, private platform::MessageSink {
+class CWnd : private platform::MessageSink {
  public:
   CWnd() = default;
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
   // A window still subclassed gets its own procedure back.
   ~CWnd() override;
 
   static const MessageMap* ThisMessageMap();
-  const MessageMap* GetMessageMap() const override;
+  virtual const MessageMap* GetMessageMap() const;
 
   platform::WindowHandle GetSafeHwnd() const { return m_hWnd; }
 
@@ -182,7 +162,10 @@ class CWnd : public CCmdTarget, private platform::MessageSink {
 
  protected:
   // Dispatches a message through the map chain; false when no row takes it.
-  virtual bool OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result);
+  bool OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result);
+  // The first row of the map chain that takes `message` (and, for
+  // WM_COMMAND, `code` and `id`), or null.
+  const MessageMapEntry* FindRow(unsigned message, unsigned code, unsigned id) const;
   // The window's own handling of the message being dispatched.
   std::intptr_t Default();
 
@@ -224,7 +207,7 @@ class CDC {
 };
 
 template <auto Member>
-std::intptr_t rows::CtlColor(CCmdTarget& target, const Message& message) {
+std::intptr_t rows::CtlColor(CWnd& target, const Message& message) {
   CDC dc(reinterpret_cast<platform::DrawContext>(message.wParam));
   CWnd window;
   window.Attach(reinterpret_cast<platform::WindowHandle>(message.lParam));
