@@ -13,5 +13,5 @@ ReleaseFlags OfferedReleases(const CAcadHosts& hosts, int editionBits) {
 
 std::string ProductVersion(const BuildInfo& build) {
   return mbcs::Decimal(build.date / 10000) + "." + mbcs::Decimal(build.date % 10000 / 100) + "." +
-         mbcs::Decimal(build.date % 100) + ".0";
+         mbcs::Decimal(build.date % 100) + "." + mbcs::Decimal(build.release);
 }

@@ -9,10 +9,12 @@
 struct BuildInfo {
   int date = 0;         // yyyymmdd
   int editionBits = 0;  // 32 or 64
+  int release = 0;      // the release's number; 0 in an ordinary build
 };
 
 // The program's version as its version resource carries it: year, month and
-// day of the build date without zero padding, and 0 ("2023.12.18.0").
+// day of the build date without zero padding, and the release number
+// ("2023.12.18.0").
 std::string ProductVersion(const BuildInfo& build);
 
 // The 32-bit edition offers no release from this year on: AutoCAD 2017 and
