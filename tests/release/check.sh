@@ -136,6 +136,15 @@ check "... saying that signing failed" grep -q "FAILED: signing the win64 SetUp.
 check "... and publishing nothing" test ! -e "$b/dist" -a ! -e "$b/.staging"
 check "win64: the second build's unsigned SetUp.exe is the first one's, byte for byte" \
   cmp "$a/win64/SetUp.exe" "$b/win64/SetUp.exe"
+# same_made: what the build generates on its way to SetUp.exe is the same in both.
+same_made() {
+  local made
+  for made in generated/app.ico generated/doc.ico generated/logo.bmp generated/menu.bmp \
+    generated/build_config.h CMakeFiles/SetUp.dir/res/setup.rc.res; do
+    cmp "$a/win64/$made" "$b/win64/$made" || return 1
+  done
+}
+check "win64: the pictures, icons, build constants and compiled resources are the same in both builds" same_made
 signed=$dist/Zorvel-Setup-$version-win64/SetUp.exe
 check "win64: the shipped signature attached to the rebuild gives the shipped program" \
   eval "osslsigncode extract-signature -in '$signed' -out '$work/shipped.sig' && \
