@@ -2,7 +2,8 @@
 # The release end to end (scripts/release.sh), from the committed state of this
 # checkout's tracked files:
 #  - a release of both editions, signed with a throwaway self-signed
-#    certificate (openssl) and verified with `osslsigncode verify -CAfile`;
+#    certificate (openssl), time-stamped by a server of its own (tsa.py), and
+#    verified with `osslsigncode verify -CAfile`;
 #    its distributions, zips, SHA256SUMS, BUILDINFO and version record;
 #  - the 64-bit edition built once more, later, in another folder and without
 #    ccache, with a password that cannot open the certificate: that release
@@ -59,11 +60,40 @@ check "a throwaway self-signed code-signing certificate" \
 check "the certificate as a PFX file" \
   openssl pkcs12 -export -inkey "$cert/key.pem" -in "$cert/cert.pem" -out "$cert/cert.pfx" -passout pass:zv-check
 
+# A time-stamp server of our own on this machine, with a certificate of its own.
+tsa=$work/tsa
+mkdir -p "$tsa"
+echo 01 >"$tsa/serial"
+cat >"$tsa/tsa.cnf" <<'EOF'
+[ tsa ]
+default_tsa = tsa_config
+[ tsa_config ]
+serial = ./serial
+signer_cert = ./tsa.pem
+signer_key = ./tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256
+accuracy = secs:1
+ess_cert_id_alg = sha256
+crypto_device = builtin
+EOF
+check "a throwaway time-stamp certificate" \
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout "$tsa/tsa.key" -out "$tsa/tsa.pem" \
+  -subj "/CN=Zorvel release check time stamps" -addext "extendedKeyUsage=critical,timeStamping" \
+  -addext keyUsage=digitalSignature
+python3 "$(dirname "$0")/tsa.py" "$tsa" >"$tsa/port" 2>>"$trace" &
+tsa_pid=$!
+trap 'kill "$tsa_pid" 2>/dev/null' EXIT
+for _ in $(seq 100); do [ -s "$tsa/port" ] && break; sleep 0.1; done
+check "the time-stamp server listens" test -s "$tsa/port"
+
 release() {  # release FOLDER PASSWORD ARGS...: scripts/release.sh of the commit
   local folder=$1 password=$2
   shift 2
   ZV_RELEASE_COMMIT=$commit ZV_RELEASE_OUT=$folder ZV_SIGN_PFX=$cert/cert.pfx ZV_SIGN_PASSWORD=$password \
-    ZV_SIGN_URL=https://zorvel.example/ ZV_SIGN_CAFILE=$cert/cert.pem ZV_SIGN_TIMESTAMP_URL= \
+    ZV_SIGN_URL=https://zorvel.example/ ZV_SIGN_CAFILE=$cert/cert.pem \
+    ZV_SIGN_TIMESTAMP_URL=http://127.0.0.1:$(cat "$tsa/port") ZV_SIGN_TSA_CAFILE=$tsa/tsa.pem \
     bash "$ZV_ROOT/scripts/release.sh" "$@"
 }
 
@@ -107,8 +137,9 @@ for edition in win32 win64; do
   name=Zorvel-Setup-$version-$edition
   check "$edition: SetUp.exe beside the Data folder and BUILDINFO" \
     test -f "$dist/$name/SetUp.exe" -a -f "$dist/$name/Data/readme.txt" -a -f "$dist/$name/BUILDINFO"
-  check "$edition: the signature verifies with -CAfile of the certificate" \
-    osslsigncode verify -CAfile "$cert/cert.pem" -in "$dist/$name/SetUp.exe"
+  check "$edition: the signature verifies with -CAfile of the certificate, time stamp included" \
+    eval "osslsigncode verify -CAfile '$cert/cert.pem' -TSA-CAfile '$tsa/tsa.pem' -in '$dist/$name/SetUp.exe' |
+      grep '^Timestamp Server Signature verification: ok'"
   check "$edition: the unsigned program has no PE time stamp" test "$(pe_time_stamp "$a/$edition/SetUp.exe")" = 0
   check "$edition: the version record reads $version" test "$(version_record "$a/$edition/SetUp.exe")" = "$version"
   check "$edition: BUILDINFO names the commit, the compilers, binutils, mingw-w64, CMake and Python" \
@@ -152,7 +183,7 @@ check "win64: the shipped signature attached to the rebuild gives the shipped pr
       -in '$b/win64/SetUp.exe' -out '$work/rebuilt-signed.exe' && cmp '$signed' '$work/rebuilt-signed.exe'"
 
 # --- the signed program under Wine ----------------------------------------------------
-trap 'zv_wine_stop; zv_xvfb_stop' EXIT
+trap 'kill "$tsa_pid" 2>/dev/null; zv_wine_stop; zv_xvfb_stop' EXIT
 if [ -z "${DISPLAY:-}" ]; then
   zv_xvfb_start >>"$trace" 2>&1 || { fail "a virtual display"; finish; }
 fi
