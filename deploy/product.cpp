@@ -4,5 +4,5 @@
 
 std::string ProductVersion(const BuildInfo& build) {
   return mbcs::Decimal(build.date / 10000) + "." + mbcs::Decimal(build.date % 10000 / 100) + "." +
-         mbcs::Decimal(build.date % 100) + ".0";
+         mbcs::Decimal(build.date % 100) + "." + mbcs::Decimal(build.release);
 }

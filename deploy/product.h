@@ -25,8 +25,10 @@ constexpr char kInstanceLockName[] = "Global\\ZorvelBatchPlotSetup";
 struct BuildInfo {
   int date = 0;         // yyyymmdd
   int editionBits = 0;  // 32 or 64
+  int release = 0;      // the release's number; 0 in an ordinary build
 };
 
 // The program's version as its version resource carries it: year, month and
-// day of the build date without zero padding, and 0 ("2023.12.18.0").
+// day of the build date without zero padding, and the release number
+// ("2023.12.18.0").
 std::string ProductVersion(const BuildInfo& build);

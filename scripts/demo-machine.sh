@@ -37,14 +37,8 @@ ZV_SIM_PROFILE_SHORT="$ZV_SIM_PROFILES_KEY\\R18.0\\ACAD-8001:409\\Profiles\\Defa
 ZV_SIM_PROFILE_HOLDING="$ZV_SIM_PROFILES_KEY\\R23.1\\ACAD-3001:804\\Profiles\\Custom\\Variables"
 ZV_SIM_PROFILE_LONG="$ZV_SIM_PROFILES_KEY\\R24.3\\ACAD-7101:804\\Profiles\\Default\\Variables"
 
-# The payload: a file for every name the deployment treats apart, the eight
-# loader modules, two ordinary files and a sub-folder (which is not copied).
-ZV_SIM_PAYLOAD=(
-  ZV_BatchPlot2008.ARX ZV_BatchPlot2010.ARX ZV_BatchPlot2013.ARX ZV_BatchPlot2015.ARX
-  ZV_BatchPlot2017.ARX ZV_BatchPlot2018.ARX ZV_BatchPlot2019.ARX ZV_BatchPlot2021.ARX
-  Zorvel.prt7 Zorvel.prt8 Zorvel.prt9 Zorvel.Ini Zorvel_EN.shx Zorvel_HZ.shx Zorvel.prt5 SetUp.EXE
-  readme.txt 使用说明.txt
-)
+# The payload (ZV_SIM_PAYLOAD) and the sample Data folder.
+source "$(dirname "${BASH_SOURCE[0]}")/sample-data.sh"
 
 zv_sim_box() {  # the check-box id of a release year (2010 and 2011 are crossed)
   case $1 in
@@ -92,12 +86,9 @@ zv_sim_appdata() {  # the user's APPDATA folder, as a Unix path
 }
 
 zv_sim_distribution() {  # zv_sim_distribution SETUP-EXE FOLDER
-  local name
   rm -rf "$2"
-  mkdir -p "$2/Data/samples"
+  zv_sample_data "$2/Data"
   cp "$1" "$2/SetUp.exe"
-  for name in "${ZV_SIM_PAYLOAD[@]}"; do printf '%s' "$name" >"$2/Data/$name"; done
-  printf 'sample' >"$2/Data/samples/sample.dwg"
 }
 
 zv_sim_regtool() { "$ZV_WINE64" "$ZV_SIM_REGTOOL" "$@"; }

@@ -4,16 +4,25 @@
 ZV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZV_BUILD=${ZV_BUILD:-$ZV_ROOT/build}
 
+# zv_tree_args native|win32|win64 [SOURCE]: the configure arguments of one
+# kind of tree (of this checkout, or of the source tree SOURCE); sets
+# ZV_TREE_ARGS.
+zv_tree_args() {
+  local source=${2:-$ZV_ROOT}
+  ZV_TREE_ARGS=(-G Ninja)
+  case $1 in
+    native) ZV_TREE_ARGS+=(-DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON) ;;
+    win32) ZV_TREE_ARGS+=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-i686.cmake") ;;
+    win64) ZV_TREE_ARGS+=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-x86_64.cmake") ;;
+    *) echo "zv_build: unknown tree $1" >&2; return 2 ;;
+  esac
+}
+
 # zv_build native|win32|win64: configures (once) and builds one tree.
 zv_build() {
-  local kind=$1 dir=$ZV_BUILD/$1 args=(-G Ninja)
-  case $kind in
-    native) args+=(-DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON) ;;
-    win32) args+=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ZV_ROOT/cmake/mingw-i686.cmake") ;;
-    win64) args+=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ZV_ROOT/cmake/mingw-x86_64.cmake") ;;
-    *) echo "zv_build: unknown tree $kind" >&2; return 2 ;;
-  esac
-  [ -f "$dir/build.ninja" ] || cmake -S "$ZV_ROOT" -B "$dir" "${args[@]}" >/dev/null
+  local dir=$ZV_BUILD/$1
+  zv_tree_args "$1" || return 2
+  [ -f "$dir/build.ninja" ] || cmake -S "$ZV_ROOT" -B "$dir" "${ZV_TREE_ARGS[@]}" >/dev/null
   cmake --build "$dir" -- -j"$(nproc)"
 }
 

@@ -9,6 +9,7 @@ packages=(
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei
+  osslsigncode openssl ca-certificates
 )
 
 installed() {

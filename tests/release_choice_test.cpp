@@ -1,10 +1,12 @@
-// Which releases an install is for, and why each other one is skipped.
+// Which releases an install is for, and why each other one is skipped; the
+// version the edition carries.
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "install/edition.h"
 #include "install/release_choice.h"
 
 namespace {
@@ -75,3 +77,16 @@ TEST(ReleaseChoice, EveryReasonReadsDifferently) {
 }
 
 }  // namespace
+
+// The version record's text: the date without zero padding, then the release.
+TEST(ProductVersion, IsTheDateUnpaddedThenTheReleaseNumber) {
+  const struct {
+    BuildInfo build;
+    const char* text;
+  } rows[] = {
+      {{20231218, 64}, "2023.12.18.0"},
+      {{20240105, 32, 3}, "2024.1.5.3"},
+      {{20241231, 64, 65535}, "2024.12.31.65535"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ProductVersion(row.build), row.text);
+}

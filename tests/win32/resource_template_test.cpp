@@ -269,7 +269,7 @@ std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
   return std::wstring(static_cast<const wchar_t*>(value), length - 1);
 }
 
-TEST(SetUpVersion, FileAndProductVersionAreTheBuildDate) {
+TEST(SetUpVersion, FileAndProductVersionAreTheBuildDateAndRelease) {
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(SetUpPath().c_str(), &ignored);
   ASSERT_GT(size, 0u) << "SetUp.exe carries no version record";
@@ -279,7 +279,7 @@ TEST(SetUpVersion, FileAndProductVersionAreTheBuildDate) {
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
   const DWORD high = MAKELONG(kBuildDate % 10000 / 100, kBuildDate / 10000);
-  const DWORD low = MAKELONG(0, kBuildDate % 100);
+  const DWORD low = MAKELONG(kRelease, kBuildDate % 100);
   EXPECT_EQ(fixed->dwFileVersionMS, high);
   EXPECT_EQ(fixed->dwFileVersionLS, low);
   EXPECT_EQ(fixed->dwProductVersionMS, high);
