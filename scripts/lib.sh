@@ -88,12 +88,13 @@ zv_wine_stop() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
 }
 
-# zv_xvfb_start: a private virtual display for the dialog tests; sets DISPLAY.
+# zv_xvfb_start: a private virtual display for the dialog tests (1024x768, or
+# ZV_XVFB_SCREEN); sets DISPLAY.
 zv_xvfb_start() {
   local n
   for n in $(seq 91 140); do
     [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$n -screen 0 "${ZV_XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
     ZV_XVFB_PID=$!
     export DISPLAY=:$n
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done

@@ -13,7 +13,10 @@
 
 namespace {
 
-constexpr int kCaptionFontHeight = 12;
+constexpr int kCaptionFontHeight = 12;  // pixels at 100 %
+
+// Posted to the dialog once the dialog manager has laid it out for a new scale.
+constexpr unsigned kWmFitPictures = platform::kWmApp + 1;
 
 const char kPickerText[] = "请选择安装目录：";
 
@@ -123,6 +126,7 @@ const MessageMap* Dlg_Setup::ThisMessageMap() {
     for (const MessageMapEntry& row : ReleaseRows()) all.push_back(row);
     all.push_back(CommandRow(platform::kBnClicked, kIdBrowse, &Dlg_Setup::OnBrowse));
     all.push_back(CommandRow(platform::kBnClicked, kIdInstall, &Dlg_Setup::OnInstall));
+    all.push_back(MessageRow(kWmFitPictures, &Dlg_Setup::OnFitPictures));
     return all;
   }();
   static const MessageMap map{CDialog::ThisMessageMap(), rows.data(), rows.size()};
@@ -162,7 +166,24 @@ bool Dlg_Setup::OnInitDialog() {
   }
   UpdateData(false);
   UpdateFinishButton();
+  logo_.Fit(m_hWnd, SetupDialogTemplate());
   return true;
+}
+
+bool Dlg_Setup::OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) {
+  if (message == platform::kWmDpiChanged) {
+    // Made again at the new scale by the next colour request, which comes
+    // when the dialog manager repaints the laid-out dialog.
+    captionFont.DeleteObject();
+    platform::GetWindowHost().Post(m_hWnd, kWmFitPictures);
+  }
+  return CDialog::OnWndMsg(message, wParam, lParam, result);
+}
+
+std::intptr_t Dlg_Setup::OnFitPictures(std::uintptr_t, std::intptr_t) {
+  logo_.Fit(m_hWnd, SetupDialogTemplate());
+  menuPicture_.Fit(m_hWnd, SetupDialogTemplate());
+  return 0;
 }
 
 void Dlg_Setup::UpdateFinishButton() {
@@ -180,7 +201,7 @@ platform::BrushHandle Dlg_Setup::OnCtlColor(CDC* dc, CWnd* window, unsigned kind
   if (id != kIdInstallPath) dc->SetBkMode(platform::kTransparent);
   if (id == kIdVersionCaption) {
     if (!captionFont.GetSafeHandle())
-      captionFont.Create(kCaptionFontHeight, 0, 0, 0, kFwSemiBold, false, false, false, kAnsiCharset,
+      captionFont.Create(ScaleToDpi(kCaptionFontHeight, platform::GetWindowHost().Dpi(m_hWnd)), 0, 0, 0, kFwSemiBold, false, false, false, kAnsiCharset,
                          kDefaultPrecision, kDefaultClipPrecision, kDefaultQuality, kDefaultPitchAndFamily, "宋体");
     dc->SelectObject(captionFont.GetSafeHandle());
     dc->SetTextColor(kCaptionColour);
@@ -252,6 +273,8 @@ void Dlg_Setup::ShowProgressView() {
 void Dlg_Setup::ShowCompletionView() {
   ShowDlgItem(kIdDoneHeading, kSwShow);
   ShowDlgItem(kIdMenuPicture, kSwShow);
+  // Drawn at the screen's scale only now: the selection view opens sooner.
+  menuPicture_.Fit(m_hWnd, SetupDialogTemplate());
   ShowDlgItem(kIdComponentsHeading, kSwHide);
   ShowDlgItem(kIdProgress, kSwHide);
   ShowDlgItem(kIdFinish, kSwShow);
