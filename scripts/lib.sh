@@ -4,9 +4,12 @@
 ZV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZV_BUILD=${ZV_BUILD:-$ZV_ROOT/build}
 
-# zv_build native|win32|win64: configures (once) and builds one tree.
+# zv_build native|win32|win64 [TARGET...]: configures (once) and builds one
+# tree, or only those targets of it.
 zv_build() {
-  local kind=$1 dir=$ZV_BUILD/$1 args=(-G Ninja)
+  local kind=$1 dir=$ZV_BUILD/$1 args=(-G Ninja) targets=()
+  shift
+  [ $# -gt 0 ] && targets=(--target "$@")
   case $kind in
     native) args+=(-DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON) ;;
     win32) args+=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ZV_ROOT/cmake/mingw-i686.cmake") ;;
@@ -14,7 +17,7 @@ zv_build() {
     *) echo "zv_build: unknown tree $kind" >&2; return 2 ;;
   esac
   [ -f "$dir/build.ninja" ] || cmake -S "$ZV_ROOT" -B "$dir" "${args[@]}" >/dev/null
-  cmake --build "$dir" -- -j"$(nproc)"
+  cmake --build "$dir" "${targets[@]}" -- -j"$(nproc)"
 }
 
 # zv_wine_env [prefix]: exports the Wine variables for a private prefix under

@@ -317,6 +317,114 @@ TEST_P(SetupDialogHeadlessTest, WithoutTheIconResourceNoIconIsSent) {
   host->SetIconResource(kAppIconId, true);
 }
 
+// The pictures' drawings, each filled with its own resource id as its colour.
+void GiveArt(platform::HeadlessWindowHost& host) {
+  const struct {
+    const PictureArt* art;
+    int width, height;
+  } pictures[] = {{kLogoArt, kLogoWidth, kLogoHeight}, {kMenuArt, kMenuWidth, kMenuHeight}};
+  for (const auto& picture : pictures) {
+    for (int i = 0; i < 3; ++i) {
+      const PictureArt& art = picture.art[i];
+      const int width = picture.width * art.scaleHalves / 2, height = picture.height * art.scaleHalves / 2;
+      host.SetBitmapResource(art.resourceId, {width, height, std::vector<std::uint32_t>(
+                                                                 static_cast<std::size_t>(width) * height,
+                                                                 static_cast<std::uint32_t>(art.resourceId))});
+    }
+  }
+}
+
+// The picture control showing `resourceId` in the template, its place there
+// in pixels now, and the drawing it shows (0 for the template's own).
+struct PictureSeen {
+  platform::Rect rect, place;
+  std::uint32_t drawing = 0;
+};
+PictureSeen SeePicture(platform::HeadlessWindowHost& host, platform::WindowHandle dialog, int resourceId) {
+  const platform::DialogTemplate& dialogTemplate = SetupDialogTemplate();
+  std::size_t index = 0;
+  while (dialogTemplate.controls[index].imageId != resourceId) ++index;
+  const platform::ControlTemplate& item = dialogTemplate.controls[index];
+  const platform::HeadlessWindow* control = host.Window(host.ChildAt(dialog, index));
+  PictureSeen seen;
+  seen.rect = control->rect;
+  seen.place = host.MapDialogRect(dialog, {item.x, item.y, item.x + item.cx, item.y + item.cy});
+  if (const platform::Image* image = host.BitmapOf(control->picture)) {
+    seen.drawing = image->pixels.front();
+    EXPECT_EQ(image->width, seen.rect.right - seen.rect.left);
+    EXPECT_EQ(image->height, seen.rect.bottom - seen.rect.top);
+  }
+  return seen;
+}
+
+void ExpectFills(const PictureSeen& seen) {
+  EXPECT_EQ(seen.rect.left, seen.place.left);
+  EXPECT_EQ(seen.rect.top, seen.place.top);
+  EXPECT_LE(seen.place.right - seen.rect.right, kRoundingSlack);
+  EXPECT_GE(seen.place.right - seen.rect.right, 0);
+  EXPECT_LE(seen.place.bottom - seen.rect.bottom, kRoundingSlack);
+  EXPECT_GE(seen.place.bottom - seen.rect.bottom, 0);
+}
+
+TEST_P(SetupDialogHeadlessTest, TheLogoFillsItsPlaceAndTheCaptionFontScalesAtEveryScreensScale) {
+  platform::HeadlessWindowHost* host = GetParam()->headlessHost();
+  if (!host) GTEST_SKIP() << "the screen's scale is set on the headless host";
+  GiveArt(*host);
+  struct Row {
+    int dpi;
+    std::uint32_t drawing;
+    int fontHeight;
+  };
+  const Row rows[] = {{96, 0, 12}, {120, 148, 15}, {144, 148, 18}, {168, 149, 21}, {192, 149, 24}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.dpi);
+    host->SetDpi(row.dpi);
+    Dlg_Setup dialog(hosts_, build_);
+    Run(dialog, [&](DialogProbe& probe) {
+      const PictureSeen logo = SeePicture(*host, dialog.GetSafeHwnd(), kLogoBitmapId);
+      EXPECT_EQ(logo.drawing, row.drawing);
+      ExpectFills(logo);
+      EXPECT_EQ(probe.Colour(kIdVersionCaption, platform::kCtlColorStatic).fontHeight, row.fontHeight);
+    });
+  }
+  host->SetDpi(platform::kStandardDpi);
+}
+
+TEST_P(SetupDialogHeadlessTest, MovedToAnotherScaleThePicturesAndTheCaptionFontFollow) {
+  platform::HeadlessWindowHost* host = GetParam()->headlessHost();
+  if (!host) GTEST_SKIP() << "the screen's scale is set on the headless host";
+  GiveArt(*host);
+  const std::size_t bitmaps = host->LiveBitmaps(), fonts = host->LiveFonts();
+  {
+    Dlg_Setup dialog(hosts_, build_);
+    Run(dialog, [&](DialogProbe& probe) {
+      const platform::WindowHandle window = dialog.GetSafeHwnd();
+      const struct {
+        int dpi;
+        std::uint32_t logo, menu;
+        int fontHeight;
+      } moves[] = {{192, 149, 153, 24}, {120, 148, 152, 15}, {96, kLogoBitmapId, kMenuBitmapId, 12}};
+      for (const auto& move : moves) {
+        SCOPED_TRACE(move.dpi);
+        host->ChangeDpi(window, move.dpi);
+        const PictureSeen logo = SeePicture(*host, window, kLogoBitmapId);
+        const PictureSeen menu = SeePicture(*host, window, kMenuBitmapId);
+        EXPECT_EQ(logo.drawing, move.logo);
+        EXPECT_EQ(menu.drawing, move.menu);
+        ExpectFills(logo);
+        ExpectFills(menu);
+        EXPECT_EQ(probe.Colour(kIdVersionCaption, platform::kCtlColorStatic).fontHeight, move.fontHeight);
+        EXPECT_EQ(host->LiveBitmaps(), bitmaps + 2) << "the drawings shown before are deleted";
+        EXPECT_EQ(host->LiveFonts(), fonts + 1) << "one caption font at a time";
+      }
+    });
+    platform::SetWindowHost(host);
+  }
+  platform::SetWindowHost(nullptr);
+  host->SetDpi(platform::kStandardDpi);
+  EXPECT_EQ(host->LiveBitmaps(), bitmaps);
+}
+
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(SetupDialogHeadlessTest);
 
 }  // namespace

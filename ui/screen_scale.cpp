@@ -46,6 +46,12 @@ Taps CoverageTaps(int source, int destination) {
 
 constexpr int kChannels = 3;
 
+// A drawing of this size shows in the place as it is.
+bool Fits(int imageWidth, int imageHeight, int width, int height) {
+  return imageWidth <= width && imageWidth + kRoundingSlack >= width && imageHeight <= height &&
+         imageHeight + kRoundingSlack >= height;
+}
+
 int Channel(std::uint32_t pixel, int channel) { return static_cast<int>((pixel >> (8 * channel)) & 0xFF); }
 
 }  // namespace
@@ -54,7 +60,9 @@ int ScaleToDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, platform::kStan
 
 std::size_t ChooseArt(const PictureArt* art, std::size_t count, int baseWidth, int baseHeight, int width, int height) {
   for (std::size_t i = 0; i < count; ++i) {
-    if (baseWidth * art[i].scaleHalves / 2 >= width && baseHeight * art[i].scaleHalves / 2 >= height) return i;
+    if (baseWidth * art[i].scaleHalves / 2 + kRoundingSlack >= width &&
+        baseHeight * art[i].scaleHalves / 2 + kRoundingSlack >= height)
+      return i;
   }
   return count - 1;
 }
@@ -113,15 +121,16 @@ void CPicture::Fit(platform::WindowHandle dialog, const platform::DialogTemplate
   const platform::ControlTemplate& item = dialogTemplate.controls[index];
   const platform::Rect place = host.MapDialogRect(dialog, {item.x, item.y, item.x + item.cx, item.y + item.cy});
   const int width = place.right - place.left, height = place.bottom - place.top;
-  // The template's own bitmap already fits a place of its size.
-  if (!bitmap_ && width == baseWidth_ && height == baseHeight_) return;
-  platform::Image image = host.LoadBitmapImage(art_[ChooseArt(art_, count_, baseWidth_, baseHeight_, width, height)].resourceId);
-  if (image.width != width || image.height != height) image = ScaleImage(image, width, height);
+  const std::size_t chosen = ChooseArt(art_, count_, baseWidth_, baseHeight_, width, height);
+  // The template's own bitmap, shown before any other, fits as it is.
+  if (!bitmap_ && chosen == 0 && Fits(baseWidth_, baseHeight_, width, height)) return;
+  platform::Image image = host.LoadBitmapImage(art_[chosen].resourceId);
+  if (!Fits(image.width, image.height, width, height)) image = ScaleImage(image, width, height);
   platform::BitmapHandle bitmap = host.MakeBitmap(image);
   if (!bitmap) return;
   // What the control showed before (the template's bitmap, or our last) is
   // no longer drawn by anyone.
   if (platform::BitmapHandle before = host.SetPicture(control, bitmap)) host.DeleteBitmap(before);
   bitmap_ = bitmap;
-  host.Move(control, {place.left, place.top, place.right, place.bottom}, true);
+  host.Move(control, {place.left, place.top, place.left + image.width, place.top + image.height}, true);
 }

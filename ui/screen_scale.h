@@ -19,10 +19,16 @@ struct PictureArt {
   int scaleHalves;
 };
 
+// Dialog units become pixels rounded to the nearest: a place of 43 units
+// whose picture was drawn for it is 65 pixels wide at 100 %, its picture 64.
+// A drawing this much smaller than its place is shown as it is.
+constexpr int kRoundingSlack = 1;
+
 // Which drawing (an index into `art`, ordered smallest first) a place of
 // `width` x `height` pixels takes, for a picture of `baseWidth` x
-// `baseHeight` at 100 %: the smallest that is at least as large, to be
-// scaled down to the place; the largest when none is.
+// `baseHeight` at 100 %: the smallest that is at least as large (give or
+// take kRoundingSlack), to be scaled down to the place; the largest when none
+// is.
 std::size_t ChooseArt(const PictureArt* art, std::size_t count, int baseWidth, int baseHeight, int width, int height);
 
 // `source` at `width` x `height`: each pixel the average of the part of the
@@ -30,8 +36,10 @@ std::size_t ChooseArt(const PictureArt* art, std::size_t count, int baseWidth, i
 // letters instead of dropping rows and columns of them.
 platform::Image ScaleImage(const platform::Image& source, int width, int height);
 
-// A picture control of a dialog that shows one of its drawings at exactly the
-// size of its place in the template, at the screen's scale now.
+// A picture control of a dialog that shows one of its drawings at the size
+// of its place in the template at the screen's scale now: the drawing as it
+// is when it has that size (give or take kRoundingSlack), otherwise scaled to
+// the place.
 class CPicture {
  public:
   // `art` (smallest first, the template's own bitmap the first) lives as

@@ -200,9 +200,11 @@ platform::BrushHandle Dlg_Setup::OnCtlColor(CDC* dc, CWnd* window, unsigned kind
   dc->SetTextColor(kTextColour);
   if (id != kIdInstallPath) dc->SetBkMode(platform::kTransparent);
   if (id == kIdVersionCaption) {
-    if (!captionFont.GetSafeHandle())
-      captionFont.Create(ScaleToDpi(kCaptionFontHeight, platform::GetWindowHost().Dpi(m_hWnd)), 0, 0, 0, kFwSemiBold, false, false, false, kAnsiCharset,
-                         kDefaultPrecision, kDefaultClipPrecision, kDefaultQuality, kDefaultPitchAndFamily, "宋体");
+    if (!captionFont.GetSafeHandle()) {
+      const int height = ScaleToDpi(kCaptionFontHeight, platform::GetWindowHost().Dpi(m_hWnd));
+      captionFont.Create(height, 0, 0, 0, kFwSemiBold, false, false, false, kAnsiCharset, kDefaultPrecision,
+                         kDefaultClipPrecision, kDefaultQuality, kDefaultPitchAndFamily, "宋体");
+    }
     dc->SelectObject(captionFont.GetSafeHandle());
     dc->SetTextColor(kCaptionColour);
   }

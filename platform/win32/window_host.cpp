@@ -208,8 +208,8 @@ class Win32WindowHost : public WindowHost {
     // A device-dependent bitmap: the resources are run-length encoded, which
     // a DIB section cannot hold.
     Image image;
-    HBITMAP bitmap =
-        static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, 0));
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, 0));
     BITMAP size{};
     if (bitmap == nullptr || !GetObjectW(bitmap, sizeof size, &size) || size.bmWidth <= 0 || size.bmHeight <= 0) {
       if (bitmap != nullptr) DeleteObject(bitmap);

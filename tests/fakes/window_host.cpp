@@ -198,6 +198,7 @@ std::intptr_t HeadlessWindowHost::OwnHandling(HeadlessWindow* window, unsigned m
       // The dialog manager's part: the controls from their dialog units.
       if (IsDialog(window)) {
         for (HeadlessWindow* child : window->children) {
+          if (child->units.right == 0) continue;  // not from the template
           const bool sized = child->picture != nullptr;
           const Rect old = child->rect;
           child->rect = DialogUnitsToPixels(child->units);

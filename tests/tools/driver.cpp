@@ -341,6 +341,8 @@ void Driver::Layout() {
   }
 }
 
+INT_PTR CALLBACK Unanswered(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 // What MapDialogRect gives in a dialog of the setup dialog's font, made here:
 // the dialog manager's own rounding at this screen's scale.
 RECT DialogUnits(int x, int y, int cx, int cy) {
@@ -354,8 +356,7 @@ RECT DialogUnits(int x, int y, int cx, int cy) {
   *words++ = 9;  // point size
   for (const wchar_t* face = L"\u5B8B\u4F53"; *face; ++face) *words++ = static_cast<WORD>(*face);  // 宋体
   *words++ = 0;
-  HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog, nullptr,
-                                           [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+  HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog, nullptr, Unanswered, 0);
   if (!window) Fail(L"cannot make a dialog to measure dialog units");
   RECT rect{x, y, x + cx, y + cy};
   MapDialogRect(window, &rect);
