@@ -2,6 +2,7 @@
 // the version caption and its colours, run on every window host.
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -319,71 +320,51 @@ TEST_P(SetupDialogHeadlessTest, WithoutTheIconResourceNoIconIsSent) {
 
 // The pictures' drawings, each filled with its own resource id as its colour.
 void GiveArt(platform::HeadlessWindowHost& host) {
-  const struct {
-    const PictureArt* art;
-    int width, height;
-  } pictures[] = {{kLogoArt, kLogoWidth, kLogoHeight}, {kMenuArt, kMenuWidth, kMenuHeight}};
-  for (const auto& picture : pictures) {
+  for (const auto& [art, width, height] : {std::tuple(kLogoArt, kLogoWidth, kLogoHeight),
+                                           std::tuple(kMenuArt, kMenuWidth, kMenuHeight)}) {
     for (int i = 0; i < 3; ++i) {
-      const PictureArt& art = picture.art[i];
-      const int width = picture.width * art.scaleHalves / 2, height = picture.height * art.scaleHalves / 2;
-      host.SetBitmapResource(art.resourceId, {width, height, std::vector<std::uint32_t>(
-                                                                 static_cast<std::size_t>(width) * height,
-                                                                 static_cast<std::uint32_t>(art.resourceId))});
+      const int w = width * art[i].scaleHalves / 2, h = height * art[i].scaleHalves / 2;
+      const auto colour = static_cast<std::uint32_t>(art[i].resourceId);
+      host.SetBitmapResource(art[i].resourceId, {w, h, std::vector<std::uint32_t>(std::size_t(w) * h, colour)});
     }
   }
 }
 
-// The picture control showing `resourceId` in the template, its place there
-// in pixels now, and the drawing it shows (0 for the template's own).
-struct PictureSeen {
-  platform::Rect rect, place;
-  std::uint32_t drawing = 0;
-};
-PictureSeen SeePicture(platform::HeadlessWindowHost& host, platform::WindowHandle dialog, int resourceId) {
+// The picture control of `resourceId` in the template shows `drawing` (0: the
+// template's own), at its place and of its size (give or take the rounding).
+void ExpectPicture(platform::HeadlessWindowHost& host, platform::WindowHandle dialog, int resourceId,
+                   std::uint32_t drawing) {
   const platform::DialogTemplate& dialogTemplate = SetupDialogTemplate();
   std::size_t index = 0;
   while (dialogTemplate.controls[index].imageId != resourceId) ++index;
   const platform::ControlTemplate& item = dialogTemplate.controls[index];
+  const platform::Rect place = host.MapDialogRect(dialog, {item.x, item.y, item.x + item.cx, item.y + item.cy});
   const platform::HeadlessWindow* control = host.Window(host.ChildAt(dialog, index));
-  PictureSeen seen;
-  seen.rect = control->rect;
-  seen.place = host.MapDialogRect(dialog, {item.x, item.y, item.x + item.cx, item.y + item.cy});
-  if (const platform::Image* image = host.BitmapOf(control->picture)) {
-    seen.drawing = image->pixels.front();
-    EXPECT_EQ(image->width, seen.rect.right - seen.rect.left);
-    EXPECT_EQ(image->height, seen.rect.bottom - seen.rect.top);
-  }
-  return seen;
-}
-
-void ExpectFills(const PictureSeen& seen) {
-  EXPECT_EQ(seen.rect.left, seen.place.left);
-  EXPECT_EQ(seen.rect.top, seen.place.top);
-  EXPECT_LE(seen.place.right - seen.rect.right, kRoundingSlack);
-  EXPECT_GE(seen.place.right - seen.rect.right, 0);
-  EXPECT_LE(seen.place.bottom - seen.rect.bottom, kRoundingSlack);
-  EXPECT_GE(seen.place.bottom - seen.rect.bottom, 0);
+  const platform::Image* image = host.BitmapOf(control->picture);
+  EXPECT_EQ(image ? image->pixels.front() : 0, drawing) << "picture " << resourceId;
+  const platform::Rect& rect = control->rect;
+  EXPECT_TRUE(rect.left == place.left && rect.top == place.top && rect.right <= place.right &&
+              rect.right + kRoundingSlack >= place.right && rect.bottom <= place.bottom &&
+              rect.bottom + kRoundingSlack >= place.bottom)
+      << "picture " << resourceId << " at " << rect.left << "," << rect.top << " to " << rect.right << ","
+      << rect.bottom << ", its place to " << place.right << "," << place.bottom;
 }
 
 TEST_P(SetupDialogHeadlessTest, TheLogoFillsItsPlaceAndTheCaptionFontScalesAtEveryScreensScale) {
   platform::HeadlessWindowHost* host = GetParam()->headlessHost();
   if (!host) GTEST_SKIP() << "the screen's scale is set on the headless host";
   GiveArt(*host);
-  struct Row {
+  const struct {
     int dpi;
     std::uint32_t drawing;
     int fontHeight;
-  };
-  const Row rows[] = {{96, 0, 12}, {120, 148, 15}, {144, 148, 18}, {168, 149, 21}, {192, 149, 24}};
-  for (const Row& row : rows) {
+  } rows[] = {{96, 0, 12}, {120, 148, 15}, {144, 148, 18}, {168, 149, 21}, {192, 149, 24}};
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.dpi);
     host->SetDpi(row.dpi);
     Dlg_Setup dialog(hosts_, build_);
     Run(dialog, [&](DialogProbe& probe) {
-      const PictureSeen logo = SeePicture(*host, dialog.GetSafeHwnd(), kLogoBitmapId);
-      EXPECT_EQ(logo.drawing, row.drawing);
-      ExpectFills(logo);
+      ExpectPicture(*host, dialog.GetSafeHwnd(), kLogoBitmapId, row.drawing);
       EXPECT_EQ(probe.Colour(kIdVersionCaption, platform::kCtlColorStatic).fontHeight, row.fontHeight);
     });
   }
@@ -407,12 +388,8 @@ TEST_P(SetupDialogHeadlessTest, MovedToAnotherScaleThePicturesAndTheCaptionFontF
       for (const auto& move : moves) {
         SCOPED_TRACE(move.dpi);
         host->ChangeDpi(window, move.dpi);
-        const PictureSeen logo = SeePicture(*host, window, kLogoBitmapId);
-        const PictureSeen menu = SeePicture(*host, window, kMenuBitmapId);
-        EXPECT_EQ(logo.drawing, move.logo);
-        EXPECT_EQ(menu.drawing, move.menu);
-        ExpectFills(logo);
-        ExpectFills(menu);
+        ExpectPicture(*host, window, kLogoBitmapId, move.logo);
+        ExpectPicture(*host, window, kMenuBitmapId, move.menu);
         EXPECT_EQ(probe.Colour(kIdVersionCaption, platform::kCtlColorStatic).fontHeight, move.fontHeight);
         EXPECT_EQ(host->LiveBitmaps(), bitmaps + 2) << "the drawings shown before are deleted";
         EXPECT_EQ(host->LiveFonts(), fonts + 1) << "one caption font at a time";
