@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The Win32 handle types are pointers to these structs (windows.h with
 // STRICT). Declaring them here lets a handle pass between the portable layer
@@ -23,6 +24,7 @@ struct HDC__;
 struct HBRUSH__;
 struct HFONT__;
 struct HICON__;
+struct HBITMAP__;
 
 namespace platform {
 
@@ -31,6 +33,7 @@ using DrawContext = HDC__*;
 using BrushHandle = HBRUSH__*;
 using FontHandle = HFONT__*;
 using IconHandle = HICON__*;
+using BitmapHandle = HBITMAP__*;
 
 // 0x00BBGGRR, like COLORREF.
 using Colour = std::uint32_t;
@@ -48,7 +51,12 @@ constexpr unsigned kWmInitDialog = 0x0110;
 constexpr unsigned kWmCommand = 0x0111;
 constexpr unsigned kWmCtlColorMsgBox = 0x0132;  // first of WM_CTLCOLORMSGBOX..WM_CTLCOLORSTATIC
 constexpr unsigned kWmCtlColorStatic = 0x0138;
+constexpr unsigned kWmDpiChanged = 0x02E0;  // wParam: the new dpi in both halves
 constexpr unsigned kWmUser = 0x0400;
+constexpr unsigned kWmApp = 0x8000;
+
+// The screen's scale at 100 %.
+constexpr int kStandardDpi = 96;
 
 // Kinds of colour request (CTLCOLOR_*): WM_CTLCOLORMSGBOX + kind is the message.
 constexpr unsigned kCtlColorMsgBox = 0;
@@ -103,6 +111,13 @@ struct Rect {
   int top = 0;
   int right = 0;
   int bottom = 0;
+};
+
+// A picture's pixels, rows from the top, each pixel 0x00RRGGBB.
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
 };
 
 // The parameters of CreateFont.
@@ -210,6 +225,10 @@ class WindowHost {
   // The whole text, whatever its length.
   virtual std::string GetText(WindowHandle window) = 0;
 
+  // PostMessage: `message` reaches the window once the messages before it
+  // in its queue are done.
+  virtual void Post(WindowHandle window, unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) = 0;
+
   // Screen coordinates.
   virtual Rect GetWindowRect(WindowHandle window) = 0;
   virtual Point ScreenToClient(WindowHandle window, Point point) = 0;
@@ -217,8 +236,25 @@ class WindowHost {
   // coordinates for a top-level window).
   virtual void Move(WindowHandle window, const Rect& rect, bool repaint) = 0;
 
+  // The `index`-th child of `parent` (for a dialog, in template order);
+  // null past the last.
+  virtual WindowHandle ChildAt(WindowHandle parent, std::size_t index) = 0;
+  // A rectangle in the dialog's units as pixels of its client area, with the
+  // dialog manager's own rounding (MapDialogRect).
+  virtual Rect MapDialogRect(WindowHandle dialog, const Rect& units) = 0;
+  // The dots per inch of the screen the window is on (kStandardDpi at 100 %).
+  virtual int Dpi(WindowHandle window) = 0;
+
   // An icon resource of the program; null when there is none.
   virtual IconHandle LoadAppIcon(int resourceId) = 0;
+  // A bitmap resource of the program as pixels; empty when there is none.
+  virtual Image LoadBitmapImage(int resourceId) = 0;
+  // A bitmap of these pixels; null when it cannot be made.
+  virtual BitmapHandle MakeBitmap(const Image& image) = 0;
+  virtual void DeleteBitmap(BitmapHandle bitmap) = 0;
+  // Shows `bitmap` in a picture control (STM_SETIMAGE), which takes its
+  // size; returns the picture shown before.
+  virtual BitmapHandle SetPicture(WindowHandle control, BitmapHandle bitmap) = 0;
 
   virtual BrushHandle CreateSolidBrush(Colour colour) = 0;
   virtual FontHandle MakeFont(const FontParameters& parameters) = 0;

@@ -6,7 +6,10 @@
 Writes logo.bmp (bitmap 147: 64 x 64, 8 bits with every colour of it in the
 palette, run-length encoded), menu.bmp (bitmap 151:
 307 x 175, 4 bits, run-length encoded: the AutoCAD menu bar with the add-on's
-sub-menu),
+sub-menu), the same two pictures drawn again at one and a half and at twice
+their size for screens scaled beyond 100 % (logo-150.bmp, logo-200.bmp,
+menu-150.bmp, menu-200.bmp: 8 bits, run-length encoded, edges and letters
+smoothed),
 app.ico (icon group 1: 48, 32 and 16 pixels at 4, 8 and 32 bits, the 32-bit
 images as PNG) and doc.ico
 (icon group 128: 32 x 32, 4 bits). Everything is computed from this file
@@ -100,6 +103,7 @@ class Canvas:
     def __init__(self, width, height, colour):
         self.width, self.height = width, height
         self.pixels = [[colour] * width for _ in range(height)]
+        self.scale = 1
 
     def put(self, x, y, colour):
         if 0 <= x < self.width and 0 <= y < self.height:
@@ -123,6 +127,100 @@ class Canvas:
                     if bit == '1':
                         self.put(x + column, y + row, colour)
             x += GLYPH_ADVANCE
+
+
+class ScaledCanvas:
+    """The Canvas's drawing operations, in the 1x picture's pixel units, drawn
+    at `scale` times the size: onto a grid of SUBPIXELS x SUBPIXELS samples per
+    output pixel, averaged into the picture. Edges that fall between output
+    pixels are blended, and letters are drawn as strokes through the centres
+    of their font cells, so diagonals come out smooth instead of as the 1x
+    picture's steps made larger."""
+    SUBPIXELS = 4
+
+    def __init__(self, width, height, colour, scale):
+        self.scale = scale
+        self.unit = round(scale * self.SUBPIXELS)   # samples per 1x pixel
+        self.width, self.height = round(width * scale), round(height * scale)
+        self.samples = [[colour] * (self.width * self.SUBPIXELS) for _ in range(self.height * self.SUBPIXELS)]
+
+    def fill(self, left, top, right, bottom, colour):
+        u = self.unit
+        rows = self.samples
+        x0, x1 = max(left * u, 0), min(right * u, len(rows[0]))
+        if x0 >= x1:
+            return
+        run = [colour] * (x1 - x0)
+        for y in range(max(top * u, 0), min(bottom * u, len(rows))):
+            rows[y][x0:x1] = run
+
+    def put(self, x, y, colour):
+        self.fill(x, y, x + 1, y + 1, colour)
+
+    def frame(self, left, top, right, bottom, colour):
+        Canvas.frame(self, left, top, right, bottom, colour)
+
+    def stroke(self, ax, ay, bx, by, radius, colour):
+        """A line of round ends between two points (1x units)."""
+        u = self.unit
+        rows = self.samples
+        dx, dy = bx - ax, by - ay
+        length2 = dx * dx + dy * dy
+        for sy in range(max(int((min(ay, by) - radius) * u), 0), min(int((max(ay, by) + radius) * u) + 1, len(rows))):
+            py = (sy + 0.5) / u
+            for sx in range(max(int((min(ax, bx) - radius) * u), 0),
+                            min(int((max(ax, bx) + radius) * u) + 1, len(rows[0]))):
+                px = (sx + 0.5) / u
+                t = 0 if length2 == 0 else max(0, min(1, ((px - ax) * dx + (py - ay) * dy) / length2))
+                ex, ey = px - (ax + t * dx), py - (ay + t * dy)
+                if ex * ex + ey * ey <= radius * radius:
+                    rows[sy][sx] = colour
+
+    def text(self, x, y, text, colour):
+        for character in text:
+            cells = GLYPHS[character]
+            on = lambda c, r: 0 <= r < 7 and 0 <= c < 5 and cells[r][c] == '1'
+            for row in range(7):
+                for column in range(5):
+                    if not on(column, row):
+                        continue
+                    centre = (x + column + 0.5, y + row + 0.5)
+                    self.stroke(*centre, *centre, 0.5, colour)
+                    # Neighbours right and below; a diagonal only where no
+                    # straight pair already joins the two cells.
+                    for dc, dr in ((1, 0), (0, 1), (1, 1), (-1, 1)):
+                        if not on(column + dc, row + dr):
+                            continue
+                        if dc and dr and (on(column + dc, row) or on(column, row + dr)):
+                            continue
+                        self.stroke(*centre, centre[0] + dc, centre[1] + dr, 0.5, colour)
+            x += GLYPH_ADVANCE
+
+    def triangle(self, x, y, width, height, colour):
+        """The pointer: a right triangle with its corner at the bottom left."""
+        u = self.unit
+        for sy in range(int(y * u), int((y + height) * u)):
+            v = (sy + 0.5) / u - y
+            for sx in range(int(x * u), int((x + width * v / height) * u) + 1):
+                if (sx + 0.5) / u - x <= width * v / height:
+                    self.samples[sy][sx] = colour
+
+    def picture(self):
+        """The samples averaged into a Canvas of the scaled size."""
+        canvas = Canvas(self.width, self.height, BLACK)
+        n = self.SUBPIXELS
+        for y in range(self.height):
+            block = self.samples[y * n:(y + 1) * n]
+            out = canvas.pixels[y]
+            for x in range(self.width):
+                r = g = b = 0
+                for row in block:
+                    for colour in row[x * n:(x + 1) * n]:
+                        r += colour[0]
+                        g += colour[1]
+                        b += colour[2]
+                out[x] = (round(r / (n * n)), round(g / (n * n)), round(b / (n * n)))
+        return canvas
 
 
 # --- BMP and ICO writers ----------------------------------------------------------
@@ -217,6 +315,10 @@ def rle8_rows(width, height, indices_of):
     return bytes(out)
 
 
+def quantise(colour, step):
+    return tuple(min(255, round(c / step) * step) for c in colour)
+
+
 def palette_bytes(palette):
     return b''.join(struct.pack('BBBB', b, g, r, 0) for r, g, b in palette)
 
@@ -226,10 +328,16 @@ def write_bmp(path, canvas, bits):
     if bits == 8:
         # Every colour of the picture in its palette: nothing is lost.
         palette = sorted(set(colour for row in canvas.pixels for colour in row))
-        assert len(palette) <= 256, "more colours than an 8-bit palette holds"
+        step = 1
+        while len(palette) > 256:
+            # Blended edges can make more colours than a palette holds: round
+            # each channel to a coarser step until they fit.
+            step += 1
+            palette = sorted(set(quantise(colour, step) for row in canvas.pixels for colour in row))
         index = {colour: i for i, colour in enumerate(palette)}
         compression = BI_RLE8
-        pixels = rle8_rows(canvas.width, canvas.height, lambda y: [index[c] for c in canvas.pixels[y]])
+        pixels = rle8_rows(canvas.width, canvas.height,
+                           lambda y: [index[quantise(c, step)] for c in canvas.pixels[y]])
     else:
         palette = VGA
         compression = BI_RLE4
@@ -335,11 +443,12 @@ def sample(draw, x, y, size, background):
     return tuple(round(c / 16) for c in total) + (round(covered * 255 / 16),)
 
 
-def draw_logo():
-    canvas = Canvas(64, 64, BACKGROUND)
-    for y in range(64):
-        for x in range(64):
-            canvas.pixels[y][x] = sample(logo_colour, x, y, 64, BACKGROUND)[:3]
+def draw_logo(scale=1):
+    size = round(64 * scale)
+    canvas = Canvas(size, size, BACKGROUND)
+    for y in range(size):
+        for x in range(size):
+            canvas.pixels[y][x] = sample(logo_colour, x, y, size, BACKGROUND)[:3]
     return canvas
 
 
@@ -371,10 +480,14 @@ MENU_BAR = ["WINDOW", "HELP", "EXPRESS", "ZORVEL"]
 SUB_MENU = ["BATCH PLOT...", "PLOT TO PDF...", "PAPER SIZES...", "-", "SETTINGS...", "ABOUT ZORVEL"]
 
 
-def draw_menu():
-    """The end of AutoCAD's menu bar with the add-on's menu opened."""
+def draw_menu(scale=1):
+    """The end of AutoCAD's menu bar with the add-on's menu opened, drawn in
+    the 1x picture's pixel units at `scale` times its size."""
     grey, dark, blue = (192, 192, 192), (128, 128, 128), (0, 0, 128)
-    canvas = Canvas(307, 175, (128, 128, 128))
+    if scale == 1:
+        canvas = Canvas(307, 175, (128, 128, 128))
+    else:
+        canvas = ScaledCanvas(307, 175, (128, 128, 128), scale)
     # Title bar and menu bar of the AutoCAD window.
     canvas.fill(0, 0, 307, 14, blue)
     canvas.text(4, 4, "AUTOCAD - DRAWING1.DWG", WHITE)
@@ -414,10 +527,13 @@ def draw_menu():
             canvas.text(left + 12, y + 5, item, BLACK)
         y += item_height
     # A pointer on the highlighted item.
-    for row in range(10):
-        for column in range(row // 2 + 1):
-            canvas.put(left + 60 + column, top + 8 + row, WHITE)
-    return canvas
+    if scale == 1:
+        for row in range(10):
+            for column in range(row // 2 + 1):
+                canvas.put(left + 60 + column, top + 8 + row, WHITE)
+        return canvas
+    canvas.triangle(left + 60, top + 8, 5.5, 10, WHITE)
+    return canvas.picture()
 
 
 def main():
@@ -427,6 +543,9 @@ def main():
     os.makedirs(folder, exist_ok=True)
     write_bmp(os.path.join(folder, "logo.bmp"), draw_logo(), 8)
     write_bmp(os.path.join(folder, "menu.bmp"), draw_menu(), 4)
+    for scale, suffix in ((1.5, "150"), (2, "200")):
+        write_bmp(os.path.join(folder, "logo-%s.bmp" % suffix), draw_logo(scale), 8)
+        write_bmp(os.path.join(folder, "menu-%s.bmp" % suffix), draw_menu(scale), 8)
     images = [(size, bits, icon_image(size, bits, icon_pixel)) for bits in (4, 8, 32) for size in (48, 32, 16)]
     write_ico(os.path.join(folder, "app.ico"), images)
     write_ico(os.path.join(folder, "doc.ico"), [(32, 4, icon_image(32, 4, document_pixel))])

@@ -18,12 +18,15 @@ zv_tree_args() {
   esac
 }
 
-# zv_build native|win32|win64: configures (once) and builds one tree.
+# zv_build native|win32|win64 [TARGET...]: configures (once) and builds one
+# tree, or only those targets of it.
 zv_build() {
-  local dir=$ZV_BUILD/$1
+  local dir=$ZV_BUILD/$1 targets=()
   zv_tree_args "$1" || return 2
+  shift
+  [ $# -gt 0 ] && targets=(--target "$@")
   [ -f "$dir/build.ninja" ] || cmake -S "$ZV_ROOT" -B "$dir" "${ZV_TREE_ARGS[@]}" >/dev/null
-  cmake --build "$dir" -- -j"$(nproc)"
+  cmake --build "$dir" "${targets[@]}" -- -j"$(nproc)"
 }
 
 # zv_wine_env [prefix]: exports the Wine variables for a private prefix under
@@ -97,12 +100,13 @@ zv_wine_stop() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
 }
 
-# zv_xvfb_start: a private virtual display for the dialog tests; sets DISPLAY.
+# zv_xvfb_start: a private virtual display for the dialog tests (1024x768, or
+# ZV_XVFB_SCREEN); sets DISPLAY.
 zv_xvfb_start() {
   local n
   for n in $(seq 91 140); do
     [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$n -screen 0 "${ZV_XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
     ZV_XVFB_PID=$!
     export DISPLAY=:$n
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done

@@ -2,6 +2,7 @@
 // the version caption and its colours, run on every window host.
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -315,6 +316,90 @@ TEST_P(SetupDialogHeadlessTest, WithoutTheIconResourceNoIconIsSent) {
     EXPECT_FALSE(probe.HasIcon(true));
   });
   host->SetIconResource(kAppIconId, true);
+}
+
+// The pictures' drawings, each filled with its own resource id as its colour.
+void GiveArt(platform::HeadlessWindowHost& host) {
+  for (const auto& [art, width, height] : {std::tuple(kLogoArt, kLogoWidth, kLogoHeight),
+                                           std::tuple(kMenuArt, kMenuWidth, kMenuHeight)}) {
+    for (int i = 0; i < 3; ++i) {
+      const int w = width * art[i].scaleHalves / 2, h = height * art[i].scaleHalves / 2;
+      const auto colour = static_cast<std::uint32_t>(art[i].resourceId);
+      host.SetBitmapResource(art[i].resourceId, {w, h, std::vector<std::uint32_t>(std::size_t(w) * h, colour)});
+    }
+  }
+}
+
+// The picture control of `resourceId` in the template shows `drawing` (0: the
+// template's own), at its place and of its size (give or take the rounding).
+void ExpectPicture(platform::HeadlessWindowHost& host, platform::WindowHandle dialog, int resourceId,
+                   std::uint32_t drawing) {
+  const platform::DialogTemplate& dialogTemplate = SetupDialogTemplate();
+  std::size_t index = 0;
+  while (dialogTemplate.controls[index].imageId != resourceId) ++index;
+  const platform::ControlTemplate& item = dialogTemplate.controls[index];
+  const platform::Rect place = host.MapDialogRect(dialog, {item.x, item.y, item.x + item.cx, item.y + item.cy});
+  const platform::HeadlessWindow* control = host.Window(host.ChildAt(dialog, index));
+  const platform::Image* image = host.BitmapOf(control->picture);
+  EXPECT_EQ(image ? image->pixels.front() : 0, drawing) << "picture " << resourceId;
+  const platform::Rect& rect = control->rect;
+  EXPECT_TRUE(rect.left == place.left && rect.top == place.top && rect.right <= place.right &&
+              rect.right + kRoundingSlack >= place.right && rect.bottom <= place.bottom &&
+              rect.bottom + kRoundingSlack >= place.bottom)
+      << "picture " << resourceId << " at " << rect.left << "," << rect.top << " to " << rect.right << ","
+      << rect.bottom << ", its place to " << place.right << "," << place.bottom;
+}
+
+TEST_P(SetupDialogHeadlessTest, TheLogoFillsItsPlaceAndTheCaptionFontScalesAtEveryScreensScale) {
+  platform::HeadlessWindowHost* host = GetParam()->headlessHost();
+  if (!host) GTEST_SKIP() << "the screen's scale is set on the headless host";
+  GiveArt(*host);
+  const struct {
+    int dpi;
+    std::uint32_t drawing;
+    int fontHeight;
+  } rows[] = {{96, 0, 12}, {120, 148, 15}, {144, 148, 18}, {168, 149, 21}, {192, 149, 24}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.dpi);
+    host->SetDpi(row.dpi);
+    Dlg_Setup dialog(hosts_, build_);
+    Run(dialog, [&](DialogProbe& probe) {
+      ExpectPicture(*host, dialog.GetSafeHwnd(), kLogoBitmapId, row.drawing);
+      EXPECT_EQ(probe.Colour(kIdVersionCaption, platform::kCtlColorStatic).fontHeight, row.fontHeight);
+    });
+  }
+  host->SetDpi(platform::kStandardDpi);
+}
+
+TEST_P(SetupDialogHeadlessTest, MovedToAnotherScaleThePicturesAndTheCaptionFontFollow) {
+  platform::HeadlessWindowHost* host = GetParam()->headlessHost();
+  if (!host) GTEST_SKIP() << "the screen's scale is set on the headless host";
+  GiveArt(*host);
+  const std::size_t bitmaps = host->LiveBitmaps(), fonts = host->LiveFonts();
+  {
+    Dlg_Setup dialog(hosts_, build_);
+    Run(dialog, [&](DialogProbe& probe) {
+      const platform::WindowHandle window = dialog.GetSafeHwnd();
+      const struct {
+        int dpi;
+        std::uint32_t logo, menu;
+        int fontHeight;
+      } moves[] = {{192, 149, 153, 24}, {120, 148, 152, 15}, {96, kLogoBitmapId, kMenuBitmapId, 12}};
+      for (const auto& move : moves) {
+        SCOPED_TRACE(move.dpi);
+        host->ChangeDpi(window, move.dpi);
+        ExpectPicture(*host, window, kLogoBitmapId, move.logo);
+        ExpectPicture(*host, window, kMenuBitmapId, move.menu);
+        EXPECT_EQ(probe.Colour(kIdVersionCaption, platform::kCtlColorStatic).fontHeight, move.fontHeight);
+        EXPECT_EQ(host->LiveBitmaps(), bitmaps + 2) << "the drawings shown before are deleted";
+        EXPECT_EQ(host->LiveFonts(), fonts + 1) << "one caption font at a time";
+      }
+    });
+    platform::SetWindowHost(host);
+  }
+  platform::SetWindowHost(nullptr);
+  host->SetDpi(platform::kStandardDpi);
+  EXPECT_EQ(host->LiveBitmaps(), bitmaps);
 }
 
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(SetupDialogHeadlessTest);

@@ -241,6 +241,33 @@ TEST_F(PickerRun, InitialisationDressesTheBrowserAndPreselectsTheInitialPath) {
   EXPECT_EQ(picker.subclass.GetSafeHwnd(), nullptr);
 }
 
+TEST_F(PickerRun, ThePathBoxKeepsItsDistancesToTheTreeAtTheScreensScale) {
+  struct Row {
+    int dpi, top, bottom;  // above the tree
+  };
+  for (const Row& row : {Row{120, 34, 5}, Row{144, 41, 6}, Row{192, 54, 8}}) {
+    SCOPED_TRACE(row.dpi);
+    host.SetDpi(row.dpi);
+    CPathDialog picker("caption", "title", "C:\\work", nullptr);
+    browser.Next([&](platform::BrowserUser& user) {
+      const platform::WindowHandle window = user.window();
+      const platform::Rect tree = host.GetWindowRect(host.GetDlgItem(window, platform::kBrowserTreeId));
+      platform::Rect placed = host.GetWindowRect(host.GetDlgItem(window, kPathBoxId));
+      EXPECT_EQ(placed.top, tree.top - row.top);
+      EXPECT_EQ(placed.bottom, tree.top - row.bottom);
+      // Moved back to 100 %, once the browser is laid out again.
+      host.ChangeDpi(window, platform::kStandardDpi);
+      placed = host.GetWindowRect(host.GetDlgItem(window, kPathBoxId));
+      EXPECT_EQ(placed.left, tree.left);
+      EXPECT_EQ(placed.right, tree.right);
+      EXPECT_EQ(placed.top, tree.top - 27);
+      EXPECT_EQ(placed.bottom, tree.top - 4);
+      user.ClickCancel();
+    });
+    EXPECT_EQ(picker.RunModal(), -1);
+  }
+}
+
 TEST_F(PickerRun, WithoutAnInitialPathTheCurrentFolderIsPreselected) {
   CPathDialog picker(nullptr, nullptr, nullptr, nullptr);
   std::string caption;

@@ -5,10 +5,12 @@
 
 #include "install/path_rules.h"
 #include "platform/mbcs.h"
+#include "ui/screen_scale.h"
 
 namespace {
 
-// The path box sits this far above the tree and is this high (pixels).
+// The path box's top and bottom edges lie this far above the tree (pixels
+// at 100 %, scaled with the screen).
 constexpr int kPathBoxTopAboveTree = 27;
 constexpr int kPathBoxBottomAboveTree = 4;
 constexpr std::uint32_t kPathBoxStyle = 0x50010080;  // WS_CHILD|WS_VISIBLE|WS_TABSTOP, ES_AUTOHSCROLL
@@ -19,7 +21,21 @@ platform::WindowHost& Host() { return platform::GetWindowHost(); }
 constexpr MessageMapEntry kPathDialogSubRows[] = {
     CommandRow<&CPathDialogSub::OnConfirmClicked>(platform::kBnClicked, platform::kBrowserOkId),
     CommandRow<&CPathDialogSub::OnPathEdited>(platform::kEnChange, kPathBoxId),
+    MessageRow<&CPathDialogSub::OnDpiChanged>(platform::kWmDpiChanged),
 };
+
+// Above the browser's tree, as wide as the tree, in the browser's client
+// coordinates.
+platform::Rect PathBoxRect(platform::WindowHandle browser) {
+  platform::WindowHost& host = Host();
+  const platform::Rect tree = host.GetWindowRect(host.GetDlgItem(browser, platform::kBrowserTreeId));
+  const int dpi = host.Dpi(browser);
+  const platform::Point topLeft =
+      host.ScreenToClient(browser, {tree.left, tree.top - ScaleToDpi(kPathBoxTopAboveTree, dpi)});
+  const platform::Point bottomRight =
+      host.ScreenToClient(browser, {tree.right, tree.top - ScaleToDpi(kPathBoxBottomAboveTree, dpi)});
+  return {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+}
 
 }  // namespace
 
@@ -49,6 +65,12 @@ void CPathDialogSub::ReadPathBox() {
 void CPathDialogSub::OnPathEdited() {
   ReadPathBox();
   Send(platform::kBrowserEnableOk, 0, dialog->chosenPath[0] != '\0' ? 1 : 0);
+}
+
+std::intptr_t CPathDialogSub::OnDpiChanged(std::uintptr_t, std::intptr_t) {
+  const std::intptr_t result = Default();
+  if (platform::WindowHandle box = GetDlgItem(kPathBoxId)) Host().Move(box, PathBoxRect(m_hWnd), true);
+  return result;
 }
 
 void CPathDialogSub::OnConfirmClicked() {
@@ -94,11 +116,8 @@ void CPathDialog::OnBrowserInitialized(platform::WindowHandle window) {
   subclass.SubclassWindow(window);
   host.Show(host.GetDlgItem(window, platform::kBrowserStatusId), false);
 
-  const platform::Rect tree = host.GetWindowRect(host.GetDlgItem(window, platform::kBrowserTreeId));
-  const platform::Point topLeft = host.ScreenToClient(window, {tree.left, tree.top - kPathBoxTopAboveTree});
-  const platform::Point bottomRight = host.ScreenToClient(window, {tree.right, tree.top - kPathBoxBottomAboveTree});
-  platform::WindowHandle box = host.CreateControl(window, kPathBoxId, "EDIT", kPathBoxStyle, kPathBoxExStyle,
-                                                  {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y});
+  platform::WindowHandle box =
+      host.CreateControl(window, kPathBoxId, "EDIT", kPathBoxStyle, kPathBoxExStyle, PathBoxRect(window));
   host.Show(box, true);
   host.Send(box, platform::kWmSetFont, static_cast<std::uintptr_t>(host.Send(window, platform::kWmGetFont)), 1);
 

@@ -38,6 +38,9 @@ class CPathDialogSub : public CWnd {
 
   void OnConfirmClicked();
   void OnPathEdited();
+  // The browser moved to a screen of another scale: once the dialog manager
+  // has laid it out again, the path box follows the tree.
+  std::intptr_t OnDpiChanged(std::uintptr_t wParam, std::intptr_t lParam);
 
   CPathDialog* dialog = nullptr;
 

@@ -14,7 +14,10 @@
 
 namespace {
 
-constexpr int kCaptionFontHeight = 12;
+constexpr int kCaptionFontHeight = 12;  // pixels at 100 %
+
+// Posted to the dialog once the dialog manager has laid it out for a new scale.
+constexpr unsigned kWmFitPictures = platform::kWmApp + 1;
 
 const char kPickerText[] = "请选择安装目录：";
 
@@ -107,12 +110,13 @@ Dlg_Setup::~Dlg_Setup() = default;
 const MessageMap* Dlg_Setup::ThisMessageMap() {
   // One row per release box, with the ids the template's table gives them.
   static constexpr auto rows = [] {
-    std::array<MessageMapEntry, kReleaseCount + 3> all{};
+    std::array<MessageMapEntry, kReleaseCount + 4> all{};
     all[0] = CtlColorRow<&Dlg_Setup::OnCtlColor>();
     for (int slot = 0; slot < kReleaseCount; ++slot)
       all[1 + slot] = CommandRow<&Dlg_Setup::OnReleaseClicked>(platform::kBnClicked, kReleaseBoxes[slot].id);
     all[1 + kReleaseCount] = CommandRow<&Dlg_Setup::OnBrowse>(platform::kBnClicked, kIdBrowse);
     all[2 + kReleaseCount] = CommandRow<&Dlg_Setup::OnInstall>(platform::kBnClicked, kIdInstall);
+    all[3 + kReleaseCount] = MessageRow<&Dlg_Setup::OnFitPictures>(kWmFitPictures);
     return all;
   }();
   static const MessageMap map{CDialog::ThisMessageMap(), rows.data(), rows.size()};
@@ -152,7 +156,24 @@ bool Dlg_Setup::OnInitDialog() {
   }
   UpdateData(false);
   UpdateFinishButton();
+  logo_.Fit(m_hWnd, SetupDialogTemplate());
   return true;
+}
+
+bool Dlg_Setup::OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) {
+  if (message == platform::kWmDpiChanged) {
+    // Made again at the new scale by the next colour request, which comes
+    // when the dialog manager repaints the laid-out dialog.
+    captionFont.DeleteObject();
+    platform::GetWindowHost().Post(m_hWnd, kWmFitPictures);
+  }
+  return CDialog::OnWndMsg(message, wParam, lParam, result);
+}
+
+std::intptr_t Dlg_Setup::OnFitPictures(std::uintptr_t, std::intptr_t) {
+  logo_.Fit(m_hWnd, SetupDialogTemplate());
+  menuPicture_.Fit(m_hWnd, SetupDialogTemplate());
+  return 0;
 }
 
 void Dlg_Setup::UpdateFinishButton() {
@@ -169,9 +190,11 @@ platform::BrushHandle Dlg_Setup::OnCtlColor(CDC* dc, CWnd* window, unsigned kind
   dc->SetTextColor(kTextColour);
   if (id != kIdInstallPath) dc->SetBkMode(platform::kTransparent);
   if (id == kIdVersionCaption) {
-    if (!captionFont.GetSafeHandle())
-      captionFont.Create(kCaptionFontHeight, 0, 0, 0, kFwSemiBold, false, false, false, kAnsiCharset,
-                         kDefaultPrecision, kDefaultClipPrecision, kDefaultQuality, kDefaultPitchAndFamily, "宋体");
+    if (!captionFont.GetSafeHandle()) {
+      const int height = ScaleToDpi(kCaptionFontHeight, platform::GetWindowHost().Dpi(m_hWnd));
+      captionFont.Create(height, 0, 0, 0, kFwSemiBold, false, false, false, kAnsiCharset, kDefaultPrecision,
+                         kDefaultClipPrecision, kDefaultQuality, kDefaultPitchAndFamily, "宋体");
+    }
     dc->SelectObject(captionFont.GetSafeHandle());
     dc->SetTextColor(kCaptionColour);
   }
@@ -238,6 +261,8 @@ void Dlg_Setup::ShowProgressView() {
 void Dlg_Setup::ShowCompletionView() {
   ShowDlgItem(kIdDoneHeading, kSwShow);
   ShowDlgItem(kIdMenuPicture, kSwShow);
+  // Drawn at the screen's scale only now: the selection view opens sooner.
+  menuPicture_.Fit(m_hWnd, SetupDialogTemplate());
   ShowDlgItem(kIdComponentsHeading, kSwHide);
   ShowDlgItem(kIdProgress, kSwHide);
   ShowDlgItem(kIdFinish, kSwShow);

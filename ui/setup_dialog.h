@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,8 @@
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
+#include "ui/screen_scale.h"
+#include "ui/setup_template.h"
 
 // The dialog's own colours.
 constexpr platform::Colour kBackgroundColour = 0x0096D2AA;  // light green
@@ -80,6 +83,7 @@ class Dlg_Setup : public CDialog {
   // Message-map handlers.
   void OnReleaseClicked();
   platform::BrushHandle OnCtlColor(CDC* dc, CWnd* window, unsigned kind);
+  std::intptr_t OnFitPictures(std::uintptr_t, std::intptr_t);
   void OnBrowse();
   void OnInstall();
 
@@ -102,14 +106,21 @@ class Dlg_Setup : public CDialog {
   std::string versionText;
   CProgressCtrl progressBar;
   std::string installPath;
-  // The version caption's font, made at the first colour request and kept
-  // for the dialog's lifetime: a font deleted while the control's drawing
-  // context still holds it would be drawn with no font at all.
+  // The version caption's font, made at the first colour request at the
+  // screen's scale and kept until the scale changes: a font deleted while
+  // the control's drawing context still holds it would be drawn with no font
+  // at all.
   CFont captionFont;
   // While set, Install first checks for a running AutoCAD; cleared after the
   // first warning, so the next click installs whatever runs.
   bool warnIfHostRunning = true;
 
+  // A move to a screen of another scale: the dialog manager lays the dialog
+  // out again, then the pictures follow (OnFitPictures).
+  bool OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) override;
+
+  CPicture logo_{kLogoArt, std::size(kLogoArt), kLogoWidth, kLogoHeight};
+  CPicture menuPicture_{kMenuArt, std::size(kMenuArt), kMenuWidth, kMenuHeight};
   CAcadHosts& hosts_;
   BuildInfo build_;
   std::optional<ReleaseFlags> presetReleases_;

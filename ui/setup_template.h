@@ -7,10 +7,19 @@
 
 #include "hosts/acad_hosts.h"
 #include "platform/window_host.h"
+#include "ui/screen_scale.h"
 
 constexpr int kSetupDialogId = 141;
 constexpr int kLogoBitmapId = 147;
 constexpr int kMenuBitmapId = 151;
+// The two pictures at 100 % and their places' size, then drawn again for
+// screens at 150 % and 200 % (res/make_art.py draws them all), smallest first.
+constexpr int kLogoWidth = 64;
+constexpr int kLogoHeight = 64;
+constexpr int kMenuWidth = 307;
+constexpr int kMenuHeight = 175;
+inline constexpr PictureArt kLogoArt[] = {{kLogoBitmapId, 2}, {148, 3}, {149, 4}};
+inline constexpr PictureArt kMenuArt[] = {{kMenuBitmapId, 2}, {152, 3}, {153, 4}};
 constexpr int kAppIconId = 1;
 constexpr int kDocumentIconId = 128;
 

@@ -162,7 +162,7 @@ class CWnd : private platform::MessageSink {
 
  protected:
   // Dispatches a message through the map chain; false when no row takes it.
-  bool OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result);
+  virtual bool OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result);
   // The first row of the map chain that takes `message` (and, for
   // WM_COMMAND, `code` and `id`), or null.
   const MessageMapEntry* FindRow(unsigned message, unsigned code, unsigned id) const;

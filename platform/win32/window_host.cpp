@@ -6,6 +6,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/win32/services.h"
 #include "platform/window_host.h"
 #include "platform/win32/text.h"
@@ -19,6 +22,33 @@ constexpr UINT_PTR kSubclassId = 0x5A56;
 constexpr wchar_t kSinkProperty[] = L"Zorvel.MessageSink";
 
 MessageSink* SubclassSink(HWND window) { return static_cast<MessageSink*>(GetPropW(window, kSinkProperty)); }
+
+// GetDpiForWindow comes with Windows 10 1607; before it, every screen has
+// the system's scale.
+int DpiOf(HWND window) {
+  using Function = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<Function>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow != nullptr) {
+    if (UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kStandardDpi;
+}
+
+// 32 bits a pixel, rows from the top: 0x00RRGGBB in memory order.
+BITMAPINFO TopDownInfo(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
 
 bool ReturnsResultDirectly(UINT message) {
   // A dialog procedure answers these with its return value instead of
@@ -136,6 +166,10 @@ class Win32WindowHost : public WindowHost {
     return win32::Narrow(text.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
   }
 
+  void Post(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    PostMessageW(window, message, wParam, lParam);
+  }
+
   Rect GetWindowRect(WindowHandle window) override {
     RECT rect{};
     ::GetWindowRect(window, &rect);
@@ -152,8 +186,66 @@ class Win32WindowHost : public WindowHost {
     MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, repaint);
   }
 
+  WindowHandle ChildAt(WindowHandle parent, std::size_t index) override {
+    HWND child = GetWindow(parent, GW_CHILD);
+    for (; child != nullptr && index > 0; --index) child = GetWindow(child, GW_HWNDNEXT);
+    return child;
+  }
+
+  Rect MapDialogRect(WindowHandle dialog, const Rect& units) override {
+    RECT rect{units.left, units.top, units.right, units.bottom};
+    ::MapDialogRect(dialog, &rect);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+  }
+
+  int Dpi(WindowHandle window) override { return DpiOf(window); }
+
   IconHandle LoadAppIcon(int resourceId) override {
     return LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId));
+  }
+
+  Image LoadBitmapImage(int resourceId) override {
+    // A device-dependent bitmap: the resources are run-length encoded, which
+    // a DIB section cannot hold.
+    Image image;
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_BITMAP, 0, 0, 0));
+    BITMAP size{};
+    if (bitmap == nullptr || !GetObjectW(bitmap, sizeof size, &size) || size.bmWidth <= 0 || size.bmHeight <= 0) {
+      if (bitmap != nullptr) DeleteObject(bitmap);
+      return image;
+    }
+    BITMAPINFO info = TopDownInfo(size.bmWidth, size.bmHeight);
+    image.pixels.resize(static_cast<std::size_t>(size.bmWidth) * static_cast<std::size_t>(size.bmHeight));
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.bmHeight), image.pixels.data(), &info,
+                               DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
+    if (rows != size.bmHeight) return Image{};
+    image.width = size.bmWidth;
+    image.height = size.bmHeight;
+    // The unused top byte stays 0: a static control would blend a picture
+    // with alpha values, and keep a copy of it.
+    for (std::uint32_t& pixel : image.pixels) pixel &= 0x00FFFFFF;
+    return image;
+  }
+
+  BitmapHandle MakeBitmap(const Image& image) override {
+    if (image.width <= 0 || image.height <= 0) return nullptr;
+    BITMAPINFO info = TopDownInfo(image.width, image.height);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr) return nullptr;
+    std::copy(image.pixels.begin(), image.pixels.end(), static_cast<std::uint32_t*>(bits));
+    return bitmap;
+  }
+
+  void DeleteBitmap(BitmapHandle bitmap) override { DeleteObject(bitmap); }
+
+  BitmapHandle SetPicture(WindowHandle control, BitmapHandle bitmap) override {
+    return reinterpret_cast<BitmapHandle>(
+        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
   }
 
   BrushHandle CreateSolidBrush(Colour colour) override { return ::CreateSolidBrush(colour); }

@@ -20,11 +20,6 @@ int MulDiv(int value, int numerator, int denominator) {
   return static_cast<int>((product + (product >= 0 ? denominator / 2 : -denominator / 2)) / denominator);
 }
 
-Rect DialogUnitsToPixels(int x, int y, int cx, int cy) {
-  int left = MulDiv(x, kBaseUnitX, 4), top = MulDiv(y, kBaseUnitY, 8);
-  return {left, top, left + MulDiv(cx, kBaseUnitX, 4), top + MulDiv(cy, kBaseUnitY, 8)};
-}
-
 WindowHandle HandleOf(const HeadlessWindow* window) {
   return reinterpret_cast<WindowHandle>(const_cast<HeadlessWindow*>(window));
 }
@@ -46,6 +41,13 @@ HeadlessWindowHost::HeadlessWindowHost() {
 }
 
 HeadlessWindowHost::~HeadlessWindowHost() = default;
+
+// `units`: left, top, width and height.
+Rect HeadlessWindowHost::DialogUnitsToPixels(const Rect& units) const {
+  const int baseX = MulDiv(kBaseUnitX, dpi_, kStandardDpi), baseY = MulDiv(kBaseUnitY, dpi_, kStandardDpi);
+  int left = MulDiv(units.left, baseX, 4), top = MulDiv(units.top, baseY, 8);
+  return {left, top, left + MulDiv(units.right, baseX, 4), top + MulDiv(units.bottom, baseY, 8)};
+}
 
 HeadlessWindow* HeadlessWindowHost::Find(WindowHandle window) const {
   auto* record = reinterpret_cast<HeadlessWindow*>(window);
@@ -78,7 +80,7 @@ std::intptr_t HeadlessWindowHost::RunModalDialog(const DialogTemplate& dialogTem
   dialog->text = dialogTemplate.caption;
   dialog->style = dialogTemplate.style & ~kWsVisible;
   dialog->exStyle = dialogTemplate.exStyle;
-  dialog->rect = DialogUnitsToPixels(dialogTemplate.x, dialogTemplate.y, dialogTemplate.cx, dialogTemplate.cy);
+  dialog->rect = DialogUnitsToPixels({dialogTemplate.x, dialogTemplate.y, dialogTemplate.cx, dialogTemplate.cy});
   for (std::size_t i = 0; i < dialogTemplate.controlCount; ++i) {
     const ControlTemplate& item = dialogTemplate.controls[i];
     HeadlessWindow* control = NewWindow(dialog);
@@ -87,7 +89,8 @@ std::intptr_t HeadlessWindowHost::RunModalDialog(const DialogTemplate& dialogTem
     control->text = item.text;
     control->imageId = item.imageId;
     control->style = item.style;
-    control->rect = DialogUnitsToPixels(item.x, item.y, item.cx, item.cy);
+    control->units = {item.x, item.y, item.cx, item.cy};
+    control->rect = DialogUnitsToPixels(control->units);
   }
   WindowHandle handle = HandleOf(dialog);
   dialog->sink = sink;
@@ -114,6 +117,11 @@ void HeadlessWindowHost::EndDialog(WindowHandle dialog, std::intptr_t result) {
 }
 
 void HeadlessWindowHost::AfterInput(WindowHandle dialog) {
+  for (std::size_t i = 0; i < posted_.size(); ++i) {
+    const Posted post = posted_[i];
+    Deliver(Find(post.window), post.message, post.wParam, post.lParam);
+  }
+  posted_.clear();
   HeadlessWindow* window = Find(dialog);
   if (window && window->ended) Destroy(window);
 }
@@ -186,6 +194,20 @@ std::intptr_t HeadlessWindowHost::OwnHandling(HeadlessWindow* window, unsigned m
       if (message == kWmSetIcon) slot = reinterpret_cast<IconHandle>(lParam);
       return reinterpret_cast<std::intptr_t>(old);
     }
+    case kWmDpiChanged:
+      // The dialog manager's part: the controls from their dialog units.
+      if (IsDialog(window)) {
+        for (HeadlessWindow* child : window->children) {
+          if (child->units.right == 0) continue;  // not from the template
+          const bool sized = child->picture != nullptr;
+          const Rect old = child->rect;
+          child->rect = DialogUnitsToPixels(child->units);
+          // A picture control keeps its bitmap's size.
+          if (sized) child->rect = {child->rect.left, child->rect.top, child->rect.left + old.right - old.left,
+                                    child->rect.top + old.bottom - old.top};
+        }
+      }
+      return 0;
     case kWmClose:
       if (IsDialog(window)) {
         HeadlessWindow* cancel = const_cast<HeadlessWindow*>(Control(HandleOf(window), kIdCancelButton));
@@ -358,6 +380,59 @@ Point HeadlessWindowHost::ScreenToClient(WindowHandle window, Point point) {
 
 void HeadlessWindowHost::Move(WindowHandle window, const Rect& rect, bool) {
   if (HeadlessWindow* record = Find(window)) record->rect = rect;
+}
+
+void HeadlessWindowHost::Post(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (Find(window)) posted_.push_back({window, message, wParam, lParam});
+}
+
+WindowHandle HeadlessWindowHost::ChildAt(WindowHandle parent, std::size_t index) {
+  HeadlessWindow* record = Find(parent);
+  if (!record || index >= record->children.size()) return nullptr;
+  return HandleOf(record->children[index]);
+}
+
+Rect HeadlessWindowHost::MapDialogRect(WindowHandle, const Rect& units) {
+  const Rect pixels = DialogUnitsToPixels({units.left, units.top, units.right - units.left, units.bottom - units.top});
+  return pixels;
+}
+
+int HeadlessWindowHost::Dpi(WindowHandle) { return dpi_; }
+
+void HeadlessWindowHost::ChangeDpi(WindowHandle dialog, int dpi) {
+  dpi_ = dpi;
+  Deliver(Find(dialog), kWmDpiChanged, MakeWParam(static_cast<unsigned>(dpi), static_cast<unsigned>(dpi)), 0);
+  AfterInput(dialog);
+}
+
+Image HeadlessWindowHost::LoadBitmapImage(int resourceId) {
+  auto found = bitmapResources_.find(resourceId);
+  return found == bitmapResources_.end() ? Image{} : found->second;
+}
+
+BitmapHandle HeadlessWindowHost::MakeBitmap(const Image& image) {
+  if (image.width <= 0 || image.height <= 0) return nullptr;
+  auto bitmap = reinterpret_cast<BitmapHandle>(nextHandle_++);
+  bitmaps_[bitmap] = image;
+  return bitmap;
+}
+
+void HeadlessWindowHost::DeleteBitmap(BitmapHandle bitmap) { bitmaps_.erase(bitmap); }
+
+const Image* HeadlessWindowHost::BitmapOf(BitmapHandle bitmap) const {
+  auto found = bitmaps_.find(bitmap);
+  return found == bitmaps_.end() ? nullptr : &found->second;
+}
+
+// Like a static control of SS_BITMAP, the control takes the bitmap's size.
+BitmapHandle HeadlessWindowHost::SetPicture(WindowHandle control, BitmapHandle bitmap) {
+  HeadlessWindow* record = Find(control);
+  if (!record) return nullptr;
+  if (const Image* image = BitmapOf(bitmap)) {
+    record->rect.right = record->rect.left + image->width;
+    record->rect.bottom = record->rect.top + image->height;
+  }
+  return std::exchange(record->picture, bitmap);
 }
 
 IconHandle HeadlessWindowHost::LoadAppIcon(int resourceId) {

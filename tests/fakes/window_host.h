@@ -16,7 +16,11 @@
 // BM_SETCHECK and BM_CLICK, progress bars PBM_*, every window WM_SETICON and
 // WM_GETICON; a dialog turns WM_CLOSE into IDCANCEL; setting an edit box's
 // text reports EN_CHANGE. Dialog units become pixels as for the dialog font
-// "宋体" 9 point on a 96 dpi screen: 6 pixels average width, 12 pixels height.
+// "宋体" 9 point on a 96 dpi screen: 6 pixels average width, 12 pixels height,
+// and in proportion on a screen of another scale (SetDpi). ChangeDpi plays
+// the dialog moving to such a screen: WM_DPICHANGED, then, as the dialog
+// manager does, the controls laid out again from their dialog units. Posted
+// messages arrive after the input that posted them.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +47,8 @@ struct HeadlessWindow {
   std::uint32_t style = 0;
   std::uint32_t exStyle = 0;
   Rect rect;  // pixels, in the parent's client coordinates (screen for a top-level window)
+  Rect units;  // a dialog's control: its template rectangle (left, top, width, height in dialog units)
+  BitmapHandle picture = nullptr;  // a picture control's bitmap
   int check = 0;
   int rangeMinimum = 0;  // progress bar
   int rangeMaximum = 100;
@@ -103,7 +109,15 @@ class HeadlessWindowHost : public WindowHost {
   Rect GetWindowRect(WindowHandle window) override;
   Point ScreenToClient(WindowHandle window, Point point) override;
   void Move(WindowHandle window, const Rect& rect, bool repaint) override;
+  void Post(WindowHandle window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  WindowHandle ChildAt(WindowHandle parent, std::size_t index) override;
+  Rect MapDialogRect(WindowHandle dialog, const Rect& units) override;
+  int Dpi(WindowHandle window) override;
   IconHandle LoadAppIcon(int resourceId) override;
+  Image LoadBitmapImage(int resourceId) override;
+  BitmapHandle MakeBitmap(const Image& image) override;
+  void DeleteBitmap(BitmapHandle bitmap) override;
+  BitmapHandle SetPicture(WindowHandle control, BitmapHandle bitmap) override;
   BrushHandle CreateSolidBrush(Colour colour) override;
   FontHandle MakeFont(const FontParameters& parameters) override;
   void DeleteBrush(BrushHandle brush) override;
@@ -149,6 +163,16 @@ class HeadlessWindowHost : public WindowHost {
   std::size_t LiveBrushes() const { return brushes_.size() - 1; }  // without the system brush
   std::size_t LiveFonts() const { return fonts_.size(); }
 
+  // The screen's scale for the dialogs made from now on.
+  void SetDpi(int dpi) { dpi_ = dpi; }
+  // The dialog moves to a screen of `dpi`.
+  void ChangeDpi(WindowHandle dialog, int dpi);
+  // A bitmap resource the program "carries" (none unless a test gives it).
+  void SetBitmapResource(int resourceId, Image image) { bitmapResources_[resourceId] = std::move(image); }
+  // The pixels of a bitmap made and not yet deleted; null otherwise.
+  const Image* BitmapOf(BitmapHandle bitmap) const;
+  std::size_t LiveBitmaps() const { return bitmaps_.size(); }
+
   // Icon resources the program "carries" (1 and 128 unless a test says
   // otherwise).
   void SetIconResource(int resourceId, bool present);
@@ -174,6 +198,13 @@ class HeadlessWindowHost : public WindowHost {
   void Destroy(HeadlessWindow* window);
   // A modal dialog that has ended is destroyed once the input is handled.
   void AfterInput(WindowHandle dialog);
+  Rect DialogUnitsToPixels(const Rect& units) const;
+  struct Posted {
+    WindowHandle window;
+    unsigned message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+  };
 
   std::vector<std::unique_ptr<HeadlessWindow>> windows_;
   std::set<const HeadlessWindow*> known_;
@@ -182,6 +213,10 @@ class HeadlessWindowHost : public WindowHost {
   std::map<FontHandle, FontParameters> fonts_;
   std::map<DrawContext, DcState> dcs_;
   std::set<int> icons_{1, 128};
+  std::map<int, Image> bitmapResources_;
+  std::map<BitmapHandle, Image> bitmaps_;
+  std::vector<Posted> posted_;
+  int dpi_ = kStandardDpi;
   std::uintptr_t nextHandle_ = 0x1000;
   BrushHandle systemBrush_ = nullptr;
   WindowHandle focus_ = nullptr;

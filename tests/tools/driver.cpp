@@ -36,6 +36,11 @@
 //   list                         prints every control: id, class, state, text
 //   rect [ID]                    prints the screen rectangle of the selected window (or of
 //                                its control ID): x y width height
+//   layout                       prints the client area's size ("client WIDTH HEIGHT"), then
+//                                one line per visible control, in child order: its index,
+//                                id, class, x y width height in client coordinates
+//   units X Y CX CY              prints the pixel rectangle (x y width height) that these
+//                                dialog units of a "宋体" 9 point dialog take on this screen
 //   tree-select ID root|parent|child|next|previous
 //                                moves the selection of tree view ID, from the item
 //                                selected now, as a user's click would
@@ -217,6 +222,7 @@ class Driver {
   void Key(const std::wstring& key);
   void List();
   void TreeSelect(const std::wstring& idText, const std::wstring& where);
+  void Layout();
 
   HWND window_ = nullptr;
   HANDLE process_ = nullptr;
@@ -319,6 +325,45 @@ void Driver::List() {
   }
 }
 
+void Driver::Layout() {
+  RECT client{};
+  GetClientRect(Selected(), &client);
+  Out(L"client " + std::to_wstring(client.right) + L" " + std::to_wstring(client.bottom));
+  int index = 0;
+  for (HWND child = GetWindow(Selected(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++index) {
+    if (!IsWindowVisible(child)) continue;
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, Selected(), reinterpret_cast<POINT*>(&r), 2);
+    Out(std::to_wstring(index) + L" " + std::to_wstring(GetDlgCtrlID(child)) + L" " + ClassOf(child) + L" " +
+        std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
+        std::to_wstring(r.bottom - r.top));
+  }
+}
+
+INT_PTR CALLBACK Unanswered(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// What MapDialogRect gives in a dialog of the setup dialog's font, made here:
+// the dialog manager's own rounding at this screen's scale.
+RECT DialogUnits(int x, int y, int cx, int cy) {
+  alignas(4) unsigned char buffer[256] = {};
+  auto* dialog = reinterpret_cast<DLGTEMPLATE*>(buffer);
+  dialog->style = DS_SETFONT | WS_POPUP;
+  auto* words = reinterpret_cast<WORD*>(dialog + 1);
+  *words++ = 0;  // no menu
+  *words++ = 0;  // the dialog class
+  *words++ = 0;  // no caption
+  *words++ = 9;  // point size
+  for (const wchar_t* face = L"\u5B8B\u4F53"; *face; ++face) *words++ = static_cast<WORD>(*face);  // 宋体
+  *words++ = 0;
+  HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialog, nullptr, Unanswered, 0);
+  if (!window) Fail(L"cannot make a dialog to measure dialog units");
+  RECT rect{x, y, x + cx, y + cy};
+  MapDialogRect(window, &rect);
+  DestroyWindow(window);
+  return rect;
+}
+
 void Driver::Run(const std::vector<std::wstring>& words) {
   if (words.empty()) return;
   const std::wstring& command = words[0];
@@ -412,6 +457,15 @@ void Driver::Run(const std::vector<std::wstring>& words) {
     need(0, 1);
     RECT r{};
     GetWindowRect(words.size() > 1 ? Control(words[1]) : Selected(), &r);
+    Out(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
+        std::to_wstring(r.bottom - r.top));
+  } else if (command == L"layout") {
+    need(0, 0);
+    Layout();
+  } else if (command == L"units") {
+    need(4, 4);
+    RECT r = DialogUnits(ParseInt(words[1], L"x"), ParseInt(words[2], L"y"), ParseInt(words[3], L"cx"),
+                         ParseInt(words[4], L"cy"));
     Out(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
         std::to_wstring(r.bottom - r.top));
   } else if (command == L"tree-select") {

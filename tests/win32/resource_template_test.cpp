@@ -148,7 +148,14 @@ TEST_F(SetUpResources, PicturesHaveTheirSizesAndDepths) {
     WORD bits;
     DWORD compression;  // both pictures are mostly flat: run-length encoded
   };
-  const Row rows[] = {{kLogoBitmapId, 64, 64, 8, BI_RLE8}, {kMenuBitmapId, 307, 175, 4, BI_RLE4}};
+  std::vector<Row> rows = {{kLogoBitmapId, 64, 64, 8, BI_RLE8}, {kMenuBitmapId, 307, 175, 4, BI_RLE4}};
+  // The drawings for larger scales: the sizes the dialog chooses them by.
+  for (int i = 1; i < 3; ++i) {
+    rows.push_back({static_cast<WORD>(kLogoArt[i].resourceId), kLogoWidth * kLogoArt[i].scaleHalves / 2,
+                    kLogoHeight * kLogoArt[i].scaleHalves / 2, 8, BI_RLE8});
+    rows.push_back({static_cast<WORD>(kMenuArt[i].resourceId), kMenuWidth * kMenuArt[i].scaleHalves / 2,
+                    kMenuHeight * kMenuArt[i].scaleHalves / 2, 8, BI_RLE8});
+  }
   for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
     std::vector<BYTE> bytes = Load(RT_BITMAP, row.id);
@@ -226,11 +233,11 @@ TEST_F(SetUpResources, IconGroupsHoldTheirImages) {
   }
 }
 
-TEST_F(SetUpResources, ManifestAsksForNoElevationAndCommonControls6) {
+TEST_F(SetUpResources, ManifestAsksForNoElevationCommonControls6AndPerMonitorScaling) {
   std::vector<BYTE> bytes = Load(MAKEINTRESOURCEW(24), 1);
   std::string manifest(bytes.begin(), bytes.end());
   for (const char* needle : {"level=\"asInvoker\"", "name=\"Microsoft.Windows.Common-Controls\"",
-                             "version=\"6.0.0.0\""})
+                             "version=\"6.0.0.0\"", ">PerMonitorV2</dpiAwareness>", ">true</dpiAware>"})
     EXPECT_NE(manifest.find(needle), std::string::npos) << needle;
 }
 
