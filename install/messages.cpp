@@ -18,6 +18,8 @@ std::string InvalidReason(const PathCheck& form) {
              "也不能含有 \\ / : * ? \" < > | 这些字符。";
     case PathFault::Semicolon:
       return "路径中不能有分号\";\"：AutoCAD的受信任路径用分号分隔各个文件夹。";
+    case PathFault::LoneSurrogate:
+      return "文件夹名\"" + form.name + "\"含有不完整的字符（单个UTF-16代理项），请重新输入。";
     case PathFault::None:
       break;
   }

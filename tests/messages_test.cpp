@@ -94,9 +94,11 @@ TEST(Messages, AFolderRefusalSaysWhatIsWrongWithTheText) {
     Notice notice;
     std::string says;
   };
-  FolderVerdict invalid, tooLong, noDrive, file, notMade, denied;
+  FolderVerdict invalid, tooLong, noDrive, file, notMade, denied, halfCharacter;
   invalid.refusal = FolderRefusal::Invalid;
   invalid.form = {PathFault::BadName, "a|b"};
+  halfCharacter.refusal = FolderRefusal::Invalid;
+  halfCharacter.form = {PathFault::LoneSurrogate, "a\x85\x33\xF0\x36"};
   tooLong.refusal = FolderRefusal::TooLong;
   tooLong.subject = "PdfSharp.Charting.dll";
   tooLong.bytes = 260;
@@ -116,6 +118,7 @@ TEST(Messages, AFolderRefusalSaysWhatIsWrongWithTheText) {
       {file, Notice::FolderNotCreated, "C:\\x 是一个文件，不是文件夹"},
       {notMade, Notice::FolderNotCreated, "无法创建安装目录 C:\\x !\n\n系统错误代码 206"},
       {denied, Notice::FolderNotCreated, "拒绝访问：请以管理员身份运行SetUp.exe"},
+      {halfCharacter, Notice::FolderInvalid, "安装目录无效 !\n\nC:\\typed\n\n文件夹名\"a\x85\x33\xF0\x36\"含有不完整的字符"},
   };
   for (const Row& row : rows) {
     const std::string text = FolderRefusedText("C:\\typed", row.verdict);
