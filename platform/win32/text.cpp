@@ -15,6 +15,7 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "the W functions take UTF-16"
 // Appends code page 936's UTF-16 for a run of GBK; false when a byte of it
 // has no character (it then converts as Windows would, without the flag).
 bool AppendGbk(std::string_view run, std::wstring& out, DWORD flags) {
+  if (run.empty()) return true;
   const int size = static_cast<int>(run.size());
   int n = MultiByteToWideChar(kCodePage, flags, run.data(), size, nullptr, 0);
   if (n <= 0) {
