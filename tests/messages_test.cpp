@@ -51,6 +51,8 @@ TEST(Messages, TheIncompleteWarningNamesEachCauseOnceAndTheLog) {
       {"a product gone", {1, 0, {Cause::KeyMissing}, {}}, "", {"注册表项已不存在"}, false},
       {"a list that is no text", {1, 0, {Cause::WrongType}, {}}, "", {"不是文本，未作改动"}, false},
       {"other codes", {1, 1, {Cause::Other}, {206, 1117}}, "", {"系统错误代码 206，系统错误代码 1117"}, false},
+      {"the settings file", {0, 0, {Cause::FolderMissing}, {}, 0, 1}, "",
+       {"1个设置文件未能复制到用户的应用程序数据文件夹，\n\n请将Data文件夹中的设置文件手动复制到该文件夹。"}, false},
       {"several", {1, 2, {Cause::SourceMissing, Cause::AccessDenied}, {}}, "C:\\logs\\setup.log",
        {"1项AutoCAD设置未能写入注册表，2个支持文件", "Data文件夹中缺少", "拒绝访问", "日志文件：C:\\logs\\setup.log"},
        true},
