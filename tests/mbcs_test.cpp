@@ -28,7 +28,7 @@ TEST(Mbcs, CaseConversionLeavesDoubleByteCharactersWhole) {
       {"c:\\zorvel\\Zorvel批打印软件", "C:\\ZORVEL\\ZORVEL批打印软件", "c:\\zorvel\\zorvel批打印软件"},
       {"\x81\x61x", "\x81\x61X", "\x81\x61x"},
       {"ab\x81", "AB\x81", "ab\x81"},  // a lone lead byte at the end stays
-      {"s" OSLASH "ren\x81\x30\x81\x30a", "S" OSLASH "REN\x81\x30\x81\x30A", "s" OSLASH "ren\x81\x30\x81\x30a"},
+      {"s" OSLASH "ren\x81\x30\x81\x30" "a", "S" OSLASH "REN\x81\x30\x81\x30" "A", "s" OSLASH "ren\x81\x30\x81\x30" "a"},
       {"", "", ""},
   };
   for (const Case& c : cases) {
