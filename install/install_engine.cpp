@@ -46,11 +46,16 @@ class DeployForDriver : public DeployObserver {
   void OnFile(const FileEvent& event) override { driver_.OnFile(event); }
   void OnValue(const ValueEvent& event) override { driver_.OnValue(event); }
   CopyDecision OnCopyFailed(const FileEvent& failure) override {
-    return driver_.OnCopyFailed(failure, CopyFailedText(failure));
+    const CopyDecision decision = driver_.OnCopyFailed(failure, CopyFailedText(failure));
+    if (decision == CopyDecision::Ignore && failure.kind == FileKind::Settings) ++settingsFileFailed_;
+    return decision;
   }
+  // The settings file given up: the install goes on, and ends incomplete.
+  int SettingsFileFailed() const { return settingsFileFailed_; }
 
  private:
   InstallDriver& driver_;
+  int settingsFileFailed_ = 0;
 };
 
 // Passes the integration's events on to the driver and keeps why each write
@@ -167,6 +172,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   const DeployResult deployed = CFileDeployer(installDir, observer).DeployDataFolder();
   if (deployed == DeployResult::Aborted) return Stop(InstallOutcome::Aborted, report);
   if (auto stopped = DataFolderProblem(deployed, driver)) return Stop(*stopped, report);
+  report.settingsFileFailed = observer.SettingsFileFailed();
 
   CauseTally tally(recording);
   driver.OnProgressStep();
@@ -178,12 +184,14 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   report.uninstallFailed = SetUpUninstall(installDir, request.build, recorder, driver);
   driver.OnProgressEnd();
 
-  if (report.settingsFailed == 0 && report.filesFailed == 0 && report.uninstallFailed == 0)
+  if (report.settingsFailed == 0 && report.filesFailed == 0 && report.uninstallFailed == 0 &&
+      report.settingsFileFailed == 0)
     return Stop(InstallOutcome::Installed, report);
   Shortfall shortfall;
   shortfall.settingsFailed = report.settingsFailed;
   shortfall.filesFailed = report.filesFailed;
   shortfall.uninstallFailed = report.uninstallFailed;
+  shortfall.settingsFileFailed = report.settingsFileFailed;
   tally.Fill(&shortfall);
   driver.Tell(Notice::Incomplete, IncompleteText(shortfall, request.logPath));
   return Stop(InstallOutcome::Incomplete, report);

@@ -49,6 +49,7 @@ struct InstallReport {
   int settingsFailed = 0;   // registry values not written
   int filesFailed = 0;      // support files not copied
   int uninstallFailed = 0;  // of the uninstaller, its Programs and Features entry and the record
+  int settingsFileFailed = 0;  // the add-on's settings file, given up after a failed copy
 };
 
 // Whoever runs the engine. Besides the stream of events (InstallEvents), it

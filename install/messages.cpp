@@ -19,6 +19,8 @@ std::string InvalidReason(const PathCheck& form) {
              "也不能含有 \\ / : * ? \" < > | 这些字符。";
     case PathFault::Semicolon:
       return "路径中不能有分号\";\"：AutoCAD的受信任路径用分号分隔各个文件夹。";
+    case PathFault::LoneSurrogate:
+      return "文件夹名\"" + form.name + "\"含有不完整的字符（单个UTF-16代理项），请重新输入。";
     case PathFault::None:
       break;
   }
@@ -149,12 +151,14 @@ std::string IncompleteText(const Shortfall& shortfall, const std::string& logPat
   add(shortfall.settingsFailed, "项AutoCAD设置未能写入注册表");
   add(shortfall.filesFailed, "个支持文件未能复制到AutoCAD文件夹");
   add(shortfall.uninstallFailed, "项卸载信息未能写入");
+  add(shortfall.settingsFileFailed, "个设置文件未能复制到用户的应用程序数据文件夹");
   // Without the uninstaller's parts AutoCAD still loads the add-on; only its
-  // removal is at stake.
+  // removal is at stake. Without its settings file only the settings are.
   const bool loadAtStake = shortfall.settingsFailed > 0 || shortfall.filesFailed > 0;
-  std::string text = "文件已安装，但有" + failed + "，\n\n" +
-                     (loadAtStake ? std::string("AutoCAD可能无法加载") : std::string("以后可能无法从“程序和功能”中卸载")) +
-                     kProductName + "。";
+  std::string stake = loadAtStake                    ? "AutoCAD可能无法加载" + std::string(kProductName)
+                      : shortfall.uninstallFailed > 0 ? "以后可能无法从“程序和功能”中卸载" + std::string(kProductName)
+                                                      : std::string("请将Data文件夹中的设置文件手动复制到该文件夹");
+  std::string text = "文件已安装，但有" + failed + "，\n\n" + stake + "。";
   if (!shortfall.causes.empty()) text += "\n\n原因：";
   for (Cause cause : shortfall.causes) {
     text += "\n\n";

@@ -43,6 +43,7 @@ struct Shortfall {
   std::vector<Cause> causes;  // each once, in the order of Cause
   std::vector<platform::OsError> otherErrors;  // the codes behind Cause::Other, each once
   int uninstallFailed = 0;  // the uninstaller, its Programs and Features entry, its record
+  int settingsFileFailed = 0;  // the add-on's settings file, in the user's application-data folder
 };
 
 std::string HostRunningText();

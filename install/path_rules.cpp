@@ -54,6 +54,7 @@ PathCheck CheckFolderForm(std::string_view path) {
     const std::string name(piece);
     if (name.empty()) return {PathFault::EmptyName, {}};
     // A zero byte would end the name early for the rule below.
+    if (mbcs::IsWellFormed(name) && !mbcs::IsWholeText(name)) return {PathFault::LoneSurrogate, name};
     if (name.find('\0') != std::string::npos || !IsValidPathComponent(name.c_str())) return {PathFault::BadName, name};
     // ';' is never the trail byte of a character.
     if (name.find(';') != std::string::npos) return {PathFault::Semicolon, name};

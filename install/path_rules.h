@@ -30,11 +30,12 @@ enum class PathFault {
   EmptyName,    // two backslashes in a row, or one behind the last name
   BadName,      // a name IsValidPathComponent refuses
   Semicolon,    // AutoCAD's trusted-path list separates its folders with ';'
+  LoneSurrogate,  // a name holding half a UTF-16 surrogate pair: no character anyone typed
 };
 
 struct PathCheck {
   PathFault fault = PathFault::None;
-  std::string name;  // BadName: the name refused
+  std::string name;  // BadName, Semicolon, LoneSurrogate: the name refused
 };
 
 // 1 when `name` (may be null) may be one folder name, 0 otherwise: well-formed

@@ -35,9 +35,9 @@ enum class QueryResult {
   Ok,          // type, data and size filled
   NotFound,    // no such value, or the key is unusable
   MoreData,    // the value exists but does not fit; *size says how many bytes it needs
-  NotGbk,      // as Ok, but the text holds characters GBK cannot express, each
-               // delivered as '?' the way the A functions do: fit to read, not
-               // to be written back
+  NotGbk,      // as Ok, but the text could not be read whole (the Win32
+               // registry reads every text whole; a test's registry may not):
+               // fit to read, not to be written back
 };
 
 class Registry {

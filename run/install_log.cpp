@@ -107,6 +107,7 @@ void LogOutcome(CInstallLog& log, const InstallReport& report) {
                mbcs::Decimal(report.filesFailed) + " support files" +
                (report.uninstallFailed > 0 ? ", " + mbcs::Decimal(report.uninstallFailed) + " parts of the uninstaller"
                                            : std::string()) +
+               (report.settingsFileFailed > 0 ? std::string(", the settings file") : std::string()) +
                "), into " + report.installDir);
       return;
     case InstallOutcome::HostRunning:

@@ -7,7 +7,10 @@ CopyDecision SilentDriver::OnCopyFailed(const FileEvent& failure, const std::str
     retrying_ = failure.destination;
     retries_ = 0;
   }
-  if (retries_ == kSilentCopyRetries) return CopyDecision::Abort;
+  // The settings file lies outside the install folder, in the user's
+  // profile: without it the add-on still installs, and the run ends with 7.
+  if (retries_ == kSilentCopyRetries)
+    return failure.kind == FileKind::Settings ? CopyDecision::Ignore : CopyDecision::Abort;
   ++retries_;
   platform::GetClock().Sleep(kSilentRetryDelayMs);
   return CopyDecision::Retry;

@@ -32,6 +32,9 @@ TEST(CommandLine, UnderstoodArgumentsSetTheirOptions) {
       {{"/dir=D:\\CAD\\Zorvel"}, false, false, "D:\\CAD\\Zorvel", std::nullopt, std::nullopt},
       // Quoted on the command line; the system took the quotes away.
       {{"/DIR=C:\\Program Files\\插件"}, false, false, "C:\\Program Files\\插件", std::nullopt, std::nullopt},
+      // "C:\Zorvel 한\" and a log below 김, in their four-byte forms.
+      {{"/DIR=C:\\Zorvel \x85\x33\xAD\x30\\", "/LOG=C:\\\x84\x35\xB3\x38\\a.log"}, false, false,
+       "C:\\Zorvel \x85\x33\xAD\x30\\", std::nullopt, "C:\\\x84\x35\xB3\x38\\a.log"},
       // Only the first '=' separates.
       {{"/LOG=C:\\a=b.log"}, false, false, std::nullopt, std::nullopt, "C:\\a=b.log"},
       {{"/RELEASES=all"}, false, false, std::nullopt, std::nullopt, std::nullopt},
@@ -76,6 +79,7 @@ TEST(CommandLine, EveryArgumentNotUnderstoodIsNamed) {
       {{"/LOG="}, {"参数缺少值：“/LOG=”"}},
       {{"/RELEASES="}, {"参数缺少值：“/RELEASES=”"}},
       {{"/RELEASES=20l0"}, {"不是AutoCAD的版本年份：“20l0”"}},
+      {{"/RELEASES=2\x81\x30\x81\x30" "0"}, {"不是AutoCAD的版本年份：“2\x81\x30\x81\x30" "0”"}},  // its digits are no year
       {{"/RELEASES=2010,"}, {"不是AutoCAD的版本年份：“”"}},
       {{"/RELEASES=2010,,2020"}, {"不是AutoCAD的版本年份：“”"}},
       {{"/RELEASES=2010;2020"}, {"不是AutoCAD的版本年份：“2010;2020”"}},

@@ -84,7 +84,8 @@ TEST_P(EngineOnRuntime, AnApplicationDataFolderOnAMissingDriveIsAskedAboutWithIt
     CopyDecision answer;
     InstallOutcome outcome;
   };
-  const Row rows[] = {{CopyDecision::Ignore, InstallOutcome::Installed}, {CopyDecision::Abort, InstallOutcome::Aborted}};
+  // Ignored, the settings file leaves the install incomplete, never silently whole.
+  const Row rows[] = {{CopyDecision::Ignore, InstallOutcome::Incomplete}, {CopyDecision::Abort, InstallOutcome::Aborted}};
   const std::string appData = MissingDrive() + "\\Users\\user\\AppData\\Roaming";
   environment().SetVariable("APPDATA", appData);
   for (const Row& row : rows) {

@@ -36,6 +36,10 @@ TEST(FolderText, IsRefusedUnlessItIsAWholePathOfGoodFormThatLeavesRoomForEveryFi
       {"d:\\", FolderRefusal::None, PathFault::None, "d:" + kSub},
       {"C:\\工具嘰", FolderRefusal::None, PathFault::None, "C:\\工具嘰" + kSub},  // 嘰 ends in 0x5C
       {"C:\\\x81\x5C", FolderRefusal::None, PathFault::None, "C:\\\x81\x5C" + kSub},
+      // "Zorvel 한", and a lone high surrogate, in their four-byte forms.
+      {"C:\\Zorvel \x85\x33\xAD\x30\\", FolderRefusal::None, PathFault::None, "C:\\Zorvel \x85\x33\xAD\x30" + kSub},
+      {"C:\\a\x85\x33\xF0\x36", FolderRefusal::Invalid, PathFault::LoneSurrogate, ""},
+      {"C:\\a\x8F\x30\x81\x30", FolderRefusal::Invalid, PathFault::BadName, ""},
       {"", FolderRefusal::Empty, PathFault::None, ""},
       {"Zorvel", FolderRefusal::Invalid, PathFault::NotAbsolute, ""},
       {"C:", FolderRefusal::Invalid, PathFault::NotAbsolute, ""},

@@ -28,7 +28,8 @@ const char kDriver[] = "C:\\Program Files\\AutoCAD 2008\\Drv\\pdfplot9.hdi";
 InstallRecord Full() {
   InstallRecord record;
   record.parentCreated = true;
-  record.files = {"ZV_BatchPlot2008.ARX", "使用说明.txt", "100%.txt", "Uninstall.exe"};
+  // 한글.txt in four-byte forms, whose digits are no text of their own.
+  record.files = {"ZV_BatchPlot2008.ARX", "使用说明.txt", "100%.txt", "Uninstall.exe", "\x85\x33\xAD\x30\x84\x35\xAD\x34.txt"};
   record.backups = {{"pdfplot9.hdi", kDriver}};
   record.fonts = {{"C:\\Program Files\\AutoCAD 2008\\Fonts\\Zorvel_EN.shx", true, ""},
                   {"D:\\AutoCAD 2010\\Fonts\\Zorvel_HZ.shx", false, ""}};
@@ -42,10 +43,10 @@ InstallRecord Full() {
   replaced.loader = StoredValue{platform::kRegSz, std::string("D:\\旧\x81\x7C\r\n|%\0x", 13)};
   record.loaders = {made, replaced};
   record.trustedPaths = {{kVariables, 1, Before::Missing, ""},
-                         {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\P\\Variables", 0, Before::Listed, ""},
+                         {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\S\x81\x30\x99\x38ren\\Variables", 0, Before::Listed, ""},
                          {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\Q\\Variables", 0, Before::Replaced, ";"}};
   record.entries = {{Hive::LocalMachine, 64}, {Hive::CurrentUser, 0}};
-  record.settings = "C:\\Users\\用户\\AppData\\Roaming\\Zorvel\\Zorvel.Ini";
+  record.settings = "C:\\Users\\\x84\x35\xB3\x38\\AppData\\Roaming\\Zorvel\\Zorvel.Ini";  // 김
   return record;
 }
 
@@ -212,7 +213,7 @@ TEST(InstallRecord, ALaterInstallAddsWithoutLosingWhatWasThereFirst) {
   second.settings = "C:\\New\\Zorvel.Ini";
   MergeInto(first, second);
   EXPECT_EQ(first.files, (std::vector<std::string>{"ZV_BatchPlot2008.ARX", "使用说明.txt", "100%.txt", "Uninstall.exe",
-                                                   "ZV_BatchPlot2021.ARX"}));
+                                                   Full().files.back(), "ZV_BatchPlot2021.ARX"}));
   ASSERT_EQ(first.drivers.size(), 1u);
   EXPECT_TRUE(first.drivers[0].replaced) << "what was there before the first install";
   EXPECT_EQ(first.drivers[0].fingerprint, "99:0000000000000001") << "what is in place now";

@@ -51,6 +51,8 @@ TEST(Messages, TheIncompleteWarningNamesEachCauseOnceAndTheLog) {
       {"a product gone", {1, 0, {Cause::KeyMissing}, {}}, "", {"注册表项已不存在"}, false},
       {"a list that is no text", {1, 0, {Cause::WrongType}, {}}, "", {"不是文本，未作改动"}, false},
       {"other codes", {1, 1, {Cause::Other}, {206, 1117}}, "", {"系统错误代码 206，系统错误代码 1117"}, false},
+      {"the settings file", {0, 0, {Cause::FolderMissing}, {}, 0, 1}, "",
+       {"1个设置文件未能复制到用户的应用程序数据文件夹，\n\n请将Data文件夹中的设置文件手动复制到该文件夹。"}, false},
       {"several", {1, 2, {Cause::SourceMissing, Cause::AccessDenied}, {}}, "C:\\logs\\setup.log",
        {"1项AutoCAD设置未能写入注册表，2个支持文件", "Data文件夹中缺少", "拒绝访问", "日志文件：C:\\logs\\setup.log"},
        true},
@@ -94,9 +96,11 @@ TEST(Messages, AFolderRefusalSaysWhatIsWrongWithTheText) {
     Notice notice;
     std::string says;
   };
-  FolderVerdict invalid, tooLong, noDrive, file, notMade, denied;
+  FolderVerdict invalid, tooLong, noDrive, file, notMade, denied, halfCharacter;
   invalid.refusal = FolderRefusal::Invalid;
   invalid.form = {PathFault::BadName, "a|b"};
+  halfCharacter.refusal = FolderRefusal::Invalid;
+  halfCharacter.form = {PathFault::LoneSurrogate, "a\x85\x33\xF0\x36"};
   tooLong.refusal = FolderRefusal::TooLong;
   tooLong.subject = "PdfSharp.Charting.dll";
   tooLong.bytes = 260;
@@ -116,6 +120,7 @@ TEST(Messages, AFolderRefusalSaysWhatIsWrongWithTheText) {
       {file, Notice::FolderNotCreated, "C:\\x 是一个文件，不是文件夹"},
       {notMade, Notice::FolderNotCreated, "无法创建安装目录 C:\\x !\n\n系统错误代码 206"},
       {denied, Notice::FolderNotCreated, "拒绝访问：请以管理员身份运行SetUp.exe"},
+      {halfCharacter, Notice::FolderInvalid, "安装目录无效 !\n\nC:\\typed\n\n文件夹名\"a\x85\x33\xF0\x36\"含有不完整的字符"},
   };
   for (const Row& row : rows) {
     const std::string text = FolderRefusedText("C:\\typed", row.verdict);

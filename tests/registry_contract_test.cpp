@@ -163,6 +163,11 @@ TEST_P(RegistryContract, GbkNamesAndValuesRoundTrip) {
   EXPECT_EQ(SubkeyNames(Hive::CurrentUser, kScratch), std::vector<std::string>{name});
   EXPECT_EQ(ReadText(Hive::CurrentUser, At(name), "名称"), text);
   EXPECT_FALSE(KeyExists(Hive::CurrentUser, At("配置\x95")));
+  // "Søren" and "김", whose characters GBK lacks, in their four-byte forms.
+  const std::string soren = "S\x81\x30\x99\x38ren", kim = "\x84\x35\xB3\x38";
+  WriteText(Hive::CurrentUser, At(soren), kim, "C:\\" + kim + ";" + soren);
+  EXPECT_EQ(ReadText(Hive::CurrentUser, At(soren), kim), "C:\\" + kim + ";" + soren);
+  EXPECT_EQ(SubkeyNames(Hive::CurrentUser, kScratch), (std::vector<std::string>{soren, name}));
 }
 
 TEST_P(RegistryContract, NamesAndTextsThatAreNotGbkAreRefused) {

@@ -1,8 +1,8 @@
 // The registry service on the real Windows registry, through the W functions.
-// Names and texts cross the boundary in code page 936 and only when they
-// convert exactly: a name or text that GBK cannot express is reported, never
-// replaced by look-alike or default characters, so nothing is written back
-// changed. No call passes a registry-view flag.
+// Names and texts cross the boundary through the program's lossless text, so
+// every name and text reads whole and is written back unchanged; a text that
+// is not well-formed is refused, never written with default characters. No
+// call passes a registry-view flag.
 #include <windows.h>
 
 #include <cstring>
@@ -22,32 +22,11 @@ Status Code(LONG result) { return Status(static_cast<OsError>(result)); }
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
-bool WidenExact(const char* gbk, std::size_t length, std::wstring* out) {
-  out->clear();
-  if (length == 0) return true;
-  if (length > 0x7FFFFFFF) return false;
-  int n = MultiByteToWideChar(win32::kCodePage, MB_ERR_INVALID_CHARS, gbk, static_cast<int>(length), nullptr, 0);
-  if (n <= 0) return false;
-  out->resize(static_cast<std::size_t>(n));
-  return MultiByteToWideChar(win32::kCodePage, MB_ERR_INVALID_CHARS, gbk, static_cast<int>(length), out->data(), n) ==
-         n;
+bool WidenExact(const char* text, std::size_t length, std::wstring* out) {
+  return win32::WidenExact(text, length, out);
 }
 
-bool WidenExact(const std::string& gbk, std::wstring* out) { return WidenExact(gbk.data(), gbk.size(), out); }
-
-bool NarrowExact(const wchar_t* utf16, std::size_t length, std::string* out) {
-  out->clear();
-  if (length == 0) return true;
-  if (length > 0x3FFFFFFF) return false;
-  BOOL usedDefault = FALSE;
-  int n = WideCharToMultiByte(win32::kCodePage, WC_NO_BEST_FIT_CHARS, utf16, static_cast<int>(length), nullptr, 0,
-                              nullptr, &usedDefault);
-  if (n <= 0 || usedDefault) return false;
-  out->resize(static_cast<std::size_t>(n));
-  n = WideCharToMultiByte(win32::kCodePage, WC_NO_BEST_FIT_CHARS, utf16, static_cast<int>(length), out->data(), n,
-                          nullptr, &usedDefault);
-  return n == static_cast<int>(out->size()) && !usedDefault;
-}
+bool WidenExact(const std::string& text, std::wstring* out) { return WidenExact(text.data(), text.size(), out); }
 
 // The whole stored value, however long, also if it grows between the calls.
 bool ReadWhole(HKEY key, const std::wstring& name, DWORD* type, std::vector<BYTE>* raw) {
@@ -90,11 +69,11 @@ class Win32Registry : public Registry {
   bool EnumSubkey(RegKey key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) override {
     wchar_t name[256];  // a key name has at most 255 characters
     DWORD length = 256;
-    std::string gbk;
-    if (!key || RegEnumKeyExW(ToHkey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
-        !NarrowExact(name, length, &gbk) || gbk.size() + 1 > bufferSize)
+    if (!key || RegEnumKeyExW(ToHkey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
       return false;
-    std::memcpy(buffer, gbk.c_str(), gbk.size() + 1);
+    const std::string text = win32::Narrow(name, length);
+    if (text.size() + 1 > bufferSize) return false;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
     return true;
   }
 
@@ -107,18 +86,14 @@ class Win32Registry : public Registry {
       return QueryResult::NotFound;
 
     std::string delivered;
-    bool exact = true;
     if (IsText(storedType)) {
-      const wchar_t* text = reinterpret_cast<const wchar_t*>(raw.data());
-      const std::size_t length = raw.size() / sizeof(wchar_t);
-      exact = NarrowExact(text, length, &delivered);
-      if (!exact) delivered = win32::Narrow(text, length);  // '?' for what GBK lacks
+      delivered = win32::Narrow(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t));
       if (delivered.empty() || delivered.back() != '\0') delivered.push_back('\0');
     } else {
       delivered.assign(raw.begin(), raw.end());
     }
 
-    return Deliver(exact ? QueryResult::Ok : QueryResult::NotGbk, storedType, delivered, type, data, size);
+    return Deliver(QueryResult::Ok, storedType, delivered, type, data, size);
   }
 
   // RegCreateKey's access: MAXIMUM_ALLOWED, so an existing key still opens

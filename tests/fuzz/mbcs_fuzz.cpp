@@ -1,8 +1,12 @@
 // The GBK text helpers on any bytes: case conversion keeps every character
 // and the length, a split puts the text back together, a match starts at a
 // character and is the first one, the path helpers cut at a backslash that
-// starts a character.
+// starts a character. The same bytes read as UTF-16 convert to the program's
+// text and back unchanged, and the helpers on that text agree with UTF-16:
+// a split at a backslash or ';' cuts where the UTF-16 is cut, case
+// conversion changes only a..z / A..Z.
 #include "platform/mbcs.h"
+#include "tests/fakes/gbk_table.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
@@ -22,7 +26,7 @@ void CheckCase(std::string_view text) {
   FUZZ_CHECK(mbcs::ToUpper(lower) == upper);
   FUZZ_CHECK(mbcs::IsWellFormed(upper) == mbcs::IsWellFormed(text));
   for (std::size_t i = 0; i < text.size(); i += mbcs::CharLength(text, i)) {
-    if (mbcs::CharLength(text, i) == 2) FUZZ_CHECK(text.compare(i, 2, upper, i, 2) == 0);
+    if (mbcs::CharLength(text, i) > 1) FUZZ_CHECK(text.compare(i, mbcs::CharLength(text, i), upper, i, mbcs::CharLength(text, i)) == 0);
   }
 }
 
@@ -64,9 +68,41 @@ void CheckPath(std::string_view path) {
   FUZZ_CHECK(dropped.size() == path.size() - (mbcs::EndsWithBackslash(path) ? 1 : 0));
 }
 
+std::u16string Utf16Upper(std::u16string text) {
+  for (char16_t& unit : text) {
+    if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
+  }
+  return text;
+}
+
+void CheckUtf16(const std::u16string& utf16) {
+  const std::string text = fake_gbk::FromUtf16(utf16);
+  bool exact = false;
+  FUZZ_CHECK(fake_gbk::ToUtf16(text, &exact) == utf16 && exact);
+  FUZZ_CHECK(mbcs::IsWellFormed(text));
+  FUZZ_CHECK(fake_gbk::ToUtf16(mbcs::ToUpper(text)) == Utf16Upper(utf16));
+  for (char separator : {'\\', ';'}) {
+    std::u16string joined;
+    for (std::string_view piece : mbcs::Split(text, separator)) {
+      FUZZ_CHECK(fake_gbk::FromUtf16(fake_gbk::ToUtf16(piece)) == piece);
+      const std::u16string wide = fake_gbk::ToUtf16(piece);
+      FUZZ_CHECK(wide.find(static_cast<char16_t>(separator)) == std::u16string::npos);
+      if (piece.data() != text.data()) joined += static_cast<char16_t>(separator);
+      joined += wide;
+    }
+    FUZZ_CHECK(joined == utf16);
+  }
+  FUZZ_CHECK(fake_gbk::ToUtf16(mbcs::FileNameOf(text)) == utf16.substr(utf16.rfind(u'\\') + 1));
+  CheckCase(text);
+  CheckPath(text);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::u16string utf16;
+  for (std::size_t i = 0; i + 1 < size; i += 2) utf16.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+  CheckUtf16(utf16);
   FuzzInput input(data, size);
   const std::string needle = input.Bytes(input.Byte() % 8);
   const std::string text = input.Rest();

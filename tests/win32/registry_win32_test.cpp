@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/services.h"
+#include "platform/win32/text.h"
 #include "platform/registry.h"
 #include "tests/fakes/services.h"
 #include "tests/hosts_world.h"
@@ -67,18 +68,16 @@ TEST_P(RealRegistry, TextsAreStoredWithoutTerminator) {
   EXPECT_EQ(trusted.bytes.size(), (std::string("D:\\LISP;").size() + 26u - 5u) * sizeof(wchar_t));
 }
 
-TEST_P(RealRegistry, AListGbkCannotExpressIsLeftAlone) {
-  const std::wstring path = L"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\P\\Variables";
-  WriteRawText(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", L"d:\\lisp;e:\\\U0001F600");  // an emoji has no GBK form
-  RawValue before, after;
-  ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &before));
+TEST_P(RealRegistry, AListWithCharactersGbkLacksGainsTheFolderAndKeepsThem) {
+  const std::wstring path = L"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\S\u00F8ren\\Variables";
+  WriteRawText(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", L"d:\\lisp;e:\\\U0001F600\xD800");  // no GBK form
+  RawValue after;
   CAcadHosts hosts;
   hosts.SetInstallDir(kInstallDir);
-  EXPECT_EQ(hosts.AddTrustedPath(events_), 1);
+  EXPECT_EQ(hosts.AddTrustedPath(events_), 0);
   ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &after));
-  EXPECT_EQ(after.bytes, before.bytes);
-  ASSERT_EQ(events_.values.size(), 1u);
-  EXPECT_EQ(events_.values[0].status.code(), platform::kErrorNoUnicodeTranslation) << "reported with its cause";
+  const std::wstring list(reinterpret_cast<const wchar_t*>(after.bytes.data()), after.bytes.size() / 2);
+  EXPECT_EQ(list.rfind(L"D:\\LISP;E:\\\U0001F600\xD800;", 0), 0u) << "every entry kept whole";
 }
 
 TEST_P(RealRegistry, AProductNameGbkCannotExpressStillTellsItsYear) {
@@ -90,15 +89,15 @@ TEST_P(RealRegistry, AProductNameGbkCannotExpressStillTellsItsYear) {
   EXPECT_EQ(hosts.locations[2018 - 2007], std::vector<std::string>{"C:\\AutoCAD 2018"});
 }
 
-TEST_P(RealRegistry, AKeyNameGbkCannotExpressIsSkipped) {
+TEST_P(RealRegistry, AKeyNameGbkCannotExpressIsReadWhole) {
   WriteRawText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R\U0001F600\\ACAD-1:804", L"AcadLocation", L"C:\\x");
   WriteRawText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R\U0001F600\\ACAD-1:804", L"ProductName",
                L"AutoCAD 2010");
   AddProduct(kAcadKey, "R18.0", "ACAD-8001:804", "C:\\AutoCAD 2010", "AutoCAD 2010");
   CAcadHosts hosts;
   hosts.Discover();
-  EXPECT_EQ(hosts.locations[3], std::vector<std::string>{"C:\\AutoCAD 2010"});
-  // The service cannot name this key either, so the scratch clean-up could not remove it.
+  EXPECT_EQ(hosts.locations[3], (std::vector<std::string>{"C:\\AutoCAD 2010", "C:\\x"}));
+  // The scratch clean-up knows only the keys it made.
   EXPECT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R\U0001F600"), ERROR_SUCCESS);
 }
 

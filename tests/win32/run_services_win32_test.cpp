@@ -59,6 +59,42 @@ TEST_F(LogFileWin32, NewFileGetsOneByteOrderMarkAndUtf8LinesWithCrLf) {
   EXPECT_EQ(Bytes(), "\xEF\xBB\xBF" u8"安装 C:\\Zorvel\\Zorvel批打印软件\r\nsecond run\r\n");
 }
 
+TEST_F(LogFileWin32, NamesOutsideGbkAreWrittenWithTheirOwnCharacters) {
+  Status status;
+  {
+    std::unique_ptr<platform::LogFile> log = Open(&status);
+    ASSERT_TRUE(log) << status.code();
+    EXPECT_TRUE(log->AppendLine(platform::win32::Narrow(L"C:\\users\\\xAE40\xCCA0\xC218 S\xF8ren \xD83D\xDE00 批")));
+  }
+  // In UTF-8: 김철수, ø, U+1F600 and 批.
+  EXPECT_EQ(Bytes(), "\xEF\xBB\xBF" "C:\\users\\\xEA\xB9\x80\xEC\xB2\xA0\xEC\x88\x98 S\xC3\xB8ren \xF0\x9F\x98\x80 \xE6\x89\xB9\r\n");
+}
+
+// Against code page 936 itself: every code unit GBK has keeps its bytes,
+// every other one takes a four-byte form, and each comes back.
+TEST(TextWin32, EveryCodeUnitComesBackAndGbkKeepsItsBytes) {
+  int fourByte = 0;
+  for (unsigned unit = 0; unit <= 0xFFFF; ++unit) {
+    const wchar_t wide = static_cast<wchar_t>(unit);
+    char gbk[2];
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, &wide, 1, gbk, 2, nullptr, &usedDefault);
+    const std::string text = platform::win32::Narrow(&wide, 1);
+    ASSERT_EQ(platform::win32::Widen(text), std::wstring(1, wide)) << unit;
+    if (text.size() == 4) {
+      ++fourByte;
+    } else {
+      ASSERT_TRUE(n > 0 && !usedDefault && text == std::string(gbk, static_cast<std::size_t>(n))) << unit;
+    }
+  }
+  EXPECT_GT(fourByte, 2048);  // at least the surrogates
+  EXPECT_EQ(platform::win32::Narrow(L"C:\\Zorvel批打印软件"), "C:\\Zorvel批打印软件");
+  const std::wstring mixed = L"\xD800\xDC00\xDBFF\xD800x\xDFFF\x20AC\xAE40\x00F8\x30FB\x00B7";
+  EXPECT_EQ(platform::win32::Widen(platform::win32::Narrow(mixed)), mixed);
+  std::wstring wide;
+  EXPECT_FALSE(platform::win32::WidenExact("a\x81", 2, &wide));
+}
+
 TEST_F(LogFileWin32, TwoWritersAppendWholeLinesAtTheEnd) {
   Status status;
   std::unique_ptr<platform::LogFile> first = Open(&status);
