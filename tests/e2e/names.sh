@@ -41,6 +41,7 @@ kim="$profiles\\김\\Variables"
 setup() {
   local before
   before=$(zv_sim_regtool get HKCU 'Volatile Environment' APPDATA | tr -d '\r' | cut -d' ' -f3-)
+  before=${before%\\0}  # its terminator, as regtool shows it
   zv_sim_regtool set-sz HKCU 'Volatile Environment' APPDATA "$appdata"
   run_exe "$dist/SetUp.exe" "$@"
   zv_sim_regtool set-sz HKCU 'Volatile Environment' APPDATA "$before"
