@@ -52,7 +52,7 @@ TEST_P(RealRegistry, TextsAreStoredWithoutTerminator) {
   hosts.productKeys[5].push_back(product);
   const std::string variables = VariablesKey("R18.2", "ACAD-A001:804", "Default");
   WriteText(Hive::CurrentUser, variables, "TRUSTEDPATHS", "d:\\lisp");
-  ASSERT_EQ(hosts.RegisterLoaders(ReleaseFlags{0, 0, 0, 0, 0, 1}, events_), 0);
+  ASSERT_EQ(FailuresOf(hosts.RegisterLoaders(ReleaseFlags{0, 0, 0, 0, 0, 1})), 0);
 
   RawValue loader, trusted;
   ASSERT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R18.2\\ACAD-A001:804\\Applications\\ZV_BatchPlot2012",
@@ -74,11 +74,12 @@ TEST_P(RealRegistry, AListGbkCannotExpressIsLeftAlone) {
   ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &before));
   CAcadHosts hosts;
   hosts.SetInstallDir(kInstallDir);
-  EXPECT_EQ(hosts.AddTrustedPath(events_), 1);
+  const std::vector<TrustedPathWrite> writes = hosts.AddTrustedPath();
+  EXPECT_EQ(FailuresOf(writes), 1);
   ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &after));
   EXPECT_EQ(after.bytes, before.bytes);
-  ASSERT_EQ(events_.values.size(), 1u);
-  EXPECT_EQ(events_.values[0].status.code(), platform::kErrorNoUnicodeTranslation) << "reported with its cause";
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].status.code(), platform::kErrorNoUnicodeTranslation) << "reported with its cause";
 }
 
 TEST_P(RealRegistry, AProductNameGbkCannotExpressStillTellsItsYear) {
