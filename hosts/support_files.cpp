@@ -24,7 +24,7 @@ FileEvent BackUp(const std::string& driver, const std::string& installDir) {
   backup.status = platform::Status(installDir.empty() ? platform::kErrorPathNotFound : platform::kErrorFileExists);
   if (installDir.empty()) return backup;
   const std::string folder = installDir + "\\" + kBackupFolder;
-  files.CreateDirectory(folder);
+  (void)files.CreateDirectory(folder);
   for (int number = 1; number <= kMaxBackupsOfOneName; ++number) {
     backup.destination = folder + "\\" + BackupName(mbcs::FileNameOf(driver), number);
     if (files.Exists(backup.destination)) continue;

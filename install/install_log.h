@@ -41,7 +41,7 @@ class CInstallLog {
 
   // Lines lost to a failing file (a full disk, a share gone away). The
   // install does not stop for its log.
-  int failedWrites() const { return failedWrites_; }
+  [[nodiscard]] int failedWrites() const { return failedWrites_; }
 
  private:
   CInstallLog(std::string path, std::unique_ptr<platform::LogFile> file);

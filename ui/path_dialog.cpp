@@ -53,7 +53,7 @@ void CPathDialogSub::OnPathEdited() {
 
 void CPathDialogSub::OnConfirmClicked() {
   ReadPathBox();
-  if (ConfirmFolderPath(dialog->chosenPath) != kPathOk) {
+  if (ConfirmFolderPath(dialog->chosenPath) != FolderPathResult::Ok) {
     Host().SetFocus(GetDlgItem(kPathBoxId));
     return;
   }
