@@ -1,8 +1,9 @@
-// What an install changed in AutoCAD's registry and folders, as its record
-// keeps it, and how the uninstall takes each change back. Every step looks at
-// what is there now and touches only what is still the install's: a loader
-// key another installation has re-pointed since, TRUSTEDPATHS entries the
-// user added, a plot driver someone replaced stay as they are.
+// What an install changed in AutoCAD's registry and folders: as the
+// integration steps report each write, as the record keeps it, and how the
+// uninstall takes each change back. Every step looks at what is there now
+// and touches only what is still the install's: a loader key another
+// installation has re-pointed since, TRUSTEDPATHS entries the user added, a
+// plot driver someone replaced stay as they are.
 #pragma once
 
 #include <cstdint>
@@ -88,10 +89,10 @@ struct TrustedPathWrite {
   // the list held the folder already.
   TrustedPathChange change;
   bool gained = true;
-  std::optional<std::string> previous;  // the stored list, up to its first zero byte
+  std::optional<std::string> previous;    // the stored list, up to its first zero byte
   std::uint32_t type = platform::kRegSz;  // of the stored list, kept by the list written
-  std::string list;                     // the list written
-  platform::Status status;              // of the write, or of what kept it from being made
+  std::string list;                       // the list written
+  platform::Status status;                // of the write, or of what kept it from being made
 
   bool written() const { return status.ok(); }
 };

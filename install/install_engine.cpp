@@ -23,7 +23,6 @@ class DeployForDriver : public DeployObserver {
     recorder_.OnFile(event);
     driver_.OnFile(event);
   }
-  void OnValue(const ValueEvent& event) override { driver_.OnValue(event); }
   CopyDecision OnCopyFailed(const FileEvent& failure) override {
     return driver_.OnCopyFailed(failure, CopyFailedText(failure));
   }

@@ -54,7 +54,8 @@ PathCheck CheckFolderForm(std::string_view path) {
     const std::string name(piece);
     if (name.empty()) return {PathFault::EmptyName, {}};
     // A zero byte would end the name early for the rule below.
-    if (name.find('\0') != std::string::npos || IsValidPathComponent(name.c_str()) != NameVerdict::Valid) return {PathFault::BadName, name};
+    if (name.find('\0') != std::string::npos || IsValidPathComponent(name.c_str()) != NameVerdict::Valid)
+      return {PathFault::BadName, name};
     // ';' is never the trail byte of a character.
     if (name.find(';') != std::string::npos) return {PathFault::Semicolon, name};
   }
@@ -76,12 +77,14 @@ std::vector<std::string> FolderLevels(std::string_view path) {
 FolderPathResult BuildFolderPath(const char* path, int validateOnly) {
   if (path == nullptr) return FolderPathResult::Invalid;
   const std::string text(path);
-  if (text.size() >= kFolderPathBufferSize || CheckFolderForm(text).fault != PathFault::None) return FolderPathResult::Invalid;
+  if (text.size() >= kFolderPathBufferSize || CheckFolderForm(text).fault != PathFault::None)
+    return FolderPathResult::Invalid;
   if (validateOnly) return FolderPathResult::Ok;
 
   platform::Files& files = platform::GetFiles();
   const std::vector<std::string> levels = FolderLevels(text);
-  if (levels.empty()) return files.Exists(text) ? FolderPathResult::Ok : FolderPathResult::NotCreated;  // a drive root is never made
+  // A drive root is never made.
+  if (levels.empty()) return files.Exists(text) ? FolderPathResult::Ok : FolderPathResult::NotCreated;
   for (const std::string& level : levels) {
     (void)files.CreateDirectory(level);  // an existing level is no error: only what is there afterwards counts
     if (!IsFolder(level)) return FolderPathResult::NotCreated;
@@ -106,7 +109,8 @@ FolderPathResult ConfirmFolderPath(const char* path) {
     code = BuildFolderPath(path, 0);
     if (code == FolderPathResult::Ok) return FolderPathResult::Ok;
   }
-  const char* tail = code == FolderPathResult::Invalid ? "is invalid. Please reenter." : "can not be created. Please double check.";
+  const char* tail =
+      code == FolderPathResult::Invalid ? "is invalid. Please reenter." : "can not be created. Please double check.";
   boxes.Show(FolderMessage(text, tail), ApplicationTitle(), platform::kMbOk | platform::kMbIconWarning);
   return code;
 }

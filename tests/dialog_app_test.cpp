@@ -32,8 +32,9 @@ class StartupTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
     platform::RegKey product = registry_.Create(root, "SOFTWARE\\Autodesk\\AutoCAD\\" + key);
     ASSERT_NE(product, nullptr);
     (void)registry_.SetValue(product, "AcadLocation", platform::kRegSz, location.data(),
-                       static_cast<std::uint32_t>(location.size()));
-    (void)registry_.SetValue(product, "ProductName", platform::kRegSz, name.data(), static_cast<std::uint32_t>(name.size()));
+                             static_cast<std::uint32_t>(location.size()));
+    (void)registry_.SetValue(product, "ProductName", platform::kRegSz, name.data(),
+                             static_cast<std::uint32_t>(name.size()));
     registry_.Close(product);
     registry_.Close(root);
   }

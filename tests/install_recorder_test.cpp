@@ -81,7 +81,8 @@ TEST(InstallRecorder, SupportFilesAndBackups) {
   recorder.Add(Support(font, false));
   // A backup of a driver ours then did not replace names nothing.
   SupportFileWrite failed = Support("C:\\B\\Drv\\pdfplot9.hdi", true, false);
-  failed.backup = File(FileKind::Backup, std::string(kFolder) + "\\Backup\\pdfplot9.2", true, "C:\\B\\Drv\\pdfplot9.hdi");
+  failed.backup =
+      File(FileKind::Backup, std::string(kFolder) + "\\Backup\\pdfplot9.2", true, "C:\\B\\Drv\\pdfplot9.hdi");
   recorder.Add(failed);
   const InstallRecord record = recorder.Record();
   ASSERT_EQ(record.drivers.size(), 1u);
