@@ -59,7 +59,7 @@ void SetText(Hive hive, const std::string& key, const char* name, const std::str
   Registry& registry = platform::GetRegistry();
   ScopedKey root(registry, registry.OpenHive(hive));
   ScopedKey created(registry, registry.Create(root.get(), key));
-  registry.SetValue(created.get(), name, platform::kRegSz, text.data(), static_cast<std::uint32_t>(text.size()));
+  (void)registry.SetValue(created.get(), name, platform::kRegSz, text.data(), static_cast<std::uint32_t>(text.size()));
 }
 
 // Product keys side by side below one release key, their product names
