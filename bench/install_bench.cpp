@@ -22,15 +22,9 @@
 
 namespace {
 
-class SilentDriver : public InstallDriver {
+class SilentDriver : public QuietInstallDriver {
  public:
-  void OnProgressBegin() override {}
-  void OnProgressStep() override {}
-  void OnProgressEnd() override {}
-  CopyDecision OnCopyFailed(const FileEvent&, const std::string&) override { return CopyDecision::Abort; }
   void Tell(Notice, const std::string& text) override { std::fprintf(stderr, "install_bench: %s\n", text.c_str()); }
-  void OnFile(const FileEvent&) override {}
-  void OnValue(const ValueEvent&) override {}
 };
 
 }  // namespace

@@ -59,7 +59,7 @@ void SetText(Hive hive, const std::string& key, const char* name, const std::str
   Registry& registry = platform::GetRegistry();
   ScopedKey root(registry, registry.OpenHive(hive));
   ScopedKey created(registry, registry.Create(root.get(), key));
-  registry.SetValue(created.get(), name, platform::kRegSz, text.data(), static_cast<std::uint32_t>(text.size()));
+  (void)registry.SetValue(created.get(), name, platform::kRegSz, text.data(), static_cast<std::uint32_t>(text.size()));
 }
 
 // Product keys side by side below one release key, their product names
@@ -119,7 +119,6 @@ struct PerItem {
 };
 
 PerItem Measure(const Size& size) {
-  IgnoredEvents events;
   PerItem per{};
   DeleteAcadKeys();
   MakeProducts(size.productKeys);
@@ -131,15 +130,15 @@ PerItem Measure(const Size& size) {
 
   hosts.SetInstallDir(kInstallDir);
   per.loaders = FastestPerItem(size.productKeys, [&] {
-    for (int year = kFirstReleaseYear; year <= kLastReleaseYear; ++year) hosts.RegisterLoader(year, events);
+    for (int year = kFirstReleaseYear; year <= kLastReleaseYear; ++year) (void)hosts.RegisterLoader(year);
   });
 
   MakeProfiles(size.profiles);
-  per.profiles = FastestPerItem(size.profiles, [&] { hosts.AddTrustedPath(events); });
+  per.profiles = FastestPerItem(size.profiles, [&] { (void)hosts.AddTrustedPath(); });
 
   DeleteAcadKeys();
   MakeLongList(size.listBytes);
-  per.longList = FastestPerItem(size.listBytes / 1024.0, [&] { hosts.AddTrustedPath(events); });
+  per.longList = FastestPerItem(size.listBytes / 1024.0, [&] { (void)hosts.AddTrustedPath(); });
   DeleteAcadKeys();
   return per;
 }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "platform/registry.h"
@@ -34,14 +33,6 @@ struct ValueEvent {
   std::string key;   // below the hive root
   std::string name;
   std::string data;  // a text as written, a number in decimal
-  // The value before the install changed it, in the same form (a text
-  // without its terminator, a REG_DWORD in decimal, any other type as its
-  // stored bytes); nothing when there was none.
-  std::optional<std::string> previous;
-  std::uint32_t previousType = 0;  // REG_* of `previous`
-  // How many of the last levels of `key` did not exist before the install:
-  // 0 when the key was there.
-  int createdLevels = 0;
   platform::Status status;  // of the write (or of what kept it from being made)
 };
 
@@ -50,11 +41,4 @@ class InstallEvents {
   virtual ~InstallEvents() = default;
   virtual void OnFile(const FileEvent& event) = 0;
   virtual void OnValue(const ValueEvent& event) = 0;
-};
-
-// For callers nobody listens to.
-class IgnoredEvents : public InstallEvents {
- public:
-  void OnFile(const FileEvent&) override {}
-  void OnValue(const ValueEvent&) override {}
 };

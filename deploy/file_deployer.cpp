@@ -73,7 +73,7 @@ DeployResult CFileDeployer::DeployDataFolder() {
   std::string dataFolder;
   GetDataFolder(dataFolder);
   if (GetPathKind(dataFolder) != kPathFolder) return DeployResult::DataMissing;
-  files.CreateDirectory(installDir);  // normally made by the caller already
+  (void)files.CreateDirectory(installDir);  // normally made by the caller already
 
   platform::FindData entry;
   platform::FindHandle listing = files.FindFirst(dataFolder + "\\*.*", &entry);
@@ -125,7 +125,7 @@ FileEvent CFileDeployer::Destination(const std::string& dataFolder, const platfo
   const std::string appData = AppDataFolder();
   *reachable = !appData.empty();
   const std::string settingsFolder = (*reachable ? appData : kUnknownAppData) + "\\" + kSettingsFolder;
-  if (*reachable) platform::GetFiles().CreateDirectory(settingsFolder);
+  if (*reachable) (void)platform::GetFiles().CreateDirectory(settingsFolder);
   file.destination = settingsFolder + "\\" + entry.name;
   return file;
 }

@@ -13,8 +13,11 @@ enum class CopyDecision { Abort, Retry, Ignore };
 
 // Whoever runs the deployment: it sees every step and copy, and decides what
 // happens after a copy fails.
-class DeployObserver : public InstallEvents {
+class DeployObserver {
  public:
+  virtual ~DeployObserver() = default;
+  // Every copy made or failed.
+  virtual void OnFile(const FileEvent& event) = 0;
   // One pass of the walk (one entry looked at, or the pass that found none).
   virtual void OnStep() = 0;
   // A copy failed, `failure.status` says why. Retry copies again (without

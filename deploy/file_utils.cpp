@@ -27,7 +27,7 @@ void ClearReadOnly(std::string path) {
   platform::Files& files = platform::GetFiles();
   std::uint32_t attributes = 0;
   if (files.GetAttributes(path, &attributes) && (attributes & platform::kAttrReadOnly)) {
-    files.SetAttributes(path, attributes & ~platform::kAttrReadOnly);
+    (void)files.SetAttributes(path, attributes & ~platform::kAttrReadOnly);
   }
 }
 

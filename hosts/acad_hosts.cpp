@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "platform/mbcs.h"
 
@@ -30,18 +31,6 @@ int ReleaseYearOf(const std::string& productName, int lastYear) {
   return 0;
 }
 
-// Collects `searchName` below `release` into the scratch lists and returns
-// them, so two searches of one release key can be paired.
-void CollectInto(CAcadHosts& hosts, RegKey release, const std::string& base, const char* searchName,
-                 std::vector<std::string>* keyPaths, std::vector<std::string>* values) {
-  hosts.foundKeyPaths.clear();
-  hosts.foundValues.clear();
-  hosts.searchName = searchName;
-  hosts.CollectValues(release, "", "", base);
-  *keyPaths = hosts.foundKeyPaths;
-  *values = hosts.foundValues;
-}
-
 // Records every location paired with a product name found in the same key,
 // in the order of the locations and, for one location, of the names. The
 // names are looked up through an index sorted by key path: a release key with
@@ -66,10 +55,12 @@ void RecordInstallations(CAcadHosts& hosts, const std::vector<std::string>& loca
   }
 }
 
+}  // namespace
+
 // One view of the AutoCAD key: each release key is searched for install
 // locations and product names; a location and a product name held by the
 // same key make one installation of the year the name carries.
-void DiscoverView(CAcadHosts& hosts, const std::string& acadKeyPath, int lastYear) {
+void CAcadHosts::DiscoverView(const std::string& acadKeyPath, int lastYear) {
   Registry& registry = GetRegistry();
   ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
   if (!root) return;
@@ -84,24 +75,28 @@ void DiscoverView(CAcadHosts& hosts, const std::string& acadKeyPath, int lastYea
     if (!releaseKey) continue;
     const std::string base = acadKeyPath + "\\" + release + "\\";
 
-    std::vector<std::string> locationPaths, locations, productPaths, productNames;
-    CollectInto(hosts, releaseKey.get(), base, "AcadLocation", &locationPaths, &locations);
-    CollectInto(hosts, releaseKey.get(), base, "ProductName", &productPaths, &productNames);
-
-    RecordInstallations(hosts, locationPaths, locations, productPaths, productNames, lastYear);
+    Search(releaseKey.get(), base, "AcadLocation");
+    const std::vector<std::string> locationPaths = std::move(foundKeyPaths), locations = std::move(foundValues);
+    Search(releaseKey.get(), base, "ProductName");
+    RecordInstallations(*this, locationPaths, locations, foundKeyPaths, foundValues, lastYear);
   }
 }
 
-}  // namespace
+void CAcadHosts::Search(RegKey release, const std::string& base, const char* name) {
+  foundKeyPaths.clear();
+  foundValues.clear();
+  searchName = name;
+  CollectValues(release, "", "", base);
+}
 
 void CAcadHosts::Discover() {
   DiscoverWow64();
-  DiscoverView(*this, kAcadKeyPath, kLastReleaseYear);
+  DiscoverView(kAcadKeyPath, kLastReleaseYear);
 }
 
 // The 32-bit registry view of a 64-bit system holds only the releases that
 // still shipped as 32-bit programs there.
-void CAcadHosts::DiscoverWow64() { DiscoverView(*this, kWowAcadKeyPath, 2009); }
+void CAcadHosts::DiscoverWow64() { DiscoverView(kWowAcadKeyPath, 2009); }
 
 void CAcadHosts::CollectValues(RegKey parent, const std::string& name, std::string relative, std::string base) {
   Registry& registry = GetRegistry();

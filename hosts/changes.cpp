@@ -86,7 +86,7 @@ Undo UndoLoader(const LoaderChange& change, const std::string& installDir, int e
   if (!*status) return Undo::Failed;
   const std::string applications = mbcs::FolderOf(*path);
   if (change.createdLevels >= 2 && IsEmpty(registry, root.get(), applications))
-    registry.DeleteKey(root.get(), applications);
+    (void)registry.DeleteKey(root.get(), applications);
   return Undo::Removed;
 }
 

@@ -1,12 +1,17 @@
-// What an install changed in AutoCAD's registry and folders, as its record
-// keeps it, and how the uninstall takes each change back. Every step looks at
-// what is there now and touches only what is still the install's: a loader
-// key another installation has re-pointed since, TRUSTEDPATHS entries the
-// user added, a plot driver someone replaced stay as they are.
+// What an install changed in AutoCAD's registry and folders: as the
+// integration steps report each write, as the record keeps it, and how the
+// uninstall takes each change back. Every step looks at what is there now
+// and touches only what is still the install's: a loader key another
+// installation has re-pointed since, TRUSTEDPATHS entries the user added, a
+// plot driver someone replaced stay as they are.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "deploy/events.h"
 
 #include "platform/registry.h"
 #include "platform/status.h"
@@ -58,6 +63,58 @@ struct SupportChange {
   bool replaced = false;    // a file of that name was there before
   std::string fingerprint;  // of the file placed (plot drivers only): FingerprintOf
 };
+
+// What the integration steps report: each loader key, profile list and
+// support file they wrote or tried to, with what it held before and how the
+// write went. The install's record is made from these, and its log.
+
+// One loader key below a product key.
+struct LoaderWrite {
+  std::string keyPath;  // below HKEY_LOCAL_MACHINE, as this program reaches it
+  // What the key held before; its `key` stays empty: the view depends on the
+  // edition, which the record knows.
+  LoaderChange before;
+  std::uint32_t loadCtrls = 0;  // the LOADCTRLS number written
+  std::string loader;           // the LOADER text written
+  // Nothing when LOADCTRLS was not tried: a folder too long for any loader.
+  std::optional<platform::Status> loadCtrlsStatus;
+  platform::Status loaderStatus;
+
+  bool written() const { return loaderStatus.ok() && (!loadCtrlsStatus || loadCtrlsStatus->ok()); }
+};
+
+// One profile's TRUSTEDPATHS.
+struct TrustedPathWrite {
+  // The profile's key and what its list was before; `gained` is false when
+  // the list held the folder already.
+  TrustedPathChange change;
+  bool gained = true;
+  std::optional<std::string> previous;    // the stored list, up to its first zero byte
+  std::uint32_t type = platform::kRegSz;  // of the stored list, kept by the list written
+  std::string list;                       // the list written
+  platform::Status status;                // of the write, or of what kept it from being made
+
+  bool written() const { return status.ok(); }
+};
+
+// One font or plot driver copied into an AutoCAD folder.
+struct SupportFileWrite {
+  bool plotDriver = false;
+  // AutoCAD's own plot driver, kept before ours replaced it; nothing when no
+  // backup was needed.
+  std::optional<FileEvent> backup;
+  FileEvent file;  // the copy (FileKind::SupportFile)
+
+  bool written() const { return file.status.ok(); }
+};
+
+// How many of `writes` did not succeed.
+template <typename Write>
+[[nodiscard]] int FailuresOf(const std::vector<Write>& writes) {
+  int failures = 0;
+  for (const Write& write : writes) failures += write.written() ? 0 : 1;
+  return failures;
+}
 
 // How taking a change back went.
 enum class Undo {

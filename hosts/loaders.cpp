@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "hosts/acad_hosts.h"
 #include "platform/mbcs.h"
@@ -33,21 +34,15 @@ constexpr std::uint32_t kLoadOnStartup = 2;
 
 std::string ModuleName(int generation) { return "ZV_BatchPlot" + mbcs::Decimal(generation) + ".ARX"; }
 
-// A loader key as it was before the install replaced it.
-struct LoaderKeyBefore {
-  int createdLevels = 0;  // 1: only the loader key was missing, 2: Applications too
-  std::optional<platform::StoredValue> loadCtrls;
-  std::optional<platform::StoredValue> loader;
-};
-
 std::optional<platform::StoredValue> ReadBefore(Registry& registry, platform::RegKey key, const char* name) {
   platform::StoredValue value;
   if (platform::ReadValue(registry, key, name, &value) != platform::QueryResult::Ok) return std::nullopt;
   return value;
 }
 
-LoaderKeyBefore ReadLoaderKey(Registry& registry, platform::RegKey product, const std::string& applicationKey) {
-  LoaderKeyBefore before;
+// What a loader key held before the install replaced it.
+LoaderChange ReadLoaderKey(Registry& registry, platform::RegKey product, const std::string& applicationKey) {
+  LoaderChange before;
   ScopedKey application(registry, registry.OpenRead(product, applicationKey));
   if (!application) {
     ScopedKey applications(registry, registry.OpenRead(product, kApplicationsKey));
@@ -57,24 +52,6 @@ LoaderKeyBefore ReadLoaderKey(Registry& registry, platform::RegKey product, cons
   before.loadCtrls = ReadBefore(registry, application.get(), "LOADCTRLS");
   before.loader = ReadBefore(registry, application.get(), "LOADER");
   return before;
-}
-
-ValueEvent LoaderValue(const std::string& key, const char* name, std::string data, Status status,
-                       const LoaderKeyBefore& before = {}) {
-  ValueEvent event;
-  event.hive = Hive::LocalMachine;
-  event.key = key;
-  event.name = name;
-  event.data = std::move(data);
-  event.status = status;
-  event.createdLevels = before.createdLevels;
-  const std::optional<platform::StoredValue>& previous =
-      std::string_view(name) == "LOADER" ? before.loader : before.loadCtrls;
-  if (previous) {
-    event.previous = ValueText(*previous);
-    event.previousType = previous->type;
-  }
-  return event;
 }
 
 }  // namespace
@@ -104,40 +81,46 @@ std::vector<std::string> LoaderModuleNames() {
   return names;
 }
 
-int CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked, InstallEvents& events) {
-  int failures = 0;
+LoaderRegistration CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked) {
+  LoaderRegistration registration;
   for (int slot = 0; slot < kReleaseCount; ++slot) {
-    if (ticked[slot] != 0) failures += RegisterLoader(kFirstReleaseYear + slot, events);
+    if (ticked[slot] == 0) continue;
+    for (LoaderWrite& write : RegisterLoader(kFirstReleaseYear + slot))
+      registration.loaders.push_back(std::move(write));
   }
-  return failures + AddTrustedPath(events);
+  registration.trustedPaths = AddTrustedPath();
+  return registration;
 }
 
-int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
-  if (year < kFirstReleaseYear || year > kLastReleaseYear) return 0;
+std::vector<LoaderWrite> CAcadHosts::RegisterLoader(int year) {
+  std::vector<LoaderWrite> writes;
+  if (year < kFirstReleaseYear || year > kLastReleaseYear) return writes;
   const int slot = year - kFirstReleaseYear;
   const std::vector<std::string>& keys = productKeys[slot];
   const std::string applicationKey = "Applications\\ZV_BatchPlot" + mbcs::Decimal(year);
-  const std::string loader = installDir + "\\" + ModuleName(kModuleGeneration[slot]);
-  const std::string loadCtrlsText = mbcs::Decimal(kLoadOnStartup);
+  LoaderWrite write;
+  write.loadCtrls = kLoadOnStartup;
+  write.loader = installDir + "\\" + ModuleName(kModuleGeneration[slot]);
   // A cut-off folder would make AutoCAD look for the module somewhere else;
   // the install refuses such a folder before it gets here.
   if (installDir.size() > kMaxInstallDirBytes) {
-    for (const std::string& productKey : keys)
-      events.OnValue(LoaderValue(productKey + applicationKey, "LOADER", loader,
-                                 Status(platform::kErrorFilenameTooLong)));
-    return static_cast<int>(keys.size());
+    for (const std::string& productKey : keys) {
+      write.keyPath = productKey + applicationKey;
+      write.loaderStatus = Status(platform::kErrorFilenameTooLong);
+      writes.push_back(write);
+    }
+    return writes;
   }
 
   Registry& registry = GetRegistry();
   ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
-  int failures = 0;
   for (const std::string& productKey : keys) {
-    const std::string keyPath = productKey + applicationKey;
-    LoaderKeyBefore before;
+    write.keyPath = productKey + applicationKey;
+    write.before = LoaderChange();
     const auto notWritten = [&](Status why) {
-      events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, why, before));
-      events.OnValue(LoaderValue(keyPath, "LOADER", loader, why, before));
-      ++failures;
+      write.loadCtrlsStatus = why;
+      write.loaderStatus = why;
+      writes.push_back(write);
     };
     ScopedKey product(registry, registry.Open(root.get(), productKey));
     if (!product) {
@@ -146,24 +129,21 @@ int CAcadHosts::RegisterLoader(int year, InstallEvents& events) {
       notWritten(Status(platform::kErrorFileNotFound));
       continue;
     }
-    before = ReadLoaderKey(registry, product.get(), applicationKey);
+    write.before = ReadLoaderKey(registry, product.get(), applicationKey);
     // A previous registration is replaced, so only our two values remain;
     // one that has sub-keys survives the delete and is overwritten.
-    registry.DeleteKey(product.get(), applicationKey);
+    (void)registry.DeleteKey(product.get(), applicationKey);
     Status created;
     ScopedKey application(registry, registry.Create(product.get(), applicationKey, &created));
     if (!application) {
       notWritten(created);
       continue;
     }
-    const std::uint32_t loadCtrls = kLoadOnStartup;
-    const Status ctrlsWritten =
-        registry.SetValue(application.get(), "LOADCTRLS", platform::kRegDword, &loadCtrls, sizeof loadCtrls);
-    events.OnValue(LoaderValue(keyPath, "LOADCTRLS", loadCtrlsText, ctrlsWritten, before));
-    const Status loaderWritten = registry.SetValue(application.get(), "LOADER", platform::kRegSz, loader.data(),
-                                                   static_cast<std::uint32_t>(loader.size()));
-    events.OnValue(LoaderValue(keyPath, "LOADER", loader, loaderWritten, before));
-    if (!ctrlsWritten || !loaderWritten) ++failures;
+    write.loadCtrlsStatus = registry.SetValue(application.get(), "LOADCTRLS", platform::kRegDword, &write.loadCtrls,
+                                              sizeof write.loadCtrls);
+    write.loaderStatus = registry.SetValue(application.get(), "LOADER", platform::kRegSz, write.loader.data(),
+                                           static_cast<std::uint32_t>(write.loader.size()));
+    writes.push_back(write);
   }
-  return failures;
+  return writes;
 }

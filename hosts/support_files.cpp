@@ -1,5 +1,8 @@
 // Shape fonts (and, for AutoCAD 2008, the plot driver) copied from the Data
 // folder into the folders of each chosen AutoCAD installation.
+#include <utility>
+#include <vector>
+
 #include "deploy/file_utils.h"
 #include "deploy/payload.h"
 #include "hosts/acad_hosts.h"
@@ -21,7 +24,7 @@ FileEvent BackUp(const std::string& driver, const std::string& installDir) {
   backup.status = platform::Status(installDir.empty() ? platform::kErrorPathNotFound : platform::kErrorFileExists);
   if (installDir.empty()) return backup;
   const std::string folder = installDir + "\\" + kBackupFolder;
-  files.CreateDirectory(folder);
+  (void)files.CreateDirectory(folder);
   for (int number = 1; number <= kMaxBackupsOfOneName; ++number) {
     backup.destination = folder + "\\" + BackupName(mbcs::FileNameOf(driver), number);
     if (files.Exists(backup.destination)) continue;
@@ -34,33 +37,30 @@ FileEvent BackUp(const std::string& driver, const std::string& installDir) {
 // Copies one support file, overwriting what is there. The read-only bits of
 // both ends are cleared first, so that a read-only copy from an earlier
 // install is replaced. A plot driver that is not ours is backed up first, and
-// stays in place when it cannot be. Returns 1 when the file was not placed,
-// else 0.
-int PlaceFile(const SupportFile& support, const std::string& source, const std::string& destination,
-              const std::string& installDir, InstallEvents& events) {
+// stays in place when it cannot be.
+SupportFileWrite PlaceFile(const SupportFile& support, const std::string& source, const std::string& destination,
+                           const std::string& installDir) {
   platform::Files& files = platform::GetFiles();
   ClearReadOnly(source);
   ClearReadOnly(destination);
-  FileEvent file;
+  SupportFileWrite write;
+  write.plotDriver = support.plotDriver;
+  FileEvent& file = write.file;
   file.kind = FileKind::SupportFile;
   file.source = source;
   file.destination = destination;
   file.replaced = files.Exists(destination);
-  std::string backup;
   if (support.plotDriver && file.replaced && !SameContent(source, destination)) {
-    const FileEvent kept = BackUp(destination, installDir);
-    events.OnFile(kept);
-    file.status = kept.status;
-    backup = kept.destination;
+    write.backup = BackUp(destination, installDir);
+    file.status = write.backup->status;
   }
   if (file.status) file.status = files.CopyFile(source, destination);
   if (file.status) {
     ClearReadOnly(destination);  // the copy carries a bit the source kept
-  } else if (!backup.empty()) {
-    files.DeleteFile(backup);  // the original is still where it was
+  } else if (write.backup && !write.backup->destination.empty()) {
+    (void)files.DeleteFile(write.backup->destination);  // the original is still where it was
   }
-  events.OnFile(file);
-  return file.status ? 0 : 1;
+  return write;
 }
 
 }  // namespace
@@ -70,25 +70,26 @@ std::string BackupName(const std::string& name, int number) {
   return name.substr(0, name.rfind('.')) + "." + mbcs::Decimal(number);
 }
 
-int CAcadHosts::PlaceSupportFiles(const ReleaseFlags& ticked, InstallEvents& events) {
-  int failed = 0;
+std::vector<SupportFileWrite> CAcadHosts::PlaceSupportFiles(const ReleaseFlags& ticked) {
+  std::vector<SupportFileWrite> writes;
   for (int slot = 0; slot < kReleaseCount; ++slot) {
     if (!ticked[slot]) continue;
-    std::size_t count = locations[slot].size();
-    for (std::size_t k = 0; k < count; ++k)
-      failed += CopySupportFiles(locations[slot][k], slot == kPlotDriverSlot, events);
+    for (const std::string& location : locations[slot]) {
+      for (SupportFileWrite& write : CopySupportFiles(location, slot == kPlotDriverSlot))
+        writes.push_back(std::move(write));
+    }
   }
-  return failed;
+  return writes;
 }
 
-int CAcadHosts::CopySupportFiles(std::string location, bool withPlotDriver, InstallEvents& events) {
+std::vector<SupportFileWrite> CAcadHosts::CopySupportFiles(std::string location, bool withPlotDriver) {
   std::string dataFolder;
   GetDataFolder(dataFolder);
-  int failed = 0;
+  std::vector<SupportFileWrite> writes;
   for (const SupportFile& file : kSupportFiles) {
     if (file.plotDriver && !withPlotDriver) continue;
-    failed += PlaceFile(file, dataFolder + "\\" + file.source,
-                        location + "\\" + file.folder + "\\" + file.installedAs, installDir, events);
+    writes.push_back(PlaceFile(file, dataFolder + "\\" + file.source,
+                               location + "\\" + file.folder + "\\" + file.installedAs, installDir));
   }
-  return failed;
+  return writes;
 }

@@ -21,6 +21,9 @@ namespace {
 
 const char kTrustedPaths[] = "TRUSTEDPATHS";
 
+// A stored list this short holds no real folder: the install folder replaces it.
+constexpr std::size_t kMaxPlaceholderBytes = 2;
+
 // Typical lists fit at once; a longer one is read again with the size the
 // registry asks for, a few times in case it keeps growing meanwhile.
 constexpr std::uint32_t kFirstReadBytes = 13000;
@@ -117,40 +120,43 @@ bool ListHasEntry(const std::string& list, std::string folder) {
 }
 
 std::string ComposeTrustedPaths(const std::string& existing, const std::string& installDir) {
-  if (existing.size() <= 2) return installDir;
+  if (existing.size() <= kMaxPlaceholderBytes) return installDir;
   std::string list = mbcs::ToUpper(existing);
   std::string folder = mbcs::ToUpper(installDir);
   if (ListHasEntry(list, folder)) return list;
   return list + ";" + folder;
 }
 
-int CAcadHosts::AddTrustedPath(InstallEvents& events) {
+std::vector<TrustedPathWrite> CAcadHosts::AddTrustedPath() {
   Registry& registry = GetRegistry();
   const std::vector<std::string> variablesKeys = VariablesKeys(registry, ProfileRoots(registry));
 
-  int failures = 0;
+  std::vector<TrustedPathWrite> writes;
   ScopedKey root(registry, registry.OpenHive(Hive::CurrentUser));
   for (const std::string& path : variablesKeys) {
-    ValueEvent event;
-    event.hive = Hive::CurrentUser;
-    event.key = path;
-    event.name = kTrustedPaths;
-    std::uint32_t type = platform::kRegSz;
-    event.status = ReadTrustedPaths(registry, root.get(), path, &event.previous, &type, &event.createdLevels);
-    if (event.previous) event.previousType = type;
-    if (event.status) {
-      event.data = ComposeTrustedPaths(event.previous.value_or(std::string()), installDir);
-      ScopedKey variables(registry, registry.Create(root.get(), path, &event.status));
-      if (variables && event.data.size() > std::numeric_limits<std::uint32_t>::max())
-        event.status = Status(platform::kErrorInvalidParameter);
-      else if (variables)
-        event.status = registry.SetValue(variables.get(), kTrustedPaths, type, event.data.data(),
-                                         static_cast<std::uint32_t>(event.data.size()));
+    TrustedPathWrite write;
+    write.change.key = path;
+    write.status =
+        ReadTrustedPaths(registry, root.get(), path, &write.previous, &write.type, &write.change.createdLevels);
+    if (write.previous) {
+      // A list that held the folder already does not gain it.
+      write.gained = !ListHasEntry(*write.previous, installDir);
+      const bool replaced = write.previous->size() <= kMaxPlaceholderBytes;
+      write.change.before = replaced ? TrustedPathChange::Before::Replaced : TrustedPathChange::Before::Listed;
+      if (replaced) write.change.replaced = *write.previous;
     }
-    if (!event.status) ++failures;
-    events.OnValue(event);
+    if (write.status) {
+      write.list = ComposeTrustedPaths(write.previous.value_or(std::string()), installDir);
+      ScopedKey variables(registry, registry.Create(root.get(), path, &write.status));
+      if (variables && write.list.size() > std::numeric_limits<std::uint32_t>::max())
+        write.status = Status(platform::kErrorInvalidParameter);
+      else if (variables)
+        write.status = registry.SetValue(variables.get(), kTrustedPaths, write.type, write.list.data(),
+                                         static_cast<std::uint32_t>(write.list.size()));
+    }
+    writes.push_back(std::move(write));
   }
-  return failures;
+  return writes;
 }
 
 void EnumSubkeyNames(RegKey key, std::vector<std::string>& names) {

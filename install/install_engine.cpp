@@ -13,38 +13,16 @@
 
 namespace {
 
-// The driver, with every file and value also told to the recorder.
-class RecordingDriver : public InstallDriver {
+// The deployment's files go to the recorder and the driver, its questions to
+// the driver, with the engine's wording.
+class DeployForDriver : public DeployObserver {
  public:
-  RecordingDriver(InstallDriver& driver, InstallRecorder& recorder) : driver_(driver), recorder_(recorder) {}
-  void OnProgressBegin() override { driver_.OnProgressBegin(); }
-  void OnProgressStep() override { driver_.OnProgressStep(); }
-  void OnProgressEnd() override { driver_.OnProgressEnd(); }
-  CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) override {
-    return driver_.OnCopyFailed(failure, question);
-  }
-  void Tell(Notice notice, const std::string& text) override { driver_.Tell(notice, text); }
+  DeployForDriver(InstallDriver& driver, InstallRecorder& recorder) : driver_(driver), recorder_(recorder) {}
+  void OnStep() override { driver_.OnProgressStep(); }
   void OnFile(const FileEvent& event) override {
     recorder_.OnFile(event);
     driver_.OnFile(event);
   }
-  void OnValue(const ValueEvent& event) override {
-    recorder_.OnValue(event);
-    driver_.OnValue(event);
-  }
-
- private:
-  InstallDriver& driver_;
-  InstallRecorder& recorder_;
-};
-
-// The deployment's questions go to the driver, with the engine's wording.
-class DeployForDriver : public DeployObserver {
- public:
-  explicit DeployForDriver(InstallDriver& driver) : driver_(driver) {}
-  void OnStep() override { driver_.OnProgressStep(); }
-  void OnFile(const FileEvent& event) override { driver_.OnFile(event); }
-  void OnValue(const ValueEvent& event) override { driver_.OnValue(event); }
   CopyDecision OnCopyFailed(const FileEvent& failure) override {
     const CopyDecision decision = driver_.OnCopyFailed(failure, CopyFailedText(failure));
     if (decision == CopyDecision::Ignore && failure.kind == FileKind::Settings) ++settingsFileFailed_;
@@ -55,22 +33,41 @@ class DeployForDriver : public DeployObserver {
 
  private:
   InstallDriver& driver_;
+  InstallRecorder& recorder_;
   int settingsFileFailed_ = 0;
 };
 
-// Passes the integration's events on to the driver and keeps why each write
-// failed, for the warning at the end.
-class CauseTally : public InstallEvents {
+// What the integration wrote goes to the record and the driver; why each
+// write failed is kept for the warning at the end.
+class Integration {
  public:
-  explicit CauseTally(InstallEvents& next) : next_(next) {}
-  void OnFile(const FileEvent& event) override {
-    if (!event.status) Add(CauseOfFile(event.status), event.status);
-    next_.OnFile(event);
+  Integration(InstallDriver& driver, InstallRecorder& recorder) : driver_(driver), recorder_(recorder) {}
+
+  [[nodiscard]] int Report(const LoaderRegistration& registration) {
+    for (const LoaderWrite& write : registration.loaders) {
+      if (write.loadCtrlsStatus) Tally(*write.loadCtrlsStatus, CauseOfValue);
+      Tally(write.loaderStatus, CauseOfValue);
+      recorder_.Add(write);
+      driver_.OnLoader(write);
+    }
+    for (const TrustedPathWrite& write : registration.trustedPaths) {
+      Tally(write.status, CauseOfValue);
+      recorder_.Add(write);
+      driver_.OnTrustedPaths(write);
+    }
+    return FailuresOf(registration);
   }
-  void OnValue(const ValueEvent& event) override {
-    if (!event.status) Add(CauseOfValue(event.status), event.status);
-    next_.OnValue(event);
+
+  [[nodiscard]] int Report(const std::vector<SupportFileWrite>& writes) {
+    for (const SupportFileWrite& write : writes) {
+      if (write.backup) Tally(write.backup->status, CauseOfFile);
+      Tally(write.file.status, CauseOfFile);
+      recorder_.Add(write);
+      driver_.OnSupportFile(write);
+    }
+    return FailuresOf(writes);
   }
+
   void Fill(Shortfall* shortfall) const {
     shortfall->causes = causes_;
     std::sort(shortfall->causes.begin(), shortfall->causes.end());
@@ -78,14 +75,17 @@ class CauseTally : public InstallEvents {
   }
 
  private:
-  void Add(Cause cause, platform::Status status) {
+  void Tally(platform::Status status, Cause (*causeOf)(platform::Status)) {
+    if (status) return;
+    const Cause cause = causeOf(status);
     if (std::find(causes_.begin(), causes_.end(), cause) == causes_.end()) causes_.push_back(cause);
     if (cause == Cause::Other &&
         std::find(otherErrors_.begin(), otherErrors_.end(), status.code()) == otherErrors_.end())
       otherErrors_.push_back(status.code());
   }
 
-  InstallEvents& next_;
+  InstallDriver& driver_;
+  InstallRecorder& recorder_;
   std::vector<Cause> causes_;
   std::vector<platform::OsError> otherErrors_;
 };
@@ -167,21 +167,20 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   recorder.Add(made);
   driver.OnProgressBegin();
 
-  RecordingDriver recording(driver, recorder);
-  DeployForDriver observer(recording);
+  DeployForDriver observer(driver, recorder);
   const DeployResult deployed = CFileDeployer(installDir, observer).DeployDataFolder();
   if (deployed == DeployResult::Aborted) return Stop(InstallOutcome::Aborted, report);
   if (auto stopped = DataFolderProblem(deployed, driver)) return Stop(*stopped, report);
   report.settingsFileFailed = observer.SettingsFileFailed();
 
-  CauseTally tally(recording);
+  Integration integration(driver, recorder);
   driver.OnProgressStep();
   hosts_.SetInstallDir(installDir);
-  report.settingsFailed = hosts_.RegisterLoaders(request.ticked, tally);
+  report.settingsFailed = integration.Report(hosts_.RegisterLoaders(request.ticked));
   driver.OnProgressStep();
-  report.filesFailed = hosts_.PlaceSupportFiles(request.ticked, tally);
+  report.filesFailed = integration.Report(hosts_.PlaceSupportFiles(request.ticked));
   driver.OnProgressStep();
-  report.uninstallFailed = SetUpUninstall(installDir, request.build, recorder, driver);
+  report.uninstallFailed = SetUpUninstall(installDir, request.build, recorder.Record(), driver);
   driver.OnProgressEnd();
 
   if (report.settingsFailed == 0 && report.filesFailed == 0 && report.uninstallFailed == 0 &&
@@ -192,7 +191,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   shortfall.filesFailed = report.filesFailed;
   shortfall.uninstallFailed = report.uninstallFailed;
   shortfall.settingsFileFailed = report.settingsFileFailed;
-  tally.Fill(&shortfall);
+  integration.Fill(&shortfall);
   driver.Tell(Notice::Incomplete, IncompleteText(shortfall, request.logPath));
   return Stop(InstallOutcome::Incomplete, report);
 }

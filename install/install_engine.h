@@ -52,8 +52,9 @@ struct InstallReport {
   int settingsFileFailed = 0;  // the add-on's settings file, given up after a failed copy
 };
 
-// Whoever runs the engine. Besides the stream of events (InstallEvents), it
-// shows the progress and the engine's messages and answers its one question.
+// Whoever runs the engine. Besides the stream of files and values
+// (InstallEvents), it sees what the integration wrote, shows the progress and
+// the engine's messages and answers its one question.
 class InstallDriver : public InstallEvents {
  public:
   // The folder text was accepted and the install starts.
@@ -66,6 +67,26 @@ class InstallDriver : public InstallEvents {
   virtual CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) = 0;
   // A message the user must see.
   virtual void Tell(Notice notice, const std::string& text) = 0;
+  // Each loader key, profile list and support file written or not.
+  virtual void OnLoader(const LoaderWrite& write) = 0;
+  virtual void OnTrustedPaths(const TrustedPathWrite& write) = 0;
+  virtual void OnSupportFile(const SupportFileWrite& write) = 0;
+};
+
+// A driver that shows nothing, keeps nothing and aborts at a failed copy:
+// the base of drivers that care for only some of it.
+class QuietInstallDriver : public InstallDriver {
+ public:
+  void OnFile(const FileEvent&) override {}
+  void OnValue(const ValueEvent&) override {}
+  void OnProgressBegin() override {}
+  void OnProgressStep() override {}
+  void OnProgressEnd() override {}
+  CopyDecision OnCopyFailed(const FileEvent&, const std::string&) override { return CopyDecision::Abort; }
+  void Tell(Notice, const std::string&) override {}
+  void OnLoader(const LoaderWrite&) override {}
+  void OnTrustedPaths(const TrustedPathWrite&) override {}
+  void OnSupportFile(const SupportFileWrite&) override {}
 };
 
 class CInstallEngine {

@@ -36,15 +36,15 @@ std::string FolderMessage(const std::string& path, const char* tail) {
 
 }  // namespace
 
-int IsValidPathComponent(const char* name) {
-  if (name == nullptr || name[0] == '\0') return 0;
+NameVerdict IsValidPathComponent(const char* name) {
+  if (name == nullptr || name[0] == '\0') return NameVerdict::Invalid;
   const std::string_view text(name);
   // Well-formed, the first and the last byte each start a character.
-  if (!mbcs::IsWellFormed(text) || IsEdgeByte(text.front()) || IsEdgeByte(text.back())) return 0;
+  if (!mbcs::IsWellFormed(text) || IsEdgeByte(text.front()) || IsEdgeByte(text.back())) return NameVerdict::Invalid;
   for (std::size_t i = 0; i < text.size(); i += mbcs::CharLength(text, i)) {
-    if (mbcs::CharLength(text, i) == 1 && IsForbiddenByte(text[i])) return 0;
+    if (mbcs::CharLength(text, i) == 1 && IsForbiddenByte(text[i])) return NameVerdict::Invalid;
   }
-  return 1;
+  return NameVerdict::Valid;
 }
 
 PathCheck CheckFolderForm(std::string_view path) {
@@ -55,7 +55,8 @@ PathCheck CheckFolderForm(std::string_view path) {
     if (name.empty()) return {PathFault::EmptyName, {}};
     // A zero byte would end the name early for the rule below.
     if (mbcs::IsWellFormed(name) && !mbcs::IsWholeText(name)) return {PathFault::LoneSurrogate, name};
-    if (name.find('\0') != std::string::npos || !IsValidPathComponent(name.c_str())) return {PathFault::BadName, name};
+    if (name.find('\0') != std::string::npos || IsValidPathComponent(name.c_str()) != NameVerdict::Valid)
+      return {PathFault::BadName, name};
     // ';' is never the trail byte of a character.
     if (name.find(';') != std::string::npos) return {PathFault::Semicolon, name};
   }
@@ -74,40 +75,43 @@ std::vector<std::string> FolderLevels(std::string_view path) {
   return levels;
 }
 
-int BuildFolderPath(const char* path, int validateOnly) {
-  if (path == nullptr) return kPathInvalid;
+FolderPathResult BuildFolderPath(const char* path, int validateOnly) {
+  if (path == nullptr) return FolderPathResult::Invalid;
   const std::string text(path);
-  if (text.size() >= kFolderPathBufferSize || CheckFolderForm(text).fault != PathFault::None) return kPathInvalid;
-  if (validateOnly) return kPathOk;
+  if (text.size() >= kFolderPathBufferSize || CheckFolderForm(text).fault != PathFault::None)
+    return FolderPathResult::Invalid;
+  if (validateOnly) return FolderPathResult::Ok;
 
   platform::Files& files = platform::GetFiles();
   const std::vector<std::string> levels = FolderLevels(text);
-  if (levels.empty()) return files.Exists(text) ? kPathOk : kPathNotCreated;  // a drive root is never made
+  // A drive root is never made.
+  if (levels.empty()) return files.Exists(text) ? FolderPathResult::Ok : FolderPathResult::NotCreated;
   for (const std::string& level : levels) {
-    files.CreateDirectory(level);  // an existing level is no error: only what is there afterwards counts
-    if (!IsFolder(level)) return kPathNotCreated;
+    (void)files.CreateDirectory(level);  // an existing level is no error: only what is there afterwards counts
+    if (!IsFolder(level)) return FolderPathResult::NotCreated;
   }
-  return kPathOk;
+  return FolderPathResult::Ok;
 }
 
-int ConfirmFolderPath(const char* path) {
+FolderPathResult ConfirmFolderPath(const char* path) {
   const std::string text = path != nullptr ? path : "";
   platform::MessageBoxes& boxes = platform::GetMessageBoxes();
-  int code = BuildFolderPath(path, 1);
-  if (code == kPathOk && platform::GetFiles().Exists(text)) {
-    if (IsFolder(text)) return kPathOk;
-    code = kPathInvalid;  // a file of that name is no folder to install into
+  FolderPathResult code = BuildFolderPath(path, 1);
+  if (code == FolderPathResult::Ok && platform::GetFiles().Exists(text)) {
+    if (IsFolder(text)) return FolderPathResult::Ok;
+    code = FolderPathResult::Invalid;  // a file of that name is no folder to install into
   }
-  if (code == kPathOk) {
+  if (code == FolderPathResult::Ok) {
     const std::string question =
         FolderMessage(text, "does not exist. Do you want the folder to be created?");
     if (boxes.Show(question, ApplicationTitle(), platform::kMbYesNo | platform::kMbIconQuestion) !=
         platform::kIdYes)
-      return kPathDeclined;
+      return FolderPathResult::Declined;
     code = BuildFolderPath(path, 0);
-    if (code == kPathOk) return kPathOk;
+    if (code == FolderPathResult::Ok) return FolderPathResult::Ok;
   }
-  const char* tail = code == kPathInvalid ? "is invalid. Please reenter." : "can not be created. Please double check.";
+  const char* tail =
+      code == FolderPathResult::Invalid ? "is invalid. Please reenter." : "can not be created. Please double check.";
   boxes.Show(FolderMessage(text, tail), ApplicationTitle(), platform::kMbOk | platform::kMbIconWarning);
   return code;
 }

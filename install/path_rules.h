@@ -17,11 +17,20 @@
 // invalid.
 constexpr std::size_t kFolderPathBufferSize = platform::kPathBufferBytes;
 
-// Result codes of BuildFolderPath and ConfirmFolderPath.
-constexpr int kPathOk = 0;
-constexpr int kPathInvalid = 1;
-constexpr int kPathNotCreated = 2;
-constexpr int kPathDeclined = -1;  // ConfirmFolderPath only
+// What BuildFolderPath and ConfirmFolderPath come to, with the codes the
+// folder routines have always returned.
+enum class FolderPathResult : int {
+  Declined = -1,  // ConfirmFolderPath only: the user did not want it made
+  Ok = 0,
+  Invalid = 1,
+  NotCreated = 2,
+};
+
+// Whether IsValidPathComponent accepts a name, with its codes.
+enum class NameVerdict : int {
+  Invalid = 0,
+  Valid = 1,
+};
 
 // Why a path is not of the form a folder to install into must have.
 enum class PathFault {
@@ -38,10 +47,10 @@ struct PathCheck {
   std::string name;  // BadName, Semicolon, LoneSurrogate: the name refused
 };
 
-// 1 when `name` (may be null) may be one folder name, 0 otherwise: well-formed
-// GBK, no TAB, space or full stop at either end (so neither "." nor ".."),
-// none of " * / : < > ? \ | as a character of its own.
-int IsValidPathComponent(const char* name);
+// Valid when `name` (may be null) may be one folder name: well-formed GBK, no
+// TAB, space or full stop at either end (so neither "." nor ".."), none of
+// " * / : < > ? \ | as a character of its own.
+NameVerdict IsValidPathComponent(const char* name);
 
 // The form alone, at any length: a drive letter, colon and backslash, then
 // valid folder names separated by single backslashes, none behind the last
@@ -55,12 +64,11 @@ std::vector<std::string> FolderLevels(std::string_view path);
 // Checks `path` (may be null): of good form and at most 259 bytes. With
 // `validateOnly` zero it also creates every missing level from the drive
 // outwards; levels made before a failing one stay, and a level that is a file
-// fails. Returns kPathOk, kPathInvalid or (create mode only) kPathNotCreated.
-int BuildFolderPath(const char* path, int validateOnly);
+// fails. Returns Ok, Invalid or (create mode only) NotCreated.
+FolderPathResult BuildFolderPath(const char* path, int validateOnly);
 
 // The picker's OK rule: accepts an existing folder at once, refuses an
 // existing file, otherwise asks whether to create the folder and does so.
 // Shows the question and the reports itself (in English, captioned with the
-// program's file name). Returns kPathOk, kPathDeclined, kPathInvalid or
-// kPathNotCreated.
-int ConfirmFolderPath(const char* path);
+// program's file name). Returns Ok, Declined, Invalid or NotCreated.
+FolderPathResult ConfirmFolderPath(const char* path);

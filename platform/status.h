@@ -34,7 +34,7 @@ constexpr OsError kErrorKeyDeleted = 1018;      // ERROR_KEY_DELETED
 constexpr OsError kErrorNoUnicodeTranslation = 1113;  // ERROR_NO_UNICODE_TRANSLATION
 constexpr OsError kErrorDatatypeMismatch = 1629;      // ERROR_DATATYPE_MISMATCH
 
-class Status {
+class [[nodiscard]] Status {
  public:
   constexpr Status() = default;  // success
   constexpr explicit Status(OsError code) : code_(code) {}

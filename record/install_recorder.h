@@ -1,38 +1,34 @@
-// Collects, from the events of an install, what its record names: only what
-// was written, as it was before.
+// Collects, from what an install wrote, what its record names: only what was
+// written, as it was before.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "deploy/events.h"
+#include "hosts/changes.h"
 #include "record/install_record.h"
 
-class InstallRecorder : public InstallEvents {
+class InstallRecorder {
  public:
   InstallRecorder(std::string installDir, int editionBits);
 
-  void OnFile(const FileEvent& event) override;
-  void OnValue(const ValueEvent& event) override;
+  // A file the deployment copied: into the install folder, or the settings
+  // file.
+  void OnFile(const FileEvent& event);
+  // A loader key that already named this install folder counts as made by
+  // the install. Of one key reached by two paths, the first write tells what
+  // it held before.
+  void Add(const LoaderWrite& write);
+  void Add(const TrustedPathWrite& write);
+  // A backup of a driver that ours did not then replace names nothing.
+  void Add(const SupportFileWrite& write);
   void Add(const InstallRecord& more) { MergeInto(record_, more); }
 
-  // What the install changed. A loader key that already named this install
-  // folder counts as made by the install; a backup of a driver that ours did
-  // not replace names nothing.
-  InstallRecord Record() const;
+  // What the install changed.
+  const InstallRecord& Record() const { return record_; }
 
  private:
-  void OnLoaderValue(const ValueEvent& event);
-  void OnTrustedPaths(const ValueEvent& event);
-
   std::string installDir_;
   int editionBits_;
   InstallRecord record_;
-  // Per loader key, whose previous values were taken: the first write of a
-  // value saw it as it was before the install.
-  struct Seen {
-    bool loadCtrls = false;
-    bool loader = false;
-  };
-  std::vector<Seen> loadersSeen_;
 };

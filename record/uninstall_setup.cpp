@@ -64,13 +64,18 @@ int Today() {
 
 }  // namespace
 
-int SetUpUninstall(const std::string& installDir, const BuildInfo& build, InstallRecorder& recorder,
+int SetUpUninstall(const std::string& installDir, const BuildInfo& build, InstallRecord changes,
                    InstallEvents& events) {
   int failed = 0;
   const FileEvent uninstaller = CopyUninstaller(installDir);
-  recorder.OnFile(uninstaller);
   events.OnFile(uninstaller);
-  if (!uninstaller.status) ++failed;
+  if (uninstaller.status) {
+    InstallRecord copied;
+    copied.files.push_back(kUninstallerName);
+    MergeInto(changes, copied);
+  } else {
+    ++failed;
+  }
 
   FileEvent written;
   written.kind = FileKind::Record;
@@ -83,7 +88,7 @@ int SetUpUninstall(const std::string& installDir, const BuildInfo& build, Instal
     events.OnFile(written);
     return failed + 2;
   }
-  MergeInto(record, recorder.Record());
+  MergeInto(record, changes);
 
   const std::optional<EntryChange> entry = RegisterUninstallEntry(
       installDir, build, Today(), EstimatedKilobytes(installDir, record), events);
@@ -106,6 +111,6 @@ int SetUpUninstall(const std::string& installDir, const BuildInfo& build, Instal
                                                   });
   if (!entry || entryRecorded) return failed + 1;
   platform::Status removed;
-  RemoveUninstallEntry(*entry, installDir, build.editionBits, &removed);
+  (void)RemoveUninstallEntry(*entry, installDir, build.editionBits, &removed);
   return failed + 2;
 }

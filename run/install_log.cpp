@@ -259,6 +259,35 @@ void LoggingDriver::Tell(Notice notice, const std::string& text) {
 }
 
 void LoggingDriver::OnFile(const FileEvent& event) {
+  LogFile(event);
+  answering_.OnFile(event);
+}
+
+void LoggingDriver::OnValue(const ValueEvent& event) {
+  LogValue(event.hive, event.key, event.name, std::nullopt, event.data, event.status);
+  answering_.OnValue(event);
+}
+
+void LoggingDriver::OnLoader(const LoaderWrite& write) {
+  if (write.loadCtrlsStatus)
+    LogValue(Hive::LocalMachine, write.keyPath, "LOADCTRLS", std::nullopt, mbcs::Decimal(write.loadCtrls),
+             *write.loadCtrlsStatus);
+  LogValue(Hive::LocalMachine, write.keyPath, "LOADER", std::nullopt, write.loader, write.loaderStatus);
+  answering_.OnLoader(write);
+}
+
+void LoggingDriver::OnTrustedPaths(const TrustedPathWrite& write) {
+  LogValue(Hive::CurrentUser, write.change.key, "TRUSTEDPATHS", write.previous, write.list, write.status);
+  answering_.OnTrustedPaths(write);
+}
+
+void LoggingDriver::OnSupportFile(const SupportFileWrite& write) {
+  if (write.backup) LogFile(*write.backup);
+  LogFile(write.file);
+  answering_.OnSupportFile(write);
+}
+
+void LoggingDriver::LogFile(const FileEvent& event) {
   std::string line = FileWhat(event.kind) + " " + (event.source.empty() ? std::string() : event.source + " -> ") +
                      event.destination;
   if (event.kind != FileKind::SupportFile) line += " (" + mbcs::Decimal(event.bytes) + " bytes)";
@@ -267,18 +296,17 @@ void LoggingDriver::OnFile(const FileEvent& event) {
     log_.Info(line + (written ? ": written" : ": copied"));
   else
     log_.Error(line + (written ? ": not written, " : ": not copied, ") + DescribeError(event.status));
-  answering_.OnFile(event);
 }
 
-void LoggingDriver::OnValue(const ValueEvent& event) {
-  std::string line = "Registry " + HiveName(event.hive) + "\\" + event.key + " " + event.name;
+void LoggingDriver::LogValue(Hive hive, const std::string& key, const std::string& name,
+                             const std::optional<std::string>& previous, const std::string& data, Status status) {
+  std::string line = "Registry " + HiveName(hive) + "\\" + key + " " + name;
   // The user's profile lists are changed, not set: say what they held.
-  if (event.hive == Hive::CurrentUser) line += " before: " + event.previous.value_or("(none)") + ";";
-  if (event.status)
-    log_.Info(line + " written: " + event.data);
+  if (hive == Hive::CurrentUser) line += " before: " + previous.value_or("(none)") + ";";
+  if (status)
+    log_.Info(line + " written: " + data);
   else
-    log_.Error(line + " not written (" + event.data + "), " + DescribeError(event.status));
-  answering_.OnValue(event);
+    log_.Error(line + " not written (" + data + "), " + DescribeError(status));
 }
 
 InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, InstallDriver& driver, CInstallLog* log) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "install/edition.h"
@@ -40,7 +41,7 @@ class CInstallLog {
 
   // Lines lost to a failing file (a full disk, a share gone away). The
   // install does not stop for its log.
-  int failedWrites() const { return failedWrites_; }
+  [[nodiscard]] int failedWrites() const { return failedWrites_; }
 
  private:
   CInstallLog(std::string path, std::unique_ptr<platform::LogFile> file);
@@ -77,8 +78,15 @@ class LoggingDriver : public InstallDriver {
   void Tell(Notice notice, const std::string& text) override;
   void OnFile(const FileEvent& event) override;
   void OnValue(const ValueEvent& event) override;
+  void OnLoader(const LoaderWrite& write) override;
+  void OnTrustedPaths(const TrustedPathWrite& write) override;
+  void OnSupportFile(const SupportFileWrite& write) override;
 
  private:
+  void LogFile(const FileEvent& event);
+  void LogValue(platform::Hive hive, const std::string& key, const std::string& name,
+                const std::optional<std::string>& previous, const std::string& data, platform::Status status);
+
   InstallDriver& answering_;
   CInstallLog& log_;
 };

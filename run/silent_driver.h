@@ -13,15 +13,9 @@
 constexpr int kSilentCopyRetries = 3;
 constexpr unsigned kSilentRetryDelayMs = 1000;
 
-class SilentDriver : public InstallDriver {
+class SilentDriver : public QuietInstallDriver {
  public:
-  void OnProgressBegin() override {}
-  void OnProgressStep() override {}
-  void OnProgressEnd() override {}
   CopyDecision OnCopyFailed(const FileEvent& failure, const std::string& question) override;
-  void Tell(Notice, const std::string&) override {}
-  void OnFile(const FileEvent&) override {}
-  void OnValue(const ValueEvent&) override {}
 
  private:
   std::string retrying_;  // the destination being tried again

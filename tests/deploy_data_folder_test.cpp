@@ -287,7 +287,7 @@ TEST_P(DeployDataFolder, SubFoldersArePassedOverSilentlyWhateverTheirOtherBits) 
     std::string folder = Data() + "\\sub" + std::to_string(word);
     world().MakeFolder(folder);
     world().MakeFile(folder + "\\inner.dll", "inner");
-    files().SetAttributes(folder, word);
+    (void)files().SetAttributes(folder, word);
     if (world().keepsFolderBits()) {
       EXPECT_EQ(world().Attributes(folder), word);
     }

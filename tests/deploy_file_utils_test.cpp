@@ -44,7 +44,7 @@ TEST_P(FileUtils, ContentIsComparedAndFingerprintedWhole) {
 
 TEST_P(FileUtils, PathKindOfAFolderWithMoreBitsIsStillAFolder) {
   world().MakeFolder(At("dir"));
-  files().SetAttributes(At("dir"), 0x31);
+  (void)files().SetAttributes(At("dir"), 0x31);
   EXPECT_EQ(GetPathKind(At("dir")), kPathFolder);
 }
 

@@ -24,7 +24,6 @@ class PromptingObserver : public DeployObserver {
   explicit PromptingObserver(platform::MessageBoxes& boxes) : boxes_(boxes) {}
   void OnStep() override { ++steps; }
   void OnFile(const FileEvent& event) override { files.push_back(event); }
-  void OnValue(const ValueEvent&) override {}
   CopyDecision OnCopyFailed(const FileEvent& failure) override {
     return CopyDecisionOf(
         boxes_.Show(CopyFailedText(failure.destination), kMessageCaption, platform::kMbAbortRetryIgnore));

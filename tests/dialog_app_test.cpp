@@ -31,9 +31,10 @@ class StartupTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
     platform::RegKey root = registry_.OpenHive(platform::Hive::LocalMachine);
     platform::RegKey product = registry_.Create(root, "SOFTWARE\\Autodesk\\AutoCAD\\" + key);
     ASSERT_NE(product, nullptr);
-    registry_.SetValue(product, "AcadLocation", platform::kRegSz, location.data(),
-                       static_cast<std::uint32_t>(location.size()));
-    registry_.SetValue(product, "ProductName", platform::kRegSz, name.data(), static_cast<std::uint32_t>(name.size()));
+    (void)registry_.SetValue(product, "AcadLocation", platform::kRegSz, location.data(),
+                             static_cast<std::uint32_t>(location.size()));
+    (void)registry_.SetValue(product, "ProductName", platform::kRegSz, name.data(),
+                             static_cast<std::uint32_t>(name.size()));
     registry_.Close(product);
     registry_.Close(root);
   }

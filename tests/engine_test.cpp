@@ -64,7 +64,7 @@ struct Machine {
   void Text(Hive hive, const std::string& key, const std::string& name, const std::string& text) {
     platform::ScopedKey root(registry, registry.OpenHive(hive));
     platform::ScopedKey opened(registry, registry.Create(root.get(), key));
-    registry.SetValue(opened.get(), name, platform::kRegSz, text.data(), static_cast<std::uint32_t>(text.size()));
+    (void)registry.SetValue(opened.get(), name, platform::kRegSz, text.data(), static_cast<std::uint32_t>(text.size()));
   }
   void Product(const std::string& key, const std::string& location, const std::string& name) {
     Text(Hive::LocalMachine, key, "AcadLocation", location);
@@ -243,10 +243,12 @@ TEST(Engine, EveryFileAndValueIsReported) {
   EXPECT_EQ(destinations, expected);
   // LOADCTRLS and LOADER for each product, then the one profile, then the
   // eleven values of the Programs and Features entry.
-  ASSERT_EQ(m.driver.values.size(), 5u + 11u);
-  EXPECT_EQ(m.driver.values[4].name, "TRUSTEDPATHS");
-  EXPECT_EQ(m.driver.values[4].previous, "d:\\lisp");
-  for (std::size_t i = 5; i < m.driver.values.size(); ++i) {
+  ASSERT_EQ(m.driver.loaders.size(), 2u);
+  for (const LoaderWrite& loader : m.driver.loaders) EXPECT_TRUE(loader.written()) << loader.keyPath;
+  ASSERT_EQ(m.driver.trustedPaths.size(), 1u);
+  EXPECT_EQ(m.driver.trustedPaths[0].previous, "d:\\lisp");
+  ASSERT_EQ(m.driver.values.size(), 11u);
+  for (std::size_t i = 0; i < m.driver.values.size(); ++i) {
     EXPECT_EQ(m.driver.values[i].key, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZorvelBatchPlot");
     EXPECT_TRUE(m.driver.values[i].status.ok()) << m.driver.values[i].name;
   }

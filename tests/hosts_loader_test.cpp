@@ -44,7 +44,7 @@ TEST_P(Loaders, EachReleaseNamesTheModuleOfItsGeneration) {
     AddKnownProduct(hosts, c.year);
     all[c.year - kFirstReleaseYear] = 1;
   }
-  EXPECT_EQ(hosts.RegisterLoaders(all, events_), 0);
+  EXPECT_EQ(FailuresOf(hosts.RegisterLoaders(all)), 0);
   for (const Case& c : cases) {
     std::string application = Application(hosts.productKeys[c.year - kFirstReleaseYear][0], c.year);
     EXPECT_EQ(ReadDword(Hive::LocalMachine, application, "LOADCTRLS"), 2u) << c.year;
@@ -58,7 +58,8 @@ TEST_P(Loaders, LoaderTextIsStoredWithoutTerminator) {
   CAcadHosts hosts;
   hosts.SetInstallDir(kInstallDir);
   std::string key = AddKnownProduct(hosts, 2012);
-  EXPECT_EQ(hosts.RegisterLoader(2012, events_), 0);
+  const std::vector<LoaderWrite> writes = hosts.RegisterLoader(2012);
+  EXPECT_EQ(FailuresOf(writes), 0);
   const std::string expected = "C:\\Zorvel\\Zorvel批打印软件\\ZV_BatchPlot2010.ARX";
   EXPECT_EQ(expected.size(), 47u);
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(key, 2012), "LOADER"), expected);
@@ -68,15 +69,13 @@ TEST_P(Loaders, LoaderTextIsStoredWithoutTerminator) {
     EXPECT_EQ(stored.type, platform::kRegSz);
     EXPECT_EQ(stored.bytes, expected);
   }
-  ASSERT_EQ(events_.values.size(), 2u);
-  const std::string names[] = {"LOADCTRLS", "LOADER"}, data[] = {"2", expected};
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(events_.values[i].hive, Hive::LocalMachine);
-    EXPECT_EQ(events_.values[i].key, Application(key, 2012));
-    EXPECT_EQ(events_.values[i].name, names[i]);
-    EXPECT_EQ(events_.values[i].data, data[i]);
-    EXPECT_TRUE(events_.values[i].status.ok());
-  }
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].keyPath, Application(key, 2012));
+  EXPECT_EQ(writes[0].loadCtrls, 2u);
+  EXPECT_EQ(writes[0].loader, expected);
+  ASSERT_TRUE(writes[0].loadCtrlsStatus);
+  EXPECT_TRUE(writes[0].loadCtrlsStatus->ok());
+  EXPECT_TRUE(writes[0].loaderStatus.ok());
 }
 
 TEST_P(Loaders, EveryProductKeyOfOnlyTheTickedReleasesIsRegistered) {
@@ -85,7 +84,7 @@ TEST_P(Loaders, EveryProductKeyOfOnlyTheTickedReleasesIsRegistered) {
   std::string first = AddKnownProduct(hosts, 2010, "ACAD-8001:804");
   std::string second = AddKnownProduct(hosts, 2010, "ACAD-8001:409");
   std::string unticked = AddKnownProduct(hosts, 2011);
-  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2010, 2020}), events_), 0);  // 2020 has no products
+  EXPECT_EQ(FailuresOf(hosts.RegisterLoaders(Ticked({2010, 2020}))), 0);  // 2020 has no products
   EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(first, 2010)));
   EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(second, 2010)));
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, unticked + "Applications"));
@@ -101,7 +100,7 @@ TEST_P(Loaders, APreviousRegistrationIsReplacedUnlessItHasSubkeys) {
     WriteText(Hive::LocalMachine, Application(key, 2014), "Extra", "x");
   }
   MakeKey(Hive::LocalMachine, Application(nested, 2014) + "\\Keep");
-  EXPECT_EQ(hosts.RegisterLoader(2014, events_), 0);
+  EXPECT_EQ(FailuresOf(hosts.RegisterLoader(2014)), 0);
   const std::string loader = std::string(kInstallDir) + "\\ZV_BatchPlot2013.ARX";
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(plain, 2014), "LOADER"), loader);
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(plain, 2014), "Extra"), std::nullopt);
@@ -119,7 +118,7 @@ TEST_P(Loaders, AnInstallFolderTooLongForTheLoaderTextWritesNothing) {
     std::string first = AddKnownProduct(hosts, 2018, "ACAD-1001:804");
     std::string second = AddKnownProduct(hosts, 2018, "ACAD-1002:804");
     WriteText(Hive::LocalMachine, Application(second, 2018), "LOADER", "C:\\previous");
-    EXPECT_EQ(hosts.RegisterLoader(2018, events_), c.failures) << c.length;
+    EXPECT_EQ(FailuresOf(hosts.RegisterLoader(2018)), c.failures) << c.length;
     std::optional<std::string> loader = ReadText(Hive::LocalMachine, Application(first, 2018), "LOADER");
     if (c.failures == 0) {
       ASSERT_TRUE(loader) << c.length;
@@ -139,14 +138,15 @@ TEST_P(Loaders, MissingProductKeysAndYearsOutsideTheRangeAreSkipped) {
   hosts.productKeys[9].push_back(gone);
   std::string present = AddKnownProduct(hosts, 2016);
   // Skipped, but not silently: the ticked release gets no loader there.
-  EXPECT_EQ(hosts.RegisterLoader(2016, events_), 1);
+  const std::vector<LoaderWrite> writes = hosts.RegisterLoader(2016);
+  EXPECT_EQ(FailuresOf(writes), 1);
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, std::string(kAcadKey) + "\\R20.1\\Gone"));
   EXPECT_TRUE(KeyExists(Hive::LocalMachine, Application(present, 2016)));
-  ASSERT_EQ(events_.values.size(), 4u);
-  EXPECT_EQ(events_.values[0].key, Application(gone, 2016));
-  EXPECT_EQ(events_.values[1].status.code(), platform::kErrorFileNotFound);
-  EXPECT_EQ(hosts.RegisterLoader(2006, events_), 0);
-  EXPECT_EQ(hosts.RegisterLoader(2025, events_), 0);
+  ASSERT_EQ(writes.size(), 2u);
+  EXPECT_EQ(writes[0].keyPath, Application(gone, 2016));
+  EXPECT_EQ(writes[0].loaderStatus.code(), platform::kErrorFileNotFound);
+  EXPECT_EQ(hosts.RegisterLoader(2006).size(), 0u);
+  EXPECT_EQ(hosts.RegisterLoader(2025).size(), 0u);
 }
 
 TEST_P(Loaders, TrustedPathsAreUpdatedAlsoWhenNothingIsTicked) {
@@ -154,7 +154,7 @@ TEST_P(Loaders, TrustedPathsAreUpdatedAlsoWhenNothingIsTicked) {
   hosts.SetInstallDir(kInstallDir);
   std::string product = AddKnownProduct(hosts, 2019);
   MakeKey(Hive::CurrentUser, VariablesKey("R23.0", "ACAD-3001:804", "Default"));
-  EXPECT_EQ(hosts.RegisterLoaders(ReleaseFlags{}, events_), 0);
+  EXPECT_EQ(FailuresOf(hosts.RegisterLoaders(ReleaseFlags{})), 0);
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, product + "Applications"));
   EXPECT_EQ(ReadText(Hive::CurrentUser, VariablesKey("R23.0", "ACAD-3001:804", "Default"), "TRUSTEDPATHS"),
             kInstallDir);
@@ -165,7 +165,7 @@ TEST_P(Loaders, DiscoveredProductsAreRegistered) {
   CAcadHosts hosts;
   hosts.Discover();
   hosts.SetInstallDir(std::string(kInstallDir) + "\\");
-  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2024}), events_), 0);
+  EXPECT_EQ(FailuresOf(hosts.RegisterLoaders(Ticked({2024}))), 0);
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(key, 2024), "LOADER"),
             std::string(kInstallDir) + "\\ZV_BatchPlot2021.ARX");
 }
@@ -182,21 +182,29 @@ TEST_P(Loaders, SettingsThatCannotBeWrittenAreCounted) {
   // previous one opens but its values cannot be written; each counts once.
   faults().DenyWrites(Hive::LocalMachine, "");
   faults().DenyWrites(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Other"));
-  EXPECT_EQ(hosts.RegisterLoaders(Ticked({2021}), events_), 3);
+  const LoaderRegistration registration = hosts.RegisterLoaders(Ticked({2021}));
+  EXPECT_EQ(FailuresOf(registration), 3);
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, Application(fresh, 2021)));
   EXPECT_EQ(ReadText(Hive::LocalMachine, Application(previous, 2021), "LOADER"), "C:\\old");
   EXPECT_EQ(ReadText(Hive::CurrentUser, VariablesKey("R24.0", "ACAD-5001:804", "Default"), "TRUSTEDPATHS"),
             kInstallDir);
   // Each value is reported with what kept it from being written.
-  ASSERT_EQ(events_.values.size(), 6u);
+  ASSERT_EQ(registration.loaders.size(), 2u);
+  ASSERT_EQ(registration.trustedPaths.size(), 2u);
   int refused = 0;
-  for (const ValueEvent& value : events_.values) refused += value.status.code() == platform::kErrorAccessDenied;
+  for (const LoaderWrite& loader : registration.loaders) {
+    ASSERT_TRUE(loader.loadCtrlsStatus);
+    refused += loader.loadCtrlsStatus->code() == platform::kErrorAccessDenied;
+    refused += loader.loaderStatus.code() == platform::kErrorAccessDenied;
+  }
+  for (const TrustedPathWrite& list : registration.trustedPaths)
+    refused += list.status.code() == platform::kErrorAccessDenied;
   EXPECT_EQ(refused, 5);
 }
 
-// The uninstall puts a loader key back as it was: the events tell what was
-// there before the install replaced it.
-TEST_P(Loaders, EventsTellWhatTheKeyHeldBefore) {
+// The uninstall puts a loader key back as it was: the registration tells
+// what was there before the install replaced it.
+TEST_P(Loaders, WritesTellWhatTheKeyHeldBefore) {
   struct Case {
     const char* label;
     std::function<void(const std::string& product)> stage;
@@ -223,14 +231,15 @@ TEST_P(Loaders, EventsTellWhatTheKeyHeldBefore) {
     hosts.SetInstallDir(kInstallDir);
     const std::string product = AddKnownProduct(hosts, 2012);
     c.stage(product);
-    events_.values.clear();
-    EXPECT_EQ(hosts.RegisterLoader(2012, events_), 0);
-    ASSERT_EQ(events_.values.size(), 2u);
-    for (const ValueEvent& value : events_.values) EXPECT_EQ(value.createdLevels, c.createdLevels);
-    EXPECT_EQ(events_.values[0].previous, c.loadCtrls);
-    EXPECT_EQ(events_.values[0].previousType, c.loadCtrls ? platform::kRegDword : 0u);
-    EXPECT_EQ(events_.values[1].previous, c.loader);
-    EXPECT_EQ(events_.values[1].previousType, c.loaderType);
+    const std::vector<LoaderWrite> writes = hosts.RegisterLoader(2012);
+    EXPECT_EQ(FailuresOf(writes), 0);
+    ASSERT_EQ(writes.size(), 1u);
+    const LoaderChange& before = writes[0].before;
+    EXPECT_EQ(before.createdLevels, c.createdLevels);
+    EXPECT_EQ(before.loadCtrls ? std::optional<std::string>(ValueText(*before.loadCtrls)) : std::nullopt, c.loadCtrls);
+    EXPECT_EQ(before.loadCtrls ? before.loadCtrls->type : 0u, c.loadCtrls ? platform::kRegDword : 0u);
+    EXPECT_EQ(before.loader ? std::optional<std::string>(before.loader->bytes) : std::nullopt, c.loader);
+    EXPECT_EQ(before.loader ? before.loader->type : 0u, c.loaderType);
     RemoveTree(Hive::LocalMachine, kAcadKey);
   }
 }

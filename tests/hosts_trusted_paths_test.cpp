@@ -45,8 +45,11 @@ class TrustedPaths : public HostsWorldTest {
   int Run() {
     CAcadHosts hosts;
     hosts.SetInstallDir(kInstallDir);
-    return hosts.AddTrustedPath(events_);
+    writes_ = hosts.AddTrustedPath();
+    return FailuresOf(writes_);
   }
+
+  std::vector<TrustedPathWrite> writes_;
 };
 
 TEST_P(TrustedPaths, EveryProfileOfEveryProductAndReleaseIsUpdated) {
@@ -82,9 +85,9 @@ TEST_P(TrustedPaths, AProfileWithoutVariablesGetsThemAndAProductWithoutProfilesI
 TEST_P(TrustedPaths, AVariablesKeyTheInstallMakesIsReportedAsCreated) {
   MakeKey(Hive::CurrentUser, std::string(kAcadKey) + "\\R18.0\\ACAD-8001:804\\Profiles\\Bare");
   EXPECT_EQ(Run(), 0);
-  ASSERT_EQ(events_.values.size(), 1u);
-  EXPECT_EQ(events_.values[0].createdLevels, 1);
-  EXPECT_FALSE(events_.values[0].previous.has_value());
+  ASSERT_EQ(writes_.size(), 1u);
+  EXPECT_EQ(writes_[0].change.createdLevels, 1);
+  EXPECT_FALSE(writes_[0].previous.has_value());
 }
 
 TEST_P(TrustedPaths, RunningTwiceLeavesTheFolderOnceInUpperCase) {
@@ -172,7 +175,7 @@ TEST_P(TrustedPaths, AListKeepsItsTypeAndOneThatIsNoTextIsLeftAsItIs) {
     }
   }
   int mismatched = 0;
-  for (const ValueEvent& value : events_.values) mismatched += value.status.code() == platform::kErrorDatatypeMismatch;
+  for (const TrustedPathWrite& write : writes_) mismatched += write.status.code() == platform::kErrorDatatypeMismatch;
   EXPECT_EQ(mismatched, 3);
 }
 
@@ -181,20 +184,52 @@ TEST_P(TrustedPaths, EachProfileIsReportedWithItsListBeforeAndAfter) {
   WriteText(Hive::CurrentUser, had, "TRUSTEDPATHS", "d:\\lisp");
   MakeKey(Hive::CurrentUser, hadNot);
   EXPECT_EQ(Run(), 0);
-  ASSERT_EQ(events_.values.size(), 2u);
-  EXPECT_EQ(events_.values[0].key, had);
-  EXPECT_EQ(events_.values[0].previous, "d:\\lisp");
-  EXPECT_EQ(events_.values[0].data, "D:\\LISP;" + kUpperDir);
-  EXPECT_EQ(events_.values[0].previousType, platform::kRegSz);
-  EXPECT_EQ(events_.values[0].createdLevels, 0);
-  EXPECT_EQ(events_.values[1].key, hadNot);
-  EXPECT_FALSE(events_.values[1].previous.has_value());
-  EXPECT_EQ(events_.values[1].data, kInstallDir);
-  EXPECT_EQ(events_.values[1].createdLevels, 0) << "the key was there, without the value";
-  for (const ValueEvent& value : events_.values) {
-    EXPECT_EQ(value.hive, Hive::CurrentUser);
-    EXPECT_EQ(value.name, "TRUSTEDPATHS");
-    EXPECT_TRUE(value.status.ok());
+  ASSERT_EQ(writes_.size(), 2u);
+  EXPECT_EQ(writes_[0].change.key, had);
+  EXPECT_EQ(writes_[0].previous, "d:\\lisp");
+  EXPECT_EQ(writes_[0].list, "D:\\LISP;" + kUpperDir);
+  EXPECT_EQ(writes_[0].type, platform::kRegSz);
+  EXPECT_EQ(writes_[0].change.createdLevels, 0);
+  EXPECT_EQ(writes_[1].change.key, hadNot);
+  EXPECT_FALSE(writes_[1].previous.has_value());
+  EXPECT_EQ(writes_[1].list, kInstallDir);
+  EXPECT_EQ(writes_[1].change.createdLevels, 0) << "the key was there, without the value";
+  for (const TrustedPathWrite& write : writes_) EXPECT_TRUE(write.status.ok());
+}
+
+// What the record keeps of each profile: whether its list gained the folder,
+// and what the list was before.
+TEST_P(TrustedPaths, EachListSaysWhatItWasBefore) {
+  using Before = TrustedPathChange::Before;
+  struct Case {
+    std::optional<std::string> previous;
+    bool keyExists;
+    bool gained;
+    Before before;
+    std::string replaced;
+  };
+  const Case cases[] = {
+      {std::nullopt, false, true, Before::Missing, ""},
+      {std::nullopt, true, true, Before::Missing, ""},
+      {std::string(";"), true, true, Before::Replaced, ";"},
+      {std::string(""), true, true, Before::Replaced, ""},
+      {std::string("d:\\lisp"), true, true, Before::Listed, ""},
+      {std::string("d:\\lisp;C:\\ZORVEL\\ZORVEL批打印软件"), true, false, Before::Listed, ""},
+  };
+  const std::string profile = std::string(kAcadKey) + "\\R18.0\\ACAD-8001:804\\Profiles\\P";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.previous.value_or("(none)"));
+    MakeKey(Hive::CurrentUser, profile);
+    if (c.previous) WriteText(Hive::CurrentUser, profile + "\\Variables", "TRUSTEDPATHS", *c.previous);
+    else if (c.keyExists) MakeKey(Hive::CurrentUser, profile + "\\Variables");
+    EXPECT_EQ(Run(), 0);
+    ASSERT_EQ(writes_.size(), 1u);
+    EXPECT_EQ(writes_[0].change.key, profile + "\\Variables");
+    EXPECT_EQ(writes_[0].change.createdLevels, c.keyExists ? 0 : 1);
+    EXPECT_EQ(writes_[0].gained, c.gained);
+    EXPECT_EQ(writes_[0].change.before, c.before);
+    EXPECT_EQ(writes_[0].change.replaced, c.replaced);
+    RemoveTree(Hive::CurrentUser, kAcadKey);
   }
 }
 

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "hosts/acad_hosts.h"
-#include "tests/recorded_events.h"
 #include "tests/registry_world.h"
 
 constexpr char kAcadKey[] = "SOFTWARE\\Autodesk\\AutoCAD";
@@ -40,5 +39,4 @@ class HostsWorldTest : public RegistryWorldTest {
   // keys; a 32-bit program on the real registry sees one through both paths.
   bool ViewsAreSeparate() const { return !onRealRegistry() || sizeof(void*) == 8; }
 
-  RecordedEvents events_;
 };

@@ -48,6 +48,9 @@ class AnsweringDriver : public InstallDriver {
   void Tell(Notice, const std::string& text) override { seen.push_back("tell " + text); }
   void OnFile(const FileEvent& event) override { seen.push_back("file " + event.destination); }
   void OnValue(const ValueEvent& event) override { seen.push_back("value " + event.name); }
+  void OnLoader(const LoaderWrite& write) override { seen.push_back("loader " + write.keyPath); }
+  void OnTrustedPaths(const TrustedPathWrite& write) override { seen.push_back("list " + write.change.key); }
+  void OnSupportFile(const SupportFileWrite& write) override { seen.push_back("support " + write.file.destination); }
 
   std::deque<CopyDecision> answers;
   std::vector<std::string> seen;
@@ -92,15 +95,13 @@ FileEvent File(FileKind kind, const char* destination, std::uint64_t bytes, Stat
   return event;
 }
 
-ValueEvent Value(Hive hive, const char* name, std::optional<std::string> previous, Status status) {
-  ValueEvent event;
-  event.hive = hive;
-  event.key = "K";
-  event.name = name;
-  event.data = "D";
-  event.previous = std::move(previous);
-  event.status = status;
-  return event;
+TrustedPathWrite List(std::optional<std::string> previous, Status status) {
+  TrustedPathWrite write;
+  write.change.key = "K";
+  write.previous = std::move(previous);
+  write.list = "D";
+  write.status = status;
+  return write;
 }
 
 TEST_F(LoggingDriverTest, EveryEventIsLoggedAndPassedOn) {
@@ -109,27 +110,35 @@ TEST_F(LoggingDriverTest, EveryEventIsLoggedAndPassedOn) {
   const Status denied(platform::kErrorAccessDenied);
   driver.OnFile(File(FileKind::Payload, "C:\\I\\a", 1048576, Status::Ok()));
   driver.OnFile(File(FileKind::Settings, "C:\\AppData\\Zorvel\\a", 3, Status(platform::kErrorSharingViolation)));
-  driver.OnFile(File(FileKind::SupportFile, "C:\\AutoCAD\\Fonts\\a", 0, Status(1234)));
-  driver.OnValue(Value(Hive::LocalMachine, "LOADER", std::nullopt, Status::Ok()));
-  driver.OnValue(Value(Hive::LocalMachine, "LOADCTRLS", std::nullopt, denied));
-  driver.OnValue(Value(Hive::CurrentUser, "TRUSTEDPATHS", std::nullopt, Status::Ok()));
-  driver.OnValue(Value(Hive::CurrentUser, "TRUSTEDPATHS", "d:\\lisp", denied));
+  SupportFileWrite font;
+  font.file = File(FileKind::SupportFile, "C:\\AutoCAD\\Fonts\\a", 0, Status(1234));
+  driver.OnSupportFile(font);
+  LoaderWrite loader;
+  loader.keyPath = "K";
+  loader.loadCtrls = 2;
+  loader.loadCtrlsStatus = denied;
+  loader.loader = "D";
+  driver.OnLoader(loader);
+  driver.OnValue({Hive::LocalMachine, "K", "DisplayName", "D", Status::Ok()});
+  driver.OnTrustedPaths(List(std::nullopt, Status::Ok()));
+  driver.OnTrustedPaths(List("d:\\lisp", denied));
   driver.Tell(Notice::DataMissing, "一\n\n二");
   const std::vector<std::string> expected = {
       "INFO  File C:\\dist\\Data\\a -> C:\\I\\a (1048576 bytes): copied",
       "ERROR Settings file C:\\dist\\Data\\a -> C:\\AppData\\Zorvel\\a (3 bytes): not copied, error 32: "
       "另一个程序正在使用此文件，进程无法访问。",
       "ERROR Support file C:\\dist\\Data\\a -> C:\\AutoCAD\\Fonts\\a: not copied, error 1234",
+      "ERROR Registry HKLM\\K LOADCTRLS not written (2), error 5: 拒绝访问。",
       "INFO  Registry HKLM\\K LOADER written: D",
-      "ERROR Registry HKLM\\K LOADCTRLS not written (D), error 5: 拒绝访问。",
+      "INFO  Registry HKLM\\K DisplayName written: D",
       "INFO  Registry HKCU\\K TRUSTEDPATHS before: (none); written: D",
       "ERROR Registry HKCU\\K TRUSTEDPATHS before: d:\\lisp; not written (D), error 5: 拒绝访问。",
       "ERROR Message: 一 二",
   };
   EXPECT_EQ(Lines(), expected);
   const std::vector<std::string> passed = {
-      "file C:\\I\\a", "file C:\\AppData\\Zorvel\\a", "file C:\\AutoCAD\\Fonts\\a", "value LOADER",
-      "value LOADCTRLS", "value TRUSTEDPATHS", "value TRUSTEDPATHS", "tell 一\n\n二"};
+      "file C:\\I\\a", "file C:\\AppData\\Zorvel\\a", "support C:\\AutoCAD\\Fonts\\a", "loader K",
+      "value DisplayName", "list K", "list K", "tell 一\n\n二"};
   EXPECT_EQ(answering.seen, passed);
 }
 

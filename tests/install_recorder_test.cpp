@@ -1,5 +1,5 @@
-// From the events of an install to its record: only what was written, as it
-// was before the install.
+// From what an install wrote to its record: only what was written, as it was
+// before the install.
 #include <string>
 #include <vector>
 
@@ -12,7 +12,6 @@
 
 namespace {
 
-using platform::Hive;
 using Before = TrustedPathChange::Before;
 
 const char kFolder[] = "C:\\Zorvel\\Zorvel批打印软件";
@@ -30,17 +29,26 @@ FileEvent File(FileKind kind, const std::string& destination, bool ok = true, co
   return event;
 }
 
-ValueEvent Value(Hive hive, const std::string& key, const std::string& name, int createdLevels,
-                 std::optional<std::string> previous = std::nullopt, std::uint32_t previousType = 0, bool ok = true) {
-  ValueEvent event;
-  event.hive = hive;
-  event.key = key;
-  event.name = name;
-  event.createdLevels = createdLevels;
-  event.previous = std::move(previous);
-  event.previousType = previousType;
-  event.status = ok ? platform::Status() : platform::Status(platform::kErrorAccessDenied);
-  return event;
+// A loader key written (or, not `ok`, refused) that held `loadCtrls` and
+// `loader` before.
+LoaderWrite Loader(const std::string& keyPath, int createdLevels, std::optional<platform::StoredValue> loadCtrls = {},
+                   std::optional<platform::StoredValue> loader = {}, bool ok = true) {
+  LoaderWrite write;
+  write.keyPath = keyPath;
+  write.before.createdLevels = createdLevels;
+  write.before.loadCtrls = std::move(loadCtrls);
+  write.before.loader = std::move(loader);
+  const platform::Status status = ok ? platform::Status() : platform::Status(platform::kErrorAccessDenied);
+  write.loadCtrlsStatus = status;
+  write.loaderStatus = status;
+  return write;
+}
+
+SupportFileWrite Support(const std::string& destination, bool plotDriver, bool ok = true) {
+  SupportFileWrite write;
+  write.plotDriver = plotDriver;
+  write.file = File(FileKind::SupportFile, destination, ok);
+  return write;
 }
 
 TEST(InstallRecorder, NamesTheFilesWrittenIntoTheInstallFolderOnly) {
@@ -50,11 +58,10 @@ TEST(InstallRecorder, NamesTheFilesWrittenIntoTheInstallFolderOnly) {
   recorder.OnFile(File(FileKind::Payload, in + "failed.dll", false));
   recorder.OnFile(File(FileKind::Payload, "C:\\Elsewhere\\b.dll"));
   recorder.OnFile(File(FileKind::Payload, in + "A.DLL"));
-  recorder.OnFile(File(FileKind::Uninstaller, in + "Uninstall.exe"));
   recorder.OnFile(File(FileKind::Settings, "C:\\Users\\u\\AppData\\Roaming\\Zorvel\\Zorvel.Ini"));
   recorder.OnFile(File(FileKind::Record, in + "Uninstall.ini"));
   const InstallRecord record = recorder.Record();
-  EXPECT_EQ(record.files, (std::vector<std::string>{"a.dll", "Uninstall.exe"}));
+  EXPECT_EQ(record.files, (std::vector<std::string>{"a.dll"}));
   EXPECT_EQ(record.settings, "C:\\Users\\u\\AppData\\Roaming\\Zorvel\\Zorvel.Ini");
 }
 
@@ -64,16 +71,19 @@ TEST(InstallRecorder, SupportFilesAndBackups) {
   const std::string driver = "C:\\AutoCAD 2008\\Drv\\pdfplot9.hdi", font = "C:\\AutoCAD 2008\\Fonts\\Zorvel_EN.shx";
   files.AddFile(driver, "ours");
   InstallRecorder recorder(kFolder, 64);
-  FileEvent placed = File(FileKind::SupportFile, driver);
-  placed.replaced = true;
-  recorder.OnFile(File(FileKind::Backup, std::string(kFolder) + "\\Backup\\pdfplot9.hdi", true, driver));
-  recorder.OnFile(placed);
-  placed.replaced = false;  // the same location listed twice: now it found ours
-  recorder.OnFile(placed);
-  recorder.OnFile(File(FileKind::SupportFile, font));
+  SupportFileWrite placed = Support(driver, true);
+  placed.file.replaced = true;
+  placed.backup = File(FileKind::Backup, std::string(kFolder) + "\\Backup\\pdfplot9.hdi", true, driver);
+  recorder.Add(placed);
+  placed.file.replaced = false;  // the same location listed twice: now it found ours
+  placed.backup.reset();
+  recorder.Add(placed);
+  recorder.Add(Support(font, false));
   // A backup of a driver ours then did not replace names nothing.
-  recorder.OnFile(File(FileKind::Backup, std::string(kFolder) + "\\Backup\\pdfplot9.2", true, "C:\\B\\Drv\\pdfplot9.hdi"));
-  recorder.OnFile(File(FileKind::SupportFile, "C:\\B\\Drv\\pdfplot9.hdi", false));
+  SupportFileWrite failed = Support("C:\\B\\Drv\\pdfplot9.hdi", true, false);
+  failed.backup =
+      File(FileKind::Backup, std::string(kFolder) + "\\Backup\\pdfplot9.2", true, "C:\\B\\Drv\\pdfplot9.hdi");
+  recorder.Add(failed);
   const InstallRecord record = recorder.Record();
   ASSERT_EQ(record.drivers.size(), 1u);
   EXPECT_TRUE(record.drivers[0].replaced);
@@ -91,39 +101,30 @@ TEST(InstallRecorder, LoaderKeysKeepWhatTheFirstWriteFound) {
   struct Case {
     const char* label;
     int bits;
-    std::vector<ValueEvent> events;
+    std::vector<LoaderWrite> writes;
     int view, createdLevels;
     std::optional<std::string> loadCtrls, loader;
   };
   const std::string key = std::string(kProduct) + kApplication, wowKey = std::string(kWowProduct) + kApplication;
   const std::string ours = std::string(kFolder) + "\\ZV_BatchPlot2008.ARX";
+  const platform::StoredValue two{platform::kRegDword, std::string("\x02\0\0\0", 4)};
+  const platform::StoredValue oursStored{platform::kRegSz, ours};
   const Case cases[] = {
-      {"a new key", 64,
-       {Value(Hive::LocalMachine, key, "LOADCTRLS", 2), Value(Hive::LocalMachine, key, "LOADER", 2)}, 64, 2,
-       std::nullopt, std::nullopt},
+      {"a new key", 64, {Loader(key, 2)}, 64, 2, std::nullopt, std::nullopt},
       {"another version's key", 64,
-       {Value(Hive::LocalMachine, key, "LOADCTRLS", 0, "14", platform::kRegDword),
-        Value(Hive::LocalMachine, key, "LOADER", 0, "D:\\Old\\x.arx", platform::kRegSz)},
+       {Loader(key, 0, platform::StoredValue{platform::kRegDword, std::string("\x0e\0\0\0", 4)},
+               platform::StoredValue{platform::kRegSz, "D:\\Old\\x.arx"})},
        64, 0, std::string("\x0e\0\0\0", 4), "D:\\Old\\x.arx"},
-      {"one key by two paths (the 32-bit edition)", 32,
-       {Value(Hive::LocalMachine, wowKey, "LOADCTRLS", 1), Value(Hive::LocalMachine, wowKey, "LOADER", 1),
-        Value(Hive::LocalMachine, key, "LOADCTRLS", 0, "2", platform::kRegDword),
-        Value(Hive::LocalMachine, key, "LOADER", 0, ours, platform::kRegSz)},
-       32, 1, std::nullopt, std::nullopt},
-      {"a key an earlier install made", 64,
-       {Value(Hive::LocalMachine, key, "LOADCTRLS", 0, "2", platform::kRegDword),
-        Value(Hive::LocalMachine, key, "LOADER", 0, ours, platform::kRegSz)},
-       64, 1, std::nullopt, std::nullopt},
-      {"the 32-bit view from the 64-bit edition", 64,
-       {Value(Hive::LocalMachine, wowKey, "LOADCTRLS", 2), Value(Hive::LocalMachine, wowKey, "LOADER", 2)}, 32, 2,
+      {"one key by two paths (the 32-bit edition)", 32, {Loader(wowKey, 1), Loader(key, 0, two, oursStored)}, 32, 1,
        std::nullopt, std::nullopt},
+      {"a key an earlier install made", 64, {Loader(key, 0, two, oursStored)}, 64, 1, std::nullopt, std::nullopt},
+      {"the 32-bit view from the 64-bit edition", 64, {Loader(wowKey, 2)}, 32, 2, std::nullopt, std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     InstallRecorder recorder(kFolder, c.bits);
-    for (const ValueEvent& event : c.events) recorder.OnValue(event);
-    recorder.OnValue(Value(Hive::LocalMachine, std::string(kProduct) + "Applications\\ZV_BatchPlot2010", "LOADER", 2,
-                           std::nullopt, 0, false));
+    for (const LoaderWrite& write : c.writes) recorder.Add(write);
+    recorder.Add(Loader(std::string(kProduct) + "Applications\\ZV_BatchPlot2010", 2, {}, {}, false));
     const InstallRecord record = recorder.Record();
     ASSERT_EQ(record.loaders.size(), 1u);
     EXPECT_EQ(record.loaders[0].key.view, c.view);
@@ -138,31 +139,23 @@ TEST(InstallRecorder, LoaderKeysKeepWhatTheFirstWriteFound) {
 
 TEST(InstallRecorder, ProfilesAreNamedOnlyWhenTheirListGainedTheFolder) {
   struct Case {
-    std::optional<std::string> previous;
-    int createdLevels;
-    bool named;
-    Before before;
-    std::string replaced;
+    bool gained, written, named;
   };
-  const Case cases[] = {
-      {std::nullopt, 1, true, Before::Missing, ""},
-      {std::nullopt, 0, true, Before::Missing, ""},
-      {std::string(";"), 0, true, Before::Replaced, ";"},
-      {std::string(""), 0, true, Before::Replaced, ""},
-      {std::string("d:\\lisp"), 0, true, Before::Listed, ""},
-      {std::string("d:\\lisp;C:\\ZORVEL\\ZORVEL批打印软件"), 0, false, Before::Missing, ""},
-  };
+  const Case cases[] = {{true, true, true}, {false, true, false}, {true, false, false}};
   for (const Case& c : cases) {
     InstallRecorder recorder(kFolder, 64);
-    recorder.OnValue(Value(Hive::CurrentUser, kVariables, "TRUSTEDPATHS", c.createdLevels, c.previous, platform::kRegSz));
-    recorder.OnValue(Value(Hive::CurrentUser, kVariables + std::string("2"), "TRUSTEDPATHS", 0, std::nullopt, 0, false));
-    const InstallRecord record = recorder.Record();
-    ASSERT_EQ(record.trustedPaths.size(), c.named ? 1u : 0u) << c.previous.value_or("(none)");
+    TrustedPathWrite write;
+    write.change = {kVariables, 1, Before::Replaced, ";"};
+    write.gained = c.gained;
+    write.status = c.written ? platform::Status() : platform::Status(platform::kErrorAccessDenied);
+    recorder.Add(write);
+    const InstallRecord& record = recorder.Record();
+    ASSERT_EQ(record.trustedPaths.size(), c.named ? 1u : 0u);
     if (!c.named) continue;
     EXPECT_EQ(record.trustedPaths[0].key, kVariables);
-    EXPECT_EQ(record.trustedPaths[0].createdLevels, c.createdLevels);
-    EXPECT_EQ(record.trustedPaths[0].before, c.before);
-    EXPECT_EQ(record.trustedPaths[0].replaced, c.replaced);
+    EXPECT_EQ(record.trustedPaths[0].createdLevels, 1);
+    EXPECT_EQ(record.trustedPaths[0].before, Before::Replaced);
+    EXPECT_EQ(record.trustedPaths[0].replaced, ";");
   }
 }
 

@@ -90,6 +90,11 @@ class PathRules : public testing::Test {
 
 std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
 
+// The folder routines' codes as numbers: the tables hold the codes they have
+// always returned.
+int Code(NameVerdict verdict) { return static_cast<int>(verdict); }
+int Code(FolderPathResult result) { return static_cast<int>(result); }
+
 TEST(PathComponent, AcceptsOnlyNamesWithoutForbiddenOrEdgeBytes) {
   struct Case { const char* name; int expected; };
   const Case cases[] = {
@@ -106,7 +111,7 @@ TEST(PathComponent, AcceptsOnlyNamesWithoutForbiddenOrEdgeBytes) {
       {"a;b", 1},  // a folder name may hold ';' (the install folder may not)
   };
   for (const Case& c : cases)
-    EXPECT_EQ(IsValidPathComponent(c.name), c.expected) << (c.name ? c.name : "(null)");
+    EXPECT_EQ(Code(IsValidPathComponent(c.name)), c.expected) << (c.name ? c.name : "(null)");
 }
 
 TEST_F(PathRules, CheckOnlyModeJudgesTheFormAndTouchesNothing) {
@@ -136,11 +141,11 @@ TEST_F(PathRules, CheckOnlyModeJudgesTheFormAndTouchesNothing) {
       {"C:\\" + Repeat('a', 200) + "\\" + Repeat('b', 56), 1},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(BuildFolderPath(c.path.c_str(), 1), c.expected) << c.path;
-    EXPECT_EQ(BuildFolderPath(c.path.c_str(), 7), c.expected) << "any non-zero flag checks only: " << c.path;
+    EXPECT_EQ(Code(BuildFolderPath(c.path.c_str(), 1)), c.expected) << c.path;
+    EXPECT_EQ(Code(BuildFolderPath(c.path.c_str(), 7)), c.expected) << "any non-zero flag checks only: " << c.path;
   }
-  EXPECT_EQ(BuildFolderPath(nullptr, 1), 1);
-  EXPECT_EQ(BuildFolderPath(nullptr, 0), 1);
+  EXPECT_EQ(Code(BuildFolderPath(nullptr, 1)), 1);
+  EXPECT_EQ(Code(BuildFolderPath(nullptr, 0)), 1);
   EXPECT_TRUE(folders_.attempts().empty());
   EXPECT_EQ(folders_.existsCalls(), 0);
 }
@@ -170,14 +175,14 @@ TEST_F(PathRules, CreateModeMakesEachLevelFromTheDriveOutwards) {
   for (const Case& c : cases) {
     RecordingFiles fresh;
     platform::SetFiles(&fresh);
-    EXPECT_EQ(BuildFolderPath(c.path, 0), c.expected) << c.path;
+    EXPECT_EQ(Code(BuildFolderPath(c.path, 0)), c.expected) << c.path;
     EXPECT_EQ(fresh.created(), c.created) << c.path;
   }
 }
 
 TEST_F(PathRules, CreateModeStopsAtTheFirstLevelThatCannotBeMade) {
   folders_.faults().FailCreateDirectory("C:\\a\\b");
-  EXPECT_EQ(BuildFolderPath("C:\\a\\b\\c", 0), 2);
+  EXPECT_EQ(Code(BuildFolderPath("C:\\a\\b\\c", 0)), 2);
   EXPECT_EQ(folders_.created(), std::vector<std::string>{"C:\\a"});
   EXPECT_EQ(folders_.attempts(), (std::vector<std::string>{"C:\\a", "C:\\a\\b"}));
 }
@@ -195,7 +200,7 @@ TEST_F(PathRules, DefaultCaptionIsTheProgramFileNameWithoutExtension) {
   for (const Case& c : cases) {
     folders_.SetModulePath(c.module);
     boxes_.Clear();
-    EXPECT_EQ(ConfirmFolderPath("C:\\a?"), 1);
+    EXPECT_EQ(Code(ConfirmFolderPath("C:\\a?")), 1);
     ASSERT_EQ(boxes_.shown().size(), 1u);
     EXPECT_EQ(boxes_.shown()[0].caption, c.caption) << c.module;
   }
@@ -248,7 +253,7 @@ TEST_F(PathRules, ConfirmAsksOnlyForMissingFoldersAndReportsFailures) {
     platform::SetFiles(&fresh);
     boxes_.Clear();
     for (int answer : c.answers) boxes_.Answer(answer);
-    EXPECT_EQ(ConfirmFolderPath(c.path.c_str()), c.expected) << c.path;
+    EXPECT_EQ(Code(ConfirmFolderPath(c.path.c_str())), c.expected) << c.path;
     ASSERT_EQ(boxes_.shown().size(), c.boxes.size()) << c.path;
     for (std::size_t i = 0; i < c.boxes.size(); ++i) {
       EXPECT_EQ(boxes_.shown()[i].text, c.boxes[i].text) << c.path;
@@ -266,7 +271,7 @@ TEST_F(PathRules, ConfirmKeepsLevelsMadeBeforeAFailingOne) {
   folders_.faults().FailCreateDirectory("C:\\Zorvel\\locked");
   boxes_.Answer(platform::kIdYes);
   const char* path = "C:\\Zorvel\\locked\\bin";
-  EXPECT_EQ(ConfirmFolderPath(path), 2);
+  EXPECT_EQ(Code(ConfirmFolderPath(path)), 2);
   EXPECT_EQ(folders_.created(), std::vector<std::string>{"C:\\Zorvel"});
   ASSERT_EQ(boxes_.shown().size(), 2u);
   EXPECT_EQ(boxes_.shown()[1].text, NotCreated(path));
@@ -274,7 +279,7 @@ TEST_F(PathRules, ConfirmKeepsLevelsMadeBeforeAFailingOne) {
 }
 
 TEST_F(PathRules, ConfirmOnNullReportsAnEmptyInvalidPath) {
-  EXPECT_EQ(ConfirmFolderPath(nullptr), 1);
+  EXPECT_EQ(Code(ConfirmFolderPath(nullptr)), 1);
   ASSERT_EQ(boxes_.shown().size(), 1u);
   EXPECT_EQ(boxes_.shown()[0].text, Invalid(""));
 }
@@ -303,7 +308,7 @@ class PathRulesOnFiles : public FilesWorldTest {
 TEST_P(PathRulesOnFiles, YesCreatesEveryMissingLevel) {
   const std::string path = At("Zorvel\\Zorvel批打印软件");
   boxes_.Answer(platform::kIdYes);
-  EXPECT_EQ(ConfirmFolderPath(path.c_str()), 0);
+  EXPECT_EQ(Code(ConfirmFolderPath(path.c_str())), 0);
   EXPECT_TRUE(IsFolder(At("Zorvel")));
   EXPECT_TRUE(IsFolder(path));
   ASSERT_EQ(boxes_.shown().size(), 1u);
@@ -315,19 +320,19 @@ TEST_P(PathRulesOnFiles, ExistingFoldersAreTakenWithoutAQuestionAndFilesAreRefus
   world().MakeFolder(At("there"));
   world().MakeFile(At("file.txt"), "x");
   for (const std::string& path : {At("there"), world().root().substr(0, 3)}) {
-    EXPECT_EQ(ConfirmFolderPath(path.c_str()), 0) << path;
-    EXPECT_EQ(BuildFolderPath(path.c_str(), 0), 0) << path;
+    EXPECT_EQ(Code(ConfirmFolderPath(path.c_str())), 0) << path;
+    EXPECT_EQ(Code(BuildFolderPath(path.c_str(), 0)), 0) << path;
   }
   EXPECT_TRUE(boxes_.shown().empty());
   const std::string file = At("file.txt"), below = At("file.txt\\sub");
-  EXPECT_EQ(BuildFolderPath(file.c_str(), 0), 2);
-  EXPECT_EQ(BuildFolderPath(below.c_str(), 0), 2);
-  EXPECT_EQ(ConfirmFolderPath(file.c_str()), 1);
+  EXPECT_EQ(Code(BuildFolderPath(file.c_str(), 0)), 2);
+  EXPECT_EQ(Code(BuildFolderPath(below.c_str(), 0)), 2);
+  EXPECT_EQ(Code(ConfirmFolderPath(file.c_str())), 1);
   ASSERT_EQ(boxes_.shown().size(), 1u);
   EXPECT_EQ(boxes_.shown()[0].text, Invalid(file));
   boxes_.Clear();
   boxes_.Answer(platform::kIdYes);
-  EXPECT_EQ(ConfirmFolderPath(below.c_str()), 2);
+  EXPECT_EQ(Code(ConfirmFolderPath(below.c_str())), 2);
   ASSERT_EQ(boxes_.shown().size(), 2u);
   EXPECT_EQ(boxes_.shown()[1].text, NotCreated(below));
   EXPECT_EQ(world().Read(file), "x");
@@ -338,7 +343,7 @@ TEST_P(PathRulesOnFiles, ATrailByte5CMakesNoStrayFolder) {
   // character.
   for (const char* name : {"\x81\x5C" "x", "\x9C\x5C"}) {
     const std::string path = At(name);
-    EXPECT_EQ(BuildFolderPath(path.c_str(), 0), 0) << path;
+    EXPECT_EQ(Code(BuildFolderPath(path.c_str(), 0)), 0) << path;
     EXPECT_TRUE(IsFolder(path)) << path;
   }
   EXPECT_EQ(world().List(world().root()), (std::vector<std::string>{"\x81\x5C" "x", "\x9C\x5C"}));
@@ -349,7 +354,7 @@ TEST_P(PathRulesOnFiles, NamesWindowsWouldQuietlyChangeAreRefusedBeforeAnythingI
   // rules refuse such names so the folder made is the folder named.
   for (const char* name : {"new \\sub", "new.\\sub", " new", "new\t"}) {
     const std::string path = At(name);
-    EXPECT_EQ(BuildFolderPath(path.c_str(), 0), 1) << path;
+    EXPECT_EQ(Code(BuildFolderPath(path.c_str(), 0)), 1) << path;
   }
   EXPECT_TRUE(world().List(world().root()).empty());
 }
@@ -363,10 +368,10 @@ TEST_P(PathRulesOnFiles, AMissingDriveCannotBeCreated) {
   ASSERT_FALSE(drive.empty()) << "every drive letter from Q to Y is taken";
   boxes_.Answer(platform::kIdYes);
   const std::string path = drive + "Zorvel";
-  EXPECT_EQ(ConfirmFolderPath(path.c_str()), 2);
+  EXPECT_EQ(Code(ConfirmFolderPath(path.c_str())), 2);
   ASSERT_EQ(boxes_.shown().size(), 2u);
   EXPECT_EQ(boxes_.shown()[1].text, NotCreated(path));
-  EXPECT_EQ(BuildFolderPath(drive.c_str(), 0), 2);
+  EXPECT_EQ(Code(BuildFolderPath(drive.c_str(), 0)), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFileServices, PathRulesOnFiles, testing::ValuesIn(FilesWorldKinds()), FilesWorldName);

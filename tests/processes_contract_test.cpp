@@ -38,7 +38,7 @@ class ProcessesContract : public FilesWorldTest {
     if (!files().Exists(program)) return std::nullopt;
     std::string lines = mbcs::FolderOf(program);
     for (const std::string& argument : arguments) lines += "\n" + argument;
-    files().WriteFile(arguments.at(0), lines);
+    (void)files().WriteFile(arguments.at(0), lines);
     return static_cast<std::uint32_t>(std::stoul(arguments.at(1)));
   }
 

@@ -32,6 +32,13 @@ class RecordingDriver : public InstallDriver {
   }
   void OnFile(const FileEvent& event) override { files.push_back(event); }
   void OnValue(const ValueEvent& event) override { values.push_back(event); }
+  void OnLoader(const LoaderWrite& write) override { loaders.push_back(write); }
+  void OnTrustedPaths(const TrustedPathWrite& write) override { trustedPaths.push_back(write); }
+  // The files in the order they were copied: a backup before its driver.
+  void OnSupportFile(const SupportFileWrite& write) override {
+    if (write.backup) files.push_back(*write.backup);
+    files.push_back(write.file);
+  }
 
   std::deque<CopyDecision> answers;
   std::function<CopyDecision(const FileEvent&)> onCopyFailed;
@@ -43,4 +50,6 @@ class RecordingDriver : public InstallDriver {
   std::vector<std::string> texts;
   std::vector<FileEvent> files;
   std::vector<ValueEvent> values;
+  std::vector<LoaderWrite> loaders;
+  std::vector<TrustedPathWrite> trustedPaths;
 };

@@ -121,5 +121,5 @@ std::vector<std::string> RegistryWorldTest::SubkeyNames(Hive hive, const std::st
 void RegistryWorldTest::RemoveTree(Hive hive, const std::string& path) {
   for (const std::string& child : SubkeyNames(hive, path)) RemoveTree(hive, path + "\\" + child);
   ScopedKey root(registry(), registry().OpenHive(hive));
-  registry().DeleteKey(root.get(), path);
+  (void)registry().DeleteKey(root.get(), path);
 }

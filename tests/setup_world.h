@@ -74,7 +74,7 @@ struct SetupWorld {
   void Text(platform::Hive hive, const std::string& key, const std::string& name, const std::string& text) {
     platform::ScopedKey root(registry, registry.OpenHive(hive));
     platform::ScopedKey opened(registry, registry.Create(root.get(), key));
-    registry.SetValue(opened.get(), name, platform::kRegSz, text.data(), static_cast<std::uint32_t>(text.size()));
+    (void)registry.SetValue(opened.get(), name, platform::kRegSz, text.data(), static_cast<std::uint32_t>(text.size()));
   }
   void Product(const std::string& key, const std::string& location, const std::string& name) {
     Text(platform::Hive::LocalMachine, key, "AcadLocation", location);

@@ -46,6 +46,16 @@ class SupportFiles : public DeployWorldTest {
     return world().Read(location + "\\Drv\\pdfplot9.hdi") == "Zorvel.prt5";
   }
 
+  // Keeps the files a placement reports in the order they were copied (a
+  // backup before its driver); returns how many were not placed.
+  int Placed(const std::vector<SupportFileWrite>& writes) {
+    for (const SupportFileWrite& write : writes) {
+      if (write.backup) events_.files.push_back(*write.backup);
+      events_.files.push_back(write.file);
+    }
+    return FailuresOf(writes);
+  }
+
   CAcadHosts hosts_;
   RecordedEvents events_;
 };
@@ -53,7 +63,7 @@ class SupportFiles : public DeployWorldTest {
 TEST_P(SupportFiles, Release2008GetsFontsAndDriverInEveryLocation) {
   std::string first = Acad("ACAD2008"), second = Acad("ACAD2008 LT");
   hosts_.locations[k2008] = {first, second};
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2008}), events_), 0);
+  EXPECT_EQ(Placed(hosts_.PlaceSupportFiles(Ticked({k2008}))), 0);
   for (const std::string& location : {first, second}) {
     EXPECT_TRUE(HasFonts(location)) << location;
     EXPECT_TRUE(HasDriver(location)) << location;
@@ -64,7 +74,7 @@ TEST_P(SupportFiles, Release2008GetsFontsAndDriverInEveryLocation) {
 TEST_P(SupportFiles, OtherReleasesGetFontsOnly) {
   std::string location = Acad("ACAD2010");
   hosts_.locations[k2010] = {location};
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2010}), events_), 0);
+  EXPECT_EQ(Placed(hosts_.PlaceSupportFiles(Ticked({k2010}))), 0);
   EXPECT_TRUE(HasFonts(location));
   EXPECT_TRUE(world().List(location + "\\Drv").empty());
 }
@@ -73,10 +83,10 @@ TEST_P(SupportFiles, OnlyTickedReleasesWithLocationsAreServed) {
   std::string location2008 = Acad("ACAD2008"), location2010 = Acad("ACAD2010");
   hosts_.locations[k2008] = {location2008};
   hosts_.locations[k2010] = {location2010};
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2010, 2012 - kFirstReleaseYear}), events_), 0);  // 2012: no locations
+  EXPECT_EQ(Placed(hosts_.PlaceSupportFiles(Ticked({k2010, 2012 - kFirstReleaseYear}))), 0);  // 2012: no locations
   EXPECT_TRUE(HasFonts(location2010));
   EXPECT_TRUE(world().List(location2008 + "\\Fonts").empty());
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({}), events_), 0);
+  EXPECT_EQ(Placed(hosts_.PlaceSupportFiles(Ticked({}))), 0);
 }
 
 TEST_P(SupportFiles, MissingFoldersGetNothingAndEachFailedCopyIsCounted) {
@@ -100,7 +110,7 @@ TEST_P(SupportFiles, MissingFoldersGetNothingAndEachFailedCopyIsCounted) {
     if (c.drv) world().MakeFolder(location + "\\Drv");
     CAcadHosts hosts;
     hosts.locations[c.slot] = {location};
-    EXPECT_EQ(hosts.PlaceSupportFiles(Ticked({c.slot}), events_), c.failed) << c.label;
+    EXPECT_EQ(Placed(hosts.PlaceSupportFiles(Ticked({c.slot}))), c.failed) << c.label;
     EXPECT_EQ(files().Exists(location + "\\Fonts\\Zorvel_HZ.shx"), c.fonts) << c.label;
     EXPECT_EQ(files().Exists(location + "\\Drv\\pdfplot9.hdi"), c.drv && c.slot == k2008) << c.label;
     EXPECT_EQ(world().List(location).size(), static_cast<std::size_t>(c.fonts + c.drv)) << c.label;  // no folder made
@@ -117,7 +127,7 @@ TEST_P(SupportFiles, MissingFoldersGetNothingAndEachFailedCopyIsCounted) {
 TEST_P(SupportFiles, SameLocationListedTwiceIsServedTwice) {
   std::string location = Acad("ACAD2008");
   hosts_.locations[k2008] = {location, location};
-  EXPECT_EQ(hosts_.PlaceSupportFiles(Ticked({k2008}), events_), 0);
+  EXPECT_EQ(Placed(hosts_.PlaceSupportFiles(Ticked({k2008}))), 0);
   EXPECT_TRUE(HasFonts(location));
   if (platform::MemoryFiles* memory = world().memory()) {
     EXPECT_EQ(memory->copies().size(), 6u);
@@ -127,7 +137,7 @@ TEST_P(SupportFiles, SameLocationListedTwiceIsServedTwice) {
 TEST_P(SupportFiles, MissingSourceIsCounted) {
   world().Remove(Data() + "\\Zorvel_HZ.shx");
   std::string location = Acad("ACAD2010");
-  EXPECT_EQ(hosts_.CopySupportFiles(location, false, events_), 1);
+  EXPECT_EQ(Placed(hosts_.CopySupportFiles(location, false)), 1);
   EXPECT_EQ(world().List(location + "\\Fonts"), (std::vector<std::string>{"Zorvel_EN.shx"}));
   ASSERT_EQ(events_.files.size(), 2u);
   EXPECT_TRUE(events_.files[0].status.ok());
@@ -140,7 +150,7 @@ TEST_P(SupportFiles, MissingSourceIsCounted) {
 TEST_P(SupportFiles, LocationTooLongForWindowsFailsWithoutHarm) {
   std::string location = At(std::string(platform::kMaxPathBytes - At("").size() - 8, 'L'));
   world().MakeFolder(location);
-  EXPECT_EQ(hosts_.CopySupportFiles(location, true, events_), 3);
+  EXPECT_EQ(Placed(hosts_.CopySupportFiles(location, true)), 3);
 }
 
 TEST_P(SupportFiles, ReadOnlyOldFilesAreReplaced) {
@@ -153,7 +163,7 @@ TEST_P(SupportFiles, ReadOnlyOldFilesAreReplaced) {
     ASSERT_TRUE(files().SetAttributes(old, platform::kAttrReadOnly));
   }
   ASSERT_TRUE(files().SetAttributes(Data() + "\\Zorvel.prt5", platform::kAttrReadOnly | platform::kAttrArchive));
-  EXPECT_EQ(hosts_.CopySupportFiles(location, true, events_), 0);
+  EXPECT_EQ(Placed(hosts_.CopySupportFiles(location, true)), 0);
   EXPECT_TRUE(HasFonts(location));
   EXPECT_TRUE(HasDriver(location));
   for (const std::string& old : olds) EXPECT_EQ(world().Attributes(old) & platform::kAttrReadOnly, 0u) << old;
@@ -179,7 +189,7 @@ TEST_P(SupportFiles, AutoCad2008sOwnDriverIsKeptBeforeOursReplacesIt) {
     if (c.before) world().MakeFile(driver, *c.before);
     if (c.earlierBackup) world().MakeFile(backups + "\\pdfplot9.hdi", *c.earlierBackup);
     events_.files.clear();
-    EXPECT_EQ(hosts_.CopySupportFiles(location, true, events_), 0);
+    EXPECT_EQ(Placed(hosts_.CopySupportFiles(location, true)), 0);
     EXPECT_TRUE(HasDriver(location));
     ASSERT_FALSE(events_.files.empty());
     EXPECT_EQ(events_.files.back().replaced, c.before.has_value());
@@ -232,7 +242,7 @@ TEST_P(SupportFiles, ADriverThatCannotBeKeptIsNotReplaced) {
     SCOPED_TRACE(c.label);
     c.stage();
     events_.files.clear();
-    EXPECT_EQ(hosts_.CopySupportFiles(location, true, events_), 1);
+    EXPECT_EQ(Placed(hosts_.CopySupportFiles(location, true)), 1);
     EXPECT_EQ(world().Read(driver), "AutoCAD's own");
     EXPECT_EQ(events_.files.back().destination, driver);
     EXPECT_EQ(events_.files.back().status.code(), c.error);

@@ -28,15 +28,9 @@ constexpr int kBits = static_cast<int>(sizeof(void*) * 8);
 // AutoCAD 2008's own plot driver: bytes of every kind, to be back whole.
 const std::string kOriginalDriver("HDI\0\x01\x02\xff\xfe\r\n\x1a AutoCAD 2008 pdfplot9", 33);
 
-class QuietInstallDriver : public InstallDriver {
+class NoticesDriver : public QuietInstallDriver {
  public:
-  void OnProgressBegin() override {}
-  void OnProgressStep() override {}
-  void OnProgressEnd() override {}
-  CopyDecision OnCopyFailed(const FileEvent&, const std::string&) override { return CopyDecision::Abort; }
   void Tell(Notice notice, const std::string&) override { notices.push_back(notice); }
-  void OnFile(const FileEvent&) override {}
-  void OnValue(const ValueEvent&) override {}
   std::vector<Notice> notices;
 };
 
@@ -146,7 +140,7 @@ class Uninstall : public MachineWorldTest {
     return picture;
   }
 
-  QuietInstallDriver installDriver_;
+  NoticesDriver installDriver_;
   RecordingUninstallDriver driver_;
   bool answer_ = true;
   std::string product2008_, product2010_, product2010en_;

@@ -75,7 +75,7 @@ std::intptr_t CPathDialogSub::OnDpiChanged(std::uintptr_t, std::intptr_t) {
 
 void CPathDialogSub::OnConfirmClicked() {
   ReadPathBox();
-  if (ConfirmFolderPath(dialog->chosenPath) != kPathOk) {
+  if (ConfirmFolderPath(dialog->chosenPath) != FolderPathResult::Ok) {
     Host().SetFocus(GetDlgItem(kPathBoxId));
     return;
   }

@@ -75,7 +75,7 @@ CopyDecision CopyDecisionOf(int button) {
 
 // The dialog as the engine's driver: the progress view and bar, the message
 // boxes, and the abort/retry/ignore question.
-class Dlg_Setup::EngineDriver : public InstallDriver {
+class Dlg_Setup::EngineDriver : public QuietInstallDriver {
  public:
   explicit EngineDriver(Dlg_Setup& dialog) : dialog_(dialog) {}
 
@@ -93,8 +93,6 @@ class Dlg_Setup::EngineDriver : public InstallDriver {
   }
 
   void Tell(Notice notice, const std::string& text) override { ::Tell(text, StyleOf(notice)); }
-  void OnFile(const FileEvent&) override {}
-  void OnValue(const ValueEvent&) override {}
 
  private:
   Dlg_Setup& dialog_;

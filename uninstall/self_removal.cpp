@@ -40,7 +40,7 @@ RelayResult RelayToTempCopy(const std::vector<std::string>& removalArguments,
   if (!result.status) return result;
   platform::ProcessHandle removal = processes.Start(result.copy, removalArguments, &result.status);
   if (!removal) {
-    files.DeleteFile(result.copy);
+    (void)files.DeleteFile(result.copy);
     return result;
   }
   result.started = true;

@@ -80,7 +80,7 @@ class Removal {
     for (const std::string& file : record.files) {
       if (!IsUninstaller(file)) TakeBackFile(file);
     }
-    platform::GetFiles().RemoveDirectory(BackupFolder());  // stays while it keeps AutoCAD's driver
+    (void)platform::GetFiles().RemoveDirectory(BackupFolder());  // stays while it keeps AutoCAD's driver
     TakeBackWayIn(record);
     Finish();
   }
@@ -296,6 +296,6 @@ bool FinishRemoval(const std::string& installDir, std::uint32_t waitFor) {
     return false;
   // Files the user added keep the folder.
   platform::Files& files = platform::GetFiles();
-  if (files.RemoveDirectory(folder) && rest.parentCreated) files.RemoveDirectory(mbcs::FolderOf(folder));
+  if (files.RemoveDirectory(folder) && rest.parentCreated) (void)files.RemoveDirectory(mbcs::FolderOf(folder));
   return true;
 }

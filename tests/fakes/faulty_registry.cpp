@@ -179,7 +179,7 @@ void FaultyRegistry::DeleteTree(RegKey parent, const std::string& name) {
       }
     }
   }
-  inner_.DeleteKey(parent, name);
+  (void)inner_.DeleteKey(parent, name);
 }
 
 }  // namespace platform

@@ -90,8 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   hosts.SetInstallDir("C:\\Zorvel");
-  IgnoredEvents events;
-  FUZZ_CHECK(hosts.RegisterLoaders(all, events) >= 0);
+  const LoaderRegistration registration = hosts.RegisterLoaders(all);
+  FUZZ_CHECK(FailuresOf(registration) >= 0);
   FUZZ_CHECK(registry.OpenHandles() == 0);
   for (int slot = 0; slot < kReleaseCount; ++slot) {
     for (const std::string& key : hosts.productKeys[slot])

@@ -60,7 +60,8 @@ void CheckForm(const std::string& text) {
   const bool good = form.fault == PathFault::None;
   // BuildFolderPath takes a C string: what follows a zero byte is not its.
   if (text.find('\0') == std::string::npos)
-    FUZZ_CHECK(BuildFolderPath(text.c_str(), 1) == (good && text.size() < kFolderPathBufferSize ? 0 : 1));
+    FUZZ_CHECK(BuildFolderPath(text.c_str(), 1) ==
+               (good && text.size() < kFolderPathBufferSize ? FolderPathResult::Ok : FolderPathResult::Invalid));
   if (!good) return;
   FUZZ_CHECK(text.size() >= 3 && text[1] == ':' && text[2] == '\\');
   FUZZ_CHECK(mbcs::IsWellFormed(text) && text.find(';') == std::string::npos);
@@ -69,7 +70,7 @@ void CheckForm(const std::string& text) {
   FUZZ_CHECK(levels.empty() == (text.size() == 3));
   for (const std::string& level : levels) {
     FUZZ_CHECK(text.compare(0, level.size(), level) == 0);
-    FUZZ_CHECK(IsValidPathComponent(mbcs::FileNameOf(level).c_str()) == 1);
+    FUZZ_CHECK(IsValidPathComponent(mbcs::FileNameOf(level).c_str()) == NameVerdict::Valid);
   }
   if (!levels.empty()) FUZZ_CHECK(levels.back() == text);
 }
@@ -105,13 +106,13 @@ void CheckCreation(const std::string& text) {
   platform::Services services;
   services.files = &disk;
   platform::UseServices(services);
-  const int code = BuildFolderPath(text.c_str(), 0);
-  if (code == kPathOk) {
+  const FolderPathResult code = BuildFolderPath(text.c_str(), 0);
+  if (code == FolderPathResult::Ok) {
     FUZZ_CHECK(disk.Exists(text));
     // No stray folder: exactly the levels the path names were made.
     FUZZ_CHECK(HoldsExactly(disk, FolderLevels(text)));
   } else {
-    FUZZ_CHECK(code == kPathInvalid ? Folders(disk).empty() : code == kPathNotCreated);
+    FUZZ_CHECK(code == FolderPathResult::Invalid ? Folders(disk).empty() : code == FolderPathResult::NotCreated);
   }
   platform::UseServices({});
 }
@@ -121,7 +122,7 @@ void CheckCreation(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
   const std::string text = input.Rest();
-  IsValidPathComponent(text.c_str());
+  (void)IsValidPathComponent(text.c_str());
   CheckForm(text);
   CheckInstallFolder(text);
   CheckCreation(text);

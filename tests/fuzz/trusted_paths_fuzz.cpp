@@ -48,8 +48,7 @@ void CheckStoredList(platform::MemoryRegistry& registry, const std::string& stor
                      const std::string& folder) {
   CAcadHosts hosts;
   hosts.SetInstallDir(folder);
-  IgnoredEvents events;
-  const int failed = hosts.AddTrustedPath(events);
+  const int failed = FailuresOf(hosts.AddTrustedPath());
 
   platform::MemoryRegistry::StoredValue after;
   FUZZ_CHECK(registry.Stored(platform::Hive::CurrentUser, kVariables, "TRUSTEDPATHS", &after));

@@ -53,7 +53,7 @@ TEST_P(RealRegistry, TextsAreStoredWithoutTerminator) {
   hosts.productKeys[5].push_back(product);
   const std::string variables = VariablesKey("R18.2", "ACAD-A001:804", "Default");
   WriteText(Hive::CurrentUser, variables, "TRUSTEDPATHS", "d:\\lisp");
-  ASSERT_EQ(hosts.RegisterLoaders(ReleaseFlags{0, 0, 0, 0, 0, 1}, events_), 0);
+  ASSERT_EQ(FailuresOf(hosts.RegisterLoaders(ReleaseFlags{0, 0, 0, 0, 0, 1})), 0);
 
   RawValue loader, trusted;
   ASSERT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R18.2\\ACAD-A001:804\\Applications\\ZV_BatchPlot2012",
@@ -74,7 +74,8 @@ TEST_P(RealRegistry, AListWithCharactersGbkLacksGainsTheFolderAndKeepsThem) {
   RawValue after;
   CAcadHosts hosts;
   hosts.SetInstallDir(kInstallDir);
-  EXPECT_EQ(hosts.AddTrustedPath(events_), 0);
+  const std::vector<TrustedPathWrite> writes = hosts.AddTrustedPath();
+  EXPECT_EQ(FailuresOf(writes), 0);
   ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &after));
   const std::wstring list(reinterpret_cast<const wchar_t*>(after.bytes.data()), after.bytes.size() / 2);
   EXPECT_EQ(list.rfind(L"D:\\LISP;E:\\\U0001F600\xD800;", 0), 0u) << "every entry kept whole";
