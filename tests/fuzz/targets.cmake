@@ -7,7 +7,7 @@
 # ctest (the fuzz preset) replays each target's committed inputs, then runs
 # ZV_FUZZ_RUNS inputs from the fixed seed ZV_FUZZ_SEED (0 would be a random
 # one): the same inputs on every run, whatever the machine's speed.
-set(ZV_FUZZ_RUNS 20000 CACHE STRING "Inputs each fuzz target's test runs")
+set(ZV_FUZZ_RUNS 10000 CACHE STRING "Inputs each fuzz target's test runs")
 set(ZV_FUZZ_SEED 1 CACHE STRING "The fixed, non-zero seed of those inputs")
 enable_testing()
 function(zv_fuzz_target name)
