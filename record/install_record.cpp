@@ -140,6 +140,47 @@ bool IsPlainName(const std::string& name) {
   return true;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether byte `pos` of `name` begins a character (is no second byte).
+bool BeginsCharacter(const std::string& name, std::size_t pos) {
+  std::size_t i = 0;
+  while (i < pos) i += mbcs::CharLength(name, i);
+  return i == pos;
+}
+
+// A short (8.3) name as Windows makes them, "README~1.TXT": it may be
+// another file's alias.
+bool IsShortAlias(const std::string& name) {
+  const std::size_t dot = name.find('.');
+  const std::size_t baseBytes = dot == std::string::npos ? name.size() : dot;
+  if (baseBytes > 8 || (dot != std::string::npos && (name.size() - dot - 1 > 3 || name.find('.', dot + 1) != std::string::npos)))
+    return false;
+  std::size_t digits = 0;
+  while (digits < baseBytes && IsDigit(name[baseBytes - 1 - digits])) ++digits;
+  if (digits == 0 || digits >= baseBytes) return false;
+  const std::size_t tilde = baseBytes - 1 - digits;
+  return name[tilde] == '~' && BeginsCharacter(name, tilde);
+}
+
+// CON, NUL, COM1, LPT1 ...: with any extension, and spaces before it, the
+// name opens the device.
+bool IsDeviceName(const std::string& name) {
+  static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                         "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                         "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$"};
+  std::string_view base = std::string_view(name).substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  return std::any_of(std::begin(kDevices), std::end(kDevices),
+                     [&](const char* device) { return mbcs::EqualsNoCase(base, device); });
+}
+
+// A name Windows would take for another file (it drops trailing dots and
+// spaces) or a device: removing "it" would remove something else.
+bool NamesAnotherFile(const std::string& name) {
+  return name.back() == '.' || name.back() == ' ' || IsShortAlias(name) || IsDeviceName(name);
+}
+
 // A whole path from a drive letter, without empty, "." or ".." steps.
 bool IsAbsolutePath(const std::string& path) {
   if (path.size() < 4 || !((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) ||
@@ -196,14 +237,17 @@ bool ParseParent(const Fields& f, InstallRecord& r) {
   return true;
 }
 
+// A file or backup name the uninstall may remove.
+bool IsOwnName(const std::string& name) { return IsPlainName(name) && !NamesAnotherFile(name); }
+
 bool ParseFile(const Fields& f, InstallRecord& r) {
-  if (!IsPlainName(f[0]) || mbcs::EqualsNoCase(f[0], kRecordName)) return false;
+  if (!IsOwnName(f[0]) || mbcs::EqualsNoCase(f[0], kRecordName)) return false;
   r.files.push_back(f[0]);
   return true;
 }
 
 bool ParseBackup(const Fields& f, InstallRecord& r) {
-  if (!IsPlainName(f[0]) || !IsDriverPath(f[1])) return false;
+  if (!IsOwnName(f[0]) || !IsDriverPath(f[1])) return false;
   r.backups.push_back({f[0], f[1]});
   return true;
 }
@@ -286,6 +330,17 @@ bool ParseLine(std::string_view line, InstallRecord& record) {
     if (!kind.parse(*fields, parsed)) return false;
     MergeInto(record, parsed);
     return true;
+  }
+  return false;
+}
+
+// Whether a line was refused for naming a file Windows would take for
+// another, so that its reader can say so.
+bool RefusedForItsName(std::string_view line) {
+  for (std::string_view kind : {"File=", "Backup="}) {
+    if (line.substr(0, kind.size()) != kind) continue;
+    const std::optional<Fields> fields = SplitFields(line.substr(kind.size()));
+    return fields && IsPlainName(fields->front()) && NamesAnotherFile(fields->front());
   }
   return false;
 }
@@ -394,6 +449,7 @@ ParsedRecord ParseRecord(std::string_view text) {
       }
     } else if (!ParseLine(line, parsed.record)) {
       parsed.ignoredLines.push_back(number);
+      if (RefusedForItsName(line)) parsed.otherFileLines.push_back(number);
     }
   }
   return parsed;

@@ -74,6 +74,9 @@ struct ParsedRecord {
   platform::Status status;        // with Unreadable
   InstallRecord record;           // what could be read, also from a damaged record
   std::vector<int> ignoredLines;  // 1-based numbers of lines not understood
+  // Of those, the lines naming a file Windows would take for another ("a.txt.",
+  // "a.txt ", "README~1.TXT") or a device ("CON", "nul.txt").
+  std::vector<int> otherFileLines;
 };
 
 ParsedRecord ParseRecord(std::string_view text);

@@ -1,5 +1,6 @@
 #include "run/install_log.h"
 
+#include <algorithm>
 
 #include "deploy/product.h"
 #include "platform/files.h"
@@ -358,8 +359,15 @@ UninstallReport UninstallWithLog(CUninstallEngine& engine, const UninstallReques
   const std::string counts = " (" + mbcs::Decimal(report.removed) + " removed, " + mbcs::Decimal(report.restored) +
                              " put back, " + mbcs::Decimal(report.leftAlone) + " left as others changed them, " +
                              mbcs::Decimal(report.failed) + " not removed)";
-  for (int line : report.ignoredLines)
-    log->Warn("Install record line " + mbcs::Decimal(line) + " not understood: ignored, nothing of it removed");
+  for (int line : report.ignoredLines) {
+    const bool otherFile = std::find(report.otherFileLines.begin(), report.otherFileLines.end(), line) !=
+                           report.otherFileLines.end();
+    log->Warn("Install record line " + mbcs::Decimal(line) +
+              (otherFile ? " names a file Windows would take for another (a trailing dot or space, a short 8.3 name "
+                           "or a device name)"
+                         : " not understood") +
+              ": ignored, nothing of it removed");
+  }
   switch (report.outcome) {
     case UninstallOutcome::Removed:
       log->Info(outcome + counts);

@@ -116,6 +116,15 @@ zv_xvfb_start() {
   return 1
 }
 
+# zv_test_display: the display of the tests' fixture (scripts/wine-fixture.sh)
+# when the caller has none.
+zv_test_display() {
+  if [ -z "${DISPLAY:-}" ] && [ -f "$ZV_BUILD/wine/display" ]; then
+    DISPLAY=$(cat "$ZV_BUILD/wine/display")
+    export DISPLAY
+  fi
+}
+
 zv_xvfb_stop() {
   [ -n "${ZV_XVFB_PID:-}" ] && kill "$ZV_XVFB_PID" 2>/dev/null || true
 }

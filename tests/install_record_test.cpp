@@ -134,9 +134,22 @@ TEST(InstallRecord, LinesEditedByHandAreLeftOut) {
   struct Case {
     std::string line;
     bool understood;
+    bool namesAnotherFile = false;
   };
   const Case cases[] = {
       {"File=ok.dll", true},
+      {"File=readme.txt.", false, true},  // Windows drops trailing dots and spaces: readme.txt
+      {"File=readme.txt ", false, true},
+      {"File=README~1.TXT", false, true},  // a short name, maybe another file's
+      {"File=CON", false, true},
+      {"File=nul.txt", false, true},
+      {"File=Com1 .log", false, true},
+      {"File=LPT9", false, true},
+      {"Backup=pdfplot9.hdi.|" + std::string(kDriver), false, true},
+      {"File=a~b.txt", true},
+      {"File=README~1.TXTX", true},
+      {"File=console.txt", true},
+      {"File=COM10", true},
       {"File=..\\..\\Windows\\evil.dll", false},
       {"File=C:\\Windows\\evil.dll", false},
       {"File=sub/evil.dll", false},
@@ -191,6 +204,7 @@ TEST(InstallRecord, LinesEditedByHandAreLeftOut) {
     const ParsedRecord parsed = WithLines({"File=first.dll", c.line, "File=last.dll"});
     EXPECT_EQ(parsed.state, RecordState::Complete) << c.line;
     EXPECT_EQ(parsed.ignoredLines, c.understood ? std::vector<int>{} : std::vector<int>{3}) << c.line;
+    EXPECT_EQ(parsed.otherFileLines, c.namesAnotherFile ? std::vector<int>{3} : std::vector<int>{}) << c.line;
     const std::size_t extra = c.understood && c.line.rfind("Version", 0) != 0 ? 1 : 0;
     EXPECT_EQ(Named(parsed.record).size(), 2 + extra) << c.line;
   }

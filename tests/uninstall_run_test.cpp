@@ -54,6 +54,7 @@ TEST(UninstallRun, EachWayItEndsAndWhatItLeaves) {
     int exitCode;
     std::vector<std::string> logged;  // parts of one line of the temp log
     std::function<void(W&)> beforeInstall = [](W&) {};
+    std::string stays = "";  // a file of the user's in the install folder
   };
   const Row rows[] = {
       {"the folder from Programs and Features", [](W&) {}, {"/UNINSTALL", "/S"}, 0,
@@ -80,6 +81,14 @@ TEST(UninstallRun, EachWayItEndsAndWhatItLeaves) {
        {"/UNINSTALL", "/S"}, 9, {"不是本程序的安装记录"}},
       {"a folder text that names no folder", [](W&) {}, {"/UNINSTALL", "/S", "/DIR=..\\Zorvel"}, 2,
        {"ERROR", "卸载目录无效 ! ..\\Zorvel"}},
+      {"a record naming readme.txt with a trailing dot and a space, not as itself", [](W& w) {
+         std::string text = w.files.Content(kRecord).value_or("");
+         const std::size_t line = text.find("File=readme.txt\r\n");
+         ASSERT_NE(line, std::string::npos);
+         w.files.AddFile(kRecord, text.replace(line, 17, "File=readme.txt.\r\nFile=readme.txt \r\n"));
+       },
+       {"/UNINSTALL", "/S"}, 0, {"WARN ", "names a file Windows would take for another", "nothing of it removed"},
+       [](W&) {}, std::string(W::kDefaultInstall) + "\\readme.txt"},
       {"another setup running", [](W& w) { w.locks.HoldElsewhere("Global\\ZorvelBatchPlotSetup"); },
        {"/UNINSTALL", "/S"}, 8, {"Exit code 8"}},
   };
@@ -93,7 +102,7 @@ TEST(UninstallRun, EachWayItEndsAndWhatItLeaves) {
     EXPECT_TRUE(w.Logged(W::kTempLog, row.logged)) << testing::PrintToString(w.logs.Lines(W::kTempLog));
     EXPECT_TRUE(w.boxes.shown().empty());
     if (row.exitCode == 0) {
-      EXPECT_TRUE(TakenBack(w));
+      EXPECT_TRUE(row.stays.empty() ? TakenBack(w) : w.files.Exists(row.stays) && !w.AnyLoader());
       EXPECT_FALSE(w.registry.KeyExists(Hive::CurrentUser, kEntry));
     } else {
       EXPECT_TRUE(w.Loaded(W::kProduct2010, 2010)) << "nothing changed";

@@ -63,6 +63,19 @@ bool Gone(Status deleted) {
   return deleted || deleted.code() == platform::kErrorFileNotFound || deleted.code() == platform::kErrorPathNotFound;
 }
 
+// The names of the files in a folder, as the file system keeps them.
+std::vector<std::string> FileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  platform::Files& files = platform::GetFiles();
+  platform::FindData entry;
+  platform::FindHandle listing = files.FindFirst(folder + "\\*.*", &entry);
+  for (bool more = listing != nullptr; more; more = files.FindNext(listing, &entry)) {
+    if (!(entry.attributes & platform::kAttrDirectory)) names.push_back(entry.name);
+  }
+  files.FindClose(listing);
+  return names;
+}
+
 // One uninstall: tells the driver each step, counts it, and keeps in `left`
 // what could not be taken back.
 class Removal {
@@ -77,6 +90,7 @@ class Removal {
     for (const TrustedPathChange& trusted : record.trustedPaths) TakeBackTrustedPath(trusted);
     TakeBackDrivers(record);
     TellKept(record);
+    present_ = FileNames(installDir_);
     for (const std::string& file : record.files) {
       if (!IsUninstaller(file)) TakeBackFile(file);
     }
@@ -209,13 +223,21 @@ class Removal {
     report_.backupsKept.push_back(path);
   }
 
+  // Only a file the folder lists under the record's name goes: Windows would
+  // take a name such as "readme.txt." or "README~1.TXT" for another file.
   void TakeBackFile(const std::string& name) {
     const std::string path = installDir_ + "\\" + name;
     if (!request_.leaveForLater.empty() && mbcs::EqualsNoCase(path, request_.leaveForLater)) {
       left_.files.push_back(name);
       return;
     }
-    const Status deleted = DeleteMadeFile(path);
+    const auto listed = std::find_if(present_.begin(), present_.end(),
+                                     [&](const std::string& present) { return mbcs::EqualsNoCase(present, name); });
+    if (listed == present_.end()) {
+      Tell(What::File, Hive::LocalMachine, path, Result::Unchanged);
+      return;
+    }
+    const Status deleted = DeleteMadeFile(installDir_ + "\\" + *listed);
     const Result result = deleted ? Result::Removed : Gone(deleted) ? Result::Unchanged : Result::Failed;
     Tell(What::File, Hive::LocalMachine, path, result, deleted);
     if (result == Result::Failed) left_.files.push_back(name);
@@ -246,6 +268,7 @@ class Removal {
   UninstallDriver& driver_;
   UninstallReport& report_;
   InstallRecord left_;
+  std::vector<std::string> present_;  // the install folder's files before any went
 };
 
 UninstallReport Stop(UninstallOutcome outcome, UninstallReport report) {
@@ -263,6 +286,7 @@ UninstallReport CUninstallEngine::Uninstall(const UninstallRequest& request, Uni
   report.recordState = parsed.state;
   report.recordStatus = parsed.status;
   report.ignoredLines = parsed.ignoredLines;
+  report.otherFileLines = parsed.otherFileLines;
   if (parsed.state == RecordState::Missing) {
     driver.Tell(UninstallNotice::NotInstalled, NotInstalledText(report.installDir));
     return Stop(UninstallOutcome::NotInstalled, report);

@@ -60,6 +60,7 @@ struct UninstallReport {
   RecordState recordState = RecordState::Missing;
   platform::Status recordStatus;  // with an unreadable record
   std::vector<int> ignoredLines;  // record lines not understood, left out
+  std::vector<int> otherFileLines;  // of those, naming a file Windows would take for another
   int removed = 0;    // files, keys, lists and entries taken away
   int restored = 0;   // loader keys, lists and plot drivers put back as they were
   int leftAlone = 0;  // changed by someone else since

@@ -57,6 +57,7 @@ void CheckNames(const InstallRecord& record) {
     FUZZ_CHECK(!file.empty() && file != "." && file != "..");
     FUZZ_CHECK(mbcs::LastBackslash(file) == std::string::npos);
     FUZZ_CHECK(file.find('/') == std::string::npos && file.find(':') == std::string::npos);
+    FUZZ_CHECK(file.back() != '.' && file.back() != ' ');  // Windows would open another file
   }
   for (const BackupChange& backup : record.backups) FUZZ_CHECK(mbcs::LastBackslash(backup.name) == std::string::npos);
 }
