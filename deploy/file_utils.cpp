@@ -48,3 +48,12 @@ std::string FingerprintOf(const std::string& path) {
   for (int shift = 60; shift >= 0; shift -= 4) text.push_back(kHex[(hash >> shift) & 0xF]);
   return text;
 }
+
+platform::Status DeleteMadeFile(const std::string& path) {
+  ClearReadOnly(path);
+  return platform::GetFiles().DeleteFile(path);
+}
+
+bool Gone(platform::Status deleted) {
+  return deleted || deleted.code() == platform::kErrorFileNotFound || deleted.code() == platform::kErrorPathNotFound;
+}

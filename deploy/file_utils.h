@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/status.h"
+
 // What a path names (GetPathKind).
 constexpr int kPathNothing = 0;
 constexpr int kPathFile = 1;
@@ -23,6 +25,12 @@ bool IsFolder(const std::string& path);
 
 // Clears the read-only bit of an existing file; says nothing either way.
 void ClearReadOnly(std::string path);
+
+// Deletes a file the install made, whatever read-only bit it carries.
+platform::Status DeleteMadeFile(const std::string& path);
+
+// Whether a deletion left the file not there (any more).
+bool Gone(platform::Status deleted);
 
 // Payload files the program compares or records whole are small; a file
 // longer than this is taken as unlike any of them.

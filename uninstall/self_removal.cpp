@@ -1,5 +1,6 @@
 #include "uninstall/self_removal.h"
 
+#include "deploy/file_utils.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/processes.h"
@@ -47,4 +48,21 @@ RelayResult RelayToTempCopy(const std::vector<std::string>& removalArguments,
   result.status = processes.Wait(removal, &result.exitCode);
   processes.Release(processes.Start(result.copy, cleanupArguments));
   return result;
+}
+
+bool FinishRemoval(const std::string& installDir, std::uint32_t waitFor) {
+  platform::GetProcesses().WaitForEnd(waitFor);
+  std::string folder = installDir;
+  mbcs::DropTrailingBackslash(folder);
+  const ParsedRecord parsed = ReadRecord(folder);
+  InstallRecord rest = parsed.record;
+  const bool onlyTheUninstaller = rest.files.size() == 1 && mbcs::EqualsNoCase(rest.files[0], kUninstallerName);
+  rest.files.clear();
+  if (parsed.state != RecordState::Complete || !onlyTheUninstaller || !rest.NamesNothing()) return false;
+  if (!Gone(DeleteMadeFile(folder + "\\" + kUninstallerName)) || !Gone(DeleteMadeFile(RecordPath(folder))))
+    return false;
+  // Files the user added keep the folder.
+  platform::Files& files = platform::GetFiles();
+  if (files.RemoveDirectory(folder) && rest.parentCreated) (void)files.RemoveDirectory(mbcs::FolderOf(folder));
+  return true;
 }

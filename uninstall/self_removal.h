@@ -36,3 +36,10 @@ struct RelayResult {
 // to wait for) without waiting.
 RelayResult RelayToTempCopy(const std::vector<std::string>& removalArguments,
                             const std::vector<std::string>& cleanupArguments);
+
+// The last step of an uninstall that left its own uninstaller for later:
+// waits for process `waitFor` (the one that ran it) to end, then deletes the
+// uninstaller, the record and the install folder (and its parent, if the
+// install made it) when empty; only if the record names nothing else. False
+// when something stays.
+bool FinishRemoval(const std::string& installDir, std::uint32_t waitFor);

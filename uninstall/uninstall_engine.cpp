@@ -52,17 +52,6 @@ Result ResultOf(EntryRemoval removal) {
   return Result::Failed;
 }
 
-// Deletes a file the install made, whatever read-only bit it carries.
-Status DeleteMadeFile(const std::string& path) {
-  ClearReadOnly(path);
-  return platform::GetFiles().DeleteFile(path);
-}
-
-// Whether a file is not there (any more).
-bool Gone(Status deleted) {
-  return deleted || deleted.code() == platform::kErrorFileNotFound || deleted.code() == platform::kErrorPathNotFound;
-}
-
 // The names of the files in a folder, as the file system keeps them.
 std::vector<std::string> FileNames(const std::string& folder) {
   std::vector<std::string> names;
@@ -305,21 +294,4 @@ UninstallReport CUninstallEngine::Uninstall(const UninstallRequest& request, Uni
   report.outcome = report.failed > 0 ? UninstallOutcome::Incomplete : UninstallOutcome::Removed;
   driver.Tell(UninstallNotice::Summary, UninstallSummaryText(report));
   return report;
-}
-
-bool FinishRemoval(const std::string& installDir, std::uint32_t waitFor) {
-  platform::GetProcesses().WaitForEnd(waitFor);
-  std::string folder = installDir;
-  mbcs::DropTrailingBackslash(folder);
-  const ParsedRecord parsed = ReadRecord(folder);
-  InstallRecord rest = parsed.record;
-  const bool onlyTheUninstaller = rest.files.size() == 1 && mbcs::EqualsNoCase(rest.files[0], kUninstallerName);
-  rest.files.clear();
-  if (parsed.state != RecordState::Complete || !onlyTheUninstaller || !rest.NamesNothing()) return false;
-  if (!Gone(DeleteMadeFile(folder + "\\" + kUninstallerName)) || !Gone(DeleteMadeFile(RecordPath(folder))))
-    return false;
-  // Files the user added keep the folder.
-  platform::Files& files = platform::GetFiles();
-  if (files.RemoveDirectory(folder) && rest.parentCreated) (void)files.RemoveDirectory(mbcs::FolderOf(folder));
-  return true;
 }

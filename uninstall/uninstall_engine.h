@@ -89,10 +89,3 @@ class CUninstallEngine {
  public:
   UninstallReport Uninstall(const UninstallRequest& request, UninstallDriver& driver);
 };
-
-// The last step of an uninstall that left its own uninstaller for later:
-// waits for process `waitFor` (the one that ran it) to end, then deletes the
-// uninstaller, the record and the install folder (and its parent, if the
-// install made it) when empty; only if the record names nothing else. False
-// when something stays.
-bool FinishRemoval(const std::string& installDir, std::uint32_t waitFor);
