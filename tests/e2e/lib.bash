@@ -40,6 +40,18 @@ check() {  # check WHAT COMMAND...: the command's complaints go to the trace
   shift
   if "$@" 2>>"$trace"; then ok "$what"; else fail "$what"; fi
 }
+
+# gone_within SECONDS PATH: the uninstaller's last step, after the process
+# that was started has ended, removes the install folder.
+gone_within() {
+  local _
+  for _ in $(seq $(($1 * 10))); do
+    [ -e "$2" ] || return 0
+    sleep 0.1
+  done
+  echo "$2 still there" >&2
+  return 1
+}
 # The last line of a script: how many checks failed, and its exit status.
 e2e_end() {
   echo "e2e $e2e_name $edition: $failures failed"

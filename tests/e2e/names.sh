@@ -87,16 +87,7 @@ check "install: the log ends with exit code 0" logged "$log_unix" "Exit code 0: 
 run_exe "$folder_unix/Uninstall.exe" /S "/LOG=$log"
 check "uninstall: exit code 0" code_is 0
 # The uninstaller's copy in the temp folder removes the folder once it has ended.
-gone_within() {
-  local _
-  for _ in $(seq $(($1 * 10))); do
-    [ -e "$ZV_DRIVE_C/Zorvel 한" ] || return 0
-    sleep 0.1
-  done
-  echo "$ZV_DRIVE_C/Zorvel 한 still there" >&2
-  return 1
-}
-check "uninstall: the install folder goes once the uninstaller has ended" gone_within 30
+check "uninstall: the install folder goes once the uninstaller has ended" gone_within 30 "$ZV_DRIVE_C/Zorvel 한"
 check "uninstall: the log names the Hangul file removed" logged "$log_unix" "$folder\\한글.txt" "removed"
 check "uninstall: Søren's list is back to its own entries" value_is HKCU "$soren" TRUSTEDPATHS 1 'D:\LISP;C:\블록'
 check "uninstall: 김's list is back to its own entry" value_is HKCU "$kim" TRUSTEDPATHS 1 'E:\김 블록'

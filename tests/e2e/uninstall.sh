@@ -68,17 +68,6 @@ install() {
   run_exe "$dist/SetUp.exe" /S
   check "$1: installed" code_is 0
 }
-# gone_within SECONDS: the uninstaller's last step, after the process that was
-# started has ended, removes the install folder.
-gone_within() {
-  local _
-  for _ in $(seq $(($1 * 10))); do
-    [ -e "$ZV_DRIVE_C/Zorvel" ] || return 0
-    sleep 0.1
-  done
-  echo "$ZV_DRIVE_C/Zorvel still there" >&2
-  return 1
-}
 entry_value_is() {  # entry_value_is NAME TEXT: a text stored with its terminator
   local got
   got=$(regtool get HKLM "$entry" "$1" | tr -d '\r') || return 1
@@ -102,7 +91,7 @@ if [ "$bits" = 64 ]; then
 fi
 run_exe "$dir_unix/Uninstall.exe" /S
 check "silent: exit code 0" code_is 0
-check "silent: the folder goes once the uninstaller has ended" gone_within 30
+check "silent: the folder goes once the uninstaller has ended" gone_within 30 "$ZV_DRIVE_C/Zorvel"
 snapshot "$build/e2e-after.txt"
 check "silent: the machine is as it was before the install" same_as "$build/e2e-before.txt" "$build/e2e-after.txt"
 [ "$bits" = 64 ] && check "silent: AutoCAD 2008's plot driver is back, byte for byte" cmp -s "$original" "$driver"
@@ -136,7 +125,7 @@ check "interactive: OK" drive wait-box 5 "$box_caption" -- click 1
 for _ in $(seq 300); do [ -s "$dist/code.txt" ] && break; sleep 0.1; done
 check "interactive: start /wait sees exit code 0" test "$(tr -d '\r\n ' <"$dist/code.txt" 2>/dev/null)" = 0
 zv_end_within "$desktop_pid" 20 || fail "the Wine desktop did not end"
-check "interactive: the folder goes once the uninstaller has ended" gone_within 30
+check "interactive: the folder goes once the uninstaller has ended" gone_within 30 "$ZV_DRIVE_C/Zorvel"
 snapshot "$build/e2e-after.txt"
 check "interactive: the machine is as it was before the install" same_as "$build/e2e-before.txt" "$build/e2e-after.txt"
 
@@ -206,7 +195,7 @@ wait "$holder_pid"
 check "7: the file was held until the uninstall had failed on it" test $? = 0
 run_exe "$dir_unix/Uninstall.exe" /S
 check "7, then 0: a second uninstall finishes the job" code_is 0
-check "7, then 0: the folder goes" gone_within 30
+check "7, then 0: the folder goes" gone_within 30 "$ZV_DRIVE_C/Zorvel"
 
 run_exe "$dist/SetUp.exe" /UNINSTALL /S
 check "9: nothing installed any more: exit code 9" code_is 9
