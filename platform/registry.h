@@ -1,5 +1,5 @@
 // Registry service: the few registry operations the host discovery and the
-// AutoCAD integration need, on two hives. Names, paths and text values are GBK
+// AutoCAD integration need, on three hives. Names, paths and text values are GBK
 // byte strings; no call takes a registry-view flag, so each edition sees the
 // view Windows gives a program of its bitness.
 //
@@ -15,7 +15,9 @@
 
 namespace platform {
 
-enum class Hive { LocalMachine, CurrentUser };
+// Users is HKEY_USERS, where every loaded user hive is found under its
+// user's SID.
+enum class Hive { LocalMachine, CurrentUser, Users };
 
 // An open key. Null means "no key"; a hive root obtained from OpenHive must be
 // closed like any other key.

@@ -14,6 +14,7 @@
 #include "platform/message_box.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
+#include "platform/rights.h"
 #include "platform/system_info.h"
 #include "platform/window_host.h"
 
@@ -49,5 +50,6 @@ SystemInfo& GetSystemInfo() { return Installed(g_services.systemInfo, "system-in
 Clock& GetClock() { return Installed(g_services.clock, "clock"); }
 LogFiles& GetLogFiles() { return Installed(g_services.logFiles, "log-file"); }
 InstanceLocks& GetInstanceLocks() { return Installed(g_services.instanceLocks, "instance-lock"); }
+Rights& GetRights() { return Installed(g_services.rights, "rights"); }
 
 }  // namespace platform

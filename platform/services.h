@@ -17,6 +17,7 @@ class SystemInfo;
 class Clock;
 class LogFiles;
 class InstanceLocks;
+class Rights;
 
 struct Services {
   Registry* registry = nullptr;
@@ -30,6 +31,7 @@ struct Services {
   Clock* clock = nullptr;
   LogFiles* logFiles = nullptr;
   InstanceLocks* instanceLocks = nullptr;
+  Rights* rights = nullptr;
 };
 
 // The services every Get*() answers with from now on.

@@ -31,6 +31,7 @@ constexpr OsError kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 constexpr OsError kErrorMoreData = 234;         // ERROR_MORE_DATA
 constexpr OsError kErrorDirectory = 267;        // ERROR_DIRECTORY (a folder where a file was expected)
 constexpr OsError kErrorKeyDeleted = 1018;      // ERROR_KEY_DELETED
+constexpr OsError kErrorCancelled = 1223;       // ERROR_CANCELLED (the user declined)
 constexpr OsError kErrorNoUnicodeTranslation = 1113;  // ERROR_NO_UNICODE_TRANSLATION
 constexpr OsError kErrorDatatypeMismatch = 1629;      // ERROR_DATATYPE_MISMATCH
 

@@ -41,7 +41,17 @@ std::string Flattened(const std::string& text) {
   return line;
 }
 
-std::string HiveName(Hive hive) { return hive == Hive::LocalMachine ? "HKLM" : "HKCU"; }
+std::string HiveName(Hive hive) {
+  switch (hive) {
+    case Hive::LocalMachine:
+      return "HKLM";
+    case Hive::Users:
+      return "HKU";
+    case Hive::CurrentUser:
+      break;
+  }
+  return "HKCU";
+}
 
 std::string WithoutTrailingBackslash(std::string path) {
   mbcs::DropTrailingBackslash(path);

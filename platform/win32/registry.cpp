@@ -48,7 +48,15 @@ bool ReadWhole(HKEY key, const std::wstring& name, DWORD* type, std::vector<BYTE
 class Win32Registry : public Registry {
  public:
   RegKey OpenHive(Hive hive) override {
-    return ToRegKey(hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER);
+    switch (hive) {
+      case Hive::LocalMachine:
+        return ToRegKey(HKEY_LOCAL_MACHINE);
+      case Hive::Users:
+        return ToRegKey(HKEY_USERS);
+      case Hive::CurrentUser:
+        break;
+    }
+    return ToRegKey(HKEY_CURRENT_USER);
   }
 
   // RegOpenKey opens with MAXIMUM_ALLOWED; RegOpenKeyEx with an empty path

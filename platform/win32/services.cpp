@@ -15,6 +15,7 @@ Services AllServices() {
   services.clock = &TheClock();
   services.logFiles = &TheLogFiles();
   services.instanceLocks = &TheInstanceLocks();
+  services.rights = &TheRights();
   return services;
 }
 

@@ -20,5 +20,6 @@ SystemInfo& TheSystemInfo();
 Clock& TheClock();
 LogFiles& TheLogFiles();
 InstanceLocks& TheInstanceLocks();
+Rights& TheRights();
 
 }  // namespace platform::win32

@@ -87,7 +87,7 @@ bool SplitPath(const std::string& path, std::vector<std::string>* parts) {
 }  // namespace
 
 MemoryRegistry::MemoryRegistry() {
-  for (Hive hive : {Hive::LocalMachine, Hive::CurrentUser}) {
+  for (Hive hive : {Hive::LocalMachine, Hive::CurrentUser, Hive::Users}) {
     auto root = std::make_shared<Node>();
     root->hive = hive;
     hives_[static_cast<int>(hive)] = root;

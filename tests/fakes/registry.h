@@ -1,4 +1,4 @@
-// An in-memory registry for tests: two hives of keys and values that behave
+// An in-memory registry for tests: three hives of keys and values that behave
 // like the Windows registry as the logic sees it (case-insensitive names,
 // Windows' enumeration order for ASCII names, texts stored exactly as
 // written, names and texts that are not GBK refused as Windows has no
@@ -51,7 +51,7 @@ class MemoryRegistry : public Registry {
   RegKey OpenPath(RegKey parent, const std::string& path);
   const Node* FindPath(Hive hive, const std::string& path) const;
 
-  std::shared_ptr<Node> hives_[2];
+  std::shared_ptr<Node> hives_[3];
   std::map<RegKey, std::shared_ptr<Node>> handles_;
   std::uintptr_t nextHandle_ = 0x1000;
 };

@@ -9,6 +9,7 @@
 #include "tests/fakes/message_boxes.h"
 #include "tests/fakes/processes.h"
 #include "tests/fakes/registry.h"
+#include "tests/fakes/rights.h"
 #include "tests/fakes/system_info.h"
 #include "tests/fakes/window_host.h"
 
@@ -47,6 +48,7 @@ void SetSystemInfo(SystemInfo* info) { Swap(&Services::systemInfo, info); }
 void SetClock(Clock* clock) { Swap(&Services::clock, clock); }
 void SetLogFiles(LogFiles* files) { Swap(&Services::logFiles, files); }
 void SetInstanceLocks(InstanceLocks* locks) { Swap(&Services::instanceLocks, locks); }
+void SetRights(Rights* rights) { Swap(&Services::rights, rights); }
 
 Services FakeServices() {
   static MemoryRegistry registry;
@@ -60,6 +62,7 @@ Services FakeServices() {
   static FakeClock clock;
   static MemoryLogFiles logFiles;
   static MemoryInstanceLocks locks;
+  static MemoryRights rights(files);
   Services services;
   services.registry = &registry;
   services.files = &files;
@@ -72,6 +75,7 @@ Services FakeServices() {
   services.clock = &clock;
   services.logFiles = &logFiles;
   services.instanceLocks = &locks;
+  services.rights = &rights;
   return services;
 }
 

@@ -22,6 +22,7 @@ void SetSystemInfo(SystemInfo* info);
 void SetClock(Clock* clock);
 void SetLogFiles(LogFiles* files);
 void SetInstanceLocks(InstanceLocks* locks);
+void SetRights(Rights* rights);
 
 // The fakes a native test program installs; their lifetime is the program's.
 Services FakeServices();

@@ -1,0 +1,44 @@
+// What the setup dialog may offer when its run has no administrator rights:
+// to go on as an administrator. The run that opens the dialog knows how (it
+// starts an elevated copy of the program with the choices made so far and
+// waits for it); the dialog only asks the user and shows the shield.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "install/edition.h"
+
+// Why the run has no administrator rights, as far as the dialog cares.
+enum class ElevationState {
+  NotNeeded,   // the run has them: no shield, no box
+  Declined,    // elevation was declined at the prompt: Install carries the shield and asks
+  Refused,     // the system's policy refuses elevation: the box says to ask the administrator
+  Impossible,  // no elevated copy can be started (an elevated copy itself, UAC off): as Refused
+};
+
+// The choices the elevated copy goes on with.
+struct InstallChoices {
+  std::string folderText;
+  ReleaseFlags ticked{};
+  bool hostWarned = false;  // the running-AutoCAD warning was already shown
+};
+
+enum class ElevatedRunResult {
+  Ran,       // the elevated copy ran to its end: the dialog closes, the run ends with its exit code
+  Declined,  // declined again: the dialog stays as it is
+  Refused,   // refused by policy: the install goes on without rights
+};
+
+struct ElevatedRun {
+  ElevatedRunResult result = ElevatedRunResult::Declined;
+  std::uint32_t exitCode = 0;  // Ran: the elevated copy's
+};
+
+class ElevationOffer {
+ public:
+  virtual ~ElevationOffer() = default;
+  virtual ElevationState State() = 0;
+  // Starts the elevated copy with `choices` and waits for it to end.
+  virtual ElevatedRun Elevate(const InstallChoices& choices) = 0;
+};
