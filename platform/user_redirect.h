@@ -1,0 +1,34 @@
+// Serving a user other than the one the process runs as. An elevated copy
+// started with another account's password, or started for the desktop's user,
+// writes that user's part of an installation (the trusted paths, the settings
+// file) where that user will find it: in the user's hive, loaded under
+// HKEY_USERS\<SID>, and in the APPDATA that hive names.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// While alive, every service call that means "the current user" means the
+// user it was made for: Hive::CurrentUser opens HKEY_USERS\<SID>, and the
+// roaming application-data folder is that user's. Destroying it puts the
+// services back as they were.
+class UserRedirect {
+ public:
+  virtual ~UserRedirect() = default;
+};
+
+struct Redirection {
+  std::unique_ptr<UserRedirect> redirect;  // null when the user cannot be served
+  std::string appData;                     // the user's APPDATA, as resolved
+  std::string problem;                     // for the log when null: why not
+};
+
+// Redirects the current-user services to the user `sid`: its hive must be
+// loaded under HKEY_USERS (it is while the user is logged on), and its
+// APPDATA is the hive's User Shell Folders\AppData with %USERPROFILE% set to
+// the profile folder ProfileList names for it.
+Redirection RedirectToUser(const std::string& sid);
+
+}  // namespace platform
