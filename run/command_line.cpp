@@ -7,7 +7,7 @@
 
 namespace {
 
-enum class Switch { Silent, Folder, Releases, Log, Uninstall, Remove, Finish, Help };
+enum class Switch { Silent, Folder, Releases, Log, Uninstall, Remove, Finish, Elevated, Continue, HostWarned, Help };
 
 struct SwitchRule {
   Switch which;
@@ -26,6 +26,9 @@ constexpr SwitchRule kSwitches[] = {
      "/UNINSTALL　卸载：按 /DIR= 所指目录中的安装记录卸载（未指定时按“程序和功能”中的条目）；可与 /S、/LOG= 同用"},
     {Switch::Remove, "REMOVE", true, nullptr},
     {Switch::Finish, "FINISH", true, nullptr},
+    {Switch::Elevated, "ELEVATED", true, nullptr},
+    {Switch::Continue, "CONTINUE", false, nullptr},
+    {Switch::HostWarned, "HOSTWARNED", false, nullptr},
     {Switch::Help, "?", false, "/? 或 /HELP　显示本说明"},
     {Switch::Help, "HELP", false, nullptr},
 };
@@ -64,6 +67,17 @@ std::optional<std::uint32_t> ProcessId(std::string_view text) {
   return static_cast<std::uint32_t>(id);
 }
 
+// "S-1-" and then numbers separated by '-', as a SID in text form is.
+bool IsSid(std::string_view text) {
+  constexpr std::string_view kPrefix = "S-1-";
+  if (text.size() <= kPrefix.size() || !mbcs::EqualsNoCase(text.substr(0, kPrefix.size()), kPrefix)) return false;
+  for (std::string_view number : mbcs::Split(text.substr(kPrefix.size()), '-')) {
+    if (number.empty() || !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      return false;
+  }
+  return true;
+}
+
 // "all", or years separated by commas; an error text when neither.
 std::optional<std::string> ParseReleases(std::string_view value, std::optional<std::vector<int>>* releases) {
   if (mbcs::EqualsNoCase(Trimmed(value), kAllReleases)) {
@@ -94,6 +108,8 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
   if (!rule->takesValue) {
     if (equals != std::string::npos) return "参数不能带值：" + Quoted(argument);
     if (rule->which == Switch::Silent) options->silent = true;
+    if (rule->which == Switch::Continue) options->continueInstall = true;
+    if (rule->which == Switch::HostWarned) options->hostWarned = true;
     return std::nullopt;
   }
   const std::string value = equals == std::string::npos ? std::string() : argument.substr(equals + 1);
@@ -118,7 +134,13 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
       options->finishAfter = ProcessId(value);
       if (!options->finishAfter) return "不是进程号：" + Quoted(argument);
       break;
+    case Switch::Elevated:
+      if (!IsSid(value)) return "不是账户的SID：" + Quoted(argument);
+      options->servedUser = value;
+      break;
     case Switch::Silent:
+    case Switch::Continue:
+    case Switch::HostWarned:
     case Switch::Uninstall:
     case Switch::Help:
       break;
@@ -154,6 +176,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
   if (options.removeFolder && (uninstalling || options.folder))
     parsed.errors.push_back("/REMOVE 不能与 /UNINSTALL 或 /DIR 同用");
   if (options.finishAfter && !options.removeFolder) parsed.errors.push_back("/FINISH 只能与 /REMOVE 同用");
+  if ((options.continueInstall || options.hostWarned) && (!options.servedUser || uninstall))
+    parsed.errors.push_back("/CONTINUE 和 /HOSTWARNED 只能在安装时与 /ELEVATED 同用");
   return parsed;
 }
 

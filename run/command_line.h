@@ -9,6 +9,11 @@
 // itself it runs the removal from, and are not in the usage: /REMOVE=folder
 // (the install folder itself, whose uninstaller is left for the finish) and
 // /FINISH=id (wait for that process to end, then remove the uninstaller).
+// Three are the hand-over's, for the copy a run without administrator rights
+// starts elevated, and are not in the usage either: /ELEVATED=SID (this is
+// that copy; it installs or uninstalls for the user of that SID),
+// /CONTINUE (Install was already clicked: the dialog installs at once) and
+// /HOSTWARNED (the running-AutoCAD warning was already shown).
 #pragma once
 
 #include <cstdint>
@@ -40,6 +45,10 @@ struct SetupOptions {
   std::optional<std::string> removeFolder;
   // Finish: the process to wait for.
   std::optional<std::uint32_t> finishAfter;
+  // The elevated copy: the SID of the user the first process ran as.
+  std::optional<std::string> servedUser;
+  bool continueInstall = false;  // /CONTINUE
+  bool hostWarned = false;       // /HOSTWARNED
 };
 
 struct ParsedArguments {

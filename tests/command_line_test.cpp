@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/mbcs.h"
 #include "run/command_line.h"
 #include "run/exit_code.h"
 
@@ -99,6 +100,10 @@ TEST(CommandLine, EveryArgumentNotUnderstoodIsNamed) {
       {{"/REMOVE=C:\\x", "/FINISH=12a"}, {"不是进程号：“/FINISH=12a”"}},
       {{"/REMOVE=C:\\x", "/FINISH=4294967296"}, {"不是进程号：“/FINISH=4294967296”"}},
       {{"/REMOVE=C:\\x", "/FINISH=-1"}, {"不是进程号：“/FINISH=-1”"}},
+      {{"/ELEVATED=PC\\user"}, {"不是账户的SID：“/ELEVATED=PC\\user”"}},
+      {{"/ELEVATED=S-1-5--1"}, {"不是账户的SID：“/ELEVATED=S-1-5--1”"}},
+      {{"/CONTINUE"}, {"/CONTINUE 和 /HOSTWARNED 只能在安装时与 /ELEVATED 同用"}},
+      {{"/UNINSTALL", "/ELEVATED=S-1-5-21-7", "/HOSTWARNED"}, {"/CONTINUE 和 /HOSTWARNED 只能在安装时与 /ELEVATED 同用"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.arguments));
@@ -133,6 +138,31 @@ TEST(CommandLine, TheUninstallSwitches) {
   EXPECT_NE(UsageText().find("/UNINSTALL"), std::string::npos);
   EXPECT_EQ(UsageText().find("/REMOVE"), std::string::npos);
   EXPECT_EQ(UsageText().find("/FINISH"), std::string::npos);
+}
+
+TEST(CommandLine, TheElevatedCopysSwitches) {
+  struct Row {
+    std::vector<std::string> arguments;
+    RunMode mode;
+    bool continueInstall, hostWarned;
+  };
+  const Row rows[] = {
+      {{"/ELEVATED=S-1-5-21-1000-2000-3000-1001"}, RunMode::Install, false, false},
+      {{"-elevated=s-1-5-21-1000-2000-3000-1001", "/Continue", "/HOSTWARNED", "/DIR=Z:\a"}, RunMode::Install, true,
+       true},
+      {{"/UNINSTALL", "/ELEVATED=S-1-5-21-1000-2000-3000-1001"}, RunMode::Uninstall, false, false},
+      {{"/REMOVE=C:\\x", "/ELEVATED=S-1-5-21-1000-2000-3000-1001", "/FINISH=7"}, RunMode::Finish, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.arguments));
+    const ParsedArguments parsed = ParseArguments(row.arguments);
+    ASSERT_TRUE(parsed.errors.empty()) << parsed.errors.front();
+    EXPECT_EQ(parsed.options.mode, row.mode);
+    EXPECT_TRUE(mbcs::EqualsNoCase(parsed.options.servedUser.value_or(""), "S-1-5-21-1000-2000-3000-1001"));
+    EXPECT_EQ(parsed.options.continueInstall, row.continueInstall);
+    EXPECT_EQ(parsed.options.hostWarned, row.hostWarned);
+  }
+  for (const char* name : {"ELEVATED", "CONTINUE", "HOSTWARNED"}) EXPECT_EQ(UsageText().find(name), std::string::npos);
 }
 
 TEST(CommandLine, SwitchesOutsideTheFaultyArgumentStillCount) {
