@@ -209,7 +209,7 @@ std::unique_ptr<CInstallLog> CInstallLog::Open(const std::string& path, Status* 
 }
 
 void CInstallLog::Write(LogLevel level, const std::string& text) {
-  if (!file_->AppendLine(FormatLogLine(platform::GetClock().Now(), level, text))) ++failedWrites_;
+  if (!file_->AppendLine(FormatLogLine(platform::GetClock().Now(), level, writer_ + text))) ++failedWrites_;
 }
 
 void LogRunHeader(CInstallLog& log, const BuildInfo& build) {

@@ -34,6 +34,11 @@ class CInstallLog {
 
   const std::string& path() const { return path_; }
 
+  // Two processes of one run append to one log (the first one and the
+  // elevated copy it hands over to): every line then starts with `writer`
+  // in brackets, e.g. "[4242 first]".
+  void SetWriter(const std::string& writer) { writer_ = "[" + writer + "] "; }
+
   void Write(LogLevel level, const std::string& text);
   void Info(const std::string& text) { Write(LogLevel::Info, text); }
   void Warn(const std::string& text) { Write(LogLevel::Warn, text); }
@@ -48,6 +53,7 @@ class CInstallLog {
 
   std::string path_;
   std::unique_ptr<platform::LogFile> file_;
+  std::string writer_;
   int failedWrites_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include "install/messages.h"
 #include "platform/mbcs.h"
 #include "platform/message_box.h"
+#include "platform/processes.h"
 #include "platform/system_info.h"
 
 namespace {
@@ -16,6 +17,14 @@ std::optional<std::string> LogPathFor(const SetupOptions& options) {
   if (options.logPath) return options.logPath;
   if (options.silent) return platform::GetSystemInfo().TempFolder() + "\\" + kDefaultLogName;
   return std::nullopt;
+}
+
+// Which process of the run writes: its id, and whether it is the copy a
+// run without administrator rights handed over to, the uninstaller's copy
+// in the temp folder, or the process the user or a tool started.
+std::string WriterOf(const SetupOptions& options) {
+  const char* role = options.servedUser ? "elevated" : options.removeFolder ? "copy" : "first";
+  return mbcs::Decimal(platform::GetProcesses().CurrentProcessId()) + " " + role;
 }
 
 }  // namespace
@@ -36,6 +45,7 @@ bool OpenLog(const SetupOptions& options, const BuildInfo& build, std::unique_pt
     if (!options.silent) ShowWarning(LogNotOpenedText(*path, status.code(), reason) + "\n\n" + UsageText());
     return false;
   }
+  (*log)->SetWriter(WriterOf(options));
   LogRunHeader(**log, build);
   return true;
 }

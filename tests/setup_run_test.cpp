@@ -167,7 +167,7 @@ TEST(SilentInstall, TheLogTellsTheWholeRun) {
                              platform::kErrorAccessDenied);
   ASSERT_EQ(RunWith({"/S", "/DIR=C:\\Zorvel"}), 7);
   const std::vector<std::vector<std::string>> expected = {
-      {"2023-12-18 09:05:03.042 INFO  ===== Zorvel批打印软件 SetUp.exe 2023.12.18.0, 64-bit edition"},
+      {"2023-12-18 09:05:03.042 INFO  [4242 first] ===== Zorvel批打印软件 SetUp.exe 2023.12.18.0, 64-bit edition"},
       {"Program: C:\\dist\\SetUp.exe"},
       {"Command line: \"C:\\dist\\SetUp.exe\" /S /DIR=C:\\Zorvel"},
       {"User: user, elevated: yes"},
@@ -175,18 +175,18 @@ TEST(SilentInstall, TheLogTellsTheWholeRun) {
       {"Found AutoCAD 2007: product key HKLM\\", W::kProduct2007, ", 32-bit registry view, location ", W::kAcad2007},
       {"Found AutoCAD 2010: product key HKLM\\", W::kProduct2010, ", 64-bit registry view, location ", W::kAcad2010},
       {"Install into \"C:\\Zorvel\" for AutoCAD 2007, 2008, 2010"},
-      {"INFO  File C:\\dist\\Data\\readme.txt -> C:\\Zorvel\\Zorvel批打印软件\\readme.txt (10 bytes): copied"},
+      {"INFO  [4242 first] File C:\\dist\\Data\\readme.txt -> C:\\Zorvel\\Zorvel批打印软件\\readme.txt (10 bytes): copied"},
       {"Settings file C:\\dist\\Data\\Zorvel.Ini -> C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini"},
-      {"INFO  Registry HKLM\\", W::kProduct2008, "\\Applications\\ZV_BatchPlot2008 LOADER written: "
+      {"INFO  [4242 first] Registry HKLM\\", W::kProduct2008, "\\Applications\\ZV_BatchPlot2008 LOADER written: "
        "C:\\Zorvel\\Zorvel批打印软件\\ZV_BatchPlot2008.ARX"},
       {"Applications\\ZV_BatchPlot2008 LOADCTRLS written: 2"},
-      {"INFO  Registry HKCU\\", W::kVariables, " TRUSTEDPATHS before: d:\\lisp; written: D:\\LISP;C:\\ZORVEL\\ZORVEL批打印软件"},
-      {"INFO  Support file C:\\dist\\Data\\Zorvel.prt5 -> ", W::kAcad2008, "\\Drv\\pdfplot9.hdi: copied"},
-      {"ERROR Support file C:\\dist\\Data\\Zorvel_HZ.shx -> ", W::kAcad2010, "\\Fonts\\Zorvel_HZ.shx: not copied, error 5: 拒绝访问。"},
-      {"WARN  Message: 文件已安装，但有1个支持文件未能复制到AutoCAD文件夹， AutoCAD可能无法加载"},
-      {"WARN  Outcome: installed, but some AutoCAD settings, support files or parts of the uninstaller were not written "
+      {"INFO  [4242 first] Registry HKCU\\", W::kVariables, " TRUSTEDPATHS before: d:\\lisp; written: D:\\LISP;C:\\ZORVEL\\ZORVEL批打印软件"},
+      {"INFO  [4242 first] Support file C:\\dist\\Data\\Zorvel.prt5 -> ", W::kAcad2008, "\\Drv\\pdfplot9.hdi: copied"},
+      {"ERROR [4242 first] Support file C:\\dist\\Data\\Zorvel_HZ.shx -> ", W::kAcad2010, "\\Fonts\\Zorvel_HZ.shx: not copied, error 5: 拒绝访问。"},
+      {"WARN  [4242 first] Message: 文件已安装，但有1个支持文件未能复制到AutoCAD文件夹， AutoCAD可能无法加载"},
+      {"WARN  [4242 first] Outcome: installed, but some AutoCAD settings, support files or parts of the uninstaller were not written "
        "(0 settings, 1 support files)"},
-      {"WARN  Exit code 7: "},
+      {"WARN  [4242 first] Exit code 7: "},
   };
   for (const std::vector<std::string>& parts : expected)
     EXPECT_TRUE(w.Logged(W::kTempLog, parts)) << parts[0] << "\n" << testing::PrintToString(w.logs.Lines(W::kTempLog));
