@@ -1,6 +1,7 @@
 #include "run/setup_run.h"
 
 #include <memory>
+#include <optional>
 
 #include "deploy/product.h"
 #include "hosts/acad_hosts.h"
@@ -11,6 +12,7 @@
 #include "platform/message_box.h"
 #include "record/install_record.h"
 #include "run/command_line.h"
+#include "run/elevation.h"
 #include "run/install_log.h"
 #include "run/run_steps.h"
 #include "run/silent_driver.h"
@@ -57,16 +59,23 @@ class LoggedInstalls : public InstallRunner {
   CInstallLog* log_;
 };
 
-RunEnd RunDialog(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options, const ReleaseChoice& choice,
-                 CInstallLog* log) {
+// The dialog's end, or the exit code of the elevated copy it handed over to.
+ExitCode RunDialog(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options, const ReleaseChoice& choice,
+                   CElevationOffer& offer, CInstallLog* log) {
   Dlg_Setup dialog(hosts, build);
   if (options.folder) dialog.PresetFolder(*options.folder);
   if (options.releases) dialog.PresetReleases(choice.ticked);
+  if (options.continueInstall) dialog.PresetContinue(options.hostWarned);
+  if (offer.State() != ElevationState::NotNeeded) dialog.OfferElevation(&offer);
   LoggedInstalls logged(log);
   dialog.RunInstallsThrough(&logged);
   dialog.DoModal();
+  if (const std::optional<std::uint32_t> code = dialog.elevatedExitCode()) {
+    if (log) log->Info("Exit code " + mbcs::Decimal(*code) + ": the elevated copy's");
+    return static_cast<ExitCode>(*code);
+  }
   const std::optional<InstallOutcome> outcome = dialog.outcome();
-  return outcome ? EndOf(*outcome) : RunEnd::Cancelled;
+  return Finish(log, outcome ? EndOf(*outcome) : RunEnd::Cancelled);
 }
 
 ExitCode RefuseArguments(const ParsedArguments& parsed, const BuildInfo& build) {
@@ -93,8 +102,14 @@ ExitCode ShowUsage(const SetupOptions& options, const BuildInfo& build) {
 ExitCode Install(const SetupOptions& options, const BuildInfo& build) {
   std::unique_ptr<CInstallLog> log;
   if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
+  // The first process of a run without rights holds no lock while its
+  // elevated copy runs: the copy takes it.
+  const RightsCheck rights = CheckRights(options, log.get());
+  if (rights.handedOver) return *rights.handedOver;
   std::unique_ptr<platform::InstanceLock> lock;
   if (!AcquireLock(options.silent, log.get(), &lock)) return Finish(log.get(), RunEnd::AlreadyRunning);
+  std::optional<CServedUser> served;
+  if (const std::optional<std::string> sid = UserToServe(options)) served.emplace(*sid, log.get());
   CAcadHosts hosts;
   hosts.Discover();
   const ReleaseChoice choice = ChooseReleases(hosts, build.editionBits, options.releases);
@@ -102,9 +117,9 @@ ExitCode Install(const SetupOptions& options, const BuildInfo& build) {
     LogHostsFound(*log, hosts, build.editionBits);
     LogSkippedReleases(*log, choice, build.editionBits);
   }
-  const RunEnd end = options.silent ? InstallSilently(hosts, build, options, choice, log.get())
-                                    : RunDialog(hosts, build, options, choice, log.get());
-  return Finish(log.get(), end);
+  if (options.silent) return Finish(log.get(), InstallSilently(hosts, build, options, choice, log.get()));
+  CElevationOffer offer(rights.state, options, log.get(), &lock);
+  return RunDialog(hosts, build, options, choice, offer, log.get());
 }
 
 }  // namespace

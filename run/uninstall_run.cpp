@@ -10,9 +10,11 @@
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/processes.h"
+#include "platform/rights.h"
 #include "platform/status.h"
 #include "record/install_record.h"
 #include "record/uninstall_entry.h"
+#include "run/elevation.h"
 #include "run/run_steps.h"
 #include "uninstall/self_removal.h"
 #include "uninstall/uninstall_drivers.h"
@@ -73,6 +75,7 @@ std::vector<std::string> PassedOn(const SetupOptions& options, const std::string
   std::vector<std::string> arguments{"/REMOVE=" + installDir};
   if (options.silent) arguments.push_back("/S");
   if (options.logPath) arguments.push_back("/LOG=" + *options.logPath);
+  if (options.servedUser) arguments.push_back("/ELEVATED=" + *options.servedUser);
   return arguments;
 }
 
@@ -148,12 +151,15 @@ RunEnd Remove(const UninstallTarget& target, const SetupOptions& options, int ed
   return EndOf(UninstallWithLog(engine, request, driver, log).outcome);
 }
 
-// The log, the lock and the removal.
-ExitCode Uninstall(const UninstallTarget& target, const SetupOptions& options, const BuildInfo& build) {
-  std::unique_ptr<CInstallLog> log;
-  if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
+// The log (unless the run has it open already), the lock and the removal,
+// of the user's part for the user the run serves.
+ExitCode Uninstall(const UninstallTarget& target, const SetupOptions& options, const BuildInfo& build,
+                   std::unique_ptr<CInstallLog> log = nullptr) {
+  if (!log && !OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
   std::unique_ptr<platform::InstanceLock> lock;
   if (!AcquireLock(options.silent, log.get(), &lock)) return Finish(log.get(), RunEnd::AlreadyRunning);
+  std::optional<CServedUser> served;
+  if (const std::optional<std::string> sid = UserToServe(options)) served.emplace(*sid, log.get());
   return Finish(log.get(), Remove(target, options, build.editionBits, log.get()));
 }
 
@@ -172,12 +178,22 @@ RunEnd FinishUninstall(const UninstallTarget& target, std::uint32_t waitFor, CIn
 
 }  // namespace
 
-ExitCode RunUninstall(const SetupOptions& options, const BuildInfo& build) {
+ExitCode RunUninstall(const SetupOptions& given, const BuildInfo& build) {
+  // The uninstaller started under its own name hands over as /UNINSTALL.
+  SetupOptions options = given;
+  options.mode = RunMode::Uninstall;
+  // Without administrator rights an elevated copy does the removal; this
+  // process holds no lock while it waits.
+  std::unique_ptr<CInstallLog> log;
+  if (platform::GetRights().Token() != platform::TokenRights::Full) {
+    if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
+    if (const std::optional<ExitCode> code = CheckRights(options, log.get()).handedOver) return *code;
+  }
   UninstallTarget target = UninstallTargetOf(options, build.editionBits);
   if (target.relay) {
     if (const std::optional<ExitCode> code = RelayUninstall(target, options)) return *code;
   }
-  return Uninstall(target, options, build);
+  return Uninstall(target, options, build, std::move(log));
 }
 
 ExitCode RunRemoval(const SetupOptions& options, const BuildInfo& build) {

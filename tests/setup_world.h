@@ -19,6 +19,7 @@
 #include "tests/fakes/message_boxes.h"
 #include "tests/fakes/processes.h"
 #include "tests/fakes/registry.h"
+#include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
 #include "tests/fakes/system_info.h"
 
@@ -56,6 +57,7 @@ struct SetupWorld {
     platform::SetClock(&clock);
     platform::SetLogFiles(&logs);
     platform::SetInstanceLocks(&locks);
+    platform::SetRights(&rights);
   }
   ~SetupWorld() {
     platform::SetFiles(nullptr);
@@ -67,6 +69,7 @@ struct SetupWorld {
     platform::SetClock(nullptr);
     platform::SetLogFiles(nullptr);
     platform::SetInstanceLocks(nullptr);
+    platform::SetRights(nullptr);
   }
   SetupWorld(const SetupWorld&) = delete;
   SetupWorld& operator=(const SetupWorld&) = delete;
@@ -111,4 +114,5 @@ struct SetupWorld {
   platform::FakeClock clock;
   platform::MemoryLogFiles logs;
   platform::MemoryInstanceLocks locks;
+  platform::MemoryRights rights{files};
 };

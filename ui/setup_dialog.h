@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "install/install_engine.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
+#include "ui/elevation_offer.h"
 #include "ui/gdi.h"
 #include "ui/screen_scale.h"
 #include "ui/setup_template.h"
@@ -55,6 +57,19 @@ class Dlg_Setup : public CDialog {
   void PresetReleases(const ReleaseFlags& chosen) { presetReleases_ = chosen; }
   // Before DoModal: every install runs through `runner`.
   void RunInstallsThrough(InstallRunner* runner) { runner_ = runner; }
+  // Before DoModal: what the dialog may offer when the run has no
+  // administrator rights; none: the run has them.
+  void OfferElevation(ElevationOffer* offer) { elevationOffer_ = offer; }
+  // Before DoModal: the install was already asked for (Install clicked in
+  // the run that handed over to this one): it starts at once. With
+  // `hostWarned` the running-AutoCAD warning is not shown a second time.
+  void PresetContinue(bool hostWarned) {
+    continueAtOnce_ = true;
+    warnIfHostRunning = !hostWarned;
+  }
+  // After DoModal: the exit code of the elevated copy the dialog handed the
+  // install to; nothing when it installed (or not) itself.
+  std::optional<std::uint32_t> elevatedExitCode() const { return elevatedExitCode_; }
   // After DoModal: how the install that ended the dialog ended; nothing when
   // the dialog was closed before an install ended.
   std::optional<InstallOutcome> outcome() const { return outcome_; }
@@ -126,4 +141,7 @@ class Dlg_Setup : public CDialog {
   std::optional<ReleaseFlags> presetReleases_;
   InstallRunner* runner_ = nullptr;
   std::optional<InstallOutcome> outcome_;
+  ElevationOffer* elevationOffer_ = nullptr;
+  bool continueAtOnce_ = false;
+  std::optional<std::uint32_t> elevatedExitCode_;
 };
