@@ -31,11 +31,6 @@ std::string OwnFolder() {
   return mbcs::FolderOf(platform::win32::Narrow(std::wstring(path, length)));
 }
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(Widen(path).c_str(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Starts the dialog driver on its own: it waits for the copy's box and
 // presses OK while this process waits for the copy.
 HANDLE StartDriver(const std::wstring& commands) {
@@ -75,9 +70,10 @@ TEST(ElevatedRunWin32, TheFirstProcessWaitsForTheElevatedCopyAndEndsWithItsCode)
 
   EXPECT_EQ(driverCode, 0u) << "the copy showed its box";
   EXPECT_EQ(ExitCodeNumber(code), 9);
-  ASSERT_EQ(rights.elevatedRequests().size(), 1u);
-  EXPECT_EQ(rights.elevatedRequests()[0].program, setup);
-  const std::string text = Bytes(log);
+  EXPECT_EQ(rights.elevatedRequests().at(0).program, setup);
+  std::ifstream in(Widen(log).c_str(), std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  in.close();
   const std::string first = "[" + mbcs::Decimal(GetCurrentProcessId()) + " first] ";
   for (const std::string& part : {first + "Not elevated: handing over to an elevated copy: ",
                                   std::string(" elevated] Exit code 9"),
