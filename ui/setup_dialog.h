@@ -57,22 +57,24 @@ class Dlg_Setup : public CDialog {
   void PresetReleases(const ReleaseFlags& chosen) { presetReleases_ = chosen; }
   // Before DoModal: every install runs through `runner`.
   void RunInstallsThrough(InstallRunner* runner) { runner_ = runner; }
-  // Before DoModal: what the dialog may offer when the run has no
-  // administrator rights; none: the run has them.
-  void OfferElevation(ElevationOffer* offer) { elevationOffer_ = offer; }
-  // Before DoModal: the install was already asked for (Install clicked in
-  // the run that handed over to this one): it starts at once. With
-  // `hostWarned` the running-AutoCAD warning is not shown a second time.
+  // Before DoModal: the run has no administrator rights, and `offer` says
+  // whether Install may ask for them (the shield) and goes on as an
+  // administrator when the user wants it.
+  void OfferElevation(ElevationOffer* offer) { offer_ = offer; }
+  // Before DoModal, in the copy that goes on as an administrator: Install
+  // was clicked in the first dialog, so this one installs as it opens, with
+  // the folder and ticks preset; `hostWarned`: the running-AutoCAD warning
+  // was shown there already.
   void PresetContinue(bool hostWarned) {
     continueAtOnce_ = true;
     warnIfHostRunning = !hostWarned;
   }
-  // After DoModal: the exit code of the elevated copy the dialog handed the
-  // install to; nothing when it installed (or not) itself.
-  std::optional<std::uint32_t> elevatedExitCode() const { return elevatedExitCode_; }
   // After DoModal: how the install that ended the dialog ended; nothing when
   // the dialog was closed before an install ended.
   std::optional<InstallOutcome> outcome() const { return outcome_; }
+  // After DoModal: the exit code of the elevated copy that installed in this
+  // dialog's place; nothing when none did.
+  std::optional<std::uint32_t> elevatedExitCode() const { return elevatedExitCode_; }
 
   // What the dialog holds, as its last data exchange left it.
   const std::string& folderText() const { return installPath; }
@@ -141,7 +143,7 @@ class Dlg_Setup : public CDialog {
   std::optional<ReleaseFlags> presetReleases_;
   InstallRunner* runner_ = nullptr;
   std::optional<InstallOutcome> outcome_;
-  ElevationOffer* elevationOffer_ = nullptr;
+  ElevationOffer* offer_ = nullptr;
   bool continueAtOnce_ = false;
   std::optional<std::uint32_t> elevatedExitCode_;
 };
