@@ -28,7 +28,12 @@ struct Redirection {
 // Redirects the current-user services to the user `sid`: its hive must be
 // loaded under HKEY_USERS (it is while the user is logged on), and its
 // APPDATA is the hive's User Shell Folders\AppData with %USERPROFILE% set to
-// the profile folder ProfileList names for it.
+// the profile folder ProfileList names for it. Other variables come from this
+// process's environment, except those that hold its own account's values
+// (USERNAME, HOMEPATH, LOCALAPPDATA, TEMP...): a path that needs one, an
+// unset variable, a hive not loaded or an APPDATA that is no full path is a
+// `problem`, never a guess that could be the administrator's folder. While
+// redirected, those variables read as unset and APPDATA as the user's.
 Redirection RedirectToUser(const std::string& sid);
 
 }  // namespace platform
