@@ -143,22 +143,39 @@ TEST_F(WithoutRights, TheDialogsSecondAskingCarriesItsChoices) {
 }
 
 // Elevated under another account than the desktop's, or for the first
-// process's user: the user part is that user's, and where that user's hive
-// is not there it is left out, never written for the account that runs.
-TEST_F(WithoutRights, AnotherAccountsElevationNeverTakesTheUserPart) {
+// process's user: the user part is that user's, in the user's hive and
+// APPDATA; where that hive is not there it is left out, never written for
+// the account that runs.
+TEST_F(WithoutRights, AnotherAccountsElevationServesTheRightUser) {
   const platform::Account admin{"S-1-5-21-1000-2000-3000-500", "PC\\admin"};
   const platform::Account user{kSid, "PC\\user"};
-  const std::tuple<Arguments, std::optional<platform::Account>, bool> rows[] = {
-      {{"/S"}, user, true}, {{"/S", kElevated}, admin, true}, {{"/S"}, admin, false}, {{"/S"}, std::nullopt, false}};
-  for (const auto& [arguments, shell, served] : rows) {
+  const std::string usersVariables = kSid + "\\" + W::kVariables;
+  const std::string usersSettings = "C:\\Users\\lin\\AppData\\Roaming\\Zorvel\\Zorvel.Ini";
+  // Arguments, the desktop's user, whose user part (0: the process's own,
+  // 1: the served user's, 2: nobody's) and the exit code.
+  const std::tuple<Arguments, std::optional<platform::Account>, int, int> rows[] = {
+      {{"/S"}, user, 2, 7}, {{"/S", kElevated}, admin, 2, 7}, {{"/S"}, admin, 0, 0}, {{"/S"}, std::nullopt, 0, 0},
+      {{"/S", kElevated}, admin, 1, 0}};
+  for (const auto& [arguments, shell, served, exitCode] : rows) {
     W w;
     w.rights.SetAccount(admin);
     w.rights.SetShellAccount(shell);
-    EXPECT_EQ(UserToServe(ParseArguments(arguments).options), served ? std::optional<std::string>(kSid) : std::nullopt);
-    EXPECT_EQ(RunWith(arguments), served ? 7 : 0);
-    EXPECT_EQ(w.TrustedPaths() == "d:\\lisp", served);
-    EXPECT_EQ(w.files.Exists("C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini"), !served);
-    EXPECT_EQ(w.Logged(W::kTempLog, {"ERROR", "The user's part cannot be written for " + kSid}), served);
+    if (served == 1) {
+      w.Text(platform::Hive::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + kSid,
+             "ProfileImagePath", "C:\\Users\\lin");
+      w.Text(platform::Hive::Users, kSid + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+             "AppData", "C:\\Users\\lin\\AppData\\Roaming");
+      w.Text(platform::Hive::Users, usersVariables, "TRUSTEDPATHS", "e:\\x");
+      w.files.AddFolder("C:\\Users\\lin\\AppData\\Roaming");
+    }
+    EXPECT_EQ(UserToServe(ParseArguments(arguments).options).has_value(), served != 0);
+    EXPECT_EQ(RunWith(arguments), exitCode);
+    EXPECT_EQ(w.TrustedPaths() == "d:\\lisp", served != 0) << "the running account's own";
+    EXPECT_EQ(w.files.Exists("C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini"), served == 0);
+    platform::MemoryRegistry::StoredValue stored;
+    w.registry.Stored(platform::Hive::Users, usersVariables, "TRUSTEDPATHS", &stored);
+    EXPECT_EQ(stored.bytes == "E:\\X;C:\\ZORVEL\\ZORVEL批打印软件" && w.files.Exists(usersSettings), served == 1);
+    EXPECT_EQ(w.Logged(W::kTempLog, {"ERROR", "The user's part cannot be written for " + kSid}), served == 2);
     EXPECT_TRUE(w.Loaded(W::kProduct2010, 2010)) << "the machine's part goes on";
   }
 }
