@@ -57,6 +57,18 @@ ExitCode CopysExitCode(bool waited, std::uint32_t code) {
   return static_cast<ExitCode>(code);
 }
 
+// The copy starts in the program's folder: a log named relative to this
+// process's current folder is named for it in full, so that both write the
+// one file.
+std::string InFull(const std::string& path) {
+  const bool full = (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || mbcs::StartsWithNoCase(path, "\\\\");
+  if (full) return path;
+  std::string current = platform::GetFiles().CurrentDirectory();
+  if (!path.empty() && path[0] == '\\') return current.substr(0, 2) + path;
+  mbcs::DropTrailingBackslash(current);
+  return current + "\\" + path;
+}
+
 }  // namespace
 
 std::vector<std::string> ElevatedArguments(const SetupOptions& options, const std::string& sid,
@@ -69,7 +81,7 @@ std::vector<std::string> ElevatedArguments(const SetupOptions& options, const st
   if (folder) arguments.push_back("/DIR=" + rights.UniversalPath(*folder));
   const std::optional<std::vector<int>> releases = choices ? YearsOf(choices->ticked) : options.releases;
   if (releases && !releases->empty()) arguments.push_back("/RELEASES=" + Years(*releases));
-  if (options.logPath) arguments.push_back("/LOG=" + rights.UniversalPath(*options.logPath));
+  if (options.logPath) arguments.push_back("/LOG=" + rights.UniversalPath(InFull(*options.logPath)));
   arguments.push_back("/ELEVATED=" + sid);
   if (choices) arguments.push_back("/CONTINUE");
   if (choices && choices->hostWarned) arguments.push_back("/HOSTWARNED");

@@ -103,7 +103,7 @@ TEST_F(WithoutRights, UnattendedInstallsWhatItCanAndEndsSeven) {
 }
 
 // Asked again from the dialog, from a mapped drive: the choices go with it
-// as UNC paths, the lock is the copy's while it runs and the dialog's again
+// as UNC paths (a relative log in full), the lock is the copy's while it runs and the dialog's again
 // when it stays.
 TEST_F(WithoutRights, TheDialogsSecondAskingCarriesItsChoices) {
   const std::pair<ElevatedStartResult, ElevatedRunResult> rows[] = {
@@ -115,11 +115,12 @@ TEST_F(WithoutRights, TheDialogsSecondAskingCarriesItsChoices) {
     w.rights.SetElevatedStart(start);
     w.rights.MapDrive("Z:", "\\\\srv\\cad");
     w.files.SetModulePath("Z:\\dist\\SetUp.exe");
+    w.files.SetCurrentDirectory("Z:\\");
     w.processes.SetProgram([&w](const std::string&, const Arguments&) {
       return std::optional<std::uint32_t>(w.locks.HeldHere(kInstanceLockName) ? 8 : 7);
     });
     SetupOptions options;
-    options.logPath = "z:\\a.log";
+    options.logPath = "a.log";
     std::unique_ptr<platform::InstanceLock> lock;
     ASSERT_EQ(w.locks.Acquire(kInstanceLockName, &lock), platform::LockResult::Acquired);
     CElevationOffer offer(ElevationState::Declined, options, nullptr, &lock);
