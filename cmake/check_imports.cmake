@@ -33,9 +33,9 @@ if(NOT imported)
 endif()
 if(unknown)
   list(JOIN unknown ", " text)
-  message(FATAL_ERROR "${PROGRAM} imports DLLs that are not KnownDLLs, which Windows would look for beside the "
-                      "program first: ${text}. Take their functions from System32 when first needed "
-                      "(platform/win32/system_library.h).")
+  message(FATAL_ERROR "Not KnownDLLs: ${text}\n"
+                      "${PROGRAM} imports them, and Windows would look for them beside the program first. "
+                      "Take their functions from System32 when first needed (platform/win32/system_library.h).")
 endif()
 list(JOIN imported ", " text)
 message(STATUS "Imports only KnownDLLs: ${text}")
