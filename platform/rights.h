@@ -37,6 +37,7 @@ constexpr char kAdministratorsSid[] = "S-1-5-32-544";
 constexpr char kUsersSid[] = "S-1-5-32-545";
 constexpr char kAuthenticatedUsersSid[] = "S-1-5-11";
 constexpr char kEveryoneSid[] = "S-1-1-0";
+constexpr char kInteractiveSid[] = "S-1-5-4";  // whoever signed in at this computer's screen
 
 enum class ElevatedStartResult {
   Started,   // the copy runs with full rights (or, where UAC is off, as the user)

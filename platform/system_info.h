@@ -1,6 +1,6 @@
 // System-information service: what the system says about this run of the
 // program. The command line as the user typed it and as the system's rules
-// split it, who runs it and with which rights, on which Windows, where the
+// split it, who runs it (its rights: platform/rights.h), on which Windows, where the
 // temporary folder is, and the system's own text for an error code. All
 // texts are GBK.
 #pragma once
@@ -25,10 +25,6 @@ class SystemInfo {
 
   // The account the program runs as; empty when it cannot be told.
   virtual std::string UserName() = 0;
-
-  // Whether the process runs with full administrator rights (an elevated
-  // token); false when it cannot be told.
-  virtual bool IsElevated() = 0;
 
   // The Windows version, such as "10.0.19045".
   virtual std::string WindowsVersion() = 0;

@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/lookup.h"
 #include "platform/mbcs.h"
+#include "platform/rights.h"
 #include "platform/system_info.h"
 #include "run/exit_code.h"
 
@@ -218,7 +219,8 @@ void LogRunHeader(CInstallLog& log, const BuildInfo& build) {
            mbcs::Decimal(build.editionBits) + "-bit edition");
   log.Info("Program: " + platform::GetFiles().ModulePath());
   log.Info("Command line: " + system.CommandLine());
-  log.Info("User: " + system.UserName() + ", elevated: " + (system.IsElevated() ? "yes" : "no"));
+  const bool elevated = platform::GetRights().Token() == platform::TokenRights::Full;
+  log.Info("User: " + system.UserName() + ", elevated: " + (elevated ? "yes" : "no"));
   log.Info("Windows " + system.WindowsVersion());
 }
 

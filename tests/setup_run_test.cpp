@@ -11,6 +11,7 @@
 #include "install/messages.h"
 #include "run/setup_run.h"
 #include "tests/dialog_probe.h"
+#include "tests/fakes/limited_token.h"
 #include "tests/setup_world.h"
 #include "ui/setup_template.h"
 
@@ -190,6 +191,19 @@ TEST(SilentInstall, TheLogTellsTheWholeRun) {
   };
   for (const std::vector<std::string>& parts : expected)
     EXPECT_TRUE(w.Logged(W::kTempLog, parts)) << parts[0] << "\n" << testing::PrintToString(w.logs.Lines(W::kTempLog));
+}
+
+// As on a default Windows, where an administrator's token is filtered: the
+// machine's part is refused, the user's is written.
+TEST(SilentInstall, WithoutFullRightsTheRefusalsAreLoggedAndCounted) {
+  W w;
+  platform::LimitedToken limited(platform::TokenRights::Limited);
+  ASSERT_EQ(RunWith({"/S"}), 7);
+  EXPECT_TRUE(w.Logged(W::kTempLog, {"User: user, elevated: no"}));
+  EXPECT_FALSE(w.AnyLoader());
+  EXPECT_FALSE(w.files.Exists(std::string(W::kAcad2010) + "\\Fonts\\Zorvel_HZ.shx"));
+  EXPECT_EQ(w.TrustedPaths(), "D:\\LISP;C:\\ZORVEL\\ZORVEL批打印软件");
+  EXPECT_TRUE(w.files.Exists(std::string(W::kDefaultInstall) + "\\readme.txt"));
 }
 
 TEST(SilentInstall, ALogThatCannotBeOpenedStopsTheRunBeforeAnything) {

@@ -1,6 +1,5 @@
 // The system-information service: the command line (GetCommandLineW, split
-// by CommandLineToArgvW), the account (GetUserNameW), the token's elevation,
-// the version ntdll reports (GetVersionEx lies to programs without a
+// by CommandLineToArgvW), the account (GetUserNameW), the version ntdll reports (GetVersionEx lies to programs without a
 // compatibility manifest), GetTempPathW and FormatMessageW; texts converted
 // to GBK at this boundary.
 #include <windows.h>
@@ -56,16 +55,6 @@ class Win32SystemInfo : public SystemInfo {
     DWORD size = UNLEN + 1;
     if (!GetUserNameW(name, &size) || size == 0) return std::string();
     return win32::Narrow(name, size - 1);  // the size counts the terminator
-  }
-
-  bool IsElevated() override {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    TOKEN_ELEVATION elevation = {};
-    DWORD size = 0;
-    const bool told = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-    CloseHandle(token);
-    return told && elevation.TokenIsElevated != 0;
   }
 
   std::string WindowsVersion() override {

@@ -1,6 +1,7 @@
 // The window host on the real window manager: modal dialogs from the
 // program's own dialog resources (DialogBoxParamW), subclassing through the
-// common controls' SetWindowSubclass, texts through the W functions with code
+// common controls' SetWindowSubclass (comctl32 is no KnownDLL, so its
+// functions are taken when first needed: platform/win32/system_library.h), texts through the W functions with code
 // page 936, and GDI for brushes, fonts and drawing contexts.
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 
 #include "platform/win32/services.h"
+#include "platform/win32/system_library.h"
 #include "platform/window_host.h"
 #include "platform/win32/text.h"
 
@@ -20,6 +22,21 @@ constexpr UINT_PTR kSubclassId = 0x5A56;
 // The sink of a subclassed window is also kept in a window property:
 // GetWindowSubclass is not exported by name from every comctl32.
 constexpr wchar_t kSinkProperty[] = L"Zorvel.MessageSink";
+
+struct Subclassing {
+  decltype(&::SetWindowSubclass) set;
+  decltype(&::RemoveWindowSubclass) remove;
+  decltype(&::DefSubclassProc) callDefault;
+  bool ok() const { return set && remove && callDefault; }
+};
+
+const Subclassing& CommonControls() {
+  static const Subclassing functions{
+      win32::SystemFunction<decltype(&::SetWindowSubclass)>(L"comctl32.dll", "SetWindowSubclass"),
+      win32::SystemFunction<decltype(&::RemoveWindowSubclass)>(L"comctl32.dll", "RemoveWindowSubclass"),
+      win32::SystemFunction<decltype(&::DefSubclassProc)>(L"comctl32.dll", "DefSubclassProc")};
+  return functions;
+}
 
 MessageSink* SubclassSink(HWND window) { return static_cast<MessageSink*>(GetPropW(window, kSinkProperty)); }
 
@@ -87,13 +104,13 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   std::intptr_t result = 0;
   bool handled = sink->OnMessage(message, wParam, lParam, &result);
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    CommonControls().remove(window, SubclassProc, kSubclassId);
     RemovePropW(window, kSinkProperty);
-    result = DefSubclassProc(window, message, wParam, lParam);
+    result = CommonControls().callDefault(window, message, wParam, lParam);
     sink->OnDetached();
     return result;
   }
-  return handled ? result : DefSubclassProc(window, message, wParam, lParam);
+  return handled ? result : CommonControls().callDefault(window, message, wParam, lParam);
 }
 
 class Win32WindowHost : public WindowHost {
@@ -106,9 +123,11 @@ class Win32WindowHost : public WindowHost {
   void EndDialog(WindowHandle dialog, std::intptr_t result) override { ::EndDialog(dialog, result); }
 
   bool Subclass(WindowHandle window, MessageSink* sink) override {
-    if (!IsWindow(window) || SubclassSink(window) || !SetPropW(window, kSinkProperty, sink)) return false;
+    if (!CommonControls().ok() || !IsWindow(window) || SubclassSink(window) ||
+        !SetPropW(window, kSinkProperty, sink))
+      return false;
     sink->OnAttached(window);
-    if (SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(sink))) return true;
+    if (CommonControls().set(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(sink))) return true;
     RemovePropW(window, kSinkProperty);
     sink->OnDetached();
     return false;
@@ -116,7 +135,7 @@ class Win32WindowHost : public WindowHost {
 
   void Unsubclass(WindowHandle window, MessageSink* sink) override {
     if (SubclassSink(window) != sink) return;
-    RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    CommonControls().remove(window, SubclassProc, kSubclassId);
     RemovePropW(window, kSinkProperty);
   }
 
@@ -124,7 +143,7 @@ class Win32WindowHost : public WindowHost {
                             std::intptr_t lParam) override {
     // Only called while a message of `window` is being handled, which is
     // when DefSubclassProc may be called.
-    if (SubclassSink(window)) return DefSubclassProc(window, message, wParam, lParam);
+    if (SubclassSink(window)) return CommonControls().callDefault(window, message, wParam, lParam);
     return DefWindowProcW(window, message, wParam, lParam);
   }
 

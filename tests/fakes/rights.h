@@ -2,8 +2,12 @@
 // test sets; elevated starts that are recorded and, when the test lets them
 // start, run through the process service (so MemoryProcesses' program plays
 // the elevated copy); folders made over the file service, with the access
-// list each was given kept entry by entry; drive letters the test maps to
-// network shares.
+// list each was given kept entry by entry (a folder without one of its own
+// shows what it takes from the nearest folder above that has one); drive
+// letters the test maps to network shares. Without full rights it refuses,
+// as Windows does, to make or re-list a folder where the account may not
+// write: tests/fakes/limited_token.h makes the registry and the files refuse
+// the same.
 #pragma once
 
 #include <map>
@@ -18,7 +22,18 @@ namespace platform {
 
 class MemoryRights : public Rights {
  public:
-  explicit MemoryRights(Files& files) : files_(files) {}
+  // Folders are made over `files`; without it, over the file service in use
+  // at the time.
+  MemoryRights();
+  explicit MemoryRights(Files& files);
+  ~MemoryRights() override;
+  MemoryRights(const MemoryRights&) = delete;
+  MemoryRights& operator=(const MemoryRights&) = delete;
+
+  // `rights` as a MemoryRights; null when it is another service (the real
+  // one in the Windows test program, which is built without type
+  // information, so dynamic_cast cannot ask).
+  static MemoryRights* Of(Rights* rights);
 
   void RestrictDllSearch() override { ++dllSearchRestricted_; }
   TokenRights Token() override { return token_; }
@@ -55,10 +70,20 @@ class MemoryRights : public Rights {
   // that nobody set one for.
   static AccessList InheritedFromDriveRoot();
 
+  // Whether this token may change what `folder` holds: with full rights
+  // always; otherwise never in C:\Program Files, C:\Program Files (x86),
+  // C:\Windows or below them, and elsewhere when the folder's list lets the
+  // account, Users, Authenticated Users, INTERACTIVE or Everyone write (no
+  // denied entry first). Administrators count only with full rights.
+  bool MayWriteIn(const std::string& folder);
+
  private:
   static std::string KeyOf(const std::string& path);
+  // The list `key` has, or takes from the nearest folder above with one.
+  AccessList ListOf(const std::string& key) const;
+  Files& files() { return files_ != nullptr ? *files_ : GetFiles(); }
 
-  Files& files_;
+  Files* files_ = nullptr;
   TokenRights token_ = TokenRights::Full;
   Account account_{kUserSid, "PC\\user"};
   std::optional<Account> shell_ = Account{kUserSid, "PC\\user"};
