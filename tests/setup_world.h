@@ -114,5 +114,5 @@ struct SetupWorld {
   platform::FakeClock clock;
   platform::MemoryLogFiles logs;
   platform::MemoryInstanceLocks locks;
-  platform::MemoryRights rights{files};
+  platform::MemoryRights rights;  // over the file service in use
 };
