@@ -76,7 +76,6 @@ std::vector<std::string> ElevatedArguments(const SetupOptions& options, const st
   platform::Rights& rights = platform::GetRights();
   std::vector<std::string> arguments;
   if (options.mode == RunMode::Uninstall) arguments.push_back("/UNINSTALL");
-  if (options.silent) arguments.push_back("/S");
   const std::optional<std::string> folder = choices ? choices->folderText : options.folder;
   if (folder) arguments.push_back("/DIR=" + rights.UniversalPath(*folder));
   const std::optional<std::vector<int>> releases = choices ? YearsOf(choices->ticked) : options.releases;
@@ -91,7 +90,14 @@ std::vector<std::string> ElevatedArguments(const SetupOptions& options, const st
 ElevatedRun HandOver(const SetupOptions& options, const InstallChoices* choices, CInstallLog* log) {
   platform::Rights& rights = platform::GetRights();
   const std::string program = rights.UniversalPath(platform::GetFiles().ModulePath());
-  const std::vector<std::string> arguments = ElevatedArguments(options, rights.CurrentAccount().sid, choices);
+  const std::string sid = rights.CurrentAccount().sid;
+  if (sid.empty()) {
+    // The copy could not be told whom to install for, and would take its
+    // own account's hive for this user's.
+    if (log) log->Warn("Not elevated, and this account's SID cannot be told: going on without administrator rights");
+    return ElevatedRun{ElevatedRunResult::Refused, 0};
+  }
+  const std::vector<std::string> arguments = ElevatedArguments(options, sid, choices);
   if (log) log->Info("Not elevated: handing over to an elevated copy: " + program + Joined(arguments));
   platform::ElevatedStart start = rights.StartElevated(program, arguments);
   const StartRow& row = RowOf(kStarts, &StartRow::start, start.result);

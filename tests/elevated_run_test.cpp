@@ -85,6 +85,10 @@ TEST_F(WithoutRights, EachWayTheRunGoesOnWithout) {
       {{kElevated}, ElevatedStartResult::Started, ElevationState::Impossible, "[4242 elevated] Not elevated although"},
       {{"/S"}, ElevatedStartResult::Started, ElevationState::Impossible, "Not elevated: with /S there is no prompt"},
   };
+  // No copy that could not be told whom to install for.
+  w_.rights.SetAccount({"", ""});
+  EXPECT_EQ(CheckRights(SetupOptions{}, nullptr).state, ElevationState::Refused);
+  EXPECT_TRUE(w_.rights.elevatedRequests().empty());
   for (const Row& row : rows) {
     W w;
     w.rights.SetToken(TokenRights::Limited);
