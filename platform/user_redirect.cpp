@@ -157,6 +157,9 @@ class UserRegistry : public Registry {
                          std::uint32_t* size) override {
     return inner_.QueryValue(key, name, type, data, size);
   }
+  QueryResult QueryStored(RegKey key, const std::string& name, StoredValue* value) override {
+    return inner_.QueryStored(key, name, value);
+  }
   RegKey Create(RegKey parent, const std::string& path, Status* status) override {
     return inner_.Create(parent, path, status);
   }
