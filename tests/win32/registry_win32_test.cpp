@@ -2,12 +2,17 @@
 // and text that GBK cannot express: a list never written back with it lost,
 // a product name still read for its year.
 #include <windows.h>
+#include <sddl.h>
 
 #include <vector>
 
 #include "platform/win32/services.h"
 #include "platform/win32/text.h"
+#include "hosts/changes.h"
+#include "platform/environment.h"
+#include "platform/mbcs.h"
 #include "platform/registry.h"
+#include "platform/user_redirect.h"
 #include "tests/fakes/services.h"
 #include "tests/hosts_world.h"
 
@@ -32,14 +37,32 @@ bool ReadRaw(HKEY hive, const std::wstring& path, const wchar_t* name, RawValue*
   return rc == ERROR_SUCCESS;
 }
 
-void WriteRawText(HKEY hive, const std::wstring& path, const wchar_t* name, const std::wstring& text) {
+void WriteRawText(HKEY hive, const std::wstring& path, const wchar_t* name, const std::wstring& text,
+                  bool terminated = false) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-                           static_cast<DWORD>(text.size() * sizeof(wchar_t))),
+                           static_cast<DWORD>((text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t))),
             ERROR_SUCCESS);
   RegCloseKey(key);
+}
+
+// The process's own SID, "S-1-5-21-...".
+std::string OwnSid() {
+  HANDLE token = nullptr;
+  std::string sid;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return sid;
+  alignas(TOKEN_USER) BYTE buffer[256];
+  DWORD size = 0;
+  wchar_t* text = nullptr;
+  if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+      ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+    sid = platform::win32::Narrow(text);
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
 }
 
 class RealRegistry : public HostsWorldTest {};
@@ -81,6 +104,24 @@ TEST_P(RealRegistry, AListWithCharactersGbkLacksGainsTheFolderAndKeepsThem) {
   EXPECT_EQ(list.rfind(L"D:\\LISP;E:\\\U0001F600\xD800;", 0), 0u) << "every entry kept whole";
 }
 
+// AutoCAD stores its lists with their terminator: 16 bytes for d:\lisp, and
+// 16 bytes again after the uninstall.
+TEST_P(RealRegistry, AListStoredWithItsTerminatorGoesBackWithIt) {
+  const std::wstring path = L"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\T\\Variables";
+  WriteRawText(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", L"d:\\lisp", true);
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  const std::vector<TrustedPathWrite> writes = hosts.AddTrustedPath();
+  ASSERT_EQ(writes.size(), 1u);
+  platform::Status status;
+  EXPECT_EQ(UndoTrustedPath(writes[0].change, kInstallDir, &status), Undo::Restored);
+  RawValue after;
+  ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &after));
+  EXPECT_EQ(after.type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(after.bytes.size(), 16u);
+  EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(after.bytes.data()), 8), std::wstring(L"d:\\lisp", 8));
+}
+
 TEST_P(RealRegistry, AProductNameGbkCannotExpressStillTellsItsYear) {
   const std::wstring product = L"SOFTWARE\\Autodesk\\AutoCAD\\R22.0\\ACAD-1001:40C";
   WriteRawText(HKEY_LOCAL_MACHINE, product, L"AcadLocation", L"C:\\AutoCAD 2018");
@@ -100,6 +141,21 @@ TEST_P(RealRegistry, AKeyNameGbkCannotExpressIsReadWhole) {
   EXPECT_EQ(hosts.locations[3], (std::vector<std::string>{"C:\\AutoCAD 2010", "C:\\x"}));
   // The scratch clean-up knows only the keys it made.
   EXPECT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R\U0001F600"), ERROR_SUCCESS);
+}
+
+// Serving the process's own user through HKEY_USERS reaches its own keys and
+// the shell's APPDATA.
+TEST(UserRedirectWin32, TheOwnUserThroughItsLoadedHive) {
+  const std::string sid = OwnSid();
+  ASSERT_FALSE(sid.empty());
+  const std::string shells = platform::GetEnvironment().RoamingAppDataFolder();
+  platform::Redirection redirection = platform::RedirectToUser(sid);
+  ASSERT_TRUE(redirection.redirect) << redirection.problem;
+  EXPECT_TRUE(mbcs::EqualsNoCase(redirection.appData, shells)) << redirection.appData << " / " << shells;
+  platform::Registry& registry = platform::GetRegistry();
+  platform::ScopedKey user(registry, registry.OpenHive(Hive::CurrentUser));
+  platform::ScopedKey key(registry, registry.OpenRead(user.get(), "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer"));
+  EXPECT_TRUE(key) << "the user's own keys";
 }
 
 INSTANTIATE_TEST_SUITE_P(, RealRegistry, testing::Values(RegistryKind::Win32), RegistryKindName);
