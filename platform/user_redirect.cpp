@@ -131,7 +131,8 @@ Text UserAppData(Registry& registry, RegKey hive, const std::string& sid, Enviro
     }
     appData = Expand(stored->bytes, profile ? &profile->value : nullptr, environment);
   }
-  if (appData.problem.empty() && !IsFullPath(appData.value)) appData.problem = "\"" + appData.value + "\" is no full path";
+  if (appData.problem.empty() && !IsFullPath(appData.value))
+    appData.problem = "\"" + appData.value + "\" is no full path";
   if (!appData.problem.empty()) appData.problem = where + ": " + appData.problem;
   return appData;
 }
