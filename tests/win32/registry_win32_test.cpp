@@ -7,7 +7,6 @@
 
 #include "platform/win32/services.h"
 #include "platform/win32/text.h"
-#include "hosts/changes.h"
 #include "platform/environment.h"
 #include "platform/mbcs.h"
 #include "platform/registry.h"
@@ -37,13 +36,12 @@ bool ReadRaw(HKEY hive, const std::wstring& path, const wchar_t* name, RawValue*
   return rc == ERROR_SUCCESS;
 }
 
-void WriteRawText(HKEY hive, const std::wstring& path, const wchar_t* name, const std::wstring& text,
-                  bool terminated = false) {
+void WriteRawText(HKEY hive, const std::wstring& path, const wchar_t* name, const std::wstring& text) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   EXPECT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-                           static_cast<DWORD>((text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t))),
+                           static_cast<DWORD>(text.size() * sizeof(wchar_t))),
             ERROR_SUCCESS);
   RegCloseKey(key);
 }
@@ -85,24 +83,6 @@ TEST_P(RealRegistry, AListWithCharactersGbkLacksGainsTheFolderAndKeepsThem) {
   ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &after));
   const std::wstring list(reinterpret_cast<const wchar_t*>(after.bytes.data()), after.bytes.size() / 2);
   EXPECT_EQ(list.rfind(L"D:\\LISP;E:\\\U0001F600\xD800;", 0), 0u) << "every entry kept whole";
-}
-
-// AutoCAD stores its lists with their terminator: 16 bytes for d:\lisp, and
-// 16 bytes again after the uninstall.
-TEST_P(RealRegistry, AListStoredWithItsTerminatorGoesBackWithIt) {
-  const std::wstring path = L"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\T\\Variables";
-  WriteRawText(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", L"d:\\lisp", true);
-  CAcadHosts hosts;
-  hosts.SetInstallDir(kInstallDir);
-  const std::vector<TrustedPathWrite> writes = hosts.AddTrustedPath();
-  ASSERT_EQ(writes.size(), 1u);
-  platform::Status status;
-  EXPECT_EQ(UndoTrustedPath(writes[0].change, kInstallDir, &status), Undo::Restored);
-  RawValue after;
-  ASSERT_TRUE(ReadRaw(HKEY_CURRENT_USER, path, L"TRUSTEDPATHS", &after));
-  EXPECT_EQ(after.type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(after.bytes.size(), 16u);
-  EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(after.bytes.data()), 8), std::wstring(L"d:\\lisp", 8));
 }
 
 TEST_P(RealRegistry, AProductNameGbkCannotExpressStillTellsItsYear) {
