@@ -106,6 +106,23 @@ std::string WithoutEntry(const std::string& list, const std::string& folder, boo
   return kept;
 }
 
+// Whether the list now, without the folder, is what the install found: the
+// list it joined (which it upper-cased), or nothing where the folder replaced
+// a short one. The value found then goes back exactly, its type and bytes.
+bool NothingElseChanged(const TrustedPathChange& change, const platform::StoredValue& now, const std::string& kept) {
+  if (!change.original || now.type != change.original->type) return false;
+  const std::string& bytes = change.original->bytes;
+  switch (change.before) {
+    case TrustedPathChange::Before::Listed:
+      return kept == mbcs::ToUpper(bytes.substr(0, bytes.find('\0')));
+    case TrustedPathChange::Before::Replaced:
+      return kept.empty();
+    case TrustedPathChange::Before::Missing:
+      break;
+  }
+  return false;
+}
+
 Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& installDir, Status* status) {
   Registry& registry = platform::GetRegistry();
   ScopedKey root(registry, registry.OpenHive(Hive::CurrentUser));
@@ -114,7 +131,7 @@ Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& install
     ScopedKey variables(registry, registry.Open(root.get(), change.key));
     if (!variables) return Undo::Unchanged;
     platform::StoredValue value;
-    switch (platform::ReadValue(registry, variables.get(), kTrustedPaths, &value)) {
+    switch (registry.QueryStored(variables.get(), kTrustedPaths, &value)) {
       case QueryResult::NotFound:
         break;
       case QueryResult::NotGbk:
@@ -124,16 +141,23 @@ Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& install
       case QueryResult::Ok: {
         if (value.type != platform::kRegSz && value.type != platform::kRegExpandSz) break;  // not the install's
         bool removed = false;
-        const std::string kept = WithoutEntry(value.bytes.substr(0, value.bytes.find('\0')), installDir, &removed);
+        const std::size_t end = value.bytes.find('\0');
+        const std::string kept = WithoutEntry(value.bytes.substr(0, end), installDir, &removed);
         if (!removed) break;
         ScopedKey writable(registry, registry.Create(root.get(), change.key, status));
         if (!writable) return Undo::Failed;
+        // A list changed since keeps the form it has now: a terminator where
+        // it has one.
+        const std::string terminator = end == std::string::npos ? "" : std::string(1, '\0');
         using Before = TrustedPathChange::Before;
-        if (!kept.empty() || change.before == Before::Listed) {
-          *status = WriteList(registry, writable.get(), kept, value.type);
+        if (NothingElseChanged(change, value, kept)) {
+          *status = PutBack(registry, writable.get(), kTrustedPaths, change.original);
+          undone = Undo::Restored;
+        } else if (!kept.empty() || change.before == Before::Listed) {
+          *status = WriteList(registry, writable.get(), kept + terminator, value.type);
           undone = Undo::Removed;
         } else if (change.before == Before::Replaced) {
-          *status = WriteList(registry, writable.get(), change.replaced, value.type);
+          *status = WriteList(registry, writable.get(), change.replaced + terminator, value.type);
           undone = Undo::Restored;
         } else {
           *status = registry.DeleteValue(writable.get(), kTrustedPaths);

@@ -55,6 +55,10 @@ struct TrustedPathChange {
   int createdLevels = 0;  // 1: the install made the Variables key
   Before before = Before::Missing;
   std::string replaced;   // the list the folder replaced
+  // The value exactly as it was, type and bytes (a terminating zero
+  // included when it had one), where there was one; nothing in a record of
+  // an earlier version, which kept only the text.
+  std::optional<platform::StoredValue> original;
 };
 
 // A font or plot driver placed into an AutoCAD folder.

@@ -24,11 +24,6 @@ const char kTrustedPaths[] = "TRUSTEDPATHS";
 // A stored list this short holds no real folder: the install folder replaces it.
 constexpr std::size_t kMaxPlaceholderBytes = 2;
 
-// Typical lists fit at once; a longer one is read again with the size the
-// registry asks for, a few times in case it keeps growing meanwhile.
-constexpr std::uint32_t kFirstReadBytes = 13000;
-constexpr int kReadAttempts = 8;
-
 // `path`\<sub-key>`suffix` for every sub-key of the key `relative` below
 // `parent` (the same key as `path` below the hive root) that can be opened.
 void AppendChildPaths(Registry& registry, RegKey parent, const std::string& relative, const std::string& path,
@@ -76,34 +71,30 @@ std::vector<std::string> VariablesKeys(Registry& registry, const std::vector<std
 // type). A list of several texts or of any other type is not ours to rewrite.
 bool IsListType(std::uint32_t type) { return type == platform::kRegSz || type == platform::kRegExpandSz; }
 
-// The stored list, whole, up to its first zero byte, and its type: nothing
-// when the key or the value is missing (the key missing: `createdLevels` 1,
-// the levels a write then makes). Not ok when it cannot be read whole or is of
-// another type: writing then would lose what is stored.
-Status ReadTrustedPaths(Registry& registry, RegKey root, const std::string& variablesKey,
-                        std::optional<std::string>* list, std::uint32_t* type, int* createdLevels) {
-  list->reset();
-  *type = platform::kRegSz;
-  ScopedKey variables(registry, registry.Open(root, variablesKey));
-  *createdLevels = variables ? 0 : 1;
+// The stored list, whole, up to its first zero byte, and the value exactly
+// as stored: nothing when the key or the value is missing (the key missing:
+// `createdLevels` 1, the levels a write then makes). Not ok when it cannot be
+// read whole or is of another type: writing then would lose what is stored.
+Status ReadTrustedPaths(Registry& registry, RegKey root, TrustedPathWrite* write) {
+  write->previous.reset();
+  write->type = platform::kRegSz;
+  ScopedKey variables(registry, registry.Open(root, write->change.key));
+  write->change.createdLevels = variables ? 0 : 1;
   if (!variables) return Status::Ok();
-  std::vector<char> buffer(kFirstReadBytes);
-  for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-    std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
-    switch (registry.QueryValue(variables.get(), kTrustedPaths, type, buffer.data(), &size)) {
-      case QueryResult::Ok:
-        if (!IsListType(*type)) return Status(platform::kErrorDatatypeMismatch);
-        list->emplace(buffer.data(), std::find(buffer.data(), buffer.data() + size, '\0'));
-        return Status::Ok();
-      case QueryResult::NotFound:
-        return Status::Ok();
-      case QueryResult::NotGbk:
-        return Status(platform::kErrorNoUnicodeTranslation);
-      case QueryResult::MoreData:
-        if (size <= buffer.size()) return Status(platform::kErrorMoreData);
-        buffer.resize(size);
-        break;
-    }
+  platform::StoredValue stored;
+  switch (registry.QueryStored(variables.get(), kTrustedPaths, &stored)) {
+    case QueryResult::Ok:
+      write->type = stored.type;
+      if (!IsListType(stored.type)) return Status(platform::kErrorDatatypeMismatch);
+      write->previous = stored.bytes.substr(0, stored.bytes.find('\0'));
+      write->change.original = std::move(stored);
+      return Status::Ok();
+    case QueryResult::NotFound:
+      return Status::Ok();
+    case QueryResult::NotGbk:
+      return Status(platform::kErrorNoUnicodeTranslation);
+    case QueryResult::MoreData:
+      break;
   }
   return Status(platform::kErrorMoreData);
 }
@@ -136,8 +127,7 @@ std::vector<TrustedPathWrite> CAcadHosts::AddTrustedPath() {
   for (const std::string& path : variablesKeys) {
     TrustedPathWrite write;
     write.change.key = path;
-    write.status =
-        ReadTrustedPaths(registry, root.get(), path, &write.previous, &write.type, &write.change.createdLevels);
+    write.status = ReadTrustedPaths(registry, root.get(), &write);
     if (write.previous) {
       // A list that held the folder already does not gain it.
       write.gained = !ListHasEntry(*write.previous, installDir);

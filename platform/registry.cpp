@@ -37,6 +37,10 @@ QueryResult ReadValue(Registry& registry, RegKey key, const std::string& name, S
   return QueryResult::MoreData;
 }
 
+QueryResult Registry::QueryStored(RegKey key, const std::string& name, StoredValue* value) {
+  return ReadValue(*this, key, name, value);
+}
+
 QueryResult Deliver(QueryResult read, std::uint32_t storedType, const std::string& bytes, std::uint32_t* type,
                     void* data, std::uint32_t* size) {
   if (type) *type = storedType;

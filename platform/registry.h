@@ -33,6 +33,13 @@ constexpr std::uint32_t kRegMultiSz = 7;    // REG_MULTI_SZ
 // buffers of this many bytes (255 single-byte characters and the terminator).
 constexpr std::uint32_t kKeyNameBufferBytes = 256;
 
+// A value as stored: its type and its bytes, a text without a terminator
+// that the reading added.
+struct StoredValue {
+  std::uint32_t type = 0;
+  std::string bytes;
+};
+
 enum class QueryResult {
   Ok,          // type, data and size filled
   NotFound,    // no such value, or the key is unusable
@@ -82,6 +89,13 @@ class Registry {
   virtual QueryResult QueryValue(RegKey key, const std::string& name, std::uint32_t* type, void* data,
                                  std::uint32_t* size) = 0;
 
+  // Value `name` exactly as stored, whole: a text with its terminating zero
+  // when it was stored with one, and without when not, so that writing
+  // `value` back gives the same bytes. Results as QueryValue's. A registry
+  // that cannot tell (one that only implements QueryValue) delivers every
+  // text as stored without one.
+  virtual QueryResult QueryStored(RegKey key, const std::string& name, StoredValue* value);
+
   // Opens `path` below `parent`, creating it and any missing key above it
   // (RegCreateKey). Null on failure, with the reason in `*status` when given.
   virtual RegKey Create(RegKey parent, const std::string& path, Status* status = nullptr) = 0;
@@ -123,12 +137,6 @@ class ScopedKey {
   RegKey key_;
 };
 
-// A value as stored: its type and its bytes, a text without a terminator
-// that the reading added.
-struct StoredValue {
-  std::uint32_t type = 0;
-  std::string bytes;
-};
 
 // Reads value `name` of `key` whole, however long. NotFound when there is no
 // such value; NotGbk when a text holds characters GBK cannot express (the

@@ -131,7 +131,8 @@ Text UserAppData(Registry& registry, RegKey hive, const std::string& sid, Enviro
     }
     appData = Expand(stored->bytes, profile ? &profile->value : nullptr, environment);
   }
-  if (appData.problem.empty() && !IsFullPath(appData.value)) appData.problem = "\"" + appData.value + "\" is no full path";
+  if (appData.problem.empty() && !IsFullPath(appData.value))
+    appData.problem = "\"" + appData.value + "\" is no full path";
   if (!appData.problem.empty()) appData.problem = where + ": " + appData.problem;
   return appData;
 }
@@ -156,6 +157,9 @@ class UserRegistry : public Registry {
   QueryResult QueryValue(RegKey key, const std::string& name, std::uint32_t* type, void* data,
                          std::uint32_t* size) override {
     return inner_.QueryValue(key, name, type, data, size);
+  }
+  QueryResult QueryStored(RegKey key, const std::string& name, StoredValue* value) override {
+    return inner_.QueryStored(key, name, value);
   }
   RegKey Create(RegKey parent, const std::string& path, Status* status) override {
     return inner_.Create(parent, path, status);

@@ -16,7 +16,9 @@ using platform::StoredValue;
 constexpr char kComment[] = "; Zorvel批打印软件的安装记录：卸载时只删除这里记下的内容。";
 constexpr char kHeader[] = "[ZorvelInstallRecord]";
 constexpr char kEnd[] = "[End]";
-constexpr int kVersion = 1;
+// 2: a TRUSTEDPATHS list's value exactly as it was. A version-1 record
+// still reads: its lines mean what they meant.
+constexpr int kVersion = 2;
 
 constexpr char kVariablesTail[] = "\\Variables";
 
@@ -229,6 +231,7 @@ struct LineKind {
   const char* name;
   std::size_t fields;
   bool (*parse)(const Fields& fields, InstallRecord& record);
+  std::size_t added = 0;  // fields at the end that records of earlier versions lack
 };
 
 bool ParseParent(const Fields& f, InstallRecord& r) {
@@ -276,10 +279,16 @@ bool ParseLoader(const Fields& f, InstallRecord& r) {
   return true;
 }
 
+// A list's value as it was: "-" for none, else "<type>:<bytes>" (its zero
+// bytes escaped as every control byte is).
+std::string OriginalField(const std::optional<StoredValue>& value) {
+  return value ? mbcs::Decimal(value->type) + ":" + value->bytes : std::string("-");
+}
+
 bool ParseTrusted(const Fields& f, InstallRecord& r) {
   const std::optional<int> levels = Number(f[1], 0, 1);
   if (!IsVariablesKey(f[0]) || !levels || f[2].empty()) return false;
-  TrustedPathChange change{f[0], *levels, TrustedPathChange::Before::Missing, std::string()};
+  TrustedPathChange change{f[0], *levels, TrustedPathChange::Before::Missing, std::string(), std::nullopt};
   if (f[2] == "+") {
     change.before = TrustedPathChange::Before::Listed;
   } else if (f[2][0] == '=' && f[2].size() - 1 <= kMaxReplacedListBytes) {
@@ -287,6 +296,17 @@ bool ParseTrusted(const Fields& f, InstallRecord& r) {
     change.replaced = f[2].substr(1);
   } else if (f[2] != "-") {
     return false;
+  }
+  if (f.size() > 3 && f[3] != "-") {
+    const std::size_t colon = f[3].find(':');
+    const std::optional<int> type = Number(f[3].substr(0, colon), 1, 2);  // REG_SZ, REG_EXPAND_SZ
+    if (colon == std::string::npos || !type || change.before == TrustedPathChange::Before::Missing) return false;
+    std::string bytes = f[3].substr(colon + 1);
+    // The text the install read from it is the one the line names.
+    const std::string text = bytes.substr(0, bytes.find('\0'));
+    const bool replaced = change.before == TrustedPathChange::Before::Replaced;
+    if (replaced ? text != change.replaced : text.size() <= kMaxReplacedListBytes) return false;
+    change.original = StoredValue{static_cast<std::uint32_t>(*type), std::move(bytes)};
   }
   r.trustedPaths.push_back(change);
   return true;
@@ -312,7 +332,7 @@ bool ParseSettings(const Fields& f, InstallRecord& r) {
 const LineKind kLineKinds[] = {
     {"Parent", 1, ParseParent},   {"File", 1, ParseFile},       {"Backup", 2, ParseBackup},
     {"Font", 2, ParseFont},       {"Driver", 3, ParseDriver},   {"Loader", 5, ParseLoader},
-    {"Trusted", 3, ParseTrusted}, {"Entry", 2, ParseEntry},     {"Settings", 1, ParseSettings},
+    {"Trusted", 4, ParseTrusted, 1}, {"Entry", 2, ParseEntry},     {"Settings", 1, ParseSettings},
 };
 
 std::string Line(const char* name, const std::string& value) { return std::string(name) + "=" + value + "\r\n"; }
@@ -325,7 +345,7 @@ bool ParseLine(std::string_view line, InstallRecord& record) {
   for (const LineKind& kind : kLineKinds) {
     if (name != kind.name) continue;
     const std::optional<Fields> fields = SplitFields(line.substr(equals + 1));
-    if (!fields || fields->size() != kind.fields) return false;
+    if (!fields || fields->size() > kind.fields || fields->size() < kind.fields - kind.added) return false;
     InstallRecord parsed;
     if (!kind.parse(*fields, parsed)) return false;
     MergeInto(record, parsed);
@@ -400,7 +420,8 @@ std::string FormatRecord(const InstallRecord& record) {
     const std::string before = trusted.before == TrustedPathChange::Before::Missing  ? std::string("-")
                                : trusted.before == TrustedPathChange::Before::Listed ? std::string("+")
                                                                                      : "=" + trusted.replaced;
-    text += Line("Trusted", JoinFields({trusted.key, mbcs::Decimal(trusted.createdLevels), before}));
+    text += Line("Trusted", JoinFields({trusted.key, mbcs::Decimal(trusted.createdLevels), before,
+                                        OriginalField(trusted.original)}));
   }
   for (const EntryChange& entry : record.entries)
     text += Line("Entry", entry.hive == Hive::CurrentUser ? JoinFields({"HKCU", "-"})

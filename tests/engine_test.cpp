@@ -278,7 +278,7 @@ TEST(Engine, WhatTheUninstallNeedsIsMadeOrReported) {
        1, true, false, true},
       {"the record cannot be written", [record](Machine& m) { m.faultyFiles.FailWrite(record); }, 2, true, false, false},
       {"a later version's record",
-       [record](Machine& m) { m.files.AddFile(record, "[ZorvelInstallRecord]\r\nVersion=2\r\n[End]\r\n"); }, 2, true,
+       [record](Machine& m) { m.files.AddFile(record, "[ZorvelInstallRecord]\r\nVersion=3\r\n[End]\r\n"); }, 2, true,
        false, true},
   };
   for (const Row& row : rows) {

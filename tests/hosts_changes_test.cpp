@@ -122,15 +122,19 @@ TEST_P(HostChanges, AKeyThatWasThereGetsItsValuesBack) {
 
 TEST_P(HostChanges, TrustedPathsLoseTheFolderAndGetBackWhatItReplaced) {
   using Before = TrustedPathChange::Before;
+  using platform::StoredValue;
   struct Case {
     std::optional<std::string> now;
     Before before;
     std::string replaced;
     int createdLevels;
     Undo undo;
-    std::optional<std::string> after;
+    std::optional<std::string> after;  // the bytes stored, exactly
     bool keyStays;
+    std::optional<StoredValue> original = {};  // as the record has it
   };
+  const std::string nul(1, '\0');
+  const StoredValue lisp{platform::kRegSz, "d:\\lisp"}, lispEnded{platform::kRegSz, "d:\\lisp" + nul};
   const Case cases[] = {
       {std::string(kInstallDir), Before::Missing, "", 0, Undo::Removed, std::nullopt, true},
       {std::string(kInstallDir), Before::Missing, "", 1, Undo::Removed, std::nullopt, false},
@@ -141,14 +145,31 @@ TEST_P(HostChanges, TrustedPathsLoseTheFolderAndGetBackWhatItReplaced) {
       {"D:\\LISP;" + kUpperDir + "\\OLD", Before::Listed, "", 0, Undo::Unchanged, "D:\\LISP;" + kUpperDir + "\\OLD", true},
       {std::nullopt, Before::Listed, "", 0, Undo::Unchanged, std::nullopt, true},
       {std::nullopt, Before::Missing, "", 1, Undo::Removed, std::nullopt, false},
+      // Nothing else changed: the value found goes back byte for byte.
+      {"D:\\LISP;" + kUpperDir, Before::Listed, "", 0, Undo::Restored, "d:\\lisp" + nul, true, lispEnded},
+      {"D:\\LISP;" + kUpperDir, Before::Listed, "", 0, Undo::Restored, "d:\\lisp", true, lisp},
+      {kUpperDir, Before::Replaced, ";", 0, Undo::Restored, ";" + nul, true, StoredValue{platform::kRegSz, ";" + nul}},
+      // Changed since (an entry, the type, AutoCAD wrote it again): only the
+      // folder leaves, the rest keeps the form it has now.
+      {"D:\\LISP;E:\\NEW;" + kUpperDir, Before::Listed, "", 0, Undo::Removed, "D:\\LISP;E:\\NEW", true, lispEnded},
+      {"D:\\LISP;" + kUpperDir, Before::Listed, "", 0, Undo::Removed, "D:\\LISP", true,
+       StoredValue{platform::kRegExpandSz, "d:\\lisp"}},
+      {"D:\\Lisp;" + kUpperDir + nul, Before::Listed, "", 0, Undo::Removed, "D:\\Lisp" + nul, true, lisp},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.now.value_or("(no value)"));
     MakeKey(Hive::CurrentUser, variables_);
     if (c.now) WriteText(Hive::CurrentUser, variables_, "TRUSTEDPATHS", *c.now);
     platform::Status status;
-    EXPECT_EQ(UndoTrustedPath({variables_, c.createdLevels, c.before, c.replaced}, kInstallDir, &status), c.undo);
-    EXPECT_EQ(ReadText(Hive::CurrentUser, variables_, "TRUSTEDPATHS"), c.after);
+    EXPECT_EQ(UndoTrustedPath({variables_, c.createdLevels, c.before, c.replaced, c.original}, kInstallDir, &status),
+              c.undo);
+    {
+      platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+      platform::ScopedKey key(registry(), registry().OpenRead(root.get(), variables_));
+      StoredValue after;
+      const bool stored = registry().QueryStored(key.get(), "TRUSTEDPATHS", &after) == platform::QueryResult::Ok;
+      EXPECT_EQ(stored ? std::optional<std::string>(after.bytes) : std::nullopt, c.after);
+    }
     EXPECT_EQ(KeyExists(Hive::CurrentUser, variables_), c.keyStays);
     RemoveTree(Hive::CurrentUser, variables_);
   }
@@ -158,7 +179,7 @@ TEST_P(HostChanges, AListKeepsItsType) {
   const std::string list = "%USERPROFILE%\\lisp;" + kUpperDir;
   WriteList(platform::kRegExpandSz, list);
   platform::Status status;
-  EXPECT_EQ(UndoTrustedPath({variables_, 0, TrustedPathChange::Before::Listed, ""}, kInstallDir, &status),
+  EXPECT_EQ(UndoTrustedPath({variables_, 0, TrustedPathChange::Before::Listed, "", {}}, kInstallDir, &status),
             Undo::Removed);
   platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
   platform::ScopedKey key(registry(), registry().OpenRead(root.get(), variables_));
@@ -168,7 +189,7 @@ TEST_P(HostChanges, AListKeepsItsType) {
   EXPECT_EQ(value.bytes, "%USERPROFILE%\\lisp");
 
   WriteList(platform::kRegMultiSz, kUpperDir);  // no list the install wrote
-  EXPECT_EQ(UndoTrustedPath({variables_, 0, TrustedPathChange::Before::Listed, ""}, kInstallDir, &status),
+  EXPECT_EQ(UndoTrustedPath({variables_, 0, TrustedPathChange::Before::Listed, "", {}}, kInstallDir, &status),
             Undo::Unchanged);
 }
 
@@ -176,7 +197,7 @@ TEST_P(HostChanges, AListThatCannotBeReadWholeIsNotWrittenBack) {
   WriteText(Hive::CurrentUser, variables_, "TRUSTEDPATHS", "D:\\LISP;" + kUpperDir);
   faults().MakeNotGbk(Hive::CurrentUser, variables_, "TRUSTEDPATHS");
   platform::Status status;
-  EXPECT_EQ(UndoTrustedPath({variables_, 0, TrustedPathChange::Before::Listed, ""}, kInstallDir, &status), Undo::Failed);
+  EXPECT_EQ(UndoTrustedPath({variables_, 0, TrustedPathChange::Before::Listed, "", {}}, kInstallDir, &status), Undo::Failed);
   EXPECT_EQ(status.code(), platform::kErrorNoUnicodeTranslation);
   EXPECT_EQ(ReadText(Hive::CurrentUser, variables_, "TRUSTEDPATHS"), "D:\\LISP;" + kUpperDir);
 }

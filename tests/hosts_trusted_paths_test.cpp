@@ -215,6 +215,9 @@ TEST_P(TrustedPaths, EachListSaysWhatItWasBefore) {
       {std::string(""), true, true, Before::Replaced, ""},
       {std::string("d:\\lisp"), true, true, Before::Listed, ""},
       {std::string("d:\\lisp;C:\\ZORVEL\\ZORVEL批打印软件"), true, false, Before::Listed, ""},
+      // Stored with their terminator, as AutoCAD stores them: 16 bytes of UTF-16 for d:\lisp.
+      {std::string("d:\\lisp\0", 8), true, true, Before::Listed, ""},
+      {std::string(";\0", 2), true, true, Before::Replaced, ";"},
   };
   const std::string profile = std::string(kAcadKey) + "\\R18.0\\ACAD-8001:804\\Profiles\\P";
   for (const Case& c : cases) {
@@ -229,6 +232,8 @@ TEST_P(TrustedPaths, EachListSaysWhatItWasBefore) {
     EXPECT_EQ(writes_[0].gained, c.gained);
     EXPECT_EQ(writes_[0].change.before, c.before);
     EXPECT_EQ(writes_[0].change.replaced, c.replaced);
+    const std::optional<platform::StoredValue>& original = writes_[0].change.original;
+    EXPECT_EQ(original ? original->bytes : "(none)", c.previous.value_or("(none)")) << "exactly as stored";
     RemoveTree(Hive::CurrentUser, kAcadKey);
   }
 }

@@ -42,9 +42,12 @@ InstallRecord Full() {
   replaced.loadCtrls = StoredValue{platform::kRegDword, std::string("\x0e\0\0\0", 4)};
   replaced.loader = StoredValue{platform::kRegSz, std::string("D:\\旧\x81\x7C\r\n|%\0x", 13)};
   record.loaders = {made, replaced};
-  record.trustedPaths = {{kVariables, 1, Before::Missing, ""},
-                         {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\S\x81\x30\x99\x38ren\\Variables", 0, Before::Listed, ""},
-                         {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\Q\\Variables", 0, Before::Replaced, ";"}};
+  // Values as they were: with their terminator, or bytes after it.
+  record.trustedPaths = {{kVariables, 1, Before::Missing, "", {}},
+                         {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\S\x81\x30\x99\x38ren\\Variables", 0, Before::Listed, "",
+                          StoredValue{platform::kRegExpandSz, std::string("d:\\%X%|\0", 8)}},
+                         {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\Q\\Variables", 0, Before::Replaced, ";",
+                          StoredValue{platform::kRegSz, std::string(";\0x", 3)}}};
   record.entries = {{Hive::LocalMachine, 64}, {Hive::CurrentUser, 0}};
   record.settings = "C:\\Users\\\x84\x35\xB3\x38\\AppData\\Roaming\\Zorvel\\Zorvel.Ini";  // 김
   return record;
@@ -65,7 +68,8 @@ std::vector<std::string> Named(const InstallRecord& record) {
   }
   for (const auto& t : record.trustedPaths)
     named.push_back("trusted " + t.key + " " + std::to_string(t.createdLevels) + " " +
-                    std::to_string(static_cast<int>(t.before)) + t.replaced);
+                    std::to_string(static_cast<int>(t.before)) + t.replaced +
+                    (t.original ? " " + std::to_string(t.original->type) + ":" + t.original->bytes : " -"));
   for (const auto& e : record.entries)
     named.push_back("entry " + std::to_string(static_cast<int>(e.hive)) + " " + std::to_string(e.view));
   if (!record.settings.empty()) named.push_back("settings " + record.settings);
@@ -102,7 +106,7 @@ TEST(InstallRecord, WholeFilesThatAreNoUsableRecord) {
       {"someone else's file", "[Settings]\r\nFile=x\r\n[End]\r\n", RecordState::NotARecord},
       {"a header and nothing else", "[ZorvelInstallRecord]\r\n", RecordState::Truncated},
       {"no end line", "[ZorvelInstallRecord]\r\nFile=a.dll\r\n", RecordState::Truncated},
-      {"a later version", "[ZorvelInstallRecord]\r\nVersion=2\r\nFile=a.dll\r\n[End]\r\n", RecordState::NewerVersion},
+      {"a later version", "[ZorvelInstallRecord]\r\nVersion=3\r\nFile=a.dll\r\n[End]\r\n", RecordState::NewerVersion},
       {"comments and line ends of Notepad or Unix",
        "; note\n[ZorvelInstallRecord]\nVersion=1\r\n\r\n; note\nFile=a.dll\n[End]", RecordState::Complete},
   };
@@ -191,6 +195,13 @@ TEST(InstallRecord, LinesEditedByHandAreLeftOut) {
       {"Trusted=SOFTWARE\\Microsoft\\Profiles\\P\\Variables|0|+", false},
       {"Trusted=SOFTWARE\\Autodesk\\AutoCAD\\R1\\P\\Profiles\\P\\Other|0|+", false},
       {"Trusted=" + std::string(kPlainVariables) + "|2|+", false},
+      {"Trusted=" + std::string(kPlainVariables) + "|0|+|1:d:\\lisp%00", true},
+      {"Trusted=" + std::string(kPlainVariables) + "|0|=ab|2:ab%00", true},
+      {"Trusted=" + std::string(kPlainVariables) + "|0|=ab|1:xy", false},  // not the list it replaced
+      {"Trusted=" + std::string(kPlainVariables) + "|0|+|1:ab", false},    // one the folder would have replaced
+      {"Trusted=" + std::string(kPlainVariables) + "|1|-|1:abc", false},   // a value where there was none
+      {"Trusted=" + std::string(kPlainVariables) + "|0|+|7:abc", false},
+      {"Trusted=" + std::string(kPlainVariables) + "|0|+|1:abc|x", false},
       {"Entry=HKLM|32", true},
       {"Entry=HKCU|-", true},
       {"Entry=HKCR|64", false},
@@ -198,6 +209,7 @@ TEST(InstallRecord, LinesEditedByHandAreLeftOut) {
       {"Settings=C:\\Users\\u\\AppData\\Roaming\\Zorvel\\Zorvel.Ini", true},
       {"Settings=Zorvel.Ini", false},
       {"Version=1", true},
+      {"Version=2", true},
       {"Version=x", false},
   };
   for (const Case& c : cases) {
@@ -222,7 +234,7 @@ TEST(InstallRecord, ALaterInstallAddsWithoutLosingWhatWasThereFirst) {
   again.key = {64, kLoaderKey};
   again.loadCtrls = StoredValue{platform::kRegDword, std::string("\x02\0\0\0", 4)};
   second.loaders = {again};
-  second.trustedPaths = {{kVariables, 0, Before::Listed, ""}};
+  second.trustedPaths = {{kVariables, 0, Before::Listed, "", {}}};
   second.entries = {{Hive::LocalMachine, 64}, {Hive::LocalMachine, 32}};
   second.settings = "C:\\New\\Zorvel.Ini";
   MergeInto(first, second);

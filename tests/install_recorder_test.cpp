@@ -145,7 +145,7 @@ TEST(InstallRecorder, ProfilesAreNamedOnlyWhenTheirListGainedTheFolder) {
   for (const Case& c : cases) {
     InstallRecorder recorder(kFolder, 64);
     TrustedPathWrite write;
-    write.change = {kVariables, 1, Before::Replaced, ";"};
+    write.change = {kVariables, 1, Before::Replaced, ";", {}};
     write.gained = c.gained;
     write.status = c.written ? platform::Status() : platform::Status(platform::kErrorAccessDenied);
     recorder.Add(write);

@@ -42,7 +42,7 @@ bool Untouched(W& w) {
 }
 
 bool TakenBack(W& w) {
-  return !w.files.Exists("C:\\Zorvel") && !w.AnyLoader() && w.TrustedPaths() == "D:\\LISP" &&
+  return !w.files.Exists("C:\\Zorvel") && !w.AnyLoader() && w.TrustedPaths() == "d:\\lisp" &&
          !w.registry.KeyExists(Hive::LocalMachine, kEntry);
 }
 
@@ -62,7 +62,7 @@ TEST(UninstallRun, EachWayItEndsAndWhatItLeaves) {
       {"the folder the install was given", [](W&) {}, {"/UNINSTALL", "/S", "/DIR=C:\\Zorvel"}, 0,
        {"Loader key HKLM\\", W::kProduct2010, "\\Applications\\ZV_BatchPlot2010 (64-bit registry view): removed"}},
       {"the install folder itself", [](W&) {}, {"-uninstall", "/s", "/DIR=C:\\Zorvel\\Zorvel批打印软件\\"}, 0,
-       {"TRUSTEDPATHS of HKCU\\", W::kVariables, ": removed"}},
+       {"TRUSTEDPATHS of HKCU\\", W::kVariables, ": put back as it was before the install"}},
       {"the entry the user's, the machine's refused", [](W&) {}, {"/UNINSTALL", "/S"}, 0,
        {"Programs and Features entry HKCU\\", kEntry, ": removed"},
        [](W& w) { w.faultyRegistry.DenyWrites(Hive::LocalMachine, kEntry); }},

@@ -104,6 +104,23 @@ class Win32Registry : public Registry {
     return Deliver(QueryResult::Ok, storedType, delivered, type, data, size);
   }
 
+  QueryResult QueryStored(RegKey key, const std::string& name, StoredValue* value) override {
+    std::wstring wideName;
+    DWORD storedType = 0;
+    std::vector<BYTE> raw;
+    if (!key || !WidenExact(name, &wideName) || !ReadWhole(ToHkey(key), wideName, &storedType, &raw))
+      return QueryResult::NotFound;
+    value->type = storedType;
+    // A stored terminator is a character of the stored text: it converts to
+    // the zero byte that writes it again.
+    if (IsText(storedType)) {
+      value->bytes = win32::Narrow(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / sizeof(wchar_t));
+    } else {
+      value->bytes.assign(raw.begin(), raw.end());
+    }
+    return QueryResult::Ok;
+  }
+
   // RegCreateKey's access: MAXIMUM_ALLOWED, so an existing key still opens
   // without the right to change it, as it does for a user who is not an
   // administrator.

@@ -89,8 +89,9 @@ check "uninstall: exit code 0" code_is 0
 # The uninstaller's copy in the temp folder removes the folder once it has ended.
 check "uninstall: the install folder goes once the uninstaller has ended" gone_within 30 "$ZV_DRIVE_C/Zorvel 한"
 check "uninstall: the log names the Hangul file removed" logged "$log_unix" "$folder\\한글.txt" "removed"
-check "uninstall: Søren's list is back to its own entries" value_is HKCU "$soren" TRUSTEDPATHS 1 'D:\LISP;C:\블록'
-check "uninstall: 김's list is back to its own entry" value_is HKCU "$kim" TRUSTEDPATHS 1 'E:\김 블록'
+# Nothing else changed in them: each list is back as it was, case included.
+check "uninstall: Søren's list is back as it was" value_is HKCU "$soren" TRUSTEDPATHS 1 'd:\lisp;c:\블록'
+check "uninstall: 김's list is back as it was" value_is HKCU "$kim" TRUSTEDPATHS 1 'e:\김 블록'
 check "uninstall: no loader left" no_loader_anywhere
 # The settings file stays, as every uninstall keeps the user's settings.
 rm -rf "$appdata_unix/Zorvel"

@@ -119,6 +119,13 @@ QueryResult FaultyRegistry::QueryValue(RegKey key, const std::string& name, std:
   return read;
 }
 
+QueryResult FaultyRegistry::QueryStored(RegKey key, const std::string& name, StoredValue* value) {
+  const QueryResult read = inner_.QueryStored(key, name, value);
+  const Where* at = Find(key);
+  if (read == QueryResult::Ok && at && Has(Kind::NotGbk, *at, 0, name)) return QueryResult::NotGbk;
+  return read;
+}
+
 RegKey FaultyRegistry::Create(RegKey parent, const std::string& path, Status* status) {
   const Where* at = Find(parent);
   if (!at) return inner_.Create(parent, path, status);

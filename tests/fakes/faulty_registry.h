@@ -44,6 +44,7 @@ class FaultyRegistry : public Registry {
   bool EnumSubkey(RegKey key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) override;
   QueryResult QueryValue(RegKey key, const std::string& name, std::uint32_t* type, void* data,
                          std::uint32_t* size) override;
+  QueryResult QueryStored(RegKey key, const std::string& name, StoredValue* value) override;
   RegKey Create(RegKey parent, const std::string& path, Status* status = nullptr) override;
   Status SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
                   std::uint32_t size) override;

@@ -154,6 +154,14 @@ QueryResult MemoryRegistry::QueryValue(RegKey key, const std::string& name, std:
   return Deliver(QueryResult::Ok, value->type, delivered, type, data, size);
 }
 
+QueryResult MemoryRegistry::QueryStored(RegKey key, const std::string& name, StoredValue* value) {
+  Node* node = Lookup(key);
+  const StoredValue* stored = node ? node->Value(name) : nullptr;
+  if (!stored) return QueryResult::NotFound;
+  *value = *stored;
+  return QueryResult::Ok;
+}
+
 RegKey MemoryRegistry::Create(RegKey parent, const std::string& path, Status* status) {
   auto report = [status](OsError code) -> RegKey {
     if (status) *status = Status(code);

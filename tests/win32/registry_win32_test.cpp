@@ -7,7 +7,11 @@
 
 #include "platform/win32/services.h"
 #include "platform/win32/text.h"
+#include "platform/environment.h"
+#include "platform/mbcs.h"
 #include "platform/registry.h"
+#include "platform/rights.h"
+#include "platform/user_redirect.h"
 #include "tests/fakes/services.h"
 #include "tests/hosts_world.h"
 
@@ -100,6 +104,21 @@ TEST_P(RealRegistry, AKeyNameGbkCannotExpressIsReadWhole) {
   EXPECT_EQ(hosts.locations[3], (std::vector<std::string>{"C:\\AutoCAD 2010", "C:\\x"}));
   // The scratch clean-up knows only the keys it made.
   EXPECT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Autodesk\\AutoCAD\\R\U0001F600"), ERROR_SUCCESS);
+}
+
+// Serving the process's own user through HKEY_USERS reaches its own keys and
+// the shell's APPDATA.
+TEST(UserRedirectWin32, TheOwnUserThroughItsLoadedHive) {
+  const std::string sid = platform::GetRights().CurrentAccount().sid;
+  if (sid.empty()) GTEST_SKIP() << "the rights service names no account";
+  const std::string shells = platform::GetEnvironment().RoamingAppDataFolder();
+  platform::Redirection redirection = platform::RedirectToUser(sid);
+  ASSERT_TRUE(redirection.redirect) << redirection.problem;
+  EXPECT_TRUE(mbcs::EqualsNoCase(redirection.appData, shells)) << redirection.appData << " / " << shells;
+  platform::Registry& registry = platform::GetRegistry();
+  platform::ScopedKey user(registry, registry.OpenHive(Hive::CurrentUser));
+  EXPECT_TRUE(platform::ScopedKey(registry, registry.OpenRead(user.get(), "Software\\Microsoft\\Windows")))
+      << "the user's own keys";
 }
 
 INSTANTIATE_TEST_SUITE_P(, RealRegistry, testing::Values(RegistryKind::Win32), RegistryKindName);
