@@ -37,6 +37,7 @@ constexpr char kAdministratorsSid[] = "S-1-5-32-544";
 constexpr char kUsersSid[] = "S-1-5-32-545";
 constexpr char kAuthenticatedUsersSid[] = "S-1-5-11";
 constexpr char kEveryoneSid[] = "S-1-1-0";
+constexpr char kInteractiveSid[] = "S-1-5-4";  // INTERACTIVE: every user logged on at a desktop
 
 enum class ElevatedStartResult {
   Started,   // the copy runs with full rights (or, where UAC is off, as the user)
@@ -82,6 +83,9 @@ struct AccessEntry {
 struct AccessList {
   bool isProtected = false;  // takes nothing from the parent folder
   std::vector<AccessEntry> entries;
+  bool operator==(const AccessList& other) const {
+    return isProtected == other.isProtected && entries == other.entries;
+  }
 };
 
 class Rights {

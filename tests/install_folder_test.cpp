@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "deploy/file_utils.h"
+#include "deploy/folder_access.h"
 #include "deploy/product.h"
+#include "record/install_record.h"
 #include "tests/fakes/faulty_files.h"
+#include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
 #include "tests/files_world.h"
 
@@ -107,14 +111,69 @@ class InstallFolderOnFiles : public FilesWorldTest {
   void SetUp() override {
     FilesWorldTest::SetUp();
     faults_ = std::make_unique<platform::FaultyFiles>(files());
+    rights_ = std::make_unique<platform::MemoryRights>(*faults_);
     platform::SetFiles(faults_.get());
+    platform::SetRights(rights_.get());
   }
   void TearDown() override {
+    platform::SetRights(nullptr);
     platform::SetFiles(nullptr);
     FilesWorldTest::TearDown();
   }
   std::unique_ptr<platform::FaultyFiles> faults_;
+  std::unique_ptr<platform::MemoryRights> rights_;
 };
+
+// The product folder only administrators can change: made so, or an earlier
+// install's locked; anyone else's folder left as it is, and said whether
+// every user can change it. The parents are made as their parents hand down.
+TEST_P(InstallFolderOnFiles, TheProductFolderIsLockedWhenItIsOurs) {
+  using platform::AccessList;
+  using platform::TokenRights;
+  using What = FolderLock::What;
+  const std::string user = platform::MemoryRights::kUserSid;
+  const AccessList full = LockedFolderAccess(TokenRights::Full, "");
+  const AccessList limited = LockedFolderAccess(TokenRights::Limited, user);
+  const AccessList open = platform::MemoryRights::InheritedFromDriveRoot();
+  const AccessList everyoneDenied{true, {{platform::kEveryoneSid, platform::kAccessModify, 0, false}}};
+  const AccessList interactive{true, {{platform::kInteractiveSid, 0x00000002, 0}}};
+  enum class There { Nothing, Ours, Others };
+  struct Row {
+    const char* label;
+    TokenRights token;
+    There there;
+    std::optional<AccessList> before;  // the list the folder had
+    What what;
+    AccessList after;
+  };
+  const Row rows[] = {
+      {"made with full rights", TokenRights::Full, There::Nothing, {}, What::Made, full},
+      {"made without", TokenRights::Limited, There::Nothing, {}, What::Made, limited},
+      {"made by a standard user", TokenRights::Standard, There::Nothing, {}, What::Made, limited},
+      {"ours, open", TokenRights::Full, There::Ours, open, What::Locked, full},
+      {"ours, without full rights", TokenRights::Limited, There::Ours, open, What::Locked, limited},
+      {"another's, open", TokenRights::Full, There::Others, open, What::LeftOpen, open},
+      {"another's, locked", TokenRights::Full, There::Others, full, What::LeftAsIs, full},
+      {"another's, denied to everyone", TokenRights::Full, There::Others, everyoneDenied, What::LeftAsIs,
+       everyoneDenied},
+      {"another's, INTERACTIVE may add files", TokenRights::Full, There::Others, interactive, What::LeftOpen,
+       interactive},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    const std::string installDir = At(row.label) + kSub;
+    rights_->SetToken(row.token);
+    if (row.there != There::Nothing) world().MakeFolder(installDir);
+    if (row.there == There::Ours) world().MakeFile(RecordPath(installDir), "the record");
+    if (row.before) rights_->SetAccess(installDir, *row.before);
+    const FolderVerdict verdict = MakeInstallFolder(installDir);
+    ASSERT_TRUE(verdict.accepted());
+    EXPECT_EQ(verdict.lock.what, row.what);
+    EXPECT_EQ(verdict.lock.folder, installDir);
+    EXPECT_EQ(rights_->FolderAccess(installDir), row.after);
+    EXPECT_EQ(rights_->FolderAccess(At(row.label)), open) << "the parent is as its parent hands down";
+  }
+}
 
 TEST_P(InstallFolderOnFiles, EveryMissingLevelIsMadeFromTheDriveOutwards) {
   world().MakeFolder(At("there"));

@@ -34,20 +34,20 @@ std::string MemoryRights::UniversalPath(const std::string& path) {
 }
 
 Status MemoryRights::CreateFolder(const std::string& path, const AccessList& access) {
-  const Status made = files_.CreateDirectory(path);
+  const Status made = files().CreateDirectory(path);
   if (made) access_[KeyOf(path)] = access;
   return made;
 }
 
 Status MemoryRights::SetFolderAccess(const std::string& path, const AccessList& access) {
   std::uint32_t attributes = 0;
-  if (!files_.GetAttributes(path, &attributes)) return Status(kErrorFileNotFound);
+  if (!files().GetAttributes(path, &attributes)) return Status(kErrorFileNotFound);
   access_[KeyOf(path)] = access;
   return Status::Ok();
 }
 
 std::optional<AccessList> MemoryRights::FolderAccess(const std::string& path) {
-  if (!files_.Exists(path)) return std::nullopt;
+  if (!files().Exists(path)) return std::nullopt;
   auto found = access_.find(KeyOf(path));
   return found != access_.end() ? found->second : InheritedFromDriveRoot();
 }

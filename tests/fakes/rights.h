@@ -18,7 +18,11 @@ namespace platform {
 
 class MemoryRights : public Rights {
  public:
-  explicit MemoryRights(Files& files) : files_(files) {}
+  explicit MemoryRights(Files& files) : files_(&files) {}
+  // Over whichever file service is in use at each call, as the test
+  // program's own (a test world puts its files in place, and its own rights
+  // over them when it looks at the lists).
+  MemoryRights() = default;
 
   void RestrictDllSearch() override { ++dllSearchRestricted_; }
   TokenRights Token() override { return token_; }
@@ -58,7 +62,9 @@ class MemoryRights : public Rights {
  private:
   static std::string KeyOf(const std::string& path);
 
-  Files& files_;
+  Files& files() { return files_ != nullptr ? *files_ : GetFiles(); }
+
+  Files* files_ = nullptr;
   TokenRights token_ = TokenRights::Full;
   Account account_{kUserSid, "PC\\user"};
   std::optional<Account> shell_ = Account{kUserSid, "PC\\user"};

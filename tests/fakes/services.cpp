@@ -62,7 +62,7 @@ Services FakeServices() {
   static FakeClock clock;
   static MemoryLogFiles logFiles;
   static MemoryInstanceLocks locks;
-  static MemoryRights rights(files);
+  static MemoryRights rights;
   Services services;
   services.registry = &registry;
   services.files = &files;
