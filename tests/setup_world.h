@@ -1,7 +1,8 @@
 // A whole machine in memory for runs of the setup program from its command
-// line: the distribution C:\dist (SetUp.exe beside Data), AutoCAD 2007 in the
-// 32-bit registry view, 2008 and 2010 in the 64-bit one, one profile, and
-// every service the run reaches, failure shims included. The world's services
+// line: the distribution C:\dist (SetUp.exe beside Data), C:\Windows\Temp,
+// AutoCAD 2007 in the 32-bit registry view, 2008 and 2010 in the 64-bit one,
+// one profile, and every service the run reaches, failure shims and the
+// folders' access lists included. The world's services
 // are in use while it lives.
 #pragma once
 
@@ -19,6 +20,7 @@
 #include "tests/fakes/message_boxes.h"
 #include "tests/fakes/processes.h"
 #include "tests/fakes/registry.h"
+#include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
 #include "tests/fakes/system_info.h"
 
@@ -41,6 +43,7 @@ struct SetupWorld {
       files.AddFile(std::string("C:\\dist\\Data\\") + name, name);
     files.AddFolder("C:\\Users\\user\\AppData\\Roaming");
     files.AddFolder("C:\\Users\\user\\AppData\\Local\\Temp");
+    files.AddFolder("C:\\Windows\\Temp");
     for (const char* location : {kAcad2007, kAcad2008, kAcad2010}) files.AddFolder(std::string(location) + "\\Fonts");
     files.AddFolder(std::string(kAcad2008) + "\\Drv");
     Product(kProduct2007, kAcad2007, "AutoCAD 2007");
@@ -56,6 +59,7 @@ struct SetupWorld {
     platform::SetClock(&clock);
     platform::SetLogFiles(&logs);
     platform::SetInstanceLocks(&locks);
+    platform::SetRights(&rights);
   }
   ~SetupWorld() {
     platform::SetFiles(nullptr);
@@ -67,6 +71,7 @@ struct SetupWorld {
     platform::SetClock(nullptr);
     platform::SetLogFiles(nullptr);
     platform::SetInstanceLocks(nullptr);
+    platform::SetRights(nullptr);
   }
   SetupWorld(const SetupWorld&) = delete;
   SetupWorld& operator=(const SetupWorld&) = delete;
@@ -111,4 +116,5 @@ struct SetupWorld {
   platform::FakeClock clock;
   platform::MemoryLogFiles logs;
   platform::MemoryInstanceLocks locks;
+  platform::MemoryRights rights{faultyFiles};
 };
