@@ -125,53 +125,39 @@ class InstallFolderOnFiles : public FilesWorldTest {
 };
 
 // The product folder only administrators can change: made so, or an earlier
-// install's locked; anyone else's folder left as it is, and said whether
-// every user can change it. The parents are made as their parents hand down.
+// install's (its record is there) locked; another's left as it is. The parent
+// is made as its parent hands down.
 TEST_P(InstallFolderOnFiles, TheProductFolderIsLockedWhenItIsOurs) {
-  using platform::AccessList;
   using platform::TokenRights;
   using What = FolderLock::What;
-  const std::string user = platform::MemoryRights::kUserSid;
-  const AccessList full = LockedFolderAccess(TokenRights::Full, "");
-  const AccessList limited = LockedFolderAccess(TokenRights::Limited, user);
-  const AccessList open = platform::MemoryRights::InheritedFromDriveRoot();
-  const AccessList everyoneDenied{true, {{platform::kEveryoneSid, platform::kAccessModify, 0, false}}};
-  const AccessList interactive{true, {{platform::kInteractiveSid, 0x00000002, 0}}};
-  enum class There { Nothing, Ours, Others };
+  const platform::AccessList full = LockedFolderAccess(TokenRights::Full, ""),
+                             limited = LockedFolderAccess(TokenRights::Limited, platform::MemoryRights::kUserSid),
+                             open = platform::MemoryRights::InheritedFromDriveRoot(),
+                             denied{true, {{platform::kEveryoneSid, platform::kAccessModify, 0, false}}},
+                             interactive{true, {{platform::kInteractiveSid, 0x00000002 /*add a file*/, 0}}};
   struct Row {
-    const char* label;
     TokenRights token;
-    There there;
-    std::optional<AccessList> before;  // the list the folder had
+    std::optional<platform::AccessList> before;  // the folder is there, with this list
+    bool record;
     What what;
-    AccessList after;
+    platform::AccessList after;
   };
   const Row rows[] = {
-      {"made with full rights", TokenRights::Full, There::Nothing, {}, What::Made, full},
-      {"made without", TokenRights::Limited, There::Nothing, {}, What::Made, limited},
-      {"made by a standard user", TokenRights::Standard, There::Nothing, {}, What::Made, limited},
-      {"ours, open", TokenRights::Full, There::Ours, open, What::Locked, full},
-      {"ours, without full rights", TokenRights::Limited, There::Ours, open, What::Locked, limited},
-      {"another's, open", TokenRights::Full, There::Others, open, What::LeftOpen, open},
-      {"another's, locked", TokenRights::Full, There::Others, full, What::LeftAsIs, full},
-      {"another's, denied to everyone", TokenRights::Full, There::Others, everyoneDenied, What::LeftAsIs,
-       everyoneDenied},
-      {"another's, INTERACTIVE may add files", TokenRights::Full, There::Others, interactive, What::LeftOpen,
-       interactive},
+      {TokenRights::Full, {}, false, What::Made, full},         {TokenRights::Limited, {}, false, What::Made, limited},
+      {TokenRights::Full, open, true, What::Locked, full},      {TokenRights::Standard, open, true, What::Locked, limited},
+      {TokenRights::Full, open, false, What::LeftOpen, open},   {TokenRights::Full, full, false, What::LeftAsIs, full},
+      {TokenRights::Full, denied, false, What::LeftAsIs, denied},
+      {TokenRights::Full, interactive, false, What::LeftOpen, interactive},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.label);
-    const std::string installDir = At(row.label) + kSub;
+    const std::string parent = At("row" + std::to_string(&row - rows)), installDir = parent + kSub;
     rights_->SetToken(row.token);
-    if (row.there != There::Nothing) world().MakeFolder(installDir);
-    if (row.there == There::Ours) world().MakeFile(RecordPath(installDir), "the record");
-    if (row.before) rights_->SetAccess(installDir, *row.before);
+    if (row.before) (void)world().MakeFolder(installDir), rights_->SetAccess(installDir, *row.before);
+    if (row.record) world().MakeFile(RecordPath(installDir), "the record");
     const FolderVerdict verdict = MakeInstallFolder(installDir);
-    ASSERT_TRUE(verdict.accepted());
-    EXPECT_EQ(verdict.lock.what, row.what);
-    EXPECT_EQ(verdict.lock.folder, installDir);
-    EXPECT_EQ(rights_->FolderAccess(installDir), row.after);
-    EXPECT_EQ(rights_->FolderAccess(At(row.label)), open) << "the parent is as its parent hands down";
+    EXPECT_EQ(verdict.lock.what, row.what) << installDir;
+    EXPECT_EQ(rights_->FolderAccess(installDir), row.after) << installDir;
+    EXPECT_EQ(rights_->FolderAccess(parent), open) << installDir;
   }
 }
 

@@ -1,8 +1,7 @@
 // A whole machine in memory for runs of the setup program from its command
-// line: the distribution C:\dist (SetUp.exe beside Data), C:\Windows\Temp,
-// AutoCAD 2007 in the 32-bit registry view, 2008 and 2010 in the 64-bit one,
-// one profile, and every service the run reaches, failure shims and the
-// folders' access lists included. The world's services
+// line: the distribution C:\dist (SetUp.exe beside Data), AutoCAD 2007 in the
+// 32-bit registry view, 2008 and 2010 in the 64-bit one, one profile, and
+// every service the run reaches, failure shims included. The world's services
 // are in use while it lives.
 #pragma once
 
