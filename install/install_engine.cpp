@@ -165,6 +165,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   InstallRecord made;
   made.parentCreated = !parentExisted && files.Exists(parent);
   recorder.Add(made);
+  driver.OnFolderLock(folder.lock);
   driver.OnProgressBegin();
 
   DeployForDriver observer(driver, recorder);

@@ -13,6 +13,7 @@
 #include "deploy/file_deployer.h"
 #include "hosts/acad_hosts.h"
 #include "install/edition.h"
+#include "install/install_folder.h"
 #include "install/messages.h"
 
 enum class InstallOutcome {
@@ -71,6 +72,9 @@ class InstallDriver : public InstallEvents {
   virtual void OnLoader(const LoaderWrite& write) = 0;
   virtual void OnTrustedPaths(const TrustedPathWrite& write) = 0;
   virtual void OnSupportFile(const SupportFileWrite& write) = 0;
+  // Who can change the install folder, once it is there. Only the log says
+  // it: a driver that shows nothing of it need not override.
+  virtual void OnFolderLock(const FolderLock&) {}
 };
 
 // A driver that shows nothing, keeps nothing and aborts at a failed copy:

@@ -1,9 +1,14 @@
 #include "install/install_folder.h"
 
+#include <optional>
+
 #include "deploy/file_utils.h"
+#include "deploy/folder_access.h"
 #include "deploy/product.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
+#include "platform/rights.h"
+#include "record/install_record.h"
 
 namespace {
 
@@ -21,6 +26,32 @@ std::string ChosenFolder(const std::string& text) {
   if (CheckFolderForm(text).fault == PathFault::None && FolderLevels(text).empty()) return folder;
   mbcs::DropTrailingBackslash(folder);
   return folder;
+}
+
+platform::AccessList LockedForThisProcess() {
+  platform::Rights& rights = platform::GetRights();
+  const platform::TokenRights token = rights.Token();
+  return LockedFolderAccess(token, token == platform::TokenRights::Full ? std::string() : rights.CurrentAccount().sid);
+}
+
+// The product folder once it is there: `made` says whether this process made it.
+FolderLock Lock(const std::string& folder, platform::Status made) {
+  using What = FolderLock::What;
+  platform::Rights& rights = platform::GetRights();
+  FolderLock lock;
+  lock.folder = folder;
+  if (made) return lock;
+  if (platform::GetFiles().Exists(RecordPath(folder))) {
+    lock.status = rights.SetFolderAccess(folder, LockedForThisProcess());
+    lock.what = lock.status ? What::Locked : What::NotLocked;
+    return lock;
+  }
+  // Someone else's folder (made by hand, or just now by another program):
+  // its list is the owner's business, but the log says when anyone can
+  // change what AutoCAD will trust.
+  const std::optional<platform::AccessList> access = rights.FolderAccess(folder);
+  lock.what = !access ? What::LeftUnknown : UsersCanWrite(*access) ? What::LeftOpen : What::LeftAsIs;
+  return lock;
 }
 
 }  // namespace
@@ -58,9 +89,13 @@ FolderVerdict MakeInstallFolder(const std::string& installDir) {
   for (const std::string& level : levels) {
     if (files.Exists(level) && !IsFolder(level)) return Refuse(FolderRefusal::FileInTheWay, level);
   }
+  platform::Status productMade(platform::kErrorAlreadyExists);
   for (const std::string& level : levels) {
     if (IsFolder(level)) continue;
-    const platform::Status made = files.CreateDirectory(level);
+    const bool product = &level == &levels.back();
+    const platform::Status made = product ? platform::GetRights().CreateFolder(level, LockedForThisProcess())
+                                          : files.CreateDirectory(level);
+    if (product) productMade = made;
     if (IsFolder(level)) continue;
     FolderVerdict verdict = Refuse(FolderRefusal::NotCreated, level);
     verdict.status = made;
@@ -68,5 +103,6 @@ FolderVerdict MakeInstallFolder(const std::string& installDir) {
   }
   FolderVerdict verdict;
   verdict.installDir = installDir;
+  verdict.lock = Lock(installDir, productMade);
   return verdict;
 }

@@ -80,6 +80,12 @@ class Files {
   // anything is in it.
   virtual Status RemoveDirectory(const std::string& path) = 0;
 
+  // Deletes a file, or a folder that is empty by then, when Windows next
+  // starts (MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT): how a running
+  // program's own file goes, which cannot be deleted while it runs. Only an
+  // administrator may ask; the requests are carried out in their order.
+  virtual Status DeleteAtRestart(const std::string& path) = 0;
+
   // The whole content of a file. A file longer than `limit` bytes is not read
   // (kErrorFileTooLarge), so no caller holds more than it means to.
   virtual Status ReadFile(const std::string& path, std::size_t limit, std::string* content) = 0;

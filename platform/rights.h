@@ -83,6 +83,9 @@ struct AccessEntry {
 struct AccessList {
   bool isProtected = false;  // takes nothing from the parent folder
   std::vector<AccessEntry> entries;
+  bool operator==(const AccessList& other) const {
+    return isProtected == other.isProtected && entries == other.entries;
+  }
 };
 
 class Rights {

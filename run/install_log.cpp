@@ -108,6 +108,27 @@ constexpr FileRow kFiles[] = {
 
 std::string FileWhat(FileKind kind) { return RowOf(kFiles, &FileRow::kind, kind).what; }
 
+struct LockRow {
+  FolderLock::What what;
+  LogLevel level;
+  const char* said;
+};
+
+constexpr LockRow kLocks[] = {
+    {FolderLock::What::Made, LogLevel::Info,
+     "made; only administrators (and an installing user without administrator rights) can change what it holds"},
+    {FolderLock::What::Locked, LogLevel::Info,
+     "made by an earlier install; now only administrators (and an installing user without administrator rights) "
+     "can change what it holds"},
+    {FolderLock::What::NotLocked, LogLevel::Warn, "made by an earlier install; its access list could not be set"},
+    {FolderLock::What::LeftOpen, LogLevel::Warn,
+     "not made by this program, left as it is: every user can change what it holds, and AutoCAD trusts what is "
+     "there"},
+    {FolderLock::What::LeftAsIs, LogLevel::Info, "not made by this program, left as it is"},
+    {FolderLock::What::LeftUnknown, LogLevel::Warn,
+     "not made by this program, left as it is; who can change what it holds cannot be read"},
+};
+
 void LogOutcome(CInstallLog& log, const InstallReport& report) {
   const std::string outcome = "Outcome: " + RunEndMeaning(EndOf(report.outcome));
   switch (report.outcome) {
@@ -298,6 +319,13 @@ void LoggingDriver::OnSupportFile(const SupportFileWrite& write) {
   if (write.backup) LogFile(*write.backup);
   LogFile(write.file);
   answering_.OnSupportFile(write);
+}
+
+void LoggingDriver::OnFolderLock(const FolderLock& lock) {
+  const LockRow& row = RowOf(kLocks, &LockRow::what, lock.what);
+  log_.Write(row.level, "Install folder " + lock.folder + ": " + row.said +
+                            (lock.status ? std::string() : ", " + DescribeError(lock.status)));
+  answering_.OnFolderLock(lock);
 }
 
 void LoggingDriver::LogFile(const FileEvent& event) {

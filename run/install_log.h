@@ -87,6 +87,7 @@ class LoggingDriver : public InstallDriver {
   void OnLoader(const LoaderWrite& write) override;
   void OnTrustedPaths(const TrustedPathWrite& write) override;
   void OnSupportFile(const SupportFileWrite& write) override;
+  void OnFolderLock(const FolderLock& lock) override;
 
  private:
   void LogFile(const FileEvent& event);

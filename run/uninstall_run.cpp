@@ -176,6 +176,19 @@ RunEnd FinishUninstall(const UninstallTarget& target, std::uint32_t waitFor, CIn
   return finished ? RunEnd::UninstallerRemoved : RunEnd::UninstallerKept;
 }
 
+// The folder the copy ran from with full rights goes whatever became of the
+// uninstall.
+void ForgetHandOver(std::uint32_t firstProcess, CInstallLog* log) {
+  const std::string folder = HandOverFolder(firstProcess);
+  if (folder.empty()) return;
+  const platform::Status asked = RemoveHandOverFolder(folder);
+  if (!log) return;
+  if (asked)
+    log->Info("The uninstaller's copy and its folder " + folder + " go when Windows next starts");
+  else
+    log->Warn("The uninstaller's copy and its folder " + folder + " stay: " + DescribeError(asked));
+}
+
 }  // namespace
 
 ExitCode RunUninstall(const SetupOptions& given, const BuildInfo& build) {
@@ -203,5 +216,8 @@ ExitCode RunRemoval(const SetupOptions& options, const BuildInfo& build) {
 ExitCode RunFinish(const SetupOptions& options, const BuildInfo& build) {
   std::unique_ptr<CInstallLog> log;
   if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
-  return Finish(log.get(), FinishUninstall(HandedOver(options), options.finishAfter.value_or(0), log.get()));
+  const std::uint32_t firstProcess = options.finishAfter.value_or(0);
+  const RunEnd end = FinishUninstall(HandedOver(options), firstProcess, log.get());
+  ForgetHandOver(firstProcess, log.get());
+  return Finish(log.get(), end);
 }

@@ -19,6 +19,7 @@
 #include "tests/fakes/message_boxes.h"
 #include "tests/fakes/processes.h"
 #include "tests/fakes/registry.h"
+#include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
 #include "tests/fakes/window_host.h"
 #include "ui/path_dialog.h"
@@ -49,6 +50,7 @@ class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
   void SetUp() override { NewWorld(); }
 
   void TearDown() override {
+    platform::SetRights(nullptr);
     platform::SetFiles(nullptr);
     platform::SetRegistry(nullptr);
     platform::SetEnvironment(nullptr);
@@ -77,6 +79,7 @@ class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
     platform::SetEnvironment(&world_->environment);
     platform::SetProcesses(&processes());
     platform::SetMessageBoxes(&boxes());
+    platform::SetRights(&world_->rights);
     hosts_ = CAcadHosts();
     hosts_.Discover();
   }
@@ -156,6 +159,7 @@ class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
     platform::MemoryRegistry registry;
     platform::FaultyFiles faultyFiles{files};
     platform::FaultyRegistry faultyRegistry{registry};
+    platform::MemoryRights rights{faultyFiles};
     platform::MemoryEnvironment environment;
     platform::MemoryProcesses processes;
     platform::MemoryMessageBoxes boxes;

@@ -15,6 +15,7 @@
 #include "tests/fakes/files.h"
 #include "tests/fakes/processes.h"
 #include "tests/fakes/registry.h"
+#include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
 #include "tests/recording_driver.h"
 
@@ -48,6 +49,7 @@ struct Machine {
     platform::SetRegistry(&faultyRegistry);
     platform::SetEnvironment(&environment);
     platform::SetProcesses(&processes);
+    platform::SetRights(&rights);
     hosts.Discover();
     request.folderText = "C:\\Zorvel";
     request.build = {20231218, 64};
@@ -55,6 +57,7 @@ struct Machine {
     request.ticked[2010 - kFirstReleaseYear] = 1;
   }
   ~Machine() {
+    platform::SetRights(nullptr);
     platform::SetFiles(nullptr);
     platform::SetRegistry(nullptr);
     platform::SetEnvironment(nullptr);
@@ -83,6 +86,7 @@ struct Machine {
 
   platform::MemoryFiles files;
   platform::FaultyFiles faultyFiles{files};
+  platform::MemoryRights rights{faultyFiles};
   platform::MemoryRegistry registry;
   platform::FaultyRegistry faultyRegistry{registry};
   platform::MemoryEnvironment environment;

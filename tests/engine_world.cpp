@@ -22,12 +22,15 @@ void MachineWorldTest::SetUp() {
   world_ = FilesWorldOf(GetParam()).make();
   faultyFiles_ = std::make_unique<platform::FaultyFiles>(world_->files());
   platform::SetFiles(faultyFiles_.get());
+  rights_ = std::make_unique<platform::MemoryRights>(*faultyFiles_);
+  platform::SetRights(rights_.get());
   platform::SetEnvironment(&environment_);
   platform::SetProcesses(&processes_);
 }
 
 void MachineWorldTest::TearDown() {
   for (platform::Hive hive : {platform::Hive::LocalMachine, platform::Hive::CurrentUser}) RemoveTree(hive, kUninstallKey);
+  platform::SetRights(nullptr);
   platform::SetFiles(nullptr);
   platform::SetEnvironment(nullptr);
   platform::SetProcesses(nullptr);

@@ -14,6 +14,7 @@
 #include "tests/fakes/environment.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/processes.h"
+#include "tests/fakes/rights.h"
 #include "tests/files_world.h"
 #include "tests/hosts_world.h"
 #include "tests/recording_driver.h"
@@ -30,6 +31,7 @@ class MachineWorldTest : public HostsWorldTest {
 
   std::unique_ptr<FilesWorld> world_;
   std::unique_ptr<platform::FaultyFiles> faultyFiles_;
+  std::unique_ptr<platform::MemoryRights> rights_;  // over them, on every runtime
   platform::MemoryEnvironment environment_;
   platform::MemoryProcesses processes_;
 };

@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "deploy/file_utils.h"
+#include "deploy/folder_access.h"
 #include "deploy/product.h"
+#include "record/install_record.h"
 #include "tests/fakes/faulty_files.h"
+#include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
 #include "tests/files_world.h"
 
@@ -107,14 +111,55 @@ class InstallFolderOnFiles : public FilesWorldTest {
   void SetUp() override {
     FilesWorldTest::SetUp();
     faults_ = std::make_unique<platform::FaultyFiles>(files());
+    rights_ = std::make_unique<platform::MemoryRights>(*faults_);
     platform::SetFiles(faults_.get());
+    platform::SetRights(rights_.get());
   }
   void TearDown() override {
+    platform::SetRights(nullptr);
     platform::SetFiles(nullptr);
     FilesWorldTest::TearDown();
   }
   std::unique_ptr<platform::FaultyFiles> faults_;
+  std::unique_ptr<platform::MemoryRights> rights_;
 };
+
+// The product folder only administrators can change: made so, or an earlier
+// install's (its record is there) locked; another's left as it is. The parent
+// is made as its parent hands down.
+TEST_P(InstallFolderOnFiles, TheProductFolderIsLockedWhenItIsOurs) {
+  using platform::TokenRights;
+  using What = FolderLock::What;
+  const platform::AccessList full = LockedFolderAccess(TokenRights::Full, ""),
+                             limited = LockedFolderAccess(TokenRights::Limited, platform::MemoryRights::kUserSid),
+                             open = platform::MemoryRights::InheritedFromDriveRoot(),
+                             denied{true, {{platform::kEveryoneSid, platform::kAccessModify, 0, false}}},
+                             interactive{true, {{platform::kInteractiveSid, 0x00000002 /*add a file*/, 0}}};
+  struct Row {
+    TokenRights token;
+    std::optional<platform::AccessList> before;  // the folder is there, with this list
+    bool record;
+    What what;
+    platform::AccessList after;
+  };
+  const Row rows[] = {
+      {TokenRights::Full, {}, false, What::Made, full},         {TokenRights::Limited, {}, false, What::Made, limited},
+      {TokenRights::Full, open, true, What::Locked, full},      {TokenRights::Standard, open, true, What::Locked, limited},
+      {TokenRights::Full, open, false, What::LeftOpen, open},   {TokenRights::Full, full, false, What::LeftAsIs, full},
+      {TokenRights::Full, denied, false, What::LeftAsIs, denied},
+      {TokenRights::Full, interactive, false, What::LeftOpen, interactive},
+  };
+  for (const Row& row : rows) {
+    const std::string parent = At("row" + std::to_string(&row - rows)), installDir = parent + kSub;
+    rights_->SetToken(row.token);
+    if (row.before) (void)world().MakeFolder(installDir), rights_->SetAccess(installDir, *row.before);
+    if (row.record) world().MakeFile(RecordPath(installDir), "the record");
+    const FolderVerdict verdict = MakeInstallFolder(installDir);
+    EXPECT_EQ(verdict.lock.what, row.what) << installDir;
+    EXPECT_EQ(rights_->FolderAccess(installDir), row.after) << installDir;
+    EXPECT_EQ(rights_->FolderAccess(parent), open) << installDir;
+  }
+}
 
 TEST_P(InstallFolderOnFiles, EveryMissingLevelIsMadeFromTheDriveOutwards) {
   world().MakeFolder(At("there"));

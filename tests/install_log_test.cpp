@@ -51,6 +51,7 @@ class AnsweringDriver : public InstallDriver {
   void OnLoader(const LoaderWrite& write) override { seen.push_back("loader " + write.keyPath); }
   void OnTrustedPaths(const TrustedPathWrite& write) override { seen.push_back("list " + write.change.key); }
   void OnSupportFile(const SupportFileWrite& write) override { seen.push_back("support " + write.file.destination); }
+  void OnFolderLock(const FolderLock& lock) override { seen.push_back("lock " + lock.folder); }
 
   std::deque<CopyDecision> answers;
   std::vector<std::string> seen;
@@ -123,6 +124,8 @@ TEST_F(LoggingDriverTest, EveryEventIsLoggedAndPassedOn) {
   driver.OnTrustedPaths(List(std::nullopt, Status::Ok()));
   driver.OnTrustedPaths(List("d:\\lisp", denied));
   driver.Tell(Notice::DataMissing, "一\n\n二");
+  driver.OnFolderLock({FolderLock::What::NotLocked, "C:\\I", denied});
+  driver.OnFolderLock({FolderLock::What::LeftOpen, "C:\\I", Status::Ok()});
   const std::vector<std::string> expected = {
       "INFO  File C:\\dist\\Data\\a -> C:\\I\\a (1048576 bytes): copied",
       "ERROR Settings file C:\\dist\\Data\\a -> C:\\AppData\\Zorvel\\a (3 bytes): not copied, error 32: "
@@ -134,11 +137,14 @@ TEST_F(LoggingDriverTest, EveryEventIsLoggedAndPassedOn) {
       "INFO  Registry HKCU\\K TRUSTEDPATHS before: (none); written: D",
       "ERROR Registry HKCU\\K TRUSTEDPATHS before: d:\\lisp; not written (D), error 5: 拒绝访问。",
       "ERROR Message: 一 二",
+      "WARN  Install folder C:\\I: made by an earlier install; its access list could not be set, error 5: 拒绝访问。",
+      "WARN  Install folder C:\\I: not made by this program, left as it is: every user can change what it holds, and "
+      "AutoCAD trusts what is there",
   };
   EXPECT_EQ(Lines(), expected);
   const std::vector<std::string> passed = {
       "file C:\\I\\a", "file C:\\AppData\\Zorvel\\a", "support C:\\AutoCAD\\Fonts\\a", "loader K",
-      "value DisplayName", "list K", "list K", "tell 一\n\n二"};
+      "value DisplayName", "list K", "list K", "tell 一\n\n二", "lock C:\\I", "lock C:\\I"};
   EXPECT_EQ(answering.seen, passed);
 }
 

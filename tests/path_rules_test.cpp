@@ -50,6 +50,7 @@ class RecordingFiles : public platform::Files {
   }
   platform::Status DeleteFile(const std::string& path) override { return faults_.DeleteFile(path); }
   platform::Status RemoveDirectory(const std::string& path) override { return faults_.RemoveDirectory(path); }
+  platform::Status DeleteAtRestart(const std::string& path) override { return faults_.DeleteAtRestart(path); }
   platform::Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
     return faults_.ReadFile(path, limit, content);
   }

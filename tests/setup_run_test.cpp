@@ -176,6 +176,7 @@ TEST(SilentInstall, TheLogTellsTheWholeRun) {
       {"Found AutoCAD 2007: product key HKLM\\", W::kProduct2007, ", 32-bit registry view, location ", W::kAcad2007},
       {"Found AutoCAD 2010: product key HKLM\\", W::kProduct2010, ", 64-bit registry view, location ", W::kAcad2010},
       {"Install into \"C:\\Zorvel\" for AutoCAD 2007, 2008, 2010"},
+      {"INFO  [4242 first] Install folder C:\\Zorvel\\Zorvel批打印软件: made; only administrators"},
       {"INFO  [4242 first] File C:\\dist\\Data\\readme.txt -> C:\\Zorvel\\Zorvel批打印软件\\readme.txt (10 bytes): copied"},
       {"Settings file C:\\dist\\Data\\Zorvel.Ini -> C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini"},
       {"INFO  [4242 first] Registry HKLM\\", W::kProduct2008, "\\Applications\\ZV_BatchPlot2008 LOADER written: "

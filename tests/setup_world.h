@@ -42,6 +42,7 @@ struct SetupWorld {
       files.AddFile(std::string("C:\\dist\\Data\\") + name, name);
     files.AddFolder("C:\\Users\\user\\AppData\\Roaming");
     files.AddFolder("C:\\Users\\user\\AppData\\Local\\Temp");
+    files.AddFolder("C:\\Windows\\Temp");
     for (const char* location : {kAcad2007, kAcad2008, kAcad2010}) files.AddFolder(std::string(location) + "\\Fonts");
     files.AddFolder(std::string(kAcad2008) + "\\Drv");
     Product(kProduct2007, kAcad2007, "AutoCAD 2007");

@@ -241,6 +241,10 @@ TEST_F(FromTheInstallFolder, TheCopyRemovesEverythingAndTheStartedProgramEndsWit
   EXPECT_EQ(w_.processes.waitedFor(), (std::vector<std::uint32_t>{4242}));
   EXPECT_TRUE(TakenBack(w_));
   EXPECT_TRUE(w_.Logged(W::kTempLog, {"Uninstaller and install record removed from ", W::kDefaultInstall}));
+  const std::string handOver = "C:\\Windows\\Temp\\ZorvelUninstall-4242";
+  EXPECT_EQ(w_.processes.started()[0].program, handOver + "\\Uninstall.exe") << "with full rights";
+  EXPECT_EQ(w_.files.atRestart(), (std::vector<std::string>{handOver + "\\Uninstall.exe", handOver}));
+  EXPECT_TRUE(w_.Logged(W::kTempLog, {"The uninstaller's copy and its folder " + handOver + " go when Windows next starts"}));
 }
 
 TEST_F(FromTheInstallFolder, TheCopysExitCodeIsTheStartedProgramsOne) {

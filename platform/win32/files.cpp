@@ -120,6 +120,11 @@ class Win32Files : public Files {
     return Result(RemoveDirectoryW(win32::Widen(path).c_str()));
   }
 
+  Status DeleteAtRestart(const std::string& path) override {
+    if (!Fits(path)) return kTooLong;
+    return Result(MoveFileExW(win32::Widen(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  }
+
   Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
     if (!Fits(path)) return kTooLong;
     FileHandle file(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

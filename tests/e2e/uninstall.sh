@@ -102,6 +102,9 @@ check "silent: the log names each loader key removed" logged "$temp_log" "INFO "
 check "silent: the log says what is kept" logged "$temp_log" "Font " ": kept"
 check "silent: the log ends the removal with exit code 0" logged "$temp_log" "Exit code 0: uninstalled completely"
 check "silent: the last step is logged too" logged "$temp_log" "Uninstaller and install record removed from $dir"
+# Wine's token has full rights: the copy ran from a folder of its own, not the user's temp folder.
+check "silent: the copy ran from a folder only administrators can change, which goes at the next restart" \
+  logged "$temp_log" "The uninstaller's copy and its folder C:\\windows\\Temp\\ZorvelUninstall-" "go when Windows next starts"
 
 # --- interactive, started as Programs and Features does, awaited by start /wait ------------
 fresh_machine

@@ -11,6 +11,7 @@ constexpr const char* kDefaultAppData = "C:\\Users\\user\\AppData\\Roaming";
 
 MemoryEnvironment::MemoryEnvironment() : roamingAppData_(kDefaultAppData) {
   SetVariable("APPDATA", kDefaultAppData);
+  SetVariable("SystemRoot", "C:\\Windows");
 }
 
 bool MemoryEnvironment::GetVariable(const std::string& name, std::string* value) {

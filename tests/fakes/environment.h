@@ -12,7 +12,8 @@ namespace platform {
 
 class MemoryEnvironment : public Environment {
  public:
-  // APPDATA and the shell's folder both name C:\Users\user\AppData\Roaming.
+  // APPDATA and the shell's folder both name C:\Users\user\AppData\Roaming;
+  // SystemRoot is C:\Windows.
   MemoryEnvironment();
 
   bool GetVariable(const std::string& name, std::string* value) override;

@@ -322,6 +322,14 @@ Status MemoryFiles::DeleteFile(const std::string& path) {
   return Status::Ok();
 }
 
+Status MemoryFiles::DeleteAtRestart(const std::string& path) {
+  std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) return Unusable(path);
+  if (!Find(*resolved)) return Missing(*resolved);
+  atRestart_.push_back(path);
+  return Status::Ok();
+}
+
 Status MemoryFiles::RemoveDirectory(const std::string& path) {
   std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) return Unusable(path);

@@ -38,6 +38,8 @@ class MemoryFiles : public Files {
   bool Exists(const std::string& path) override;
   Status DeleteFile(const std::string& path) override;
   Status RemoveDirectory(const std::string& path) override;
+  // Recorded (see atRestart()); nothing goes, as no restart comes.
+  Status DeleteAtRestart(const std::string& path) override;
   Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override;
   Status WriteFile(const std::string& path, const std::string& content) override;
   std::string ModulePath() override { return modulePath_; }
@@ -62,6 +64,8 @@ class MemoryFiles : public Files {
   };
   const std::vector<Copy>& copies() const { return copies_; }
   int openListings() const { return static_cast<int>(listings_.size()); }
+  // The paths to be deleted at the next restart, in their order.
+  const std::vector<std::string>& atRestart() const { return atRestart_; }
 
  private:
   struct Node {
@@ -96,6 +100,7 @@ class MemoryFiles : public Files {
   std::map<std::string, Node> nodes_;  // by upper-cased full path
   std::uint64_t nextOrder_ = 0;
   std::vector<Copy> copies_;
+  std::vector<std::string> atRestart_;
   std::map<std::uintptr_t, Listing> listings_;
   std::uintptr_t nextListing_ = 1;
   std::string modulePath_ = "C:\\SetUp.exe";

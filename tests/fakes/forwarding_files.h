@@ -30,6 +30,7 @@ class ForwardingFiles : public Files {
   bool Exists(const std::string& path) override { return inner_.Exists(path); }
   Status DeleteFile(const std::string& path) override { return inner_.DeleteFile(path); }
   Status RemoveDirectory(const std::string& path) override { return inner_.RemoveDirectory(path); }
+  Status DeleteAtRestart(const std::string& path) override { return inner_.DeleteAtRestart(path); }
   Status ReadFile(const std::string& path, std::size_t limit, std::string* content) override {
     return inner_.ReadFile(path, limit, content);
   }

@@ -11,6 +11,7 @@
 #include "platform/mbcs.h"
 #include "platform/services.h"
 #include "tests/fakes/files.h"
+#include "tests/fakes/rights.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
@@ -86,8 +87,10 @@ void CheckInstallFolder(const std::string& text) {
 
   platform::MemoryFiles disk;
   disk.AddDrive('D');
+  platform::MemoryRights rights(disk);
   platform::Services services;
   services.files = &disk;
+  services.rights = &rights;
   platform::UseServices(services);
   const FolderVerdict made = MakeInstallFolder(verdict.installDir);
   if (made.accepted()) {
