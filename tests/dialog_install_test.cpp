@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "hosts/acad_hosts.h"
+#include "install/messages.h"
 #include "tests/dialog_probe.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/faulty_files.h"
@@ -21,6 +22,7 @@
 #include "tests/fakes/registry.h"
 #include "tests/fakes/services.h"
 #include "tests/fakes/window_host.h"
+#include "ui/elevation_offer.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
@@ -43,6 +45,22 @@ constexpr int kSlot2010 = 2010 - kFirstReleaseYear;
 
 // What the user saw of the dialog at one moment.
 enum class View { Selection, Progress, Completion };
+
+// The run's offer to go on as an administrator, played: its state, and what
+// the elevated copy does when asked for.
+struct PlayedOffer : ElevationOffer {
+  ElevationState State() override { return state; }
+  ElevatedRun Elevate(const InstallChoices& choices) override {
+    asked.push_back(choices);
+    dialogEnabled = dialog->IsWindowEnabled();
+    return answer;
+  }
+  ElevationState state = ElevationState::NotNeeded;
+  ElevatedRun answer;
+  CWnd* dialog = nullptr;
+  std::vector<InstallChoices> asked;
+  bool dialogEnabled = true;  // while the copy ran
+};
 
 class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>> {
  protected:
@@ -320,19 +338,26 @@ TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
   struct Row {
     const char* what;
     std::vector<std::string> processes;
+    std::optional<bool> continued;  // the elevated copy's dialog: whether the first one warned
     bool warned;
   };
   const Row rows[] = {
-      {"AutoCAD running", {"System", "ACAD.EXE"}, true},
-      {"AutoCAD not running", {"System", "explorer.exe"}, false},
+      {"AutoCAD running", {"System", "ACAD.EXE"}, std::nullopt, true},
+      {"AutoCAD not running", {"System", "explorer.exe"}, std::nullopt, false},
+      {"continued as administrator after the warning", {"System", "ACAD.EXE"}, true, false},
+      {"continued as administrator, not warned yet", {"System", "ACAD.EXE"}, false, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     NewWorld();
     processes().SetImageNames(row.processes);
     Dlg_Setup dialog(hosts_, build_);
+    if (row.continued) dialog.PresetContinue(*row.continued);
     Run(dialog, [&](DialogProbe& probe) {
-      ASSERT_TRUE(probe.Click(kIdInstall));
+      // A continued dialog installs as it opens.
+      if (!row.continued) {
+        ASSERT_TRUE(probe.Click(kIdInstall));
+      }
       if (row.warned) {
         ExpectView(probe, View::Selection);
         EXPECT_FALSE(files().Exists("C:\\Zorvel"));
@@ -341,7 +366,7 @@ TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
       }
       ExpectView(probe, View::Completion);
     });
-    EXPECT_EQ(dialog.warnsIfHostRunning(), !row.warned);
+    EXPECT_EQ(dialog.warnsIfHostRunning(), row.processes.back() != "ACAD.EXE");
     ASSERT_EQ(boxes().shown().size(), row.warned ? 1u : 0u);
     if (row.warned) {
       EXPECT_EQ(boxes().shown()[0].text, "请关闭AutoCAD后再进行安装 !");
@@ -349,6 +374,82 @@ TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
       EXPECT_EQ(boxes().shown()[0].style, platform::kMbOk);
     }
     EXPECT_TRUE(Installed(kDefaultInstall));
+  }
+}
+
+TEST_P(InstallTest, WithoutRightsInstallAsksToGoOnAsAdministratorOrSaysItCannot) {
+  constexpr unsigned kQuestion = platform::kMbYesNo | platform::kMbIconQuestion;
+  constexpr unsigned kRefused = platform::kMbOk | platform::kMbIconWarning;
+  constexpr unsigned kHostRunning = platform::kMbOk;
+  using State = ElevationState;
+  using Result = ElevatedRunResult;
+  struct Row {
+    const char* what;
+    State state;
+    bool acadRunning;  // the first click warns, the second goes on
+    int answer;        // to the question
+    Result copy;       // what became of the elevated copy
+    std::vector<unsigned> boxes;  // the boxes' styles, in order
+    bool shield;
+    bool installedHere;
+  };
+  const Row rows[] = {
+      {"rights enough", State::NotNeeded, false, 0, Result::Declined, {}, false, true},
+      {"declined, No: installs what it can", State::Declined, false, platform::kIdNo, Result::Declined,
+       {kQuestion}, true, true},
+      {"declined, Yes: the copy installed", State::Declined, false, platform::kIdYes, Result::Ran, {kQuestion},
+       true, false},
+      {"declined, Yes, declined again: nothing happens", State::Declined, false, platform::kIdYes, Result::Declined,
+       {kQuestion}, true, false},
+      {"declined, Yes, refused by policy", State::Declined, false, platform::kIdYes, Result::Refused,
+       {kQuestion, kRefused}, true, true},
+      {"declined, AutoCAD running: the warning first", State::Declined, true, platform::kIdYes, Result::Ran,
+       {kHostRunning, kQuestion}, true, false},
+      {"refused by policy", State::Refused, false, 0, Result::Declined, {kRefused}, false, true},
+      {"impossible", State::Impossible, true, 0, Result::Declined, {kHostRunning, kRefused}, false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    NewWorld();
+    if (row.acadRunning) processes().SetImageNames({"ACAD.EXE"});
+    Dlg_Setup dialog(hosts_, build_);
+    PlayedOffer offer;
+    offer.state = row.state;
+    offer.answer = {row.copy, 7};
+    offer.dialog = &dialog;
+    dialog.OfferElevation(&offer);
+    for (unsigned style : row.boxes) boxes().Answer(style == kQuestion ? row.answer : platform::kIdOk);
+    const bool ran = row.copy == Result::Ran && row.answer == platform::kIdYes;
+    std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
+      platform::HeadlessWindowHost* headless = GetParam()->headlessHost();
+      if (headless) {
+        EXPECT_EQ(headless->Control(dialog.GetSafeHwnd(), kIdInstall)->shield, row.shield);
+      }
+      ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2008]));
+      for (int click = row.acadRunning ? 2 : 1; click > 0; --click) ASSERT_TRUE(probe.Click(kIdInstall));
+      if (!ran) ExpectView(probe, row.installedHere ? View::Completion : View::Selection);
+    });
+    EXPECT_EQ(result, ran ? 1 : 2);
+    EXPECT_EQ(dialog.elevatedExitCode(), ran ? std::optional<std::uint32_t>(7) : std::nullopt);
+    EXPECT_EQ(Installed(kDefaultInstall), row.installedHere);
+    EXPECT_EQ(Loader(kProduct2010, 2010).has_value(), row.installedHere);
+    ASSERT_EQ(boxes().shown().size(), row.boxes.size());
+    for (std::size_t i = 0; i < row.boxes.size(); ++i) {
+      const platform::ShownBox& box = boxes().shown()[i];
+      EXPECT_EQ(box.caption, kCaption);
+      EXPECT_EQ(box.style, row.boxes[i]);
+      const std::string text = box.style == kQuestion ? "向AutoCAD注册需要管理员权限。\n\n是否以管理员身份继续安装？"
+                               : box.style == kRefused ? ElevationRefusedText()
+                                                       : HostRunningText();
+      EXPECT_EQ(box.text, text);
+    }
+    ASSERT_EQ(offer.asked.size(), row.answer == platform::kIdYes ? 1u : 0u);
+    if (offer.asked.empty()) continue;
+    EXPECT_FALSE(offer.dialogEnabled);
+    EXPECT_EQ(offer.asked[0].folderText, "C:\\Zorvel");
+    EXPECT_EQ(offer.asked[0].ticked[kSlot2008], 0);
+    EXPECT_EQ(offer.asked[0].ticked[kSlot2010], 1);
+    EXPECT_EQ(offer.asked[0].hostWarned, row.acadRunning);
   }
 }
 

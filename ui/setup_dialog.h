@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "install/install_engine.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
+#include "ui/elevation_offer.h"
 #include "ui/gdi.h"
 #include "ui/screen_scale.h"
 #include "ui/setup_template.h"
@@ -55,9 +57,21 @@ class Dlg_Setup : public CDialog {
   void PresetReleases(const ReleaseFlags& chosen) { presetReleases_ = chosen; }
   // Before DoModal: every install runs through `runner`.
   void RunInstallsThrough(InstallRunner* runner) { runner_ = runner; }
+  // Before DoModal: the run has no administrator rights, and `offer` says
+  // whether Install may ask for them (the shield) and goes on as an
+  // administrator when the user wants it.
+  void OfferElevation(ElevationOffer* offer) { offer_ = offer; }
+  // Before DoModal, in the copy that goes on as an administrator: Install
+  // was clicked in the first dialog, so this one installs as it opens, with
+  // the folder and ticks preset; `hostWarned`: the running-AutoCAD warning
+  // was shown there already.
+  void PresetContinue(bool hostWarned);
   // After DoModal: how the install that ended the dialog ended; nothing when
   // the dialog was closed before an install ended.
   std::optional<InstallOutcome> outcome() const { return outcome_; }
+  // After DoModal: the exit code of the elevated copy that installed in this
+  // dialog's place; nothing when none did.
+  std::optional<std::uint32_t> elevatedExitCode() const { return elevatedExitCode_; }
 
   // What the dialog holds, as its last data exchange left it.
   const std::string& folderText() const { return installPath; }
@@ -86,6 +100,16 @@ class Dlg_Setup : public CDialog {
   std::intptr_t OnFitPictures(std::uintptr_t, std::intptr_t);
   void OnBrowse();
   void OnInstall();
+  std::intptr_t OnContinueInstall(std::uintptr_t, std::intptr_t);
+
+  // What the rights call for before an install: true to install here
+  // (with the rights there are); false when the elevated copy installed
+  // instead (the dialog is ending) or its prompt was declined (the
+  // selection view stays).
+  bool GoOnHere();
+  // What the next Install click still has to say about the rights; the
+  // shield shows while it asks.
+  void SetElevation(ElevationState state);
 
   // Runs the install engine with this dialog as its driver. True when the
   // installation ran to its end; false when it did not start (AutoCAD
@@ -126,4 +150,12 @@ class Dlg_Setup : public CDialog {
   std::optional<ReleaseFlags> presetReleases_;
   InstallRunner* runner_ = nullptr;
   std::optional<InstallOutcome> outcome_;
+  CButton installButton_;
+  ElevationOffer* offer_ = nullptr;
+  // Declined: Install asks to go on as an administrator; Refused or
+  // Impossible: it says once that it goes on without; NotNeeded once the
+  // user has answered or been told.
+  ElevationState elevation_ = ElevationState::NotNeeded;
+  bool continueAtOnce_ = false;
+  std::optional<std::uint32_t> elevatedExitCode_;
 };
