@@ -152,9 +152,9 @@ class Dlg_Setup : public CDialog {
   std::optional<InstallOutcome> outcome_;
   CButton installButton_;
   ElevationOffer* offer_ = nullptr;
-  // Declined: Install asks to go on as an administrator; Refused or
-  // Impossible: it says once that it goes on without; NotNeeded once the
-  // user has answered or been told.
+  // Declined: Install asks to go on as an administrator (again after a
+  // declined prompt); Refused or Impossible: it says once that it goes on
+  // without; NotNeeded once the user has said No or been told.
   ElevationState elevation_ = ElevationState::NotNeeded;
   bool continueAtOnce_ = false;
   std::optional<std::uint32_t> elevatedExitCode_;
