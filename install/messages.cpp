@@ -190,6 +190,13 @@ std::string CopyFailedText(const FileEvent& failure) {
 
 std::string AlreadyRunningText() { return "另一个SetUp.exe正在运行 !\n\n请等它结束后再执行SetUp.exe。"; }
 
+std::string ElevationQuestionText() { return "向AutoCAD注册需要管理员权限。\n\n是否以管理员身份继续安装？"; }
+
+std::string ElevationRefusedText() {
+  return "向AutoCAD注册需要管理员权限，但这台计算机不允许本程序请求管理员权限 !\n\n"
+         "请与这台计算机的管理员联系。\n\n现在将在没有管理员权限的情况下继续安装。";
+}
+
 std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText) {
   return "无法打开日志文件 !\n\n" + path + "\n\n错误 " + mbcs::Decimal(error) +
          (systemText.empty() ? std::string() : "：" + systemText);

@@ -59,6 +59,12 @@ std::string DataUnreadableText();
 std::string IncompleteText(const Shortfall& shortfall, const std::string& logPath);
 // Another setup program holds the instance lock.
 std::string AlreadyRunningText();
+// Install, without administrator rights, where they may be asked for: go on
+// as an administrator (Yes) or without (No)?
+std::string ElevationQuestionText();
+// Install, without administrator rights, where the computer does not let the
+// program ask for them: whom to ask, and that the install goes on without.
+std::string ElevationRefusedText();
 // The log file named cannot be opened: why, as the system says it.
 std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText);
 // The abort/retry/ignore question after a failed copy onto `destination`.

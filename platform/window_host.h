@@ -73,6 +73,9 @@ constexpr unsigned kEnChange = 0x0300;   // EN_CHANGE
 constexpr unsigned kBmGetCheck = 0x00F0;
 constexpr unsigned kBmSetCheck = 0x00F1;
 constexpr unsigned kBmClick = 0x00F5;
+// BCM_SETSHIELD: lParam true puts the shield (the click asks for
+// administrator rights) before the button's text, false takes it away.
+constexpr unsigned kBcmSetShield = 0x160C;
 constexpr int kBstChecked = 1;
 
 constexpr unsigned kPbmSetRange = kWmUser + 1;

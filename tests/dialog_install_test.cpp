@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "hosts/acad_hosts.h"
+#include "install/messages.h"
 #include "tests/dialog_probe.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/faulty_files.h"
@@ -22,6 +23,7 @@
 #include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
 #include "tests/fakes/window_host.h"
+#include "ui/elevation_offer.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_dialog.h"
 #include "ui/setup_template.h"
@@ -44,6 +46,22 @@ constexpr int kSlot2010 = 2010 - kFirstReleaseYear;
 
 // What the user saw of the dialog at one moment.
 enum class View { Selection, Progress, Completion };
+
+// The run's offer to go on as an administrator, played.
+struct PlayedOffer : ElevationOffer {
+  PlayedOffer(ElevationState s, ElevatedRun a, CWnd* d) : state(s), answer(a), dialog(d) {}
+  ElevationState State() override { return state; }
+  ElevatedRun Elevate(const InstallChoices& choices) override {
+    asked.push_back(choices);
+    dialogEnabled = dialog->IsWindowEnabled();
+    return answer;
+  }
+  ElevationState state;
+  ElevatedRun answer;  // what the elevated copy does
+  CWnd* dialog;
+  std::vector<InstallChoices> asked;
+  bool dialogEnabled = true;  // while the copy ran
+};
 
 class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>> {
  protected:
@@ -324,19 +342,26 @@ TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
   struct Row {
     const char* what;
     std::vector<std::string> processes;
+    std::optional<bool> continued;  // the elevated copy's dialog: whether the first one warned
     bool warned;
   };
   const Row rows[] = {
-      {"AutoCAD running", {"System", "ACAD.EXE"}, true},
-      {"AutoCAD not running", {"System", "explorer.exe"}, false},
+      {"AutoCAD running", {"System", "ACAD.EXE"}, std::nullopt, true},
+      {"AutoCAD not running", {"System", "explorer.exe"}, std::nullopt, false},
+      {"continued as administrator after the warning", {"System", "ACAD.EXE"}, true, false},
+      {"continued as administrator, not warned yet", {"System", "ACAD.EXE"}, false, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     NewWorld();
     processes().SetImageNames(row.processes);
     Dlg_Setup dialog(hosts_, build_);
+    if (row.continued) dialog.PresetContinue(*row.continued);
     Run(dialog, [&](DialogProbe& probe) {
-      ASSERT_TRUE(probe.Click(kIdInstall));
+      // A continued dialog installs as it opens.
+      if (!row.continued) {
+        ASSERT_TRUE(probe.Click(kIdInstall));
+      }
       if (row.warned) {
         ExpectView(probe, View::Selection);
         EXPECT_FALSE(files().Exists("C:\\Zorvel"));
@@ -345,7 +370,7 @@ TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
       }
       ExpectView(probe, View::Completion);
     });
-    EXPECT_EQ(dialog.warnsIfHostRunning(), !row.warned);
+    EXPECT_EQ(dialog.warnsIfHostRunning(), row.processes.back() != "ACAD.EXE");
     ASSERT_EQ(boxes().shown().size(), row.warned ? 1u : 0u);
     if (row.warned) {
       EXPECT_EQ(boxes().shown()[0].text, "请关闭AutoCAD后再进行安装 !");
@@ -353,6 +378,67 @@ TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
       EXPECT_EQ(boxes().shown()[0].style, platform::kMbOk);
     }
     EXPECT_TRUE(Installed(kDefaultInstall));
+  }
+}
+
+TEST_P(InstallTest, WithoutRightsInstallAsksToGoOnAsAdministratorOrSaysItCannot) {
+  const unsigned ask = platform::kMbYesNo | platform::kMbIconQuestion, told = platform::kMbOk | platform::kMbIconWarning;
+  using S = ElevationState;
+  using R = ElevatedRunResult;
+  struct Row {
+    const char* what;
+    S state;
+    bool acadRunning;  // the first click warns, the second goes on
+    int answer;        // to the question
+    R copy;            // what became of the elevated copy
+    std::vector<unsigned> boxes;  // their styles, in order
+    bool installedHere;
+  };
+  const Row rows[] = {
+      {"declined, No: installs what it can", S::Declined, false, platform::kIdNo, R::Ran, {ask}, true},
+      {"declined, Yes: the copy installed", S::Declined, false, platform::kIdYes, R::Ran, {ask}, false},
+      {"declined, Yes, declined again: nothing done", S::Declined, false, platform::kIdYes, R::Declined, {ask}, false},
+      {"declined, Yes, refused by policy", S::Declined, false, platform::kIdYes, R::Refused, {ask, told}, true},
+      {"declined, AutoCAD running: the warning first", S::Declined, true, platform::kIdYes, R::Ran,
+       {platform::kMbOk, ask}, false},
+      {"refused by policy", S::Refused, false, 0, R::Ran, {told}, true},
+      {"impossible, AutoCAD running", S::Impossible, true, 0, R::Ran, {platform::kMbOk, told}, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    NewWorld();
+    if (row.acadRunning) processes().SetImageNames({"ACAD.EXE"});
+    for (unsigned style : row.boxes) boxes().Answer(style == ask ? row.answer : platform::kIdOk);
+    Dlg_Setup dialog(hosts_, build_);
+    PlayedOffer offer{row.state, {row.copy, 7}, &dialog};
+    dialog.OfferElevation(&offer);
+    std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
+      if (platform::HeadlessWindowHost* headless = GetParam()->headlessHost()) {
+        EXPECT_EQ(headless->Control(dialog.GetSafeHwnd(), kIdInstall)->shield, row.state == S::Declined);
+      }
+      ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2008]));
+      for (int click = row.acadRunning ? 2 : 1; click > 0; --click) ASSERT_TRUE(probe.Click(kIdInstall));
+    });
+    const bool ran = row.answer == platform::kIdYes && row.copy == R::Ran;
+    EXPECT_EQ(result, ran ? 1 : 2);
+    EXPECT_EQ(dialog.elevatedExitCode(), ran ? std::optional<std::uint32_t>(7) : std::nullopt);
+    EXPECT_EQ(Installed(kDefaultInstall), row.installedHere);
+    ASSERT_EQ(boxes().shown().size(), row.boxes.size());
+    for (std::size_t i = 0; i < row.boxes.size(); ++i) {
+      const platform::ShownBox& box = boxes().shown()[i];
+      EXPECT_EQ(box.caption, kCaption);
+      EXPECT_EQ(box.style, row.boxes[i]);
+      EXPECT_EQ(box.text, box.style == ask    ? "向AutoCAD注册需要管理员权限。\n\n是否以管理员身份继续安装？"
+                          : box.style == told ? ElevationRefusedText()
+                                              : HostRunningText());
+    }
+    ASSERT_EQ(offer.asked.size(), row.answer == platform::kIdYes ? 1u : 0u);
+    if (offer.asked.empty()) continue;
+    EXPECT_FALSE(offer.dialogEnabled);
+    EXPECT_EQ(offer.asked[0].folderText, "C:\\Zorvel");
+    EXPECT_EQ(offer.asked[0].ticked[kSlot2008], 0);
+    EXPECT_EQ(offer.asked[0].ticked[kSlot2010], 1);
+    EXPECT_EQ(offer.asked[0].hostWarned, row.acadRunning);
   }
 }
 

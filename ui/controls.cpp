@@ -4,6 +4,8 @@ void CButton::SetCheck(int state) { Send(platform::kBmSetCheck, static_cast<std:
 
 int CButton::GetCheck() const { return static_cast<int>(Send(platform::kBmGetCheck)); }
 
+void CButton::SetShield(bool shown) { Send(platform::kBcmSetShield, 0, shown ? 1 : 0); }
+
 void CProgressCtrl::SetRange(int minimum, int maximum) {
   Send(platform::kPbmSetRange, 0, static_cast<std::intptr_t>(platform::MakeWParam(minimum, maximum)));
 }

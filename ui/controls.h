@@ -7,6 +7,7 @@ class CButton : public CWnd {
  public:
   void SetCheck(int state);
   int GetCheck() const;
+  void SetShield(bool shown);
 };
 
 // The progress bar (msctls_progress32), driven by its PBM_* messages.

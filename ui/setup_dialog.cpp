@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "deploy/host_check.h"
 #include "deploy/product.h"
+#include "install/messages.h"
 #include "platform/lookup.h"
 #include "platform/mbcs.h"
 #include "platform/message_box.h"
@@ -18,6 +20,9 @@ constexpr int kCaptionFontHeight = 12;  // pixels at 100 %
 
 // Posted to the dialog once the dialog manager has laid it out for a new scale.
 constexpr unsigned kWmFitPictures = platform::kWmApp + 1;
+// Posted as the elevated copy's dialog opens: the install starts once the
+// dialog is on screen.
+constexpr unsigned kWmContinueInstall = platform::kWmApp + 2;
 
 const char kPickerText[] = "请选择安装目录：";
 
@@ -108,13 +113,14 @@ Dlg_Setup::~Dlg_Setup() = default;
 const MessageMap* Dlg_Setup::ThisMessageMap() {
   // One row per release box, with the ids the template's table gives them.
   static constexpr auto rows = [] {
-    std::array<MessageMapEntry, kReleaseCount + 4> all{};
+    std::array<MessageMapEntry, kReleaseCount + 5> all{};
     all[0] = CtlColorRow<&Dlg_Setup::OnCtlColor>();
     for (int slot = 0; slot < kReleaseCount; ++slot)
       all[1 + slot] = CommandRow<&Dlg_Setup::OnReleaseClicked>(platform::kBnClicked, kReleaseBoxes[slot].id);
     all[1 + kReleaseCount] = CommandRow<&Dlg_Setup::OnBrowse>(platform::kBnClicked, kIdBrowse);
     all[2 + kReleaseCount] = CommandRow<&Dlg_Setup::OnInstall>(platform::kBnClicked, kIdInstall);
     all[3 + kReleaseCount] = MessageRow<&Dlg_Setup::OnFitPictures>(kWmFitPictures);
+    all[4 + kReleaseCount] = MessageRow<&Dlg_Setup::OnContinueInstall>(kWmContinueInstall);
     return all;
   }();
   static const MessageMap map{CDialog::ThisMessageMap(), rows.data(), rows.size()};
@@ -129,6 +135,7 @@ void Dlg_Setup::DoDataExchange(CDataExchange* dx) {
   for (int slot = 0; slot < kReleaseCount; ++slot) DDX_Check(dx, kReleaseBoxIds[slot], releaseTicked[slot]);
   DDX_Text(dx, kIdVersionCaption, versionText);
   DDX_Control(dx, kIdProgress, progressBar);
+  DDX_Control(dx, kIdInstall, installButton_);
   DDX_Text(dx, kIdInstallPath, installPath);
 }
 
@@ -154,7 +161,65 @@ bool Dlg_Setup::OnInitDialog() {
   }
   UpdateData(false);
   UpdateFinishButton();
+  if (offer_) SetElevation(offer_->State());
   logo_.Fit(m_hWnd, SetupDialogTemplate());
+  if (continueAtOnce_) platform::GetWindowHost().Post(m_hWnd, kWmContinueInstall);
+  return true;
+}
+
+void Dlg_Setup::PresetContinue(bool hostWarned) {
+  continueAtOnce_ = true;
+  warnIfHostRunning = !hostWarned;
+}
+
+std::intptr_t Dlg_Setup::OnContinueInstall(std::uintptr_t, std::intptr_t) {
+  OnInstall();
+  return 0;
+}
+
+void Dlg_Setup::SetElevation(ElevationState state) {
+  elevation_ = state;
+  installButton_.SetShield(state == ElevationState::Declined);
+}
+
+bool Dlg_Setup::GoOnHere() {
+  // The running-AutoCAD warning comes first, from the install this click
+  // starts; the question or the box comes with the click that installs.
+  if (elevation_ != ElevationState::NotNeeded && warnIfHostRunning && IsHostRunning()) return true;
+  switch (elevation_) {
+    case ElevationState::NotNeeded:
+      return true;
+    case ElevationState::Refused:
+    case ElevationState::Impossible:
+      Tell(ElevationRefusedText(), kWarningBox);
+      SetElevation(ElevationState::NotNeeded);
+      return true;
+    case ElevationState::Declined:
+      break;
+  }
+  // No, or no box at all: install with the rights there are, and ask no more.
+  if (platform::GetMessageBoxes().Show(ElevationQuestionText(), kMessageCaption,
+                                       platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
+    SetElevation(ElevationState::NotNeeded);
+    return true;
+  }
+  UpdateData(true);
+  // The dialog takes no input while the prompt and the elevated copy are up.
+  EnableWindow(false);
+  const ElevatedRun run = offer_->Elevate({installPath, releaseTicked, !warnIfHostRunning});
+  EnableWindow(true);
+  switch (run.result) {
+    case ElevatedRunResult::Ran:
+      elevatedExitCode_ = run.exitCode;
+      EndDialog(platform::kIdOk);
+      return false;
+    case ElevatedRunResult::Declined:
+      return false;
+    case ElevatedRunResult::Refused:
+      break;
+  }
+  Tell(ElevationRefusedText(), kWarningBox);
+  SetElevation(ElevationState::NotNeeded);
   return true;
 }
 
@@ -211,7 +276,7 @@ void Dlg_Setup::OnBrowse() {
 }
 
 void Dlg_Setup::OnInstall() {
-  if (!RunInstall()) return;
+  if (!GoOnHere() || !RunInstall()) return;
   ShowCompletionView();
   UpdateData(false);
   ShrinkToFinishButton();

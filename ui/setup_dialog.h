@@ -65,10 +65,7 @@ class Dlg_Setup : public CDialog {
   // was clicked in the first dialog, so this one installs as it opens, with
   // the folder and ticks preset; `hostWarned`: the running-AutoCAD warning
   // was shown there already.
-  void PresetContinue(bool hostWarned) {
-    continueAtOnce_ = true;
-    warnIfHostRunning = !hostWarned;
-  }
+  void PresetContinue(bool hostWarned);
   // After DoModal: how the install that ended the dialog ended; nothing when
   // the dialog was closed before an install ended.
   std::optional<InstallOutcome> outcome() const { return outcome_; }
@@ -103,6 +100,16 @@ class Dlg_Setup : public CDialog {
   std::intptr_t OnFitPictures(std::uintptr_t, std::intptr_t);
   void OnBrowse();
   void OnInstall();
+  std::intptr_t OnContinueInstall(std::uintptr_t, std::intptr_t);
+
+  // What the rights call for before an install: true to install here
+  // (with the rights there are); false when the elevated copy installed
+  // instead (the dialog is ending) or its prompt was declined (the
+  // selection view stays).
+  bool GoOnHere();
+  // What the next Install click still has to say about the rights; the
+  // shield shows while it asks.
+  void SetElevation(ElevationState state);
 
   // Runs the install engine with this dialog as its driver. True when the
   // installation ran to its end; false when it did not start (AutoCAD
@@ -143,7 +150,12 @@ class Dlg_Setup : public CDialog {
   std::optional<ReleaseFlags> presetReleases_;
   InstallRunner* runner_ = nullptr;
   std::optional<InstallOutcome> outcome_;
+  CButton installButton_;
   ElevationOffer* offer_ = nullptr;
+  // Declined: Install asks to go on as an administrator (again after a
+  // declined prompt); Refused or Impossible: it says once that it goes on
+  // without; NotNeeded once the user has said No or been told.
+  ElevationState elevation_ = ElevationState::NotNeeded;
   bool continueAtOnce_ = false;
   std::optional<std::uint32_t> elevatedExitCode_;
 };

@@ -99,9 +99,11 @@ std::intptr_t HeadlessWindowHost::RunModalDialog(const DialogTemplate& dialogTem
                                                                    : HandleOf(dialog->children.front())), 0);
   if (!dialog->ended) {
     dialog->style |= kWsVisible;
+    // The modal loop's first messages: those the dialog posted as it opened.
+    DeliverPosted();
     std::function<void(WindowHandle)> script = std::move(script_);
     script_ = nullptr;
-    if (script) script(handle);
+    if (script && !dialog->ended) script(handle);
     if (dialog->alive && !dialog->ended) Deliver(dialog, kWmClose, 0, 0);
     if (dialog->alive && !dialog->ended) EndDialog(handle, -1);
   }
@@ -116,12 +118,16 @@ void HeadlessWindowHost::EndDialog(WindowHandle dialog, std::intptr_t result) {
   window->result = result;
 }
 
-void HeadlessWindowHost::AfterInput(WindowHandle dialog) {
+void HeadlessWindowHost::DeliverPosted() {
   for (std::size_t i = 0; i < posted_.size(); ++i) {
     const Posted post = posted_[i];
     Deliver(Find(post.window), post.message, post.wParam, post.lParam);
   }
   posted_.clear();
+}
+
+void HeadlessWindowHost::AfterInput(WindowHandle dialog) {
+  DeliverPosted();
   HeadlessWindow* window = Find(dialog);
   if (window && window->ended) Destroy(window);
 }
@@ -232,6 +238,9 @@ std::intptr_t HeadlessWindowHost::OwnHandling(HeadlessWindow* window, unsigned m
         if ((window->style & kBsTypeMask) == kBsAutoCheckBox) window->check = window->check == kBstChecked ? 0 : 1;
         Notify(window, kBnClicked);
         return 0;
+      case kBcmSetShield:
+        window->shield = lParam != 0;
+        return 1;
       default:
         return 0;
     }

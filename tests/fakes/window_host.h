@@ -13,14 +13,15 @@
 // that returns after the current message.
 //
 // Like Win32, controls answer their own messages: buttons BM_GETCHECK,
-// BM_SETCHECK and BM_CLICK, progress bars PBM_*, every window WM_SETICON and
+// BM_SETCHECK, BM_CLICK and BCM_SETSHIELD, progress bars PBM_*, every window WM_SETICON and
 // WM_GETICON; a dialog turns WM_CLOSE into IDCANCEL; setting an edit box's
 // text reports EN_CHANGE. Dialog units become pixels as for the dialog font
 // "宋体" 9 point on a 96 dpi screen: 6 pixels average width, 12 pixels height,
 // and in proportion on a screen of another scale (SetDpi). ChangeDpi plays
 // the dialog moving to such a screen: WM_DPICHANGED, then, as the dialog
 // manager does, the controls laid out again from their dialog units. Posted
-// messages arrive after the input that posted them.
+// messages arrive after the input that posted them; those the dialog posts
+// as it opens, before the script runs.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +51,7 @@ struct HeadlessWindow {
   Rect units;  // a dialog's control: its template rectangle (left, top, width, height in dialog units)
   BitmapHandle picture = nullptr;  // a picture control's bitmap
   int check = 0;
+  bool shield = false;  // a button's BCM_SETSHIELD
   int rangeMinimum = 0;  // progress bar
   int rangeMaximum = 100;
   int position = 0;
@@ -196,6 +198,7 @@ class HeadlessWindowHost : public WindowHost {
   std::intptr_t OwnHandling(HeadlessWindow* window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
   void Notify(HeadlessWindow* control, unsigned code);
   void Destroy(HeadlessWindow* window);
+  void DeliverPosted();
   // A modal dialog that has ended is destroyed once the input is handled.
   void AfterInput(WindowHandle dialog);
   Rect DialogUnitsToPixels(const Rect& units) const;
