@@ -56,7 +56,9 @@ class MemoryRights : public Rights {
   void SetElevatedStart(ElevatedStartResult result) { startResult_ = result; }
   // `drive` ("Z:") stands for `share` ("\\server\share").
   void MapDrive(const std::string& drive, const std::string& share) { mapped_[drive] = share; }
-  // The access list of a folder the program did not make.
+  // The access list of a folder the program did not make. The lists are
+  // kept as long as the rights are: a test that sets some gives itself a
+  // MemoryRights of its own (SetRights) rather than FakeServices' one.
   void SetAccess(const std::string& path, AccessList access);
 
   struct ElevatedRequest {
