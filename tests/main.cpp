@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
 
 #ifdef _WIN32
@@ -27,6 +28,19 @@ bool MayChangeThisMachine() {
 }  // namespace
 #endif
 
+namespace {
+
+// Every test starts from fresh shared rights, whatever the one before left
+// there (folder lists, a token): the program's install code reaches them
+// through GetRights() without a world having to own them.
+class FreshRights : public testing::EmptyTestEventListener {
+  void OnTestStart(const testing::TestInfo&) override {
+    if (platform::MemoryRights* rights = platform::MemoryRights::Of(platform::TestServices().rights)) rights->Reset();
+  }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
 #ifdef _WIN32
   if (!MayChangeThisMachine()) {
@@ -41,5 +55,6 @@ int main(int argc, char** argv) {
   platform::InstallTestServices(platform::FakeServices());
 #endif
   testing::InitGoogleTest(&argc, argv);
+  testing::UnitTest::GetInstance()->listeners().Append(new FreshRights);
   return RUN_ALL_TESTS();
 }

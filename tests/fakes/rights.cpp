@@ -58,10 +58,10 @@ MemoryRights* MemoryRights::Of(Rights* rights) {
 }
 
 ElevatedStart MemoryRights::StartElevated(const std::string& program, const std::vector<std::string>& arguments) {
-  requests_.push_back({program, arguments});
+  state_.requests.push_back({program, arguments});
   ElevatedStart start;
-  start.result = startResult_;
-  switch (startResult_) {
+  start.result = state_.startResult;
+  switch (state_.startResult) {
     case ElevatedStartResult::Started:
       start.process = GetProcesses().Start(program, arguments, &start.status);
       if (start.process == nullptr) start.result = ElevatedStartResult::Failed;
@@ -81,14 +81,14 @@ ElevatedStart MemoryRights::StartElevated(const std::string& program, const std:
 
 std::string MemoryRights::UniversalPath(const std::string& path) {
   if (path.size() < 2 || path[1] != ':') return path;
-  auto share = mapped_.find(mbcs::ToUpper(path.substr(0, 2)));
-  return share != mapped_.end() ? share->second + path.substr(2) : path;
+  auto share = state_.mapped.find(mbcs::ToUpper(path.substr(0, 2)));
+  return share != state_.mapped.end() ? share->second + path.substr(2) : path;
 }
 
 Status MemoryRights::CreateFolder(const std::string& path, const AccessList& access) {
   if (!MayWriteIn(mbcs::FolderOf(KeyOf(path)))) return Status(kErrorAccessDenied);
   const Status made = files().CreateDirectory(path);
-  if (made) access_[KeyOf(path)] = access;
+  if (made) state_.access[KeyOf(path)] = access;
   return made;
 }
 
@@ -97,10 +97,10 @@ Status MemoryRights::SetFolderAccess(const std::string& path, const AccessList& 
   if (!files().GetAttributes(path, &attributes)) return Status(kErrorFileNotFound);
   // Re-listing a folder takes the right to change its list.
   const std::string key = KeyOf(path);
-  if (token_ != TokenRights::Full &&
-      (!MayWriteIn(key) || !Grants(ListOf(key), account_.sid, kWriteDac | kGenericAll)))
+  if (state_.token != TokenRights::Full &&
+      (!MayWriteIn(key) || !Grants(ListOf(key), state_.account.sid, kWriteDac | kGenericAll)))
     return Status(kErrorAccessDenied);
-  access_[key] = access;
+  state_.access[key] = access;
   return Status::Ok();
 }
 
@@ -110,8 +110,8 @@ std::optional<AccessList> MemoryRights::FolderAccess(const std::string& path) {
 }
 
 AccessList MemoryRights::ListOf(const std::string& key) const {
-  auto own = access_.find(key);
-  if (own != access_.end()) return own->second;
+  auto own = state_.access.find(key);
+  if (own != state_.access.end()) return own->second;
   const std::size_t cut = mbcs::LastBackslash(key);
   if (cut == std::string::npos) return InheritedFromDriveRoot();
   // What the folder above hands down: entries for folders apply here and go
@@ -130,15 +130,15 @@ AccessList MemoryRights::ListOf(const std::string& key) const {
 }
 
 bool MemoryRights::MayWriteIn(const std::string& folder) {
-  if (token_ == TokenRights::Full) return true;
+  if (state_.token == TokenRights::Full) return true;
   const std::string key = KeyOf(folder);
   for (const char* system : kSystemFolders) {
     if (AtOrBelow(key, system)) return false;
   }
-  return Grants(ListOf(key), account_.sid, kAccessAnyWrite);
+  return Grants(ListOf(key), state_.account.sid, kAccessAnyWrite);
 }
 
-void MemoryRights::SetAccess(const std::string& path, AccessList access) { access_[KeyOf(path)] = std::move(access); }
+void MemoryRights::SetAccess(const std::string& path, AccessList access) { state_.access[KeyOf(path)] = std::move(access); }
 
 AccessList MemoryRights::InheritedFromDriveRoot() {
   constexpr std::uint8_t kHanded = kInheritToFiles | kInheritToFolders | kInherited;

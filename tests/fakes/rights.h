@@ -35,10 +35,10 @@ class MemoryRights : public Rights {
   // information, so dynamic_cast cannot ask).
   static MemoryRights* Of(Rights* rights);
 
-  void RestrictDllSearch() override { ++dllSearchRestricted_; }
-  TokenRights Token() override { return token_; }
-  Account CurrentAccount() override { return account_; }
-  std::optional<Account> ShellAccount() override { return shell_; }
+  void RestrictDllSearch() override { ++state_.dllSearchRestricted; }
+  TokenRights Token() override { return state_.token; }
+  Account CurrentAccount() override { return state_.account; }
+  std::optional<Account> ShellAccount() override { return state_.shell; }
   ElevatedStart StartElevated(const std::string& program, const std::vector<std::string>& arguments) override;
   std::string UniversalPath(const std::string& path) override;
   Status CreateFolder(const std::string& path, const AccessList& access) override;
@@ -48,23 +48,26 @@ class MemoryRights : public Rights {
   // The test's side. By default the process is "user" with full rights at
   // its own desktop, and an elevated start starts.
   static constexpr char kUserSid[] = "S-1-5-21-1000-2000-3000-1001";
-  void SetToken(TokenRights token) { token_ = token; }
-  void SetAccount(Account account) { account_ = std::move(account); }
-  void SetShellAccount(std::optional<Account> shell) { shell_ = std::move(shell); }
+  void SetToken(TokenRights token) { state_.token = token; }
+  void SetAccount(Account account) { state_.account = std::move(account); }
+  void SetShellAccount(std::optional<Account> shell) { state_.shell = std::move(shell); }
   // How the next elevated starts end; Started runs the program through
   // the process service.
-  void SetElevatedStart(ElevatedStartResult result) { startResult_ = result; }
+  void SetElevatedStart(ElevatedStartResult result) { state_.startResult = result; }
   // `drive` ("Z:") stands for `share` ("\\server\share").
-  void MapDrive(const std::string& drive, const std::string& share) { mapped_[drive] = share; }
+  void MapDrive(const std::string& drive, const std::string& share) { state_.mapped[drive] = share; }
   // The access list of a folder the program did not make.
   void SetAccess(const std::string& path, AccessList access);
+  // Back to a fresh one's state, lists and requests forgotten: the test
+  // program does it to FakeServices' rights before every test.
+  void Reset() { state_ = State(); }
 
   struct ElevatedRequest {
     std::string program;
     std::vector<std::string> arguments;
   };
-  const std::vector<ElevatedRequest>& elevatedRequests() const { return requests_; }
-  int dllSearchRestricted() const { return dllSearchRestricted_; }
+  const std::vector<ElevatedRequest>& elevatedRequests() const { return state_.requests; }
+  int dllSearchRestricted() const { return state_.dllSearchRestricted; }
 
   // A folder's list as a drive root hands it down: what every folder has
   // that nobody set one for.
@@ -84,14 +87,18 @@ class MemoryRights : public Rights {
   Files& files() { return files_ != nullptr ? *files_ : GetFiles(); }
 
   Files* files_ = nullptr;
-  TokenRights token_ = TokenRights::Full;
-  Account account_{kUserSid, "PC\\user"};
-  std::optional<Account> shell_ = Account{kUserSid, "PC\\user"};
-  ElevatedStartResult startResult_ = ElevatedStartResult::Started;
-  std::vector<ElevatedRequest> requests_;
-  std::map<std::string, std::string> mapped_;
-  std::map<std::string, AccessList> access_;
-  int dllSearchRestricted_ = 0;
+  // Everything a test sets or the program did, as a fresh one has it.
+  struct State {
+    TokenRights token = TokenRights::Full;
+    Account account{kUserSid, "PC\\user"};
+    std::optional<Account> shell = Account{kUserSid, "PC\\user"};
+    ElevatedStartResult startResult = ElevatedStartResult::Started;
+    std::vector<ElevatedRequest> requests;
+    std::map<std::string, std::string> mapped;
+    std::map<std::string, AccessList> access;
+    int dllSearchRestricted = 0;
+  };
+  State state_;
 };
 
 }  // namespace platform
