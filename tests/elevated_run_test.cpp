@@ -201,7 +201,7 @@ TEST_F(WithoutRights, TheUninstallHandsOverTheSameWay) {
   w_.boxes.Answer(platform::kIdOk);
   EXPECT_EQ(RunWith({"/LOG=C:\\u.log"}), 0);
   EXPECT_EQ(w_.rights.elevatedRequests().at(0).arguments, (Arguments{"/UNINSTALL", "/LOG=C:\\u.log", kElevated}));
-  EXPECT_TRUE(!w_.AnyLoader() && w_.TrustedPaths() == "D:\\LISP");
+  EXPECT_TRUE(!w_.AnyLoader() && w_.TrustedPaths() == "d:\\lisp") << "put back as it was";
   EXPECT_EQ(w_.boxes.shown().size(), 2u) << "asked and told by the copy";
   EXPECT_TRUE(Logged("C:\\u.log", {"INFO  [4242 elevated] Exit code 0", "INFO  [4242 first] Exit code 0: the elevated copy's"}));
 }

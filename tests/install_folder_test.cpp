@@ -144,7 +144,7 @@ TEST_P(InstallFolderOnFiles, TheProductFolderIsLockedWhenItIsOurs) {
   };
   const Row rows[] = {
       {TokenRights::Full, {}, false, What::Made, full},         {TokenRights::Limited, {}, false, What::Made, limited},
-      {TokenRights::Full, open, true, What::Locked, full},      {TokenRights::Standard, open, true, What::Locked, limited},
+      {TokenRights::Full, open, true, What::Locked, full},      {TokenRights::Standard, limited, true, What::Locked, limited},
       {TokenRights::Full, open, false, What::LeftOpen, open},   {TokenRights::Full, full, false, What::LeftAsIs, full},
       {TokenRights::Full, denied, false, What::LeftAsIs, denied},
       {TokenRights::Full, interactive, false, What::LeftOpen, interactive},
