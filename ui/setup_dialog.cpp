@@ -204,10 +204,11 @@ bool Dlg_Setup::GoOnHere() {
     return true;
   }
   UpdateData(true);
-  // The dialog takes no input while the prompt and the elevated copy are up.
-  EnableWindow(false);
+  // The elevated copy shows the dialog from here on: this one is out of
+  // sight while the prompt and the copy are up, and back if they are not.
+  ShowWindow(kSwHide);
   const ElevatedRun run = offer_->Elevate({installPath, releaseTicked, !warnIfHostRunning});
-  EnableWindow(true);
+  if (run.result != ElevatedRunResult::Ran) ShowWindow(kSwShow);
   switch (run.result) {
     case ElevatedRunResult::Ran:
       elevatedExitCode_ = run.exitCode;
