@@ -9,6 +9,7 @@
 #include "hosts/acad_hosts.h"
 #include "tests/dialog_probe.h"
 #include "tests/fakes/registry.h"
+#include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
 #include "tests/fakes/system_info.h"
 #include "ui/setup_template.h"
@@ -83,5 +84,22 @@ TEST_P(StartupTest, WithoutAutoCadTheDialogStillOpensWithNothingToTick) {
 }
 
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(StartupTest);
+
+// A process keeps the DLL search to System32 before its services are even in
+// use, then runs the application with them.
+TEST(ProcessStart, TheDllSearchIsKeptToSystem32FirstOfAll) {
+  struct App : CWinApp {
+    int ExitInstance() override { return 3; }
+  } app;
+  const platform::Services before = platform::CurrentServices();
+  platform::Services services = before;
+  platform::MemoryRights rights;
+  services.rights = &rights;
+  EXPECT_EQ(RunProcess(services, app), 3);
+  EXPECT_EQ(rights.dllSearchRestricted(), 1);
+  EXPECT_TRUE(rights.restrictedBeforeServices());
+  EXPECT_EQ(platform::CurrentServices().rights, &rights);
+  platform::UseServices(before);
+}
 
 }  // namespace

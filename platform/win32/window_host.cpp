@@ -30,11 +30,20 @@ struct Subclassing {
   bool ok() const { return set && remove && callDefault; }
 };
 
+// The common controls, taken at the first dialog: the classes the dialog
+// template uses (the progress bar) registered, and the subclassing
+// functions.
 const Subclassing& CommonControls() {
-  static const Subclassing functions{
-      win32::SystemFunction<decltype(&::SetWindowSubclass)>(L"comctl32.dll", "SetWindowSubclass"),
-      win32::SystemFunction<decltype(&::RemoveWindowSubclass)>(L"comctl32.dll", "RemoveWindowSubclass"),
-      win32::SystemFunction<decltype(&::DefSubclassProc)>(L"comctl32.dll", "DefSubclassProc")};
+  static const Subclassing functions = [] {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    if (auto registerClasses = win32::SystemFunction<decltype(&::InitCommonControlsEx)>(L"comctl32.dll",
+                                                                                          "InitCommonControlsEx"))
+      registerClasses(&classes);
+    return Subclassing{
+        win32::SystemFunction<decltype(&::SetWindowSubclass)>(L"comctl32.dll", "SetWindowSubclass"),
+        win32::SystemFunction<decltype(&::RemoveWindowSubclass)>(L"comctl32.dll", "RemoveWindowSubclass"),
+        win32::SystemFunction<decltype(&::DefSubclassProc)>(L"comctl32.dll", "DefSubclassProc")};
+  }();
   return functions;
 }
 
@@ -116,6 +125,7 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 class Win32WindowHost : public WindowHost {
  public:
   std::intptr_t RunModalDialog(const DialogTemplate& dialogTemplate, WindowHandle owner, MessageSink* sink) override {
+    (void)CommonControls();
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(dialogTemplate.resourceId), owner, DialogProc,
                            reinterpret_cast<LPARAM>(sink));
   }

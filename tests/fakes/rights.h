@@ -17,6 +17,7 @@
 
 #include "platform/files.h"
 #include "platform/rights.h"
+#include "platform/services.h"
 
 namespace platform {
 
@@ -35,7 +36,10 @@ class MemoryRights : public Rights {
   // information, so dynamic_cast cannot ask).
   static MemoryRights* Of(Rights* rights);
 
-  void RestrictDllSearch() override { ++state_.dllSearchRestricted; }
+  void RestrictDllSearch() override {
+    ++state_.dllSearchRestricted;
+    state_.restrictedBeforeServices = CurrentServices().rights != this;
+  }
   TokenRights Token() override { return state_.token; }
   Account CurrentAccount() override { return state_.account; }
   std::optional<Account> ShellAccount() override { return state_.shell; }
@@ -68,6 +72,8 @@ class MemoryRights : public Rights {
   };
   const std::vector<ElevatedRequest>& elevatedRequests() const { return state_.requests; }
   int dllSearchRestricted() const { return state_.dllSearchRestricted; }
+  // The last restriction came before this service was in use.
+  bool restrictedBeforeServices() const { return state_.restrictedBeforeServices; }
 
   // A folder's list as a drive root hands it down: what every folder has
   // that nobody set one for.
@@ -97,6 +103,7 @@ class MemoryRights : public Rights {
     std::map<std::string, std::string> mapped;
     std::map<std::string, AccessList> access;
     int dllSearchRestricted = 0;
+    bool restrictedBeforeServices = false;
   };
   State state_;
 };
