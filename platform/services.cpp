@@ -16,6 +16,7 @@
 #include "platform/registry.h"
 #include "platform/rights.h"
 #include "platform/system_info.h"
+#include "platform/user_hives.h"
 #include "platform/window_host.h"
 
 namespace platform {
@@ -51,5 +52,6 @@ Clock& GetClock() { return Installed(g_services.clock, "clock"); }
 LogFiles& GetLogFiles() { return Installed(g_services.logFiles, "log-file"); }
 InstanceLocks& GetInstanceLocks() { return Installed(g_services.instanceLocks, "instance-lock"); }
 Rights& GetRights() { return Installed(g_services.rights, "rights"); }
+UserHives& GetUserHives() { return Installed(g_services.userHives, "user-hive"); }
 
 }  // namespace platform

@@ -18,6 +18,7 @@ class Clock;
 class LogFiles;
 class InstanceLocks;
 class Rights;
+class UserHives;
 
 struct Services {
   Registry* registry = nullptr;
@@ -32,6 +33,7 @@ struct Services {
   LogFiles* logFiles = nullptr;
   InstanceLocks* instanceLocks = nullptr;
   Rights* rights = nullptr;
+  UserHives* userHives = nullptr;
 };
 
 // The services every Get*() answers with from now on.

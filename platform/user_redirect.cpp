@@ -102,7 +102,7 @@ std::string Where(const char* hive, const std::string& sid, const char* path, co
 }
 
 // The user's profile folder, as ProfileList names it for the SID.
-Text ProfileFolder(Registry& registry, const std::string& sid, Environment& environment) {
+Text ProfileFolderText(Registry& registry, const std::string& sid, Environment& environment) {
   ScopedKey machine(registry, registry.OpenHive(Hive::LocalMachine));
   const std::string path = std::string(kProfileList) + "\\" + sid;
   const std::optional<StoredValue> stored = ReadText(registry, machine.get(), path, kProfileImagePath);
@@ -115,18 +115,19 @@ Text ProfileFolder(Registry& registry, const std::string& sid, Environment& envi
 
 // The served user's APPDATA: User Shell Folders, or Shell Folders where
 // that has none, with %USERPROFILE% the user's own profile folder.
-Text UserAppData(Registry& registry, RegKey hive, const std::string& sid, Environment& environment) {
+Text UserAppData(Registry& registry, RegKey hive, const std::string& sid, const std::string& hiveKey,
+                 Environment& environment) {
   const char* folders = kUserShellFolders;
   std::optional<StoredValue> stored = ReadText(registry, hive, folders, kAppDataValue);
   if (!stored) stored = ReadText(registry, hive, folders = kShellFolders, kAppDataValue);
-  const std::string where = Where("HKU", sid, folders, kAppDataValue);
+  const std::string where = Where("HKU", hiveKey, folders, kAppDataValue);
   if (!stored || stored->bytes.empty())
-    return {std::string(), Where("HKU", sid, kUserShellFolders, kAppDataValue) + " names no folder"};
+    return {std::string(), Where("HKU", hiveKey, kUserShellFolders, kAppDataValue) + " names no folder"};
   Text appData{stored->bytes, {}};
   if (stored->type == kRegExpandSz) {
     std::optional<Text> profile;
     if (mbcs::Find(mbcs::ToUpper(stored->bytes), "%USERPROFILE%") != mbcs::npos) {
-      profile = ProfileFolder(registry, sid, environment);
+      profile = ProfileFolderText(registry, sid, environment);
       if (!profile->problem.empty()) return {std::string(), profile->problem};
     }
     appData = Expand(stored->bytes, profile ? &profile->value : nullptr, environment);
@@ -220,28 +221,41 @@ class Redirect : public UserRedirect {
 
 }  // namespace
 
-Redirection RedirectToUser(const std::string& sid) {
+Redirection RedirectToUser(const std::string& sid) { return RedirectToUser(sid, sid); }
+
+Redirection RedirectToUser(const std::string& sid, const std::string& hiveKey) {
   Redirection redirection;
   if (!IsSidText(sid)) {
     redirection.problem = "\"" + sid + "\" is not a user's SID";
     return redirection;
   }
+  // One key right below HKEY_USERS, never a path into another hive.
+  if (hiveKey.empty() || mbcs::Find(hiveKey, "\\") != mbcs::npos) {
+    redirection.problem = "\"" + hiveKey + "\" names no hive below HKU";
+    return redirection;
+  }
   Registry& registry = GetRegistry();
   Environment& environment = GetEnvironment();
   ScopedKey users(registry, registry.OpenHive(Hive::Users));
-  ScopedKey hive(registry, registry.Open(users.get(), sid));
+  ScopedKey hive(registry, registry.Open(users.get(), hiveKey));
   if (!hive) {
-    redirection.problem = "the user's registry (HKU\\" + sid + ") is not loaded";
+    redirection.problem = "the user's registry (HKU\\" + hiveKey + ") is not loaded";
     return redirection;
   }
-  const Text appData = UserAppData(registry, hive.get(), sid, environment);
+  const Text appData = UserAppData(registry, hive.get(), sid, hiveKey, environment);
   if (!appData.problem.empty()) {
     redirection.problem = appData.problem;
     return redirection;
   }
   redirection.appData = appData.value;
-  redirection.redirect = std::make_unique<Redirect>(sid, appData.value);
+  redirection.redirect = std::make_unique<Redirect>(hiveKey, appData.value);
   return redirection;
+}
+
+ProfileFolder ProfileFolderOf(const std::string& sid) {
+  if (!IsSidText(sid)) return {std::string(), "\"" + sid + "\" is not a user's SID"};
+  Text folder = ProfileFolderText(GetRegistry(), sid, GetEnvironment());
+  return {folder.problem.empty() ? folder.value : std::string(), folder.problem};
 }
 
 }  // namespace platform

@@ -36,4 +36,18 @@ struct Redirection {
 // redirected, those variables read as unset and APPDATA as the user's.
 Redirection RedirectToUser(const std::string& sid);
 
+// The same for a user whose hive the program loaded itself: it is found as
+// HKEY_USERS\<hiveKey> (platform/user_hives.h names it), and ProfileList is
+// asked for `sid`'s folder. With `hiveKey` the SID itself, as above.
+Redirection RedirectToUser(const std::string& sid, const std::string& hiveKey);
+
+struct ProfileFolder {
+  std::string folder;   // expanded
+  std::string problem;  // for the log when `folder` is empty: why
+};
+
+// The profile folder ProfileList names for `sid`, its %VARIABLES% expanded
+// from this process's environment (a per-user one refused, as above).
+ProfileFolder ProfileFolderOf(const std::string& sid);
+
 }  // namespace platform

@@ -16,6 +16,7 @@ Services AllServices() {
   services.logFiles = &TheLogFiles();
   services.instanceLocks = &TheInstanceLocks();
   services.rights = &TheRights();
+  services.userHives = &TheUserHives();
   return services;
 }
 

@@ -21,5 +21,6 @@ Clock& TheClock();
 LogFiles& TheLogFiles();
 InstanceLocks& TheInstanceLocks();
 Rights& TheRights();
+UserHives& TheUserHives();
 
 }  // namespace platform::win32

@@ -248,6 +248,27 @@ const MemoryRegistry::Node* MemoryRegistry::FindPath(Hive hive, const std::strin
   return node;
 }
 
+std::size_t MemoryRegistry::OpenHandlesAt(Hive hive, const std::string& path) const {
+  const std::string upper = mbcs::ToUpper(path);
+  return static_cast<std::size_t>(std::count_if(handles_.begin(), handles_.end(), [&](const auto& handle) {
+    const Node& node = *handle.second;
+    if (node.deleted || node.hive != hive || node.upperPath.compare(0, upper.size(), upper) != 0) return false;
+    return node.upperPath.size() == upper.size() || upper.empty() || node.upperPath[upper.size()] == '\\';
+  }));
+}
+
+std::vector<std::string> MemoryRegistry::Subkeys(Hive hive, const std::string& path) const {
+  std::vector<std::string> names;
+  if (const Node* node = FindPath(hive, path))
+    for (const auto& child : node->children) names.push_back(child->name);
+  return names;
+}
+
+std::vector<std::pair<std::string, StoredValue>> MemoryRegistry::Values(Hive hive, const std::string& path) const {
+  const Node* node = FindPath(hive, path);
+  return node ? node->values : std::vector<std::pair<std::string, StoredValue>>();
+}
+
 bool MemoryRegistry::KeyExists(Hive hive, const std::string& path) const { return FindPath(hive, path) != nullptr; }
 
 bool MemoryRegistry::Stored(Hive hive, const std::string& path, const std::string& name, StoredValue* value) const {

@@ -43,6 +43,12 @@ class MemoryRegistry : public Registry {
   bool KeyExists(Hive hive, const std::string& path) const;
   bool Stored(Hive hive, const std::string& path, const std::string& name, StoredValue* value) const;
   std::size_t OpenHandles() const { return handles_.size(); }
+  // Handles open on the key `path` or on a key below it.
+  std::size_t OpenHandlesAt(Hive hive, const std::string& path) const;
+  // The sub-keys of `path` in enumeration order, and its values in the order
+  // they were first written; nothing when there is no such key.
+  std::vector<std::string> Subkeys(Hive hive, const std::string& path) const;
+  std::vector<std::pair<std::string, StoredValue>> Values(Hive hive, const std::string& path) const;
 
 
  private:

@@ -11,6 +11,7 @@
 #include "tests/fakes/registry.h"
 #include "tests/fakes/rights.h"
 #include "tests/fakes/system_info.h"
+#include "tests/fakes/user_hives.h"
 #include "tests/fakes/window_host.h"
 
 namespace platform {
@@ -49,6 +50,7 @@ void SetClock(Clock* clock) { Swap(&Services::clock, clock); }
 void SetLogFiles(LogFiles* files) { Swap(&Services::logFiles, files); }
 void SetInstanceLocks(InstanceLocks* locks) { Swap(&Services::instanceLocks, locks); }
 void SetRights(Rights* rights) { Swap(&Services::rights, rights); }
+void SetUserHives(UserHives* hives) { Swap(&Services::userHives, hives); }
 
 Services FakeServices() {
   static MemoryRegistry registry;
@@ -63,6 +65,7 @@ Services FakeServices() {
   static MemoryLogFiles logFiles;
   static MemoryInstanceLocks locks;
   static MemoryRights rights;  // over whichever file service a test puts in use
+  static MemoryUserHives hives(registry);
   Services services;
   services.registry = &registry;
   services.files = &files;
@@ -76,6 +79,7 @@ Services FakeServices() {
   services.logFiles = &logFiles;
   services.instanceLocks = &locks;
   services.rights = &rights;
+  services.userHives = &hives;
   return services;
 }
 

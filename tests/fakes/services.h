@@ -23,6 +23,7 @@ void SetClock(Clock* clock);
 void SetLogFiles(LogFiles* files);
 void SetInstanceLocks(InstanceLocks* locks);
 void SetRights(Rights* rights);
+void SetUserHives(UserHives* hives);
 
 // The fakes a native test program installs; their lifetime is the program's.
 Services FakeServices();
