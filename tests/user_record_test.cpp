@@ -9,45 +9,28 @@
 
 namespace {
 
-using platform::Hive;
-using Before = TrustedPathChange::Before;
-
 const char kVariables[] = "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-7101:804\\Profiles\\<<未命名|配置>>\\Variables";
-
-UserRecord Lins() {
-  TrustedPathChange listed;
-  listed.key = kVariables;
-  listed.before = Before::Listed;
-  listed.original = platform::StoredValue{platform::kRegSz, std::string("C:\\a;\0", 6)};
-  TrustedPathChange made;
-  made.key = "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-6101:804\\Profiles\\x\\Variables";
-  made.createdLevels = 1;
-  return {"D:\\CAD\\Zorvel批打印软件", 3, 3, {listed, made}, "C:\\Users\\lin\\AppData\\Roaming\\Zorvel\\zv.ini"};
-}
 
 class UserRecordTest : public testing::Test {
  protected:
-  void SetUp() override { platform::SetRegistry(&registry_); }
-  void TearDown() override { platform::SetRegistry(nullptr); }
-  void Set(const char* name, std::uint32_t type, const std::string& bytes) {
-    platform::ScopedKey user(registry_, registry_.OpenHive(Hive::CurrentUser));
-    platform::ScopedKey key(registry_, registry_.Create(user.get(), kUserRecordKey));
-    ASSERT_TRUE(registry_.SetValue(key.get(), name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+  void SetUp() override {
+    platform::SetRegistry(&registry_);
+    TrustedPathChange listed{kVariables, 0, TrustedPathChange::Before::Listed, "",
+                             platform::StoredValue{platform::kRegSz, {"C:\\a;\0", 6}}};
+    TrustedPathChange made{"SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-6101:804\\Profiles\\x\\Variables", 1};
+    ASSERT_TRUE(WriteUserRecord({"D:\\CAD\\Zorvel批打印软件", 3, 2, {listed, made}, "C:\\zv.ini"}));
   }
+  void TearDown() override { platform::SetRegistry(nullptr); }
   platform::MemoryRegistry registry_;
 };
 
 TEST_F(UserRecordTest, ReadsBackAsWritten) {
-  ASSERT_TRUE(WriteUserRecord(Lins()));
   const ParsedUserRecord parsed = ReadUserRecord();
-  ASSERT_EQ(parsed.state, RecordState::Complete);
-  EXPECT_TRUE(parsed.ignoredLines.empty());
   const UserRecord& got = parsed.record;
-  EXPECT_EQ(got.installDir, Lins().installDir);
-  EXPECT_EQ(got.serial, 3u);
-  EXPECT_EQ(got.served, 3u);
-  EXPECT_EQ(got.settings, Lins().settings);
+  ASSERT_EQ(parsed.state, RecordState::Complete);
   ASSERT_EQ(got.trustedPaths.size(), 2u);
+  EXPECT_EQ(got.installDir + " " + std::to_string(got.serial) + " " + std::to_string(got.served) + " " + got.settings,
+            "D:\\CAD\\Zorvel批打印软件 3 2 C:\\zv.ini");
   EXPECT_EQ(got.trustedPaths[0].key, kVariables);
   EXPECT_EQ(got.trustedPaths[0].original->bytes, std::string("C:\\a;\0", 6)) << "with its terminator";
   EXPECT_EQ(got.trustedPaths[1].createdLevels, 1);
@@ -58,29 +41,23 @@ TEST_F(UserRecordTest, ReadsBackAsWritten) {
 }
 
 TEST_F(UserRecordTest, WhatIsNoWholeRecordOfTheUsersOwnPart) {
-  const std::string header = std::string("[ZorvelInstallRecord]\0Version=2\0", 32);
-  struct Row {
-    const char* name;
-    std::uint32_t type;
-    std::string bytes;
-    RecordState state;
-  };
-  const Row rows[] = {
-      {"UserPart", platform::kRegMultiSz, header + std::string("File=evil.exe\0[End]\0\0", 22), RecordState::NotARecord},
-      {"UserPart", platform::kRegMultiSz, header + std::string("Entry=HKLM|64\0[End]\0\0", 21),
-       RecordState::NotARecord},
-      {"UserPart", platform::kRegMultiSz, header + std::string("Settings=C:\\a.ini\0", 19), RecordState::Truncated},
+  const std::string head("[ZorvelInstallRecord]\0Version=2\0", 32);
+  const std::uint32_t kMulti = platform::kRegMultiSz;
+  const std::tuple<const char*, std::uint32_t, std::string, RecordState> rows[] = {
+      {"UserPart", kMulti, head + std::string("File=evil.exe\0[End]\0\0", 22), RecordState::NotARecord},
+      {"UserPart", kMulti, head + std::string("Entry=HKLM|64\0[End]\0\0", 21), RecordState::NotARecord},
+      {"UserPart", kMulti, head + std::string("Settings=C:\\a.ini\0", 19), RecordState::Truncated},
       {"UserPart", platform::kRegSz, "[ZorvelInstallRecord]", RecordState::NotARecord},
       {"Serial", platform::kRegSz, "3", RecordState::NotARecord},
-      {"Served", platform::kRegDword, std::string("\1\0", 2), RecordState::NotARecord},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.bytes);
-    ASSERT_TRUE(WriteUserRecord(Lins()));
-    Set(row.name, row.type, row.bytes);
+      {"Served", platform::kRegDword, std::string("\1\0", 2), RecordState::NotARecord}};
+  for (const auto& [name, type, bytes, state] : rows) {
+    SetUp();
+    platform::ScopedKey user(registry_, registry_.OpenHive(platform::Hive::CurrentUser));
+    platform::ScopedKey key(registry_, registry_.Open(user.get(), kUserRecordKey));
+    ASSERT_TRUE(registry_.SetValue(key.get(), name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())));
     const ParsedUserRecord parsed = ReadUserRecord();
-    EXPECT_EQ(parsed.state, row.state);
-    EXPECT_TRUE(parsed.state == RecordState::Truncated || parsed.record.trustedPaths.empty());
+    EXPECT_EQ(parsed.state, state) << bytes;
+    EXPECT_TRUE(state == RecordState::Truncated || parsed.record.trustedPaths.empty()) << bytes;
   }
 }
 
