@@ -13,6 +13,7 @@
 #include "deploy/file_deployer.h"
 #include "hosts/acad_hosts.h"
 #include "install/edition.h"
+#include "install/every_user.h"
 #include "install/install_folder.h"
 #include "install/messages.h"
 
@@ -41,6 +42,10 @@ struct InstallRequest {
   std::string logPath;
   // The build that installs: its version goes into Programs and Features.
   BuildInfo build;
+  // For every user of the machine (run as SYSTEM, or /ALLUSERS): the user
+  // part goes to every profile and to later users at their logon, not to
+  // the account that runs the install.
+  bool everyUser = false;
 };
 
 struct InstallReport {
@@ -51,12 +56,13 @@ struct InstallReport {
   int filesFailed = 0;      // support files not copied
   int uninstallFailed = 0;  // of the uninstaller, its Programs and Features entry and the record
   int settingsFileFailed = 0;  // the add-on's settings file, given up after a failed copy
+  EveryUserResult users;       // for every user: the profiles served, failed and left
 };
 
 // Whoever runs the engine. Besides the stream of files and values
 // (InstallEvents), it sees what the integration wrote, shows the progress and
 // the engine's messages and answers its one question.
-class InstallDriver : public InstallEvents {
+class InstallDriver : public InstallEvents, public EveryUserEvents {
  public:
   // The folder text was accepted and the install starts.
   virtual void OnProgressBegin() = 0;

@@ -323,6 +323,13 @@ bool ParseEntry(const Fields& f, InstallRecord& r) {
   return true;
 }
 
+bool ParseAllUsers(const Fields& f, InstallRecord& r) {
+  const std::optional<int> serial = Number(f[0], 1, 999999999);
+  if (!serial) return false;
+  r.allUsers = static_cast<std::uint32_t>(*serial);
+  return true;
+}
+
 bool ParseSettings(const Fields& f, InstallRecord& r) {
   if (!IsAbsolutePath(f[0])) return false;
   r.settings = f[0];
@@ -333,6 +340,7 @@ const LineKind kLineKinds[] = {
     {"Parent", 1, ParseParent},   {"File", 1, ParseFile},       {"Backup", 2, ParseBackup},
     {"Font", 2, ParseFont},       {"Driver", 3, ParseDriver},   {"Loader", 5, ParseLoader},
     {"Trusted", 4, ParseTrusted, 1}, {"Entry", 2, ParseEntry},     {"Settings", 1, ParseSettings},
+    {"AllUsers", 1, ParseAllUsers},
 };
 
 std::string Line(const char* name, const std::string& value) { return std::string(name) + "=" + value + "\r\n"; }
@@ -378,7 +386,7 @@ bool SameKey(const ViewedKey& a, const ViewedKey& b) { return a.view == b.view &
 
 bool InstallRecord::NamesNothing() const {
   return files.empty() && backups.empty() && drivers.empty() && loaders.empty() && trustedPaths.empty() &&
-         entries.empty();
+         entries.empty() && allUsers == 0;
 }
 
 void MergeInto(InstallRecord& earlier, const InstallRecord& later) {
@@ -407,11 +415,13 @@ void MergeInto(InstallRecord& earlier, const InstallRecord& later) {
   AddMissing(earlier.entries, later.entries,
              [](const EntryChange& a, const EntryChange& b) { return a.hive == b.hive && a.view == b.view; });
   if (!later.settings.empty()) earlier.settings = later.settings;
+  earlier.allUsers = std::max(earlier.allUsers, later.allUsers);
 }
 
 std::string FormatRecord(const InstallRecord& record) {
   std::string text = std::string(kComment) + "\r\n" + kHeader + "\r\n" + Line("Version", mbcs::Decimal(kVersion));
   if (record.parentCreated) text += Line("Parent", kCreated);
+  if (record.allUsers != 0) text += Line("AllUsers", mbcs::Decimal(record.allUsers));
   for (const LoaderChange& loader : record.loaders)
     text += Line("Loader", JoinFields({mbcs::Decimal(loader.key.view), loader.key.path,
                                        mbcs::Decimal(loader.createdLevels), ValueField(loader.loadCtrls),

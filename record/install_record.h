@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,6 +49,10 @@ struct InstallRecord {
   std::vector<TrustedPathChange> trustedPaths;
   std::vector<EntryChange> entries;
   std::string settings;  // the settings file in APPDATA: kept by the uninstall
+  // An installation for every user: how many such installs went into this
+  // folder (the Active Setup version and the users' records carry it); 0 for
+  // an installation for the user who ran it.
+  std::uint32_t allUsers = 0;
 
   // Nothing the uninstall could still act on.
   bool NamesNothing() const;

@@ -63,7 +63,7 @@ ParsedUserRecord ReadUserRecord() {
   const InstallRecord& part = record.record;
   const bool onlyTheUsersPart = !part.parentCreated && part.files.empty() && part.backups.empty() &&
                                 part.fonts.empty() && part.drivers.empty() && part.loaders.empty() &&
-                                part.entries.empty();
+                                part.entries.empty() && part.allUsers == 0;
   if (!onlyTheUsersPart) return parsed;
   parsed.state = record.state;
   parsed.ignoredLines = record.ignoredLines;

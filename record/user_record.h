@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "hosts/user_part.h"
 #include "record/install_record.h"
 
 constexpr char kUserRecordKey[] = "Software\\Zorvel\\BatchPlot";
@@ -44,3 +45,18 @@ ParsedUserRecord ReadUserRecord();
 platform::Status WriteUserRecord(const UserRecord& record);
 // Nothing there counts as done.
 platform::Status DeleteUserRecord();
+
+// Serving the current user for an installation for every user: the user
+// part, and the user's record of it, merged into the record there for the
+// same install folder (which keeps what was there before the first change).
+// `served` is set to `serial` once the part is complete.
+struct UserService {
+  UserPartResult part;
+  platform::Status recordStatus;  // of writing the user's record
+  bool served = false;            // the record now says Served = serial
+};
+UserService ServeCurrentUser(const UserPartRequest& request, std::uint32_t serial);
+
+// Whether the current user's record says the installation in `installDir`
+// served it at `serial`: the logon step then has nothing to do.
+bool AlreadyServed(const std::string& installDir, std::uint32_t serial);
