@@ -151,4 +151,44 @@ QueryResult Deliver(QueryResult read, std::uint32_t storedType, const std::strin
 
 Registry& GetRegistry();
 
+// Passes every call on to another registry: the base of the shims that
+// change a few calls and stack over any registry (serving another user,
+// withholding the current user, the tests' refusals and faults).
+class ForwardingRegistry : public Registry {
+ public:
+  explicit ForwardingRegistry(Registry& inner) : inner_(inner) {}
+
+  RegKey OpenHive(Hive hive) override { return inner_.OpenHive(hive); }
+  RegKey Open(RegKey parent, const std::string& path) override { return inner_.Open(parent, path); }
+  RegKey OpenRead(RegKey parent, const std::string& path) override { return inner_.OpenRead(parent, path); }
+  bool SubkeyCount(RegKey key, std::uint32_t* count) override { return inner_.SubkeyCount(key, count); }
+  bool EnumSubkey(RegKey key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) override {
+    return inner_.EnumSubkey(key, index, buffer, bufferSize);
+  }
+  QueryResult QueryValue(RegKey key, const std::string& name, std::uint32_t* type, void* data,
+                         std::uint32_t* size) override {
+    return inner_.QueryValue(key, name, type, data, size);
+  }
+  QueryResult QueryStored(RegKey key, const std::string& name, StoredValue* value) override {
+    return inner_.QueryStored(key, name, value);
+  }
+  RegKey Create(RegKey parent, const std::string& path, Status* status = nullptr) override {
+    return inner_.Create(parent, path, status);
+  }
+  Status SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
+                  std::uint32_t size) override {
+    return inner_.SetValue(key, name, type, data, size);
+  }
+  Status DeleteKey(RegKey parent, const std::string& path) override { return inner_.DeleteKey(parent, path); }
+  Status DeleteValue(RegKey key, const std::string& name) override { return inner_.DeleteValue(key, name); }
+  bool ValueCount(RegKey key, std::uint32_t* count) override { return inner_.ValueCount(key, count); }
+  void Close(RegKey key) override { inner_.Close(key); }
+
+ protected:
+  Registry& inner() { return inner_; }
+
+ private:
+  Registry& inner_;
+};
+
 }  // namespace platform

@@ -140,42 +140,17 @@ Text UserAppData(Registry& registry, RegKey hive, const std::string& sid, const 
 
 // HKEY_CURRENT_USER is the user's hive below HKEY_USERS; every other call
 // goes through unchanged, on the handles of the registry below.
-class UserRegistry : public Registry {
+class UserRegistry : public ForwardingRegistry {
  public:
-  UserRegistry(Registry& inner, std::string sid) : inner_(inner), sid_(std::move(sid)) {}
+  UserRegistry(Registry& inner, std::string sid) : ForwardingRegistry(inner), sid_(std::move(sid)) {}
 
   RegKey OpenHive(Hive hive) override {
-    if (hive != Hive::CurrentUser) return inner_.OpenHive(hive);
-    ScopedKey users(inner_, inner_.OpenHive(Hive::Users));
-    return inner_.Open(users.get(), sid_);
+    if (hive != Hive::CurrentUser) return inner().OpenHive(hive);
+    ScopedKey users(inner(), inner().OpenHive(Hive::Users));
+    return inner().Open(users.get(), sid_);
   }
-  RegKey Open(RegKey parent, const std::string& path) override { return inner_.Open(parent, path); }
-  RegKey OpenRead(RegKey parent, const std::string& path) override { return inner_.OpenRead(parent, path); }
-  bool SubkeyCount(RegKey key, std::uint32_t* count) override { return inner_.SubkeyCount(key, count); }
-  bool EnumSubkey(RegKey key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) override {
-    return inner_.EnumSubkey(key, index, buffer, bufferSize);
-  }
-  QueryResult QueryValue(RegKey key, const std::string& name, std::uint32_t* type, void* data,
-                         std::uint32_t* size) override {
-    return inner_.QueryValue(key, name, type, data, size);
-  }
-  QueryResult QueryStored(RegKey key, const std::string& name, StoredValue* value) override {
-    return inner_.QueryStored(key, name, value);
-  }
-  RegKey Create(RegKey parent, const std::string& path, Status* status) override {
-    return inner_.Create(parent, path, status);
-  }
-  Status SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
-                  std::uint32_t size) override {
-    return inner_.SetValue(key, name, type, data, size);
-  }
-  Status DeleteKey(RegKey parent, const std::string& path) override { return inner_.DeleteKey(parent, path); }
-  Status DeleteValue(RegKey key, const std::string& name) override { return inner_.DeleteValue(key, name); }
-  bool ValueCount(RegKey key, std::uint32_t* count) override { return inner_.ValueCount(key, count); }
-  void Close(RegKey key) override { inner_.Close(key); }
 
  private:
-  Registry& inner_;
   const std::string sid_;
 };
 

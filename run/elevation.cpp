@@ -178,9 +178,12 @@ std::optional<std::string> UserToServe(const SetupOptions& options) {
 
 // Current-user services that reach nobody: no current-user hive, no
 // application-data folder. Everything else goes through as before.
-class CServedUser::Withheld : public platform::Registry, public platform::Environment {
+class CServedUser::Withheld : public platform::ForwardingRegistry, public platform::Environment {
  public:
-  Withheld() : previous_(platform::CurrentServices()), registry_(*previous_.registry), environment_(*previous_.environment) {
+  Withheld()
+      : ForwardingRegistry(*platform::CurrentServices().registry),
+        previous_(platform::CurrentServices()),
+        environment_(*previous_.environment) {
     platform::Services services = previous_;
     services.registry = this;
     services.environment = this;
@@ -189,35 +192,8 @@ class CServedUser::Withheld : public platform::Registry, public platform::Enviro
   ~Withheld() override { platform::UseServices(previous_); }
 
   platform::RegKey OpenHive(platform::Hive hive) override {
-    return hive == platform::Hive::CurrentUser ? nullptr : registry_.OpenHive(hive);
+    return hive == platform::Hive::CurrentUser ? nullptr : inner().OpenHive(hive);
   }
-  platform::RegKey Open(platform::RegKey parent, const std::string& path) override { return registry_.Open(parent, path); }
-  platform::RegKey OpenRead(platform::RegKey parent, const std::string& path) override {
-    return registry_.OpenRead(parent, path);
-  }
-  bool SubkeyCount(platform::RegKey key, std::uint32_t* count) override { return registry_.SubkeyCount(key, count); }
-  bool EnumSubkey(platform::RegKey key, std::uint32_t index, char* buffer, std::uint32_t size) override {
-    return registry_.EnumSubkey(key, index, buffer, size);
-  }
-  platform::QueryResult QueryValue(platform::RegKey key, const std::string& name, std::uint32_t* type, void* data,
-                                   std::uint32_t* size) override {
-    return registry_.QueryValue(key, name, type, data, size);
-  }
-  platform::RegKey Create(platform::RegKey parent, const std::string& path, platform::Status* status) override {
-    return registry_.Create(parent, path, status);
-  }
-  platform::Status SetValue(platform::RegKey key, const std::string& name, std::uint32_t type, const void* data,
-                            std::uint32_t size) override {
-    return registry_.SetValue(key, name, type, data, size);
-  }
-  platform::Status DeleteKey(platform::RegKey parent, const std::string& path) override {
-    return registry_.DeleteKey(parent, path);
-  }
-  platform::Status DeleteValue(platform::RegKey key, const std::string& name) override {
-    return registry_.DeleteValue(key, name);
-  }
-  bool ValueCount(platform::RegKey key, std::uint32_t* count) override { return registry_.ValueCount(key, count); }
-  void Close(platform::RegKey key) override { registry_.Close(key); }
 
   bool GetVariable(const std::string& name, std::string* value) override {
     if (mbcs::EqualsNoCase(name, "APPDATA")) return false;
@@ -227,7 +203,6 @@ class CServedUser::Withheld : public platform::Registry, public platform::Enviro
 
  private:
   const platform::Services previous_;
-  platform::Registry& registry_;
   platform::Environment& environment_;
 };
 

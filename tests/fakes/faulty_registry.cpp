@@ -80,10 +80,10 @@ RegKey FaultyRegistry::Opened(RegKey key, const Where& where) {
   return key;
 }
 
-RegKey FaultyRegistry::OpenHive(Hive hive) { return Opened(inner_.OpenHive(hive), {hive, ""}); }
+RegKey FaultyRegistry::OpenHive(Hive hive) { return Opened(inner().OpenHive(hive), {hive, ""}); }
 
 RegKey FaultyRegistry::OpenWith(RegKey parent, const std::string& path, bool forReading) {
-  auto open = [&] { return forReading ? inner_.OpenRead(parent, path) : inner_.Open(parent, path); };
+  auto open = [&] { return forReading ? inner().OpenRead(parent, path) : inner().Open(parent, path); };
   const Where* at = Find(parent);
   if (!at) return open();
   const std::vector<Where> levels = Levels(*at, path);
@@ -99,20 +99,20 @@ RegKey FaultyRegistry::OpenRead(RegKey parent, const std::string& path) { return
 bool FaultyRegistry::SubkeyCount(RegKey key, std::uint32_t* count) {
   const Where* at = Find(key);
   if (at && Has(Kind::FailSubkeyCount, *at)) return false;
-  return inner_.SubkeyCount(key, count);
+  return inner().SubkeyCount(key, count);
 }
 
 bool FaultyRegistry::EnumSubkey(RegKey key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) {
   const Where* at = Find(key);
   if (at && Has(Kind::FailEnumAt, *at, index)) return false;
-  if (!inner_.EnumSubkey(key, index, buffer, bufferSize)) return false;
+  if (!inner().EnumSubkey(key, index, buffer, bufferSize)) return false;
   if (at && Has(Kind::VanishWhenListed, {at->hive, Child(at->path, buffer)})) DeleteTree(key, buffer);
   return true;
 }
 
 QueryResult FaultyRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type, void* data,
                                        std::uint32_t* size) {
-  const QueryResult read = inner_.QueryValue(key, name, type, data, size);
+  const QueryResult read = inner().QueryValue(key, name, type, data, size);
   const Where* at = Find(key);
   // The value is delivered as stored, standing for its '?'-substituted reading.
   if (read == QueryResult::Ok && at && Has(Kind::NotGbk, *at, 0, name)) return QueryResult::NotGbk;
@@ -120,7 +120,7 @@ QueryResult FaultyRegistry::QueryValue(RegKey key, const std::string& name, std:
 }
 
 QueryResult FaultyRegistry::QueryStored(RegKey key, const std::string& name, StoredValue* value) {
-  const QueryResult read = inner_.QueryStored(key, name, value);
+  const QueryResult read = inner().QueryStored(key, name, value);
   const Where* at = Find(key);
   if (read == QueryResult::Ok && at && Has(Kind::NotGbk, *at, 0, name)) return QueryResult::NotGbk;
   return read;
@@ -128,14 +128,14 @@ QueryResult FaultyRegistry::QueryStored(RegKey key, const std::string& name, Sto
 
 RegKey FaultyRegistry::Create(RegKey parent, const std::string& path, Status* status) {
   const Where* at = Find(parent);
-  if (!at) return inner_.Create(parent, path, status);
+  if (!at) return inner().Create(parent, path, status);
   const std::vector<Where> levels = Levels(*at, path);
   std::string made;
   for (const Where& level : levels) {
     made = made.empty() ? mbcs::FileNameOf(level.path) : made + "\\" + mbcs::FileNameOf(level.path);
     bool denied = Has(Kind::DenyOpen, level);
     if (!denied && WritesDenied(level)) {
-      ScopedKey existing(inner_, inner_.OpenRead(parent, made));
+      ScopedKey existing(inner(), inner().OpenRead(parent, made));
       denied = !existing;
     }
     if (denied) {
@@ -144,14 +144,14 @@ RegKey FaultyRegistry::Create(RegKey parent, const std::string& path, Status* st
     }
   }
   const Where where = levels.empty() ? *at : levels.back();
-  return Opened(inner_.Create(parent, path, status), where);
+  return Opened(inner().Create(parent, path, status), where);
 }
 
 Status FaultyRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
                                 std::uint32_t size) {
   const Where* at = Find(key);
   if (at && WritesDenied(*at)) return Status(kErrorAccessDenied);
-  return inner_.SetValue(key, name, type, data, size);
+  return inner().SetValue(key, name, type, data, size);
 }
 
 Status FaultyRegistry::DeleteKey(RegKey parent, const std::string& path) {
@@ -160,33 +160,33 @@ Status FaultyRegistry::DeleteKey(RegKey parent, const std::string& path) {
     const std::vector<Where> levels = Levels(*at, path);
     if (!levels.empty() && WritesDenied(levels.back())) return Status(kErrorAccessDenied);
   }
-  return inner_.DeleteKey(parent, path);
+  return inner().DeleteKey(parent, path);
 }
 
 Status FaultyRegistry::DeleteValue(RegKey key, const std::string& name) {
   const Where* at = Find(key);
   if (at && WritesDenied(*at)) return Status(kErrorAccessDenied);
-  return inner_.DeleteValue(key, name);
+  return inner().DeleteValue(key, name);
 }
 
 void FaultyRegistry::Close(RegKey key) {
   auto it = handles_.find(key);
   if (it != handles_.end() && --it->second.count == 0) handles_.erase(it);
-  inner_.Close(key);
+  inner().Close(key);
 }
 
 void FaultyRegistry::DeleteTree(RegKey parent, const std::string& name) {
   {
-    ScopedKey key(inner_, inner_.OpenRead(parent, name));
+    ScopedKey key(inner(), inner().OpenRead(parent, name));
     std::uint32_t count = 0;
-    if (key && inner_.SubkeyCount(key.get(), &count)) {
+    if (key && inner().SubkeyCount(key.get(), &count)) {
       for (std::uint32_t i = count; i-- > 0;) {
         char child[kKeyNameBufferBytes];
-        if (inner_.EnumSubkey(key.get(), i, child, sizeof child)) DeleteTree(key.get(), child);
+        if (inner().EnumSubkey(key.get(), i, child, sizeof child)) DeleteTree(key.get(), child);
       }
     }
   }
-  (void)inner_.DeleteKey(parent, name);
+  (void)inner().DeleteKey(parent, name);
 }
 
 }  // namespace platform

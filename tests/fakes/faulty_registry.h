@@ -15,9 +15,9 @@
 
 namespace platform {
 
-class FaultyRegistry : public Registry {
+class FaultyRegistry : public ForwardingRegistry {
  public:
-  explicit FaultyRegistry(Registry& inner) : inner_(inner) {}
+  explicit FaultyRegistry(Registry& inner) : ForwardingRegistry(inner) {}
 
   // Faults. `path` names a key below the hive root; "" is the root itself.
   // Creating keys and writing or deleting keys and values at or below `path`
@@ -50,7 +50,6 @@ class FaultyRegistry : public Registry {
                   std::uint32_t size) override;
   Status DeleteKey(RegKey parent, const std::string& path) override;
   Status DeleteValue(RegKey key, const std::string& name) override;
-  bool ValueCount(RegKey key, std::uint32_t* count) override { return inner_.ValueCount(key, count); }
   void Close(RegKey key) override;
 
  private:
@@ -78,7 +77,6 @@ class FaultyRegistry : public Registry {
   RegKey OpenWith(RegKey parent, const std::string& path, bool forReading);
   void DeleteTree(RegKey parent, const std::string& name);
 
-  Registry& inner_;
   std::vector<Fault> faults_;
   // The real registry hands out the same predefined handle for every opening
   // of a hive root, so handles are counted.

@@ -44,7 +44,7 @@ RegKey LimitedRegistry::Opened(RegKey parent, const std::string& path, RegKey ke
 }
 
 RegKey LimitedRegistry::OpenHive(Hive hive) {
-  RegKey key = inner_.OpenHive(hive);
+  RegKey key = inner().OpenHive(hive);
   if (key != nullptr) {
     Handle& handle = handles_[key];
     handle.place = Place{hive, std::string()};
@@ -54,41 +54,41 @@ RegKey LimitedRegistry::OpenHive(Hive hive) {
 }
 
 RegKey LimitedRegistry::Open(RegKey parent, const std::string& path) {
-  return Opened(parent, path, inner_.Open(parent, path));
+  return Opened(parent, path, inner().Open(parent, path));
 }
 
 RegKey LimitedRegistry::OpenRead(RegKey parent, const std::string& path) {
-  return Opened(parent, path, inner_.OpenRead(parent, path));
+  return Opened(parent, path, inner().OpenRead(parent, path));
 }
 
 RegKey LimitedRegistry::Create(RegKey parent, const std::string& path, Status* status) {
   if (Refused(parent, path)) {
-    ScopedKey existing(inner_, inner_.OpenRead(parent, path));
+    ScopedKey existing(inner(), inner().OpenRead(parent, path));
     if (!existing) {
       if (status) *status = Status(kErrorAccessDenied);
       return nullptr;
     }
   }
-  return Opened(parent, path, inner_.Create(parent, path, status));
+  return Opened(parent, path, inner().Create(parent, path, status));
 }
 
 Status LimitedRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
                                  std::uint32_t size) {
-  return Refused(key) ? Status(kErrorAccessDenied) : inner_.SetValue(key, name, type, data, size);
+  return Refused(key) ? Status(kErrorAccessDenied) : inner().SetValue(key, name, type, data, size);
 }
 
 Status LimitedRegistry::DeleteKey(RegKey parent, const std::string& path) {
-  return Refused(parent, path) ? Status(kErrorAccessDenied) : inner_.DeleteKey(parent, path);
+  return Refused(parent, path) ? Status(kErrorAccessDenied) : inner().DeleteKey(parent, path);
 }
 
 Status LimitedRegistry::DeleteValue(RegKey key, const std::string& name) {
-  return Refused(key) ? Status(kErrorAccessDenied) : inner_.DeleteValue(key, name);
+  return Refused(key) ? Status(kErrorAccessDenied) : inner().DeleteValue(key, name);
 }
 
 void LimitedRegistry::Close(RegKey key) {
   auto handle = handles_.find(key);
   if (handle != handles_.end() && --handle->second.count == 0) handles_.erase(handle);
-  inner_.Close(key);
+  inner().Close(key);
 }
 
 bool LimitedFiles::Refused(const std::string& path) {

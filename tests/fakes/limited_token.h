@@ -31,27 +31,18 @@ namespace platform {
 // "_Classes"), fails with kErrorAccessDenied. An existing key still opens
 // through Create, as RegCreateKey opens it with what access it can get, but
 // nothing in it can be changed. Reads and HKEY_CURRENT_USER pass through.
-class LimitedRegistry : public Registry {
+class LimitedRegistry : public ForwardingRegistry {
  public:
-  LimitedRegistry(Registry& inner, MemoryRights& rights) : inner_(inner), rights_(rights) {}
+  LimitedRegistry(Registry& inner, MemoryRights& rights) : ForwardingRegistry(inner), rights_(rights) {}
 
   RegKey OpenHive(Hive hive) override;
   RegKey Open(RegKey parent, const std::string& path) override;
   RegKey OpenRead(RegKey parent, const std::string& path) override;
-  bool SubkeyCount(RegKey key, std::uint32_t* count) override { return inner_.SubkeyCount(key, count); }
-  bool EnumSubkey(RegKey key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) override {
-    return inner_.EnumSubkey(key, index, buffer, bufferSize);
-  }
-  QueryResult QueryValue(RegKey key, const std::string& name, std::uint32_t* type, void* data,
-                         std::uint32_t* size) override {
-    return inner_.QueryValue(key, name, type, data, size);
-  }
   RegKey Create(RegKey parent, const std::string& path, Status* status = nullptr) override;
   Status SetValue(RegKey key, const std::string& name, std::uint32_t type, const void* data,
                   std::uint32_t size) override;
   Status DeleteKey(RegKey parent, const std::string& path) override;
   Status DeleteValue(RegKey key, const std::string& name) override;
-  bool ValueCount(RegKey key, std::uint32_t* count) override { return inner_.ValueCount(key, count); }
   void Close(RegKey key) override;
 
  private:
@@ -67,7 +58,6 @@ class LimitedRegistry : public Registry {
   bool Refused(RegKey parent, const std::string& path = std::string()) const;
   RegKey Opened(RegKey parent, const std::string& path, RegKey key);
 
-  Registry& inner_;
   MemoryRights& rights_;
   // The real registry hands out one predefined handle for every opening of a
   // hive root, so handles are counted.
