@@ -161,6 +161,12 @@ ElevatedRun CElevationOffer::Elevate(const InstallChoices& choices) {
   return run;
 }
 
+void CElevationOffer::Answered(bool goOn) {
+  if (log_)
+    log_->Info(goOn ? "Asked whether to go on as an administrator: Yes" :
+                      "Asked whether to go on as an administrator: No; installing with the rights there are");
+}
+
 std::optional<std::string> UserToServe(const SetupOptions& options) {
   platform::Rights& rights = platform::GetRights();
   const std::string own = rights.CurrentAccount().sid;

@@ -56,10 +56,12 @@ struct PlayedOffer : ElevationOffer {
     dialogVisible = dialog->IsWindowVisible();
     return answer;
   }
+  void Answered(bool goOn) override { answers.push_back(goOn); }
   ElevationState state;
   ElevatedRun answer;  // what the elevated copy does
   CWnd* dialog;
   std::vector<InstallChoices> asked;
+  std::vector<bool> answers;  // told the run, for its log
   bool dialogVisible = true;  // while the copy ran
 };
 
@@ -433,6 +435,7 @@ TEST_P(InstallTest, WithoutRightsInstallAsksToGoOnAsAdministratorOrSaysItCannot)
                           : box.style == told ? ElevationRefusedText()
                                               : HostRunningText());
     }
+    if (row.state == S::Declined) EXPECT_EQ(offer.answers, std::vector<bool>{row.answer == platform::kIdYes});
     ASSERT_EQ(offer.asked.size(), row.answer == platform::kIdYes ? 1u : 0u);
     if (offer.asked.empty()) continue;
     EXPECT_FALSE(offer.dialogVisible) << "the copy's dialog is the one in sight";

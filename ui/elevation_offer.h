@@ -41,4 +41,7 @@ class ElevationOffer {
   virtual ElevationState State() = 0;
   // Starts the elevated copy with `choices` and waits for it to end.
   virtual ElevatedRun Elevate(const InstallChoices& choices) = 0;
+  // The user's answer to the question whether to go on as an administrator,
+  // for the run's log.
+  virtual void Answered(bool goOn) = 0;
 };

@@ -198,8 +198,10 @@ bool Dlg_Setup::GoOnHere() {
       break;
   }
   // No, or no box at all: install with the rights there are, and ask no more.
-  if (platform::GetMessageBoxes().Show(ElevationQuestionText(), kMessageCaption,
-                                       platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
+  const bool goOn = platform::GetMessageBoxes().Show(ElevationQuestionText(), kMessageCaption,
+                                                     platform::kMbYesNo | platform::kMbIconQuestion) == platform::kIdYes;
+  offer_->Answered(goOn);
+  if (!goOn) {
     SetElevation(ElevationState::NotNeeded);
     return true;
   }
