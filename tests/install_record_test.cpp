@@ -50,6 +50,7 @@ InstallRecord Full() {
                           StoredValue{platform::kRegSz, std::string(";\0x", 3)}}};
   record.entries = {{Hive::LocalMachine, 64}, {Hive::CurrentUser, 0}};
   record.settings = "C:\\Users\\\x84\x35\xB3\x38\\AppData\\Roaming\\Zorvel\\Zorvel.Ini";  // 김
+  record.allUsers = 3;
   return record;
 }
 
@@ -73,6 +74,7 @@ std::vector<std::string> Named(const InstallRecord& record) {
   for (const auto& e : record.entries)
     named.push_back("entry " + std::to_string(static_cast<int>(e.hive)) + " " + std::to_string(e.view));
   if (!record.settings.empty()) named.push_back("settings " + record.settings);
+  if (record.allUsers != 0) named.push_back("all users " + std::to_string(record.allUsers));
   return named;
 }
 
@@ -211,6 +213,10 @@ TEST(InstallRecord, LinesEditedByHandAreLeftOut) {
       {"Version=1", true},
       {"Version=2", true},
       {"Version=x", false},
+      {"AllUsers=3", true},
+      {"AllUsers=0", false},
+      {"AllUsers=-1", false},
+      {"AllUsers=3|4", false},
   };
   for (const Case& c : cases) {
     const ParsedRecord parsed = WithLines({"File=first.dll", c.line, "File=last.dll"});
@@ -237,6 +243,7 @@ TEST(InstallRecord, ALaterInstallAddsWithoutLosingWhatWasThereFirst) {
   second.trustedPaths = {{kVariables, 0, Before::Listed, "", {}}};
   second.entries = {{Hive::LocalMachine, 64}, {Hive::LocalMachine, 32}};
   second.settings = "C:\\New\\Zorvel.Ini";
+  second.allUsers = 4;
   MergeInto(first, second);
   EXPECT_EQ(first.files, (std::vector<std::string>{"ZV_BatchPlot2008.ARX", "使用说明.txt", "100%.txt", "Uninstall.exe",
                                                    Full().files.back(), "ZV_BatchPlot2021.ARX"}));
@@ -250,6 +257,7 @@ TEST(InstallRecord, ALaterInstallAddsWithoutLosingWhatWasThereFirst) {
   EXPECT_EQ(first.trustedPaths[0].before, Before::Missing);
   EXPECT_EQ(first.entries.size(), 3u);
   EXPECT_EQ(first.settings, "C:\\New\\Zorvel.Ini");
+  EXPECT_EQ(first.allUsers, 4u) << "the later count";
   EXPECT_TRUE(first.parentCreated);
 }
 
