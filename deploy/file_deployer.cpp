@@ -2,22 +2,9 @@
 
 #include "deploy/file_utils.h"
 #include "deploy/payload.h"
-#include "platform/environment.h"
 #include "platform/mbcs.h"
 
 namespace {
-
-// Named in a failed copy's event when no application-data folder is known.
-const char kUnknownAppData[] = "%APPDATA%";
-
-// The user's roaming application-data folder: APPDATA, or what the shell
-// says when the variable is missing or empty. Empty when neither knows.
-std::string AppDataFolder() {
-  platform::Environment& environment = platform::GetEnvironment();
-  std::string value;
-  if (environment.GetVariable("APPDATA", &value) && !value.empty()) return value;
-  return environment.RoamingAppDataFolder();
-}
 
 // Whether the deployment copies an entry of the Data folder at all.
 bool IsCopied(const platform::FindData& entry) {
