@@ -162,9 +162,11 @@ void LogUser(CInstallLog& log, const UserServed& user) {
   if (!user.problem.empty()) {
     log.Error(line + "not served, " + user.problem);
   } else {
-    const LogLevel level = user.failed()                                   ? LogLevel::Error
+    // The unload has a line of its own.
+    const bool notWritten = FailuresOf(user.service.part) > 0 || !user.service.recordStatus;
+    const LogLevel level = notWritten                                         ? LogLevel::Error
                            : user.service.part.productsWithoutProfile.empty() ? LogLevel::Info
-                                                                            : LogLevel::Warn;
+                                                                              : LogLevel::Warn;
     log.Write(level, line + UserChanges(user));
   }
   if (!user.unload)

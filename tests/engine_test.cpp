@@ -9,6 +9,7 @@
 
 #include "deploy/product.h"
 #include "install/install_engine.h"
+#include "platform/mbcs.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/faulty_registry.h"
@@ -17,6 +18,9 @@
 #include "tests/fakes/registry.h"
 #include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
+#include "tests/fakes/user_hives.h"
+#include "record/logon_steps.h"
+#include "record/user_record.h"
 #include "tests/recording_driver.h"
 
 namespace {
@@ -404,6 +408,111 @@ TEST(Engine, FolderIsMadeLevelByLevelAndMayEndInABackslash) {
     EXPECT_EQ(report.installDir, row.installDir);
     EXPECT_EQ(m.files.Content(row.installDir + "\\itextsharp.dll"), "Zorvel.prt7");
   }
+}
+
+// The machine's users for an install for every user: "a" logged on with a
+// profile of 2010, "b" not (its hive a file) with no profile of 2008 yet and
+// a settings file of its own; a backup entry and a roaming profile are left.
+struct Users {
+  static constexpr char kA[] = "S-1-5-21-1-2-3-1001";
+  static constexpr char kB[] = "S-1-5-21-1-2-3-1002";
+  static constexpr char kHiveB[] = "C:\\Users\\b\\NTUSER.DAT";
+  static constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+  explicit Users(Machine& m) : m(m) {
+    platform::SetUserHives(&hives);
+    const std::string profiles = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+    for (const char* sid : {kA, kB, "S-1-5-21-1-2-3-1003.bak", "S-1-5-21-1-2-3-1004"})
+      m.Text(Hive::LocalMachine, profiles + sid, "ProfileImagePath", std::string("C:\\Users\\") + sid);
+    m.Text(Hive::LocalMachine, profiles + kB, "ProfileImagePath", "C:\\Users\\b");
+    m.Text(Hive::Users, std::string(kA) + "\\" + kShellFolders, "AppData", "C:\\Users\\a\\Roaming");
+    m.Text(Hive::Users, std::string(kA) + "\\" + kVariables, "TRUSTEDPATHS", "e:\\a");
+    m.Text(Hive::Users, std::string(kA) + "\\" + kProduct2008 + "\\Profiles\\P\\Variables", "X", "");
+    hives.AddHiveFile(kHiveB, {{kShellFolders, {{"AppData", {platform::kRegExpandSz, "%USERPROFILE%\\Roaming"}}}},
+                               {kVariables, {{"TRUSTEDPATHS", {platform::kRegSz, "f:\\b"}}}}});
+    m.files.AddFile(kHiveB, "hive");
+    m.files.AddFile("C:\\Users\\b\\Roaming\\Zorvel\\Zorvel.Ini", "b's own");
+    m.files.AddFolder("C:\\Users\\a\\Roaming");
+    m.request.everyUser = true;
+  }
+  ~Users() { platform::SetUserHives(nullptr); }
+
+  // A value of b's hive file as its last unload left it.
+  std::string InFileOfB(const std::string& key, const std::string& name) const {
+    for (const auto& stored : *hives.File(kHiveB))
+      for (const auto& [valueName, value] : stored.values)
+        if (mbcs::EqualsNoCase(stored.path, key) && valueName == name) return value.bytes;
+    return "(none)";
+  }
+  std::string OfA(const std::string& key, const std::string& name) const {
+    platform::MemoryRegistry::StoredValue stored;
+    if (!m.registry.Stored(Hive::Users, std::string(kA) + "\\" + key, name, &stored)) return "(none)";
+    return stored.bytes;
+  }
+  std::string Version() const {
+    for (const ValueEvent& value : m.driver.values)
+      if (value.key == kActiveSetupKey && value.name == "Version") return value.data;
+    return "(none)";
+  }
+
+  Machine& m;
+  platform::MemoryUserHives hives{m.registry};
+};
+
+std::string Dword(std::uint32_t n) { return std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; }
+
+TEST(Engine, AnInstallForEveryUserServesEachProfileAndLeavesTheRunningAccountAlone) {
+  Machine m;
+  Users users(m);
+  InstallReport report = m.Install();
+  EXPECT_EQ(report.outcome, InstallOutcome::Installed) << (m.driver.texts.empty() ? "" : m.driver.texts[0]);
+  EXPECT_EQ(std::to_string(report.users.served) + std::to_string(report.users.failed) +
+                std::to_string(report.users.skipped),
+            "202");
+  EXPECT_EQ(m.driver.skipped, (std::vector<std::string>{"S-1-5-21-1-2-3-1003.bak", "S-1-5-21-1-2-3-1004"}));
+  EXPECT_EQ(m.TrustedPaths(), "d:\\lisp") << "not the running account's";
+  EXPECT_FALSE(m.files.Exists("C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini"));
+  EXPECT_EQ(m.files.Content(std::string(kInstall) + "\\Zorvel.Users.Ini"), "Zorvel.Ini");
+  EXPECT_NE(m.files.Content(std::string(kInstall) + "\\Uninstall.ini").value_or("").find("AllUsers=1\r\n"), std::string::npos);
+  EXPECT_EQ(users.Version(), "2023,12,18,1");
+
+  // a: served whole, at once.
+  EXPECT_EQ(users.OfA(kVariables, "TRUSTEDPATHS"), "E:\\A;" + mbcs::ToUpper(kInstall));
+  EXPECT_EQ(m.files.Content("C:\\Users\\a\\Roaming\\Zorvel\\Zorvel.Ini"), "Zorvel.Ini");
+  EXPECT_EQ(users.OfA(kUserRecordKey, "Served"), Dword(1));
+  // b: its hive loaded, written back and unloaded; its own settings kept,
+  // and not yet served, having no profile of 2008.
+  EXPECT_TRUE(users.hives.LoadedNames().empty());
+  EXPECT_EQ(users.InFileOfB(kVariables, "TRUSTEDPATHS"), "F:\\B;" + mbcs::ToUpper(kInstall));
+  EXPECT_EQ(m.files.Content("C:\\Users\\b\\Roaming\\Zorvel\\Zorvel.Ini"), "b's own");
+  EXPECT_EQ(users.InFileOfB(kUserRecordKey, "Served"), Dword(0));
+  ASSERT_EQ(m.driver.users.size(), 2u);
+  const UserServed& b = m.driver.users[1];
+  EXPECT_TRUE(b.loadedHere && b.service.part.settingsKept && !b.failed());
+  EXPECT_EQ(b.service.part.productsWithoutProfile, std::vector<std::string>{kProduct2008});
+  EXPECT_EQ(m.registry.OpenHandles(), 0u);
+
+  // Again: the serial counts up, so Active Setup serves everyone again.
+  m.driver = RecordingDriver();
+  report = m.Install();
+  EXPECT_EQ(report.outcome, InstallOutcome::Installed);
+  EXPECT_EQ(users.Version(), "2023,12,18,2");
+  EXPECT_EQ(users.OfA(kUserRecordKey, "Serial") + users.OfA(kUserRecordKey, "Served"), Dword(2) + Dword(2));
+  EXPECT_EQ(users.OfA(kVariables, "TRUSTEDPATHS"), "E:\\A;" + mbcs::ToUpper(kInstall)) << "gains it once";
+}
+
+TEST(Engine, AUserWhoseHiveRefusesTheWritesMakesTheInstallIncomplete) {
+  Machine m;
+  Users users(m);
+  users.hives.HoldFile(Users::kHiveB);
+  m.faultyRegistry.DenyWrites(Hive::Users, Users::kA);
+  const InstallReport report = m.Install();
+  EXPECT_EQ(report.outcome, InstallOutcome::Incomplete);
+  EXPECT_EQ(std::to_string(report.users.served) + std::to_string(report.users.failed) +
+                std::to_string(report.users.skipped),
+            "013") << "a hive in use is left to the logon step";
+  ASSERT_EQ(m.driver.texts.size(), 1u);
+  EXPECT_NE(m.driver.texts[0].find("1位用户的受信任路径或设置文件未能写入"), std::string::npos) << m.driver.texts[0];
 }
 
 }  // namespace

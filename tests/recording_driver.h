@@ -39,6 +39,8 @@ class RecordingDriver : public InstallDriver {
     if (write.backup) files.push_back(*write.backup);
     files.push_back(write.file);
   }
+  void OnUserSkipped(const platform::SkippedProfile& profile) override { skipped.push_back(profile.name); }
+  void OnUser(const UserServed& user) override { users.push_back(user); }
 
   std::deque<CopyDecision> answers;
   std::function<CopyDecision(const FileEvent&)> onCopyFailed;
@@ -52,4 +54,6 @@ class RecordingDriver : public InstallDriver {
   std::vector<ValueEvent> values;
   std::vector<LoaderWrite> loaders;
   std::vector<TrustedPathWrite> trustedPaths;
+  std::vector<std::string> skipped;  // profiles left to the logon step
+  std::vector<UserServed> users;
 };
