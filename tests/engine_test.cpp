@@ -410,109 +410,82 @@ TEST(Engine, FolderIsMadeLevelByLevelAndMayEndInABackslash) {
   }
 }
 
-// The machine's users for an install for every user: "a" logged on with a
-// profile of 2010, "b" not (its hive a file) with no profile of 2008 yet and
-// a settings file of its own; a backup entry and a roaming profile are left.
+// For every user: "a" logged on, with profiles of 2008 and 2010; "b" not (its
+// hive a file), with one of 2010 and a settings file of its own; a backup entry and a
+// roaming profile (no NTUSER.DAT) are left to the logon step.
 struct Users {
   static constexpr char kA[] = "S-1-5-21-1-2-3-1001";
-  static constexpr char kB[] = "S-1-5-21-1-2-3-1002";
   static constexpr char kHiveB[] = "C:\\Users\\b\\NTUSER.DAT";
-  static constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
   explicit Users(Machine& m) : m(m) {
     platform::SetUserHives(&hives);
-    const std::string profiles = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
-    for (const char* sid : {kA, kB, "S-1-5-21-1-2-3-1003.bak", "S-1-5-21-1-2-3-1004"})
-      m.Text(Hive::LocalMachine, profiles + sid, "ProfileImagePath", std::string("C:\\Users\\") + sid);
-    m.Text(Hive::LocalMachine, profiles + kB, "ProfileImagePath", "C:\\Users\\b");
-    m.Text(Hive::Users, std::string(kA) + "\\" + kShellFolders, "AppData", "C:\\Users\\a\\Roaming");
+    const char kShell[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    for (const char* sid : {kA, "S-1-5-21-1-2-3-1002", "S-1-5-21-1-2-3-1003.bak", "S-1-5-21-1-2-3-1004"})
+      m.Text(Hive::LocalMachine, std::string("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\") + sid,
+             "ProfileImagePath", sid == std::string("S-1-5-21-1-2-3-1002") ? "C:\\Users\\b" : sid);
+    m.Text(Hive::Users, std::string(kA) + "\\" + kShell, "AppData", "C:\\Users\\a");
     m.Text(Hive::Users, std::string(kA) + "\\" + kVariables, "TRUSTEDPATHS", "e:\\a");
-    m.Text(Hive::Users, std::string(kA) + "\\" + kProduct2008 + "\\Profiles\\P\\Variables", "X", "");
-    hives.AddHiveFile(kHiveB, {{kShellFolders, {{"AppData", {platform::kRegExpandSz, "%USERPROFILE%\\Roaming"}}}},
+    m.Text(Hive::Users, std::string(kA) + "\\" + kProduct2008 + "\\Profiles\\P", "", "");
+    hives.AddHiveFile(kHiveB, {{kShell, {{"AppData", {platform::kRegExpandSz, "%USERPROFILE%"}}}},
                                {kVariables, {{"TRUSTEDPATHS", {platform::kRegSz, "f:\\b"}}}}});
     m.files.AddFile(kHiveB, "hive");
-    m.files.AddFile("C:\\Users\\b\\Roaming\\Zorvel\\Zorvel.Ini", "b's own");
-    m.files.AddFolder("C:\\Users\\a\\Roaming");
+    m.files.AddFile("C:\\Users\\b\\Zorvel\\Zorvel.Ini", "b's own");
+    m.files.AddFolder("C:\\Users\\a");
     m.request.everyUser = true;
   }
   ~Users() { platform::SetUserHives(nullptr); }
-
-  // A value of b's hive file as its last unload left it.
-  std::string InFileOfB(const std::string& key, const std::string& name) const {
-    for (const auto& stored : *hives.File(kHiveB))
-      for (const auto& [valueName, value] : stored.values)
-        if (mbcs::EqualsNoCase(stored.path, key) && valueName == name) return value.bytes;
-    return "(none)";
-  }
-  std::string OfA(const std::string& key, const std::string& name) const {
+  // A value of a's hive, or of b's file as its last unload left it.
+  std::string Of(const std::string& user, const std::string& key, const std::string& name) const {
     platform::MemoryRegistry::StoredValue stored;
-    if (!m.registry.Stored(Hive::Users, std::string(kA) + "\\" + key, name, &stored)) return "(none)";
-    return stored.bytes;
+    if (user == "a") return m.registry.Stored(Hive::Users, std::string(kA) + "\\" + key, name, &stored) ? stored.bytes : "";
+    for (const auto& file : *hives.File(kHiveB))
+      for (const auto& [valueName, value] : file.values)
+        if (mbcs::EqualsNoCase(file.path, key) && valueName == name) return value.bytes;
+    return "";
   }
-  std::string Version() const {
-    for (const ValueEvent& value : m.driver.values)
-      if (value.key == kActiveSetupKey && value.name == "Version") return value.data;
-    return "(none)";
-  }
-
   Machine& m;
   platform::MemoryUserHives hives{m.registry};
 };
 
-std::string Dword(std::uint32_t n) { return std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; }
+// The outcome, then the users served, failed and left.
+std::string Counts(const InstallReport& r) {
+  return std::to_string(static_cast<int>(r.outcome)) + std::to_string(r.users.served) +
+         std::to_string(r.users.failed) + std::to_string(r.users.skipped);
+}
 
 TEST(Engine, AnInstallForEveryUserServesEachProfileAndLeavesTheRunningAccountAlone) {
   Machine m;
   Users users(m);
-  InstallReport report = m.Install();
-  EXPECT_EQ(report.outcome, InstallOutcome::Installed) << (m.driver.texts.empty() ? "" : m.driver.texts[0]);
-  EXPECT_EQ(std::to_string(report.users.served) + std::to_string(report.users.failed) +
-                std::to_string(report.users.skipped),
-            "202");
-  EXPECT_EQ(m.driver.skipped, (std::vector<std::string>{"S-1-5-21-1-2-3-1003.bak", "S-1-5-21-1-2-3-1004"}));
+  EXPECT_EQ(Counts(m.Install()), "0202") << "installed; 2 served, 2 left to the logon step";
   EXPECT_EQ(m.TrustedPaths(), "d:\\lisp") << "not the running account's";
   EXPECT_FALSE(m.files.Exists("C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini"));
-  EXPECT_EQ(m.files.Content(std::string(kInstall) + "\\Zorvel.Users.Ini"), "Zorvel.Ini");
-  EXPECT_NE(m.files.Content(std::string(kInstall) + "\\Uninstall.ini").value_or("").find("AllUsers=1\r\n"), std::string::npos);
-  EXPECT_EQ(users.Version(), "2023,12,18,1");
+  const std::string record = m.files.Content(std::string(kInstall) + "\\Uninstall.ini").value_or("");
+  for (const char* line : {"AllUsers=1\r\n", "File=Zorvel.Users.Ini\r\n"})
+    EXPECT_NE(record.find(line), std::string::npos) << line;
+  const std::string list = ";" + mbcs::ToUpper(kInstall);
+  EXPECT_EQ(users.Of("a", kVariables, "TRUSTEDPATHS") + users.Of("b", kVariables, "TRUSTEDPATHS"), "E:\\A" + list + "F:\\B" + list);
+  EXPECT_EQ(*m.files.Content("C:\\Users\\a\\Zorvel\\Zorvel.Ini") + *m.files.Content("C:\\Users\\b\\Zorvel\\Zorvel.Ini"),
+            "Zorvel.Inib's own") << "b's own settings stay";
+  // a had a profile of every product; b has none of 2008 yet.
+  EXPECT_EQ(users.Of("a", kUserRecordKey, "Served") + users.Of("b", kUserRecordKey, "Served"),
+            std::string("\1\0\0\0\0\0\0\0", 8));
+  EXPECT_TRUE(users.hives.LoadedNames().empty() && m.registry.OpenHandles() == 0);
 
-  // a: served whole, at once.
-  EXPECT_EQ(users.OfA(kVariables, "TRUSTEDPATHS"), "E:\\A;" + mbcs::ToUpper(kInstall));
-  EXPECT_EQ(m.files.Content("C:\\Users\\a\\Roaming\\Zorvel\\Zorvel.Ini"), "Zorvel.Ini");
-  EXPECT_EQ(users.OfA(kUserRecordKey, "Served"), Dword(1));
-  // b: its hive loaded, written back and unloaded; its own settings kept,
-  // and not yet served, having no profile of 2008.
-  EXPECT_TRUE(users.hives.LoadedNames().empty());
-  EXPECT_EQ(users.InFileOfB(kVariables, "TRUSTEDPATHS"), "F:\\B;" + mbcs::ToUpper(kInstall));
-  EXPECT_EQ(m.files.Content("C:\\Users\\b\\Roaming\\Zorvel\\Zorvel.Ini"), "b's own");
-  EXPECT_EQ(users.InFileOfB(kUserRecordKey, "Served"), Dword(0));
-  ASSERT_EQ(m.driver.users.size(), 2u);
-  const UserServed& b = m.driver.users[1];
-  EXPECT_TRUE(b.loadedHere && b.service.part.settingsKept && !b.failed());
-  EXPECT_EQ(b.service.part.productsWithoutProfile, std::vector<std::string>{kProduct2008});
-  EXPECT_EQ(m.registry.OpenHandles(), 0u);
-
-  // Again: the serial counts up, so Active Setup serves everyone again.
   m.driver = RecordingDriver();
-  report = m.Install();
-  EXPECT_EQ(report.outcome, InstallOutcome::Installed);
-  EXPECT_EQ(users.Version(), "2023,12,18,2");
-  EXPECT_EQ(users.OfA(kUserRecordKey, "Serial") + users.OfA(kUserRecordKey, "Served"), Dword(2) + Dword(2));
-  EXPECT_EQ(users.OfA(kVariables, "TRUSTEDPATHS"), "E:\\A;" + mbcs::ToUpper(kInstall)) << "gains it once";
+  EXPECT_EQ(Counts(m.Install()), "0202");
+  platform::MemoryRegistry::StoredValue version;
+  ASSERT_TRUE(m.registry.Stored(Hive::LocalMachine, kActiveSetupKey, "Version", &version));
+  EXPECT_EQ(version.bytes, std::string("2023,12,18,2", 13)) << "counted up, so every user is served again";
+  EXPECT_EQ(users.Of("a", kUserRecordKey, "Served") + users.Of("a", kVariables, "TRUSTEDPATHS"),
+            std::string("\2\0\0\0", 4) + "E:\\A" + list) << "gains it once";
 }
 
 TEST(Engine, AUserWhoseHiveRefusesTheWritesMakesTheInstallIncomplete) {
   Machine m;
   Users users(m);
-  users.hives.HoldFile(Users::kHiveB);
+  users.hives.HoldFile(Users::kHiveB);  // in use: left to the logon step, not counted
   m.faultyRegistry.DenyWrites(Hive::Users, Users::kA);
-  const InstallReport report = m.Install();
-  EXPECT_EQ(report.outcome, InstallOutcome::Incomplete);
-  EXPECT_EQ(std::to_string(report.users.served) + std::to_string(report.users.failed) +
-                std::to_string(report.users.skipped),
-            "013") << "a hive in use is left to the logon step";
-  ASSERT_EQ(m.driver.texts.size(), 1u);
-  EXPECT_NE(m.driver.texts[0].find("1位用户的受信任路径或设置文件未能写入"), std::string::npos) << m.driver.texts[0];
+  EXPECT_EQ(Counts(m.Install()), "1013") << "incomplete; a not written";
+  EXPECT_NE(m.driver.texts.at(0).find("1位用户的受信任路径或设置文件未能写入"), std::string::npos) << m.driver.texts[0];
 }
 
 }  // namespace

@@ -39,7 +39,6 @@ class RecordingDriver : public InstallDriver {
     if (write.backup) files.push_back(*write.backup);
     files.push_back(write.file);
   }
-  void OnUserSkipped(const platform::SkippedProfile& profile) override { skipped.push_back(profile.name); }
   void OnUser(const UserServed& user) override { users.push_back(user); }
 
   std::deque<CopyDecision> answers;
@@ -54,6 +53,5 @@ class RecordingDriver : public InstallDriver {
   std::vector<ValueEvent> values;
   std::vector<LoaderWrite> loaders;
   std::vector<TrustedPathWrite> trustedPaths;
-  std::vector<std::string> skipped;  // profiles left to the logon step
   std::vector<UserServed> users;
 };

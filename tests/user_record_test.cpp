@@ -62,31 +62,22 @@ TEST_F(UserRecordTest, WhatIsNoWholeRecordOfTheUsersOwnPart) {
 }
 
 TEST_F(UserRecordTest, ServingMergesIntoTheFoldersRecordAndReplacesAnotherInstallations) {
-  const std::string list = "C:\\A;D:\\CAD\\Zorvel批打印软件";
   platform::ScopedKey user(registry_, registry_.OpenHive(platform::Hive::CurrentUser));
   platform::ScopedKey key(registry_, registry_.Create(user.get(), kVariables));
-  ASSERT_TRUE(registry_.SetValue(key.get(), "TRUSTEDPATHS", platform::kRegSz, list.data(),
-                                 static_cast<std::uint32_t>(list.size())));
-  UserService service = ServeCurrentUser({"D:\\CAD\\Zorvel批打印软件\\", "", {}}, 4);
-  ASSERT_TRUE(service.recordStatus);
-  EXPECT_TRUE(service.served && service.replacedInstall.empty());
-  UserRecord got = ReadUserRecord().record;
+  const std::string list = "C:\\A;D:\\CAD\\Zorvel批打印软件";
+  ASSERT_TRUE(registry_.SetValue(key.get(), "TRUSTEDPATHS", platform::kRegSz, list.data(), list.size()));
+  const UserService same = ServeCurrentUser({"D:\\CAD\\Zorvel批打印软件\\", "", {}}, 4);
+  EXPECT_TRUE(same.served && !same.part.trustedPaths.at(0).gained);
+  const UserRecord got = ReadUserRecord().record;
   ASSERT_EQ(got.trustedPaths.size(), 2u) << "what the first install found stays";
-  EXPECT_EQ(got.trustedPaths[0].original->bytes, std::string("C:\\a;\0", 6));
-  EXPECT_EQ(got.settings + " " + std::to_string(got.served), "C:\\zv.ini 4");
+  EXPECT_EQ(got.trustedPaths[0].original->bytes + got.settings, std::string("C:\\a;\0C:\\zv.ini", 15));
   const std::tuple<const char*, std::uint32_t, bool> asked[] = {
       {"d:\\cad\\Zorvel批打印软件", 4, true}, {"D:\\CAD\\Zorvel批打印软件", 3, false}, {"E:\\Other", 4, false}};
   for (const auto& [folder, serial, served] : asked) EXPECT_EQ(AlreadyServed(folder, serial), served) << folder;
-
-  const char kLater[] = "SOFTWARE\\Autodesk\\AutoCAD\\R25.0\\ACAD-8101:804";
-  service = ServeCurrentUser({"E:\\Other", "", {kLater}}, 1);
-  EXPECT_EQ(service.replacedInstall, "D:\\CAD\\Zorvel批打印软件");
-  EXPECT_EQ(service.part.productsWithoutProfile, std::vector<std::string>{kLater});
-  EXPECT_FALSE(service.served) << "no profile of that release yet";
-  got = ReadUserRecord().record;
-  EXPECT_EQ(got.installDir + " " + std::to_string(got.serial) + " " + std::to_string(got.served) + " " +
-                std::to_string(got.trustedPaths.size()),
-            "E:\\Other 1 0 1");
+  const UserService other = ServeCurrentUser({"E:\\Other", "", {"SOFTWARE\\Autodesk\\AutoCAD\\R25.0\\A"}}, 1);
+  EXPECT_EQ(other.replacedInstall, "D:\\CAD\\Zorvel批打印软件");
+  EXPECT_FALSE(other.served) << "no profile of that release yet";
+  EXPECT_EQ(ReadUserRecord().record.trustedPaths.size(), 1u) << "the other installation's record is replaced";
 }
 
 }  // namespace
