@@ -157,8 +157,9 @@ std::string UserChanges(const UserServed& user) {
 }
 
 void LogUser(CInstallLog& log, const UserServed& user) {
-  std::string line = "User " + user.sid + " (profile " + (user.profileFolder.empty() ? "folder unknown" : user.profileFolder) +
-                     (user.loadedHere ? ", hive loaded from its file" : ", logged on") + "): ";
+  const std::string folder = user.profileFolder.empty() ? "folder unknown" : user.profileFolder;
+  std::string line =
+      "User " + user.sid + " (profile " + folder + (user.loadedHere ? ", hive loaded from its file" : ", logged on") + "): ";
   if (!user.problem.empty()) {
     log.Error(line + "not served, " + user.problem);
   } else {
@@ -406,7 +407,7 @@ void LoggingDriver::LogFile(const FileEvent& event) {
 
 void LoggingDriver::LogValue(Hive hive, const std::string& key, const std::string& name,
                              const std::optional<std::string>& previous, const std::string& data, Status status) {
-  std::string line = "Registry " + HiveName(hive) + "\\" + key + " " + name;
+  std::string line = "Registry " + HiveName(hive) + "\\" + key + " " + (name.empty() ? "(default)" : name);
   // The user's profile lists are changed, not set: say what they held.
   if (hive == Hive::CurrentUser) line += " before: " + previous.value_or("(none)") + ";";
   if (status)
@@ -424,7 +425,9 @@ InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, Ins
     log->Warn(into + "no AutoCAD release: only the files and the trusted paths");
   else
     log->Info(into + "AutoCAD " + years);
-  if (request.everyUser) log->Info("For every user of the machine: each user's profiles and settings file, and the logon steps for users not reached");
+  if (request.everyUser)
+    log->Info("For every user of the machine: each user's profiles and settings file, and the logon steps for "
+              "users not reached");
   LoggingDriver logging(driver, *log);
   const InstallReport report = engine.Install(request, logging);
   const bool usersServed =

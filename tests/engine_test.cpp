@@ -436,7 +436,8 @@ struct Users {
   // A value of a's hive, or of b's file as its last unload left it.
   std::string Of(const std::string& user, const std::string& key, const std::string& name) const {
     platform::MemoryRegistry::StoredValue stored;
-    if (user == "a") return m.registry.Stored(Hive::Users, std::string(kA) + "\\" + key, name, &stored) ? stored.bytes : "";
+    if (user == "a")
+      return m.registry.Stored(Hive::Users, std::string(kA) + "\\" + key, name, &stored) ? stored.bytes : "";
     for (const auto& file : *hives.File(kHiveB))
       for (const auto& [valueName, value] : file.values)
         if (mbcs::EqualsNoCase(file.path, key) && valueName == name) return value.bytes;
@@ -462,7 +463,8 @@ TEST(Engine, AnInstallForEveryUserServesEachProfileAndLeavesTheRunningAccountAlo
   for (const char* line : {"AllUsers=1\r\n", "File=Zorvel.Users.Ini\r\n"})
     EXPECT_NE(record.find(line), std::string::npos) << line;
   const std::string list = ";" + mbcs::ToUpper(kInstall);
-  EXPECT_EQ(users.Of("a", kVariables, "TRUSTEDPATHS") + users.Of("b", kVariables, "TRUSTEDPATHS"), "E:\\A" + list + "F:\\B" + list);
+  EXPECT_EQ(users.Of("a", kVariables, "TRUSTEDPATHS") + users.Of("b", kVariables, "TRUSTEDPATHS"),
+            "E:\\A" + list + "F:\\B" + list);
   EXPECT_EQ(*m.files.Content("C:\\Users\\a\\Zorvel\\Zorvel.Ini") + *m.files.Content("C:\\Users\\b\\Zorvel\\Zorvel.Ini"),
             "Zorvel.Inib's own") << "b's own settings stay";
   // a had a profile of every product; b has none of 2008 yet.
