@@ -471,12 +471,19 @@ TEST(Engine, AnInstallForEveryUserServesEachProfileAndLeavesTheRunningAccountAlo
   EXPECT_EQ(users.Of("a", kUserRecordKey, "Served") + users.Of("b", kUserRecordKey, "Served"),
             std::string("\1\0\0\0\0\0\0\0", 8));
   EXPECT_TRUE(users.hives.LoadedNames().empty() && m.registry.OpenHandles() == 0);
+  const auto value = [&m](const char* key, const char* name) {
+    platform::MemoryRegistry::StoredValue stored;
+    return m.registry.Stored(Hive::LocalMachine, key, name, &stored) ? stored.bytes : "";
+  };
+  const std::string stub = "\"" + std::string(kInstall) + "\\Uninstall.exe\" /USERPART" + '\0';
+  const std::pair<const char*, std::string> steps[] = {{"", std::string(kProductName) + '\0'}, {"StubPath", stub},
+      {"Version", std::string("2023,12,18,1") + '\0'}, {"IsInstalled", std::string("\1\0\0\0", 4)}};
+  for (const auto& [name, bytes] : steps) EXPECT_EQ(value(kActiveSetupKey, name), bytes) << name;
+  EXPECT_EQ(value(kRunKey, kRunValue), stub);
 
   m.driver = RecordingDriver();
   EXPECT_EQ(Counts(m.Install()), "0202");
-  platform::MemoryRegistry::StoredValue version;
-  ASSERT_TRUE(m.registry.Stored(Hive::LocalMachine, kActiveSetupKey, "Version", &version));
-  EXPECT_EQ(version.bytes, std::string("2023,12,18,2", 13)) << "counted up, so every user is served again";
+  EXPECT_EQ(value(kActiveSetupKey, "Version"), std::string("2023,12,18,2") + '\0') << "counted up: all served again";
   EXPECT_EQ(users.Of("a", kUserRecordKey, "Served") + users.Of("a", kVariables, "TRUSTEDPATHS"),
             std::string("\2\0\0\0", 4) + "E:\\A" + list) << "gains it once";
 }
