@@ -158,8 +158,8 @@ std::string UserChanges(const UserServed& user) {
 
 void LogUser(CInstallLog& log, const UserServed& user) {
   const std::string folder = user.profileFolder.empty() ? "folder unknown" : user.profileFolder;
-  std::string line =
-      "User " + user.sid + " (profile " + folder + (user.loadedHere ? ", hive loaded from its file" : ", logged on") + "): ";
+  const char* where = user.loadedHere ? ", hive loaded from its file" : ", logged on";
+  std::string line = "User " + user.sid + " (profile " + folder + where + "): ";
   if (!user.problem.empty()) {
     log.Error(line + "not served, " + user.problem);
   } else {
