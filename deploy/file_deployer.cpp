@@ -2,22 +2,9 @@
 
 #include "deploy/file_utils.h"
 #include "deploy/payload.h"
-#include "platform/environment.h"
 #include "platform/mbcs.h"
 
 namespace {
-
-// Named in a failed copy's event when no application-data folder is known.
-const char kUnknownAppData[] = "%APPDATA%";
-
-// The user's roaming application-data folder: APPDATA, or what the shell
-// says when the variable is missing or empty. Empty when neither knows.
-std::string AppDataFolder() {
-  platform::Environment& environment = platform::GetEnvironment();
-  std::string value;
-  if (environment.GetVariable("APPDATA", &value) && !value.empty()) return value;
-  return environment.RoamingAppDataFolder();
-}
 
 // Whether the deployment copies an entry of the Data folder at all.
 bool IsCopied(const platform::FindData& entry) {
@@ -49,7 +36,7 @@ DeployResult CheckDataFolder() {
   return DeployResult::Done;
 }
 
-std::vector<std::string> InstallFolderNames() {
+std::vector<std::string> InstallFolderNames(SettingsFor settings) {
   platform::Files& files = platform::GetFiles();
   std::string dataFolder;
   GetDataFolder(dataFolder);
@@ -57,14 +44,19 @@ std::vector<std::string> InstallFolderNames() {
   platform::FindData entry;
   platform::FindHandle listing = files.FindFirst(dataFolder + "\\*.*", &entry);
   for (bool more = listing != nullptr; more; more = files.FindNext(listing, &entry)) {
-    if (IsCopied(entry) && !IsSettingsFile(entry.name)) names.emplace_back(InstalledName(entry.name));
+    if (!IsCopied(entry)) continue;
+    if (!IsSettingsFile(entry.name)) {
+      names.emplace_back(InstalledName(entry.name));
+    } else if (settings == SettingsFor::EveryUser) {
+      names.emplace_back(kSettingsForUsers);
+    }
   }
   files.FindClose(listing);
   return names;
 }
 
-CFileDeployer::CFileDeployer(std::string path, DeployObserver& observer)
-    : installDir(std::move(path)), observer(observer) {
+CFileDeployer::CFileDeployer(std::string path, DeployObserver& observer, SettingsFor settings)
+    : installDir(std::move(path)), observer(observer), settingsFor(settings) {
   mbcs::DropTrailingBackslash(installDir);
 }
 
@@ -116,9 +108,10 @@ FileEvent CFileDeployer::Destination(const std::string& dataFolder, const platfo
   FileEvent file;
   file.source = dataFolder + "\\" + entry.name;
   file.bytes = entry.size;
-  if (!IsSettingsFile(entry.name)) {
+  if (!IsSettingsFile(entry.name) || settingsFor == SettingsFor::EveryUser) {
     file.kind = FileKind::Payload;
-    file.destination = installDir + "\\" + std::string(InstalledName(entry.name));
+    const std::string_view name = IsSettingsFile(entry.name) ? kSettingsForUsers : InstalledName(entry.name);
+    file.destination = installDir + "\\" + std::string(name);
     return file;
   }
   file.kind = FileKind::Settings;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 
@@ -16,6 +17,13 @@ int GetPathKind(std::string path) {
   if (!handle) return kPathNothing;
   files.FindClose(handle);
   return (found.attributes & platform::kAttrDirectory) ? kPathFolder : kPathFile;
+}
+
+std::string AppDataFolder() {
+  platform::Environment& environment = platform::GetEnvironment();
+  std::string value;
+  if (environment.GetVariable("APPDATA", &value) && !value.empty()) return value;
+  return environment.RoamingAppDataFolder();
 }
 
 bool IsFolder(const std::string& path) {

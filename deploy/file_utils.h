@@ -19,6 +19,13 @@ void GetDataFolder(std::string& dataFolder);
 // kPathNothing, kPathFile or kPathFolder (the directory bit of the match).
 int GetPathKind(std::string path);
 
+// The current user's roaming application-data folder: APPDATA, or what the
+// shell says when the variable is missing or empty. Empty when neither knows.
+std::string AppDataFolder();
+
+// Named in a failed copy's event when no application-data folder is known.
+constexpr char kUnknownAppData[] = "%APPDATA%";
+
 // Whether a folder is there (a drive root included): the directory bit of
 // the path's attribute word.
 bool IsFolder(const std::string& path);

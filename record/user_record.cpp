@@ -105,3 +105,51 @@ platform::Status DeleteUserRecord() {
   const platform::Status status = registry.DeleteKey(user.get(), kUserRecordKey);
   return status.code() == platform::kErrorFileNotFound ? platform::Status::Ok() : status;
 }
+
+namespace {
+
+// Whether a record read names the installation in `installDir`.
+bool OfFolder(const ParsedUserRecord& parsed, const std::string& installDir) {
+  if (parsed.state != RecordState::Complete && parsed.state != RecordState::Truncated) return false;
+  std::string recorded = parsed.record.installDir, folder = installDir;
+  mbcs::DropTrailingBackslash(recorded);
+  mbcs::DropTrailingBackslash(folder);
+  return mbcs::EqualsNoCase(recorded, folder);
+}
+
+}  // namespace
+
+UserService ServeCurrentUser(const UserPartRequest& request, std::uint32_t serial) {
+  UserService service;
+  service.part = ServeUserPart(request);
+  const ParsedUserRecord there = ReadUserRecord();
+  InstallRecord part;
+  UserRecord record;
+  if (OfFolder(there, request.installDir)) {
+    part.trustedPaths = there.record.trustedPaths;
+    part.settings = there.record.settings;
+    record.served = there.record.served;
+  } else {
+    service.replacedInstall = there.record.installDir;  // empty when there was none
+  }
+  InstallRecord made;
+  for (const TrustedPathWrite& write : service.part.trustedPaths)
+    if (write.written() && write.gained) made.trustedPaths.push_back(write.change);
+  if (service.part.settings && service.part.settings->status) made.settings = service.part.settings->destination;
+  MergeInto(part, made);
+
+  record.installDir = request.installDir;
+  mbcs::DropTrailingBackslash(record.installDir);
+  record.serial = serial;
+  if (service.part.complete()) record.served = serial;
+  record.trustedPaths = std::move(part.trustedPaths);
+  record.settings = std::move(part.settings);
+  service.recordStatus = WriteUserRecord(record);
+  service.served = service.recordStatus.ok() && record.served == serial;
+  return service;
+}
+
+bool AlreadyServed(const std::string& installDir, std::uint32_t serial) {
+  const ParsedUserRecord there = ReadUserRecord();
+  return there.state == RecordState::Complete && OfFolder(there, installDir) && there.record.served == serial;
+}

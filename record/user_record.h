@@ -49,11 +49,16 @@ platform::Status DeleteUserRecord();
 // Serving the current user for an installation for every user: the user
 // part, and the user's record of it, merged into the record there for the
 // same install folder (which keeps what was there before the first change).
-// `served` is set to `serial` once the part is complete.
+// `served` is set to `serial` once the part is complete; until then the
+// record keeps the count at which it was last served.
 struct UserService {
   UserPartResult part;
   platform::Status recordStatus;  // of writing the user's record
   bool served = false;            // the record now says Served = serial
+  // The install folder of the record there before, when it was another
+  // installation's (or one this version cannot merge into): that record is
+  // replaced; the user part it names stays as it is.
+  std::string replacedInstall;
 };
 UserService ServeCurrentUser(const UserPartRequest& request, std::uint32_t serial);
 
