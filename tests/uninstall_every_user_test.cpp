@@ -91,6 +91,11 @@ class EveryUserUninstall : public testing::Test {
 
 TEST_F(EveryUserUninstall, EveryUsersPartGoesAndWhatTheUsersChangedSinceStays) {
   w_->Text(Hive::Users, kLin + std::string("\\") + W::kVariables, "TRUSTEDPATHS", List(kLin) + ";x:\\mine");
+  {  // redirected to a folder this process cannot know
+    platform::ScopedKey users(w_->registry, w_->registry.OpenHive(Hive::Users));
+    platform::ScopedKey folders(w_->registry, w_->registry.Open(users.get(), kLin + std::string("\\") + kShellFolders));
+    ASSERT_TRUE(w_->registry.SetValue(folders.get(), "AppData", platform::kRegExpandSz, "\\\\srv\\%USERNAME%", 16));
+  }
   EXPECT_EQ(Uninstall(), 0);
   EXPECT_EQ(mbcs::ToUpper(List(kLin)), "C:\\LISP;X:\\MINE") << "the folder goes, the user's own entry stays";
   EXPECT_EQ(WangsKey(W::kVariables)->values.at(0).second.bytes, "e:\\tools") << "written back into the hive file";

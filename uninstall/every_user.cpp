@@ -93,7 +93,9 @@ class EveryUser {
     }
     told.detail = folder + (user.loaded ? ", logged on" : ", its hive loaded from " + user.hiveFile);
     {
-      const platform::Redirection redirection = platform::RedirectToUser(user.sid, user.HiveKey());
+      // The registry alone: a user whose APPDATA cannot be known here (a
+      // folder redirected to a path with %USERNAME% in it) is reached too.
+      const platform::Redirection redirection = platform::RedirectRegistryToUser(user.sid, user.HiveKey());
       if (redirection.redirect) {
         told.result = TakeBackPart(user.sid, told.detail);
       } else {
