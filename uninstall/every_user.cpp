@@ -30,25 +30,13 @@ Result ResultOf(LogonStepRemoval::Result removal) {
 }
 
 const char* WhyNotTrusted(RecordState state) {
-  switch (state) {
-    case RecordState::NewerVersion:
-      return "written by a newer version of the program";
-    case RecordState::Truncated:
-      return "cut short";
-    default:
-      break;
-  }
+  if (state == RecordState::NewerVersion) return "written by a newer version of the program";
+  if (state == RecordState::Truncated) return "cut short";
   return "not a record of this program's, or naming more than the user's own part";
 }
 
 RemovalEvent Event(What what, Hive hive, const std::string& target, Result result, Status status = Status()) {
-  RemovalEvent event;
-  event.what = what;
-  event.hive = hive;
-  event.target = target;
-  event.result = result;
-  event.status = status;
-  return event;
+  return {what, hive, target, 0, result, status, {}};
 }
 
 bool Stays(Result result) { return result == Result::Failed || result == Result::Unreachable; }

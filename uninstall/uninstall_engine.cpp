@@ -119,14 +119,7 @@ class Removal : public RemovalEvents {
   std::string BackupFolder() const { return installDir_ + "\\" + kBackupFolder; }
 
   void Tell(What what, Hive hive, const std::string& target, Result result, Status status = Status(), int view = 0) {
-    RemovalEvent event;
-    event.what = what;
-    event.hive = hive;
-    event.target = target;
-    event.view = view;
-    event.result = result;
-    event.status = status;
-    OnRemoval(event);
+    OnRemoval({what, hive, target, view, result, status, {}});
   }
 
   void OnRemoval(const RemovalEvent& event) override {
@@ -156,7 +149,10 @@ class Removal : public RemovalEvents {
       case Result::NotOurs:
         ++report_.leftAlone;
         break;
-      default:
+      case Result::Restored:
+      case Result::Kept:
+      case Result::Unchanged:
+      case Result::Unreachable:
         break;
     }
     return true;
