@@ -96,7 +96,9 @@ TEST_F(EveryUserUninstall, EveryUsersPartGoesAndWhatTheUsersChangedSinceStays) {
     platform::ScopedKey folders(w_->registry, w_->registry.Open(users.get(), kLin + std::string("\\") + kShellFolders));
     ASSERT_TRUE(w_->registry.SetValue(folders.get(), "AppData", platform::kRegExpandSz, "\\\\srv\\%USERNAME%", 16));
   }
+  ASSERT_TRUE(platform::LoadUserHive(kWang, kWangsHive)) << "left loaded by a run that was stopped";
   EXPECT_EQ(Uninstall(), 0);
+  EXPECT_TRUE(Logged({"INFO ", "Hive HKU\\ZorvelBatchPlot-", kWang, ": unloaded (a run that was stopped"}));
   EXPECT_EQ(mbcs::ToUpper(List(kLin)), "C:\\LISP;X:\\MINE") << "the folder goes, the user's own entry stays";
   EXPECT_EQ(WangsKey(W::kVariables)->values.at(0).second.bytes, "e:\\tools") << "written back into the hive file";
   for (const char* gone : {kUserRecordKey, kActiveSetupMarkerKey}) {
