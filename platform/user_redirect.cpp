@@ -164,7 +164,7 @@ class UserEnvironment : public Environment {
   bool GetVariable(const std::string& name, std::string* value) override {
     if (mbcs::EqualsNoCase(name, kAppData)) {
       *value = appData_;
-      return true;
+      return !appData_.empty();
     }
     return !IsPerUser(name) && inner_.GetVariable(name, value);
   }
@@ -194,11 +194,8 @@ class Redirect : public UserRedirect {
   UserEnvironment environment_;
 };
 
-}  // namespace
-
-Redirection RedirectToUser(const std::string& sid) { return RedirectToUser(sid, sid); }
-
-Redirection RedirectToUser(const std::string& sid, const std::string& hiveKey) {
+// With `withAppData` false, APPDATA reads as unset while redirected.
+Redirection RedirectTo(const std::string& sid, const std::string& hiveKey, bool withAppData) {
   Redirection redirection;
   if (!IsSidText(sid)) {
     redirection.problem = "\"" + sid + "\" is not a user's SID";
@@ -217,14 +214,28 @@ Redirection RedirectToUser(const std::string& sid, const std::string& hiveKey) {
     redirection.problem = "the user's registry (HKU\\" + hiveKey + ") is not loaded";
     return redirection;
   }
-  const Text appData = UserAppData(registry, hive.get(), sid, hiveKey, environment);
-  if (!appData.problem.empty()) {
-    redirection.problem = appData.problem;
-    return redirection;
+  if (withAppData) {
+    const Text appData = UserAppData(registry, hive.get(), sid, hiveKey, environment);
+    if (!appData.problem.empty()) {
+      redirection.problem = appData.problem;
+      return redirection;
+    }
+    redirection.appData = appData.value;
   }
-  redirection.appData = appData.value;
-  redirection.redirect = std::make_unique<Redirect>(hiveKey, appData.value);
+  redirection.redirect = std::make_unique<Redirect>(hiveKey, redirection.appData);
   return redirection;
+}
+
+}  // namespace
+
+Redirection RedirectToUser(const std::string& sid) { return RedirectToUser(sid, sid); }
+
+Redirection RedirectToUser(const std::string& sid, const std::string& hiveKey) {
+  return RedirectTo(sid, hiveKey, true);
+}
+
+Redirection RedirectRegistryToUser(const std::string& sid, const std::string& hiveKey) {
+  return RedirectTo(sid, hiveKey, false);
 }
 
 ProfileFolder ProfileFolderOf(const std::string& sid) {

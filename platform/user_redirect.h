@@ -41,6 +41,13 @@ Redirection RedirectToUser(const std::string& sid);
 // asked for `sid`'s folder. With `hiveKey` the SID itself, as above.
 Redirection RedirectToUser(const std::string& sid, const std::string& hiveKey);
 
+// The user's registry only: HKEY_CURRENT_USER is HKEY_USERS\<hiveKey>, and
+// APPDATA reads as unset. For work on the user's registry alone (the
+// uninstall taking back the user's entries), which a user whose APPDATA this
+// process cannot know (a folder redirected to a path with %USERNAME% in it)
+// must not be kept from.
+Redirection RedirectRegistryToUser(const std::string& sid, const std::string& hiveKey);
+
 struct ProfileFolder {
   std::string folder;   // expanded
   std::string problem;  // for the log when `folder` is empty: why

@@ -1,6 +1,7 @@
 #include "run/install_log.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "deploy/product.h"
 #include "platform/files.h"
@@ -219,11 +220,17 @@ constexpr RemovalRow kRemovals[] = {
     {RemovalEvent::What::Record, "Install record", false},
     {RemovalEvent::What::Font, "Font", false},
     {RemovalEvent::What::Settings, "Settings file", false},
+    {RemovalEvent::What::User, "User", false},
+    {RemovalEvent::What::UserRecord, "User record", true},
+    {RemovalEvent::What::ActiveSetupMarker, "Active Setup marker", true},
+    {RemovalEvent::What::UserHive, "Hive", true},
+    {RemovalEvent::What::LogonStep, "Logon step", true},
 };
 
 std::string RemovalWhat(const RemovalEvent& event) {
   const RemovalRow& row = RowOf(kRemovals, &RemovalRow::what, event.what);
-  if (!row.key) return std::string(row.name) + " " + event.target;
+  const std::string detail = event.detail.empty() ? std::string() : " (" + event.detail + ")";
+  if (!row.key) return std::string(row.name) + " " + event.target + detail;
   return std::string(row.name) + " " + HiveName(event.hive) + "\\" + event.target +
          (event.view != 0 ? " (" + mbcs::Decimal(event.view) + "-bit registry view)" : std::string());
 }
@@ -242,10 +249,33 @@ constexpr ResultRow kResults[] = {
     {RemovalEvent::Result::NotOurs, LogLevel::Warn, "changed since by another install or by the user, left as it is"},
     {RemovalEvent::Result::Unreachable, LogLevel::Error,
      "in a registry view this edition cannot reach, left in the record"},
+    {RemovalEvent::Result::NotReached, LogLevel::Warn, "not reached, the user's part stays there"},
     {RemovalEvent::Result::Failed, LogLevel::Error, nullptr},
 };
 
 const ResultRow& RowOf(RemovalEvent::Result result) { return RowOf(kResults, &ResultRow::result, result); }
+
+// Where a user or a hive is meant, the results say it in their own words;
+// a failure's error goes between `said` and `then`.
+struct PhraseRow {
+  RemovalEvent::What what;
+  RemovalEvent::Result result;
+  const char* said;
+  const char* then;
+};
+
+constexpr PhraseRow kPhrases[] = {
+    {RemovalEvent::What::User, RemovalEvent::Result::Removed, "the user's part taken back", ""},
+    {RemovalEvent::What::User, RemovalEvent::Result::Unchanged,
+     "no record of this installation in the user's registry, nothing to take back", ""},
+    {RemovalEvent::What::User, RemovalEvent::Result::NotOurs, "left as it is", ""},
+    {RemovalEvent::What::User, RemovalEvent::Result::Failed, "the user's part not wholly taken back",
+     "; the install record keeps it for a second uninstall"},
+    {RemovalEvent::What::UserHive, RemovalEvent::Result::Removed, "unloaded (a run that was stopped left it loaded)",
+     ""},
+    {RemovalEvent::What::UserHive, RemovalEvent::Result::Failed, "not unloaded",
+     "; its user gets a temporary profile at logon until it is"},
+};
 
 LogLevel LevelOf(UninstallNotice notice) {
   return notice == UninstallNotice::Summary ? LogLevel::Info : LogLevel::Warn;
@@ -443,6 +473,13 @@ InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, Ins
 
 std::string DescribeRemoval(const RemovalEvent& event) {
   const std::string what = RemovalWhat(event) + ": ";
+  const PhraseRow* phrase = std::find_if(std::begin(kPhrases), std::end(kPhrases), [&](const PhraseRow& row) {
+    return row.what == event.what && row.result == event.result;
+  });
+  if (phrase != std::end(kPhrases)) {
+    const bool error = event.result == RemovalEvent::Result::Failed && !event.status;
+    return what + phrase->said + (error ? ", " + DescribeError(event.status) : std::string()) + phrase->then;
+  }
   const char* said = RowOf(event.result).said;
   if (said != nullptr) return what + said;
   return what + "not removed, " + DescribeError(event.status) + "; left in the record";
@@ -465,6 +502,18 @@ void LoggingUninstallDriver::OnRemoval(const RemovalEvent& event) {
   answering_.OnRemoval(event);
 }
 
+namespace {
+
+// The users of an installation for every user, where the uninstall met any.
+std::string UsersCounted(const UninstallReport& report) {
+  if (report.usersTakenBack + report.usersNotReached + report.usersFailed == 0) return std::string();
+  return "; users: " + mbcs::Decimal(report.usersTakenBack) + " taken back, " +
+         mbcs::Decimal(report.usersNotReached) + " not reached, " + mbcs::Decimal(report.usersFailed) +
+         " not wholly taken back";
+}
+
+}  // namespace
+
 UninstallReport UninstallWithLog(CUninstallEngine& engine, const UninstallRequest& request, UninstallDriver& driver,
                                  CInstallLog* log) {
   if (log == nullptr) return engine.Uninstall(request, driver);
@@ -474,7 +523,7 @@ UninstallReport UninstallWithLog(CUninstallEngine& engine, const UninstallReques
   const std::string outcome = "Outcome: " + RunEndMeaning(EndOf(report.outcome));
   const std::string counts = " (" + mbcs::Decimal(report.removed) + " removed, " + mbcs::Decimal(report.restored) +
                              " put back, " + mbcs::Decimal(report.leftAlone) + " left as others changed them, " +
-                             mbcs::Decimal(report.failed) + " not removed)";
+                             mbcs::Decimal(report.failed) + " not removed" + UsersCounted(report) + ")";
   for (int line : report.ignoredLines) {
     const bool otherFile = std::find(report.otherFileLines.begin(), report.otherFileLines.end(), line) !=
                            report.otherFileLines.end();

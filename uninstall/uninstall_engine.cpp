@@ -9,6 +9,7 @@
 #include "platform/mbcs.h"
 #include "platform/processes.h"
 #include "record/uninstall_entry.h"
+#include "uninstall/every_user.h"
 #include "uninstall/uninstall_messages.h"
 
 namespace {
@@ -17,24 +18,6 @@ using What = RemovalEvent::What;
 using Result = RemovalEvent::Result;
 using platform::Hive;
 using platform::Status;
-
-Result ResultOf(Undo undo) {
-  switch (undo) {
-    case Undo::Removed:
-      return Result::Removed;
-    case Undo::Restored:
-      return Result::Restored;
-    case Undo::Unchanged:
-      return Result::Unchanged;
-    case Undo::NotOurs:
-      return Result::NotOurs;
-    case Undo::Unreachable:
-      return Result::Unreachable;
-    case Undo::Failed:
-      break;
-  }
-  return Result::Failed;
-}
 
 Result ResultOf(EntryRemoval removal) {
   switch (removal) {
@@ -67,7 +50,7 @@ std::vector<std::string> FileNames(const std::string& folder) {
 
 // One uninstall: tells the driver each step, counts it, and keeps in `left`
 // what could not be taken back.
-class Removal {
+class Removal : public RemovalEvents {
  public:
   Removal(const UninstallRequest& request, const std::string& installDir, UninstallDriver& driver,
           UninstallReport& report)
@@ -77,6 +60,10 @@ class Removal {
     left_.parentCreated = record.parentCreated;
     for (const LoaderChange& loader : record.loaders) TakeBackLoader(loader);
     for (const TrustedPathChange& trusted : record.trustedPaths) TakeBackTrustedPath(trusted);
+    // A user not wholly taken back is tried again by a second uninstall,
+    // which the AllUsers line sends round the users again.
+    if (record.allUsers != 0 && !TakeBackEveryUser(installDir_, request_.editionBits, *this))
+      left_.allUsers = record.allUsers;
     TakeBackDrivers(record);
     TellKept(record);
     present_ = FileNames(installDir_);
@@ -114,14 +101,14 @@ class Removal {
   // The way in for a second uninstall, the entry in Programs and Features and
   // the uninstaller, goes last, and only when nothing is left for one.
   void TakeBackWayIn(const InstallRecord& record) {
-    if (report_.failed == 0) {
+    if (report_.complete()) {
       for (const EntryChange& entry : record.entries) TakeBackEntry(entry);
     } else {
       left_.entries = record.entries;
     }
     for (const std::string& file : record.files) {
       if (!IsUninstaller(file)) continue;
-      if (report_.failed == 0) {  // the entries too
+      if (report_.complete()) {  // the entries too
         TakeBackFile(file);
       } else {
         left_.files.push_back(file);
@@ -132,6 +119,46 @@ class Removal {
   std::string BackupFolder() const { return installDir_ + "\\" + kBackupFolder; }
 
   void Tell(What what, Hive hive, const std::string& target, Result result, Status status = Status(), int view = 0) {
+    OnRemoval({what, hive, target, view, result, status, {}});
+  }
+
+  void OnRemoval(const RemovalEvent& event) override {
+    if (!CountedForUsers(event)) Count(event.result);
+    driver_.OnRemoval(event);
+  }
+
+  // A user of an installation for every user counts as one, whatever the
+  // changes in the user's hive (counted as any other) came to; so does a
+  // settings file kept in a user's APPDATA.
+  bool CountedForUsers(const RemovalEvent& event) {
+    if (event.what == What::Settings && event.hive == Hive::Users) {
+      ++report_.usersSettingsKept;
+      return true;
+    }
+    if (event.what != What::User) return false;
+    switch (event.result) {
+      case Result::Removed:
+        ++report_.usersTakenBack;
+        break;
+      case Result::NotReached:
+        ++report_.usersNotReached;
+        break;
+      case Result::Failed:
+        ++report_.usersFailed;
+        break;
+      case Result::NotOurs:
+        ++report_.leftAlone;
+        break;
+      case Result::Restored:
+      case Result::Kept:
+      case Result::Unchanged:
+      case Result::Unreachable:
+        break;
+    }
+    return true;
+  }
+
+  void Count(Result result) {
     switch (result) {
       case Result::Removed:
         ++report_.removed;
@@ -148,23 +175,23 @@ class Removal {
         break;
       case Result::Kept:
       case Result::Unchanged:
+      case Result::NotReached:
         break;
     }
-    driver_.OnRemoval({what, hive, target, view, result, status});
   }
 
   static bool Stays(Result result) { return result == Result::Failed || result == Result::Unreachable; }
 
   void TakeBackLoader(const LoaderChange& loader) {
     Status status;
-    const Result result = ResultOf(UndoLoader(loader, installDir_, request_.editionBits, &status));
+    const Result result = RemovalResultOf(UndoLoader(loader, installDir_, request_.editionBits, &status));
     Tell(What::LoaderKey, Hive::LocalMachine, loader.key.path, result, status, loader.key.view);
     if (Stays(result)) left_.loaders.push_back(loader);
   }
 
   void TakeBackTrustedPath(const TrustedPathChange& trusted) {
     Status status;
-    const Result result = ResultOf(UndoTrustedPath(trusted, installDir_, &status));
+    const Result result = RemovalResultOf(UndoTrustedPath(trusted, installDir_, &status));
     Tell(What::TrustedPaths, Hive::CurrentUser, trusted.key, result, status);
     if (Stays(result)) left_.trustedPaths.push_back(trusted);
   }
@@ -184,7 +211,7 @@ class Removal {
     const std::string backupPath = hasBackup ? BackupFolder() + "\\" + backup->name : std::string();
     Status status;
     const Undo undo = UndoPlotDriver(driver, backupPath, &status);
-    const Result result = ResultOf(undo);
+    const Result result = RemovalResultOf(undo);
     Tell(What::PlotDriver, Hive::LocalMachine, driver.path, result, status);
     if (result == Result::Restored) ++report_.driversRestored;
     if (Stays(result)) {
@@ -267,6 +294,24 @@ UninstallReport Stop(UninstallOutcome outcome, UninstallReport report) {
 
 }  // namespace
 
+RemovalEvent::Result RemovalResultOf(Undo undo) {
+  switch (undo) {
+    case Undo::Removed:
+      return Result::Removed;
+    case Undo::Restored:
+      return Result::Restored;
+    case Undo::Unchanged:
+      return Result::Unchanged;
+    case Undo::NotOurs:
+      return Result::NotOurs;
+    case Undo::Unreachable:
+      return Result::Unreachable;
+    case Undo::Failed:
+      break;
+  }
+  return Result::Failed;
+}
+
 UninstallReport CUninstallEngine::Uninstall(const UninstallRequest& request, UninstallDriver& driver) {
   UninstallReport report;
   report.installDir = request.installDir;
@@ -291,7 +336,7 @@ UninstallReport CUninstallEngine::Uninstall(const UninstallRequest& request, Uni
   if (!driver.Confirm(UninstallQuestionText(report.installDir))) return Stop(UninstallOutcome::Declined, report);
 
   Removal(request, report.installDir, driver, report).Run(parsed.record);
-  report.outcome = report.failed > 0 ? UninstallOutcome::Incomplete : UninstallOutcome::Removed;
+  report.outcome = report.complete() ? UninstallOutcome::Removed : UninstallOutcome::Incomplete;
   driver.Tell(UninstallNotice::Summary, UninstallSummaryText(report));
   return report;
 }

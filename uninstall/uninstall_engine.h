@@ -36,7 +36,29 @@ struct UninstallRequest {
 
 // One thing the uninstall took back, left or could not take back.
 struct RemovalEvent {
-  enum class What { File, Folder, LoaderKey, TrustedPaths, PlotDriver, Backup, Entry, Record, Font, Settings };
+  enum class What {
+    File,
+    Folder,
+    LoaderKey,
+    TrustedPaths,  // below HKEY_USERS: "<SID>\<key>" of a user of an installation for every user
+    PlotDriver,
+    Backup,
+    Entry,
+    Record,
+    Font,
+    Settings,
+    // An installation for every user (uninstall/every_user.h): a user of
+    // the machine (the target is the SID, or the ProfileList entry of one
+    // not reached), the record in that user's hive and Active Setup's
+    // marker there ("<SID>\<key>" below HKEY_USERS), a hive loaded under
+    // our name (its name below HKEY_USERS), and the steps that served users
+    // at logon (below HKEY_LOCAL_MACHINE).
+    User,
+    UserRecord,
+    ActiveSetupMarker,
+    UserHive,
+    LogonStep,
+  };
   enum class Result {
     Removed,
     Restored,
@@ -44,6 +66,7 @@ struct RemovalEvent {
     Unchanged,    // nothing of the install's was there any more
     NotOurs,      // changed by someone else since: left as it is
     Unreachable,  // in a registry view this edition cannot reach
+    NotReached,   // a user's profile this machine cannot give us (a roaming one...): logged, counted
     Failed,
   };
   What what = What::File;
@@ -52,7 +75,13 @@ struct RemovalEvent {
   int view = 0;        // a key of HKEY_LOCAL_MACHINE: the registry view it is in (32 or 64)
   Result result = Result::Removed;
   platform::Status status;  // with Failed
+  // Of a user: the profile folder and how the hive was reached, or why the
+  // user's part was not taken back.
+  std::string detail;
 };
+
+// How taking back one change went, as the uninstall tells it.
+RemovalEvent::Result RemovalResultOf(Undo undo);
 
 struct UninstallReport {
   UninstallOutcome outcome = UninstallOutcome::Removed;
@@ -70,6 +99,17 @@ struct UninstallReport {
   std::string settingsKept;               // the settings file, where the record names it
   std::vector<std::string> backupsKept;   // AutoCAD's drivers kept where another driver replaced ours
   bool folderKept = false;                // files the user added keep the install folder
+  // An installation for every user: users whose part was taken back, user
+  // profiles not reached (logged, their part stays), users reached whose
+  // part could not be (wholly) taken back (exit code 7, tried again by a
+  // second uninstall), and the settings files kept in users' APPDATA.
+  int usersTakenBack = 0;
+  int usersNotReached = 0;
+  int usersFailed = 0;
+  int usersSettingsKept = 0;
+
+  // Nothing was left that a second uninstall could still take back.
+  bool complete() const { return failed == 0 && usersFailed == 0; }
 };
 
 enum class UninstallNotice { NotInstalled, RecordDamaged, HostRunning, Summary };

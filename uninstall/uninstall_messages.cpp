@@ -1,5 +1,6 @@
 #include "uninstall/uninstall_messages.h"
 
+#include "deploy/payload.h"
 #include "deploy/product.h"
 #include "platform/mbcs.h"
 #include "record/install_record.h"
@@ -54,11 +55,20 @@ std::string RecordDamagedText(const UninstallReport& report) {
 }
 
 std::string UninstallSummaryText(const UninstallReport& report) {
-  std::string text = report.failed == 0
+  std::string left;
+  if (report.failed > 0) left = "有" + mbcs::Decimal(report.failed) + "项无法删除";
+  if (report.usersFailed > 0)
+    left += (left.empty() ? "有" : "，另有") + mbcs::Decimal(report.usersFailed) + "位用户的设置未能全部撤销";
+  std::string text = report.complete()
                          ? std::string(kProductName) + "已卸载。"
-                         : std::string(kProductName) + "未能完全卸载：有" + mbcs::Decimal(report.failed) +
-                               "项无法删除（可能文件正在使用，或需要管理员权限）。\n\n这些内容仍记在安装记录中，"
+                         : std::string(kProductName) + "未能完全卸载：" + left +
+                               "（可能文件正在使用，或需要管理员权限）。\n\n这些内容仍记在安装记录中，"
                                "关闭AutoCAD等程序后或以管理员身份再次卸载即可完成。";
+  if (report.usersTakenBack > 0)
+    text += "\n\n已从" + mbcs::Decimal(report.usersTakenBack) + "位用户的AutoCAD配置中删除信任路径。";
+  if (report.usersNotReached > 0)
+    text += "\n\n有" + mbcs::Decimal(report.usersNotReached) +
+            "个用户配置文件无法访问（如漫游配置文件），其中的信任路径没有删除，详见日志。";
   if (report.driversRestored > 0) text += "\n\nAutoCAD 2008原有的打印驱动程序已恢复。";
   if (report.leftAlone > 0)
     text += "\n\n有" + mbcs::Decimal(report.leftAlone) + "项设置已被其他安装或用户更改，保持不变。";
@@ -66,6 +76,9 @@ std::string UninstallSummaryText(const UninstallReport& report) {
     text += "\n\n安装记录中有" + mbcs::Decimal(report.ignoredLines.size()) + "行无法识别，已忽略，相应内容未删除。";
   std::string kept;
   if (!report.settingsKept.empty()) kept += "\n您的设置文件 " + report.settingsKept;
+  if (report.usersSettingsKept > 0)
+    kept += "\n" + mbcs::Decimal(report.usersSettingsKept) + "位用户APPDATA中的设置文件（" + kSettingsFolder + "\\" +
+            kSettingsFile + "）";
   if (report.fontsKept > 0)
     kept += "\nAutoCAD字体文件夹中的" + mbcs::Decimal(report.fontsKept) + "个字体文件（图纸会用到它们）";
   for (const std::string& backup : report.backupsKept)
