@@ -37,6 +37,9 @@ inline constexpr Rename kRenames[] = {
 // The add-on's settings file goes to APPDATA\Zorvel, not the install folder.
 constexpr char kSettingsFile[] = "Zorvel.Ini";
 constexpr char kSettingsFolder[] = "Zorvel";
+// An installation for every user keeps the settings file in the install
+// folder under this name instead; each user's part copies it from there.
+constexpr char kSettingsForUsers[] = "Zorvel.Users.Ini";
 
 // Whether the deployment leaves a Data entry where it is: the setup program
 // and the support files. Names compare without regard to case.

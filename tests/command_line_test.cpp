@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -103,6 +104,10 @@ TEST(CommandLine, EveryArgumentNotUnderstoodIsNamed) {
       {{"/ELEVATED=S-1-5--1"}, {"不是账户的SID：“/ELEVATED=S-1-5--1”"}},
       {{"/CONTINUE"}, {"/CONTINUE 和 /HOSTWARNED 只能在安装时与 /ELEVATED 同用"}},
       {{"/UNINSTALL", "/ELEVATED=S-1-5-21-7", "/HOSTWARNED"}, {"/CONTINUE 和 /HOSTWARNED 只能在安装时与 /ELEVATED 同用"}},
+      {{"/ALLUSERS=1"}, {"参数不能带值：“/ALLUSERS=1”"}},
+      {{"/UNINSTALL", "/ALLUSERS"}, {"卸载时不能指定 /ALLUSERS（安装记录已说明是否为所有用户安装）"}},
+      {{"/USERPART", "/DIR=C:\\x"}, {"/USERPART 只能与 /S 和 /LOG 同用"}},
+      {{"/USERPART", "/ALLUSERS"}, {"/USERPART 只能与 /S 和 /LOG 同用"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.arguments));
@@ -146,6 +151,27 @@ TEST(CommandLine, TheElevatedCopysSwitches) {
   EXPECT_TRUE(parsed.options.continueInstall && parsed.options.hostWarned);
   EXPECT_EQ(ParseArguments({"/UNINSTALL", "/ELEVATED=S-1-5-21-7"}).options.servedUser, "S-1-5-21-7");
   for (const char* name : {"ELEVATED", "CONTINUE", "HOSTWARNED"}) EXPECT_EQ(UsageText().find(name), std::string::npos);
+}
+
+// /ALLUSERS is the administrator's, in the usage; /USERPART the logon
+// step's, which never shows anything.
+TEST(CommandLine, TheEveryUserSwitches) {
+  const std::tuple<std::vector<std::string>, RunMode, bool, bool> rows[] = {
+      {{"-allusers"}, RunMode::Install, false, true},
+      {{"/S", "/ALLUSERS", "/DIR=D:\\CAD"}, RunMode::Install, true, true},
+      {{"/USERPART"}, RunMode::UserPart, true, false},
+      {{"/userpart", "/S", "/LOG=C:\\u.log"}, RunMode::UserPart, true, false},
+  };
+  for (const auto& [arguments, mode, silent, everyUser] : rows) {
+    SCOPED_TRACE(testing::PrintToString(arguments));
+    const ParsedArguments parsed = ParseArguments(arguments);
+    EXPECT_TRUE(parsed.errors.empty()) << parsed.errors.front();
+    EXPECT_EQ(parsed.options.mode, mode);
+    EXPECT_EQ(parsed.options.silent, silent);
+    EXPECT_EQ(parsed.options.everyUser, everyUser);
+  }
+  EXPECT_NE(UsageText().find("/ALLUSERS　"), std::string::npos);
+  EXPECT_EQ(UsageText().find("USERPART"), std::string::npos);
 }
 
 TEST(CommandLine, SwitchesOutsideTheFaultyArgumentStillCount) {

@@ -105,6 +105,44 @@ TEST_F(WithoutRights, EachWayTheRunGoesOnWithout) {
   }
 }
 
+// For every user: the copy is told so; where no copy can have the rights,
+// nothing is done, since no other user's hive can be reached.
+TEST_F(WithoutRights, EveryUserGoesToTheCopyOrNowhere) {
+  (void)RunWith({"/ALLUSERS", "/LOG=C:\\x.log"});
+  EXPECT_EQ(w_.rights.elevatedRequests().at(0).arguments, (Arguments{"/LOG=C:\\x.log", "/ALLUSERS", kElevated}));
+  EXPECT_TRUE(w_.Logged("C:\\x.log", {"[4242 elevated] Installing for every user of the machine (/ALLUSERS)"}));
+  const std::pair<Arguments, ElevatedStartResult> refused[] = {{{"/S", "/ALLUSERS"}, ElevatedStartResult::Started},
+                                                              {{"/ALLUSERS"}, ElevatedStartResult::Declined}};
+  for (const auto& [arguments, start] : refused) {
+    W w;
+    w.rights.SetToken(TokenRights::Limited);
+    w.rights.SetElevatedStart(start);
+    EXPECT_EQ(RunWith(arguments), 2);
+    EXPECT_TRUE(!w.AnyLoader() && !w.files.Exists(W::kDefaultInstall));
+    const bool silent = arguments.size() == 2;
+    EXPECT_EQ(w.boxes.shown().empty(), silent);
+    if (!silent) EXPECT_NE(w.boxes.shown()[0].text.find("需要管理员权限"), std::string::npos);
+    if (silent) EXPECT_TRUE(w.Logged(W::kTempLog, {"ERROR", "Exit code 2: installing for every user needs administrator"}));
+  }
+}
+
+// SYSTEM, as deployment tools run it, installs for every user unasked; an
+// administrator only when told.
+TEST(EveryUser, SystemAndTheSwitchServeEveryUser) {
+  const std::tuple<Arguments, const char*, bool> rows[] = {
+      {{}, platform::kSystemSid, true}, {{"/S"}, "s-1-5-18", true}, {{"/ALLUSERS"}, "S-1-5-21-1-2-3-500", true},
+      {{"/S"}, "S-1-5-21-1-2-3-500", false}, {{}, "S-1-5-19", false}};
+  for (const auto& [arguments, sid, everyUser] : rows) {
+    W w;
+    w.rights.SetAccount({sid, ""});
+    EXPECT_EQ(ServesEveryUser(ParseArguments(arguments).options), everyUser) << sid;
+  }
+  W w;
+  w.rights.SetAccount({platform::kSystemSid, "NT AUTHORITY\\SYSTEM"});
+  (void)RunWith({"/S"});
+  EXPECT_TRUE(w.Logged(W::kTempLog, {"Installing for every user of the machine (run as SYSTEM)"}));
+}
+
 TEST_F(WithoutRights, UnattendedInstallsWhatItCanAndEndsSeven) {
   EXPECT_EQ(RunWith({"/S"}), 7);
   EXPECT_FALSE(w_.AnyLoader());

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "install/messages.h"
+#include "record/install_record.h"
+#include "record/user_record.h"
+#include "run/run_steps.h"
 #include "run/setup_run.h"
 #include "tests/dialog_probe.h"
 #include "tests/fakes/limited_token.h"
@@ -362,5 +365,61 @@ TEST_P(DialogRunTest, TheDialogsEndIsTheExitCode) {
 }
 
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(DialogRunTest);
+
+// The logon step (/USERPART) of an installation for every user, run by its
+// uninstaller as a standard user: the user's part and record once, nothing
+// (not even a log line) once served, no lock, no window, no hand-over.
+TEST(LogonStep, ServesTheUserLoggingOnOnceAndQuietly) {
+  const std::string settings = "C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini";
+  const std::string gained = "D:\\LISP;C:\\ZORVEL\\ZORVEL批打印软件";
+  struct Row {
+    const char* what;
+    std::string releases;
+    std::uint32_t allUsers;
+    std::function<void(W&)> stage;
+    int exitCode;
+    std::string trusted;
+    std::uint32_t served;  // the user's record afterwards
+    bool placed;           // the settings file
+    const char* logged;    // null: no log line at all
+  };
+  const Row rows[] = {
+      {"not served yet", "2010", 1, [](W&) {}, 0, gained, 1, true, "INFO  [4242 first] Exit code 0: the user's part written"},
+      {"another setup runs", "2010", 1, [](W& w) { w.locks.HoldElsewhere(kInstanceLockName); }, 0, gained, 1, true,
+       "The user's part of C:\\Zorvel\\Zorvel批打印软件 for S-1-5-21-1000-2000-3000-1001 (PC\\user): served"},
+      {"served at this serial", "2010", 1, [](W&) { (void)WriteUserRecord(UserRecord{W::kDefaultInstall, 1, 1, {}, ""}); },
+       0, "d:\\lisp", 1, false, nullptr},
+      {"served at an earlier serial", "2010", 2,
+       [](W&) { (void)WriteUserRecord(UserRecord{W::kDefaultInstall, 1, 1, {}, ""}); }, 0, gained, 2, true, "served"},
+      {"an installation for one user", "2010", 0, [](W&) {}, 0, "d:\\lisp", 0, false, nullptr},
+      {"AutoCAD 2008 not started yet by this user", "2008,2010", 1, [](W&) {}, 0, gained, 0, true,
+       "No AutoCAD profile of this user yet below SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804"},
+      {"the profile refused", "2010", 1,
+       [](W& w) { w.faultyRegistry.DenyWrites(platform::Hive::CurrentUser, W::kVariables); }, 7, "d:\\lisp", 0, true,
+       "WARN  [4242 first] Exit code 7: some of the user's part"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    W w;
+    ASSERT_EQ(RunWith({"/S", "/RELEASES=" + row.releases, "/LOG=C:\\install.log"}), 0);
+    ParsedRecord parsed = ReadRecord(W::kDefaultInstall);
+    parsed.record.allUsers = row.allUsers;
+    ASSERT_TRUE(WriteRecord(W::kDefaultInstall, parsed.record));
+    w.files.AddFile(In(W::kDefaultInstall, "Zorvel.Users.Ini"), "for every user");
+    w.files.Remove(settings);
+    w.Text(Hive::CurrentUser, W::kVariables, "TRUSTEDPATHS", "d:\\lisp");
+    w.files.SetModulePath(In(W::kDefaultInstall, "Uninstall.exe"));
+    w.rights.SetToken(platform::TokenRights::Standard);
+    w.rights.SetAccount({"S-1-5-21-1000-2000-3000-1001", "PC\\user"});
+    row.stage(w);
+    EXPECT_EQ(RunWith({"/USERPART"}), row.exitCode);
+    EXPECT_EQ(w.TrustedPaths(), row.trusted);
+    EXPECT_EQ(ReadUserRecord().record.served, row.served);
+    EXPECT_EQ(w.files.Content(settings) == "for every user", row.placed);
+    EXPECT_EQ(w.logs.Exists(W::kTempLog), row.logged != nullptr);
+    if (row.logged) EXPECT_TRUE(w.Logged(W::kTempLog, {row.logged})) << testing::PrintToString(w.logs.Lines(W::kTempLog));
+    EXPECT_TRUE(w.boxes.shown().empty() && w.rights.elevatedRequests().empty() && w.processes.started().empty());
+  }
+}
 
 }  // namespace
