@@ -33,6 +33,15 @@ std::vector<std::string> ProductKeysOf(const InstallRecord& record, int editionB
   return keys;
 }
 
+// What is worth a line in the log: a change, a failure, or the user served
+// at last. A user who has not started every release's AutoCAD yet is looked
+// at again at every logon, mostly to find nothing to do.
+bool DidSomething(const UserService& service) {
+  bool changed = service.served || !service.recordStatus || service.part.settings.has_value();
+  for (const TrustedPathWrite& write : service.part.trustedPaths) changed = changed || write.gained || !write.written();
+  return changed;
+}
+
 void LogService(CInstallLog& log, const UserService& service, const std::string& installDir) {
   QuietInstallDriver quiet;
   LoggingDriver logging(quiet, log);
@@ -67,11 +76,13 @@ ExitCode RunUserPart(const SetupOptions& options, const BuildInfo& build) {
   request.installDir = installDir;
   request.settingsSource = installDir + "\\" + kSettingsForUsers;
   request.productKeys = ProductKeysOf(parsed.record, build.editionBits);
-  // A log that cannot be opened does not keep the user from being served.
+  const UserService service = ServeCurrentUser(request, parsed.record.allUsers);
+  const bool failed = FailuresOf(service.part) > 0 || !service.recordStatus;
+  const RunEnd end = failed ? RunEnd::UserPartIncomplete : RunEnd::UserServed;
+  if (!DidSomething(service)) return ExitCodeOf(end);
+  // A log that cannot be opened does not change how the user was served.
   std::unique_ptr<CInstallLog> log;
   (void)OpenLog(options, build, &log);
-  const UserService service = ServeCurrentUser(request, parsed.record.allUsers);
   if (log) LogService(*log, service, installDir);
-  const bool failed = FailuresOf(service.part) > 0 || !service.recordStatus;
-  return Finish(log.get(), failed ? RunEnd::UserPartIncomplete : RunEnd::UserServed);
+  return Finish(log.get(), end);
 }

@@ -4,7 +4,8 @@
 // in its own folder and ends: no window, no lock (a deployment's lock must
 // never make it fail: Active Setup marks the user served whatever it
 // returns), no hand-over and no copy in the temp folder. A user already
-// served costs one small file read and one registry read, and no log.
+// served costs one small file read and one registry read; the log gets lines
+// only from a run that changed something or failed.
 #pragma once
 
 #include "deploy/product.h"

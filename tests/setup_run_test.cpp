@@ -394,6 +394,12 @@ TEST(LogonStep, ServesTheUserLoggingOnOnceAndQuietly) {
       {"an installation for one user", "2010", 0, [](W&) {}, 0, "d:\\lisp", 0, false, nullptr},
       {"AutoCAD 2008 not started yet by this user", "2008,2010", 1, [](W&) {}, 0, gained, 0, true,
        "No AutoCAD profile of this user yet below SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804"},
+      {"nothing left to change, but AutoCAD 2008 not started yet", "2008,2010", 1,
+       [gained, settings](W& w) {
+         w.Text(Hive::CurrentUser, W::kVariables, "TRUSTEDPATHS", gained);
+         w.files.AddFile(settings, "the user's own");
+       },
+       0, gained, 0, false, nullptr},
       {"the profile refused", "2010", 1,
        [](W& w) { w.faultyRegistry.DenyWrites(platform::Hive::CurrentUser, W::kVariables); }, 7, "d:\\lisp", 0, true,
        "WARN  [4242 first] Exit code 7: some of the user's part"},
