@@ -36,7 +36,7 @@ DeployResult CheckDataFolder() {
   return DeployResult::Done;
 }
 
-std::vector<std::string> InstallFolderNames() {
+std::vector<std::string> InstallFolderNames(SettingsFor settings) {
   platform::Files& files = platform::GetFiles();
   std::string dataFolder;
   GetDataFolder(dataFolder);
@@ -44,14 +44,19 @@ std::vector<std::string> InstallFolderNames() {
   platform::FindData entry;
   platform::FindHandle listing = files.FindFirst(dataFolder + "\\*.*", &entry);
   for (bool more = listing != nullptr; more; more = files.FindNext(listing, &entry)) {
-    if (IsCopied(entry) && !IsSettingsFile(entry.name)) names.emplace_back(InstalledName(entry.name));
+    if (!IsCopied(entry)) continue;
+    if (!IsSettingsFile(entry.name)) {
+      names.emplace_back(InstalledName(entry.name));
+    } else if (settings == SettingsFor::EveryUser) {
+      names.emplace_back(kSettingsForUsers);
+    }
   }
   files.FindClose(listing);
   return names;
 }
 
-CFileDeployer::CFileDeployer(std::string path, DeployObserver& observer)
-    : installDir(std::move(path)), observer(observer) {
+CFileDeployer::CFileDeployer(std::string path, DeployObserver& observer, SettingsFor settings)
+    : installDir(std::move(path)), observer(observer), settingsFor(settings) {
   mbcs::DropTrailingBackslash(installDir);
 }
 
@@ -103,9 +108,10 @@ FileEvent CFileDeployer::Destination(const std::string& dataFolder, const platfo
   FileEvent file;
   file.source = dataFolder + "\\" + entry.name;
   file.bytes = entry.size;
-  if (!IsSettingsFile(entry.name)) {
+  if (!IsSettingsFile(entry.name) || settingsFor == SettingsFor::EveryUser) {
     file.kind = FileKind::Payload;
-    file.destination = installDir + "\\" + std::string(InstalledName(entry.name));
+    file.destination = installDir + "\\" +
+                       (IsSettingsFile(entry.name) ? std::string(kSettingsForUsers) : std::string(InstalledName(entry.name)));
     return file;
   }
   file.kind = FileKind::Settings;

@@ -36,24 +36,30 @@ enum class DeployResult {
 // before anything is made: Done, DataMissing or DataUnreadable.
 DeployResult CheckDataFolder();
 
+// Where the settings file goes: into the running user's APPDATA\Zorvel, or,
+// for an installation for every user, into the install folder as
+// kSettingsForUsers, from where each user's part takes it.
+enum class SettingsFor { RunningUser, EveryUser };
+
 // The names the deployment writes into the install folder: every entry of
 // the Data folder it copies there, renamed as it renames them. Empty when the
 // Data folder is missing or cannot be listed.
-std::vector<std::string> InstallFolderNames();
+std::vector<std::string> InstallFolderNames(SettingsFor settings = SettingsFor::RunningUser);
 
 class CFileDeployer {
  public:
   // One trailing backslash of `path` is cut off (not a 0x5C that ends a
   // double-byte character).
-  CFileDeployer(std::string path, DeployObserver& observer);
+  CFileDeployer(std::string path, DeployObserver& observer, SettingsFor settings = SettingsFor::RunningUser);
 
   // Copies every entry of the Data folder but the setup program, the support
   // files placed into AutoCAD and sub-folders; renames the three library
-  // files and sends the settings file to APPDATA\Zorvel.
+  // files and sends the settings file where `settingsFor` says.
   DeployResult DeployDataFolder();
 
   std::string installDir;
   DeployObserver& observer;
+  SettingsFor settingsFor;
 
  private:
   enum class Outcome { Done, Aborted };

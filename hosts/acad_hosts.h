@@ -27,6 +27,11 @@ constexpr int kLastReleaseYear = kFirstReleaseYear + kReleaseCount - 1;
 constexpr char kAcadKeyPath[] = "SOFTWARE\\Autodesk\\AutoCAD";
 constexpr char kWowAcadKeyPath[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
 
+// Whose profiles RegisterLoaders adds the install folder to: the current
+// user's, or none (an installation for every user serves each user on its
+// own, hosts/user_part.h).
+enum class TrustedPathsFor { CurrentUser, NoOne };
+
 // One flag per release slot, 2007 first; non-zero means the release is ticked.
 using ReleaseFlags = std::array<std::int32_t, kReleaseCount>;
 
@@ -63,10 +68,11 @@ class CAcadHosts {
 
   // Loaders (loaders.cpp). Registers the loader under every product key of
   // each ticked release, then adds the install folder to every profile's
-  // trusted paths. An install folder longer than kMaxInstallDirBytes
+  // trusted paths (unless `trusted` is NoOne). An install folder longer than kMaxInstallDirBytes
   // registers no loader at all (no value is ever cut short); each product key
   // then counts as not written, as does one removed since discovery.
-  [[nodiscard]] LoaderRegistration RegisterLoaders(const ReleaseFlags& ticked);
+  [[nodiscard]] LoaderRegistration RegisterLoaders(const ReleaseFlags& ticked,
+                                                   TrustedPathsFor trusted = TrustedPathsFor::CurrentUser);
   [[nodiscard]] std::vector<LoaderWrite> RegisterLoader(int year);
 
   // Trusted paths (trusted_paths.cpp). Adds the install folder to

@@ -81,14 +81,14 @@ std::vector<std::string> LoaderModuleNames() {
   return names;
 }
 
-LoaderRegistration CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked) {
+LoaderRegistration CAcadHosts::RegisterLoaders(const ReleaseFlags& ticked, TrustedPathsFor trusted) {
   LoaderRegistration registration;
   for (int slot = 0; slot < kReleaseCount; ++slot) {
     if (ticked[slot] == 0) continue;
     for (LoaderWrite& write : RegisterLoader(kFirstReleaseYear + slot))
       registration.loaders.push_back(std::move(write));
   }
-  registration.trustedPaths = AddTrustedPath();
+  if (trusted == TrustedPathsFor::CurrentUser) registration.trustedPaths = AddTrustedPath();
   return registration;
 }
 

@@ -5,10 +5,12 @@
 
 #include "deploy/host_check.h"
 #include "deploy/payload.h"
+#include "install/every_user.h"
 #include "install/install_folder.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "record/install_recorder.h"
+#include "record/logon_steps.h"
 #include "record/uninstall_setup.h"
 
 namespace {
@@ -68,6 +70,20 @@ class Integration {
     return FailuresOf(writes);
   }
 
+  // The logon steps' values, each passed on to the driver.
+  class Values : public InstallEvents {
+   public:
+    explicit Values(Integration& integration) : integration_(integration) {}
+    void OnFile(const FileEvent& event) override { integration_.driver_.OnFile(event); }
+    void OnValue(const ValueEvent& event) override {
+      integration_.Tally(event.status, CauseOfValue);
+      integration_.driver_.OnValue(event);
+    }
+
+   private:
+    Integration& integration_;
+  };
+
   void Fill(Shortfall* shortfall) const {
     shortfall->causes = causes_;
     std::sort(shortfall->causes.begin(), shortfall->causes.end());
@@ -123,9 +139,9 @@ std::optional<InstallOutcome> DataFolderProblem(DeployResult result, InstallDriv
 // loader modules the registration names there, the uninstaller, its record
 // (with the name it is first written under) and the longest name a kept plot
 // driver may get.
-std::vector<std::string> InstallFolderFiles() {
+std::vector<std::string> InstallFolderFiles(SettingsFor settings) {
   std::vector<std::string> names = LoaderModuleNames();
-  for (std::string& name : InstallFolderNames()) names.push_back(std::move(name));
+  for (std::string& name : InstallFolderNames(settings)) names.push_back(std::move(name));
   names.push_back(kUninstallerName);
   names.push_back(std::string(kRecordName) + platform::kWritingSuffix);
   for (const SupportFile& file : kSupportFiles) {
@@ -133,6 +149,23 @@ std::vector<std::string> InstallFolderFiles() {
       names.push_back(std::string(kBackupFolder) + "\\" + BackupName(file.installedAs, kMaxBackupsOfOneName));
   }
   return names;
+}
+
+// The product keys the loaders were written under, each once: the users of
+// an installation for every user count as served once each has a profile
+// of every one of them.
+std::vector<std::string> ProductKeysOf(const LoaderRegistration& registration) {
+  std::vector<std::string> keys;
+  const std::string applications = std::string("\\") + kApplicationsKey + "\\";
+  for (const LoaderWrite& write : registration.loaders) {
+    if (!write.written()) continue;
+    const std::size_t at = mbcs::Find(mbcs::ToUpper(write.keyPath), mbcs::ToUpper(applications));
+    if (at == mbcs::npos) continue;
+    const std::string key = write.keyPath.substr(0, at);
+    if (std::none_of(keys.begin(), keys.end(), [&](const std::string& have) { return mbcs::EqualsNoCase(have, key); }))
+      keys.push_back(key);
+  }
+  return keys;
 }
 
 }  // namespace
@@ -144,7 +177,8 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     return Stop(InstallOutcome::HostRunning, report);
   }
 
-  FolderVerdict folder = CheckFolderText(request.folderText, InstallFolderFiles());
+  const SettingsFor settingsFor = request.everyUser ? SettingsFor::EveryUser : SettingsFor::RunningUser;
+  FolderVerdict folder = CheckFolderText(request.folderText, InstallFolderFiles(settingsFor));
   if (!folder.accepted()) return Refuse(request, folder, driver, report);
   report.installDir = folder.installDir;
 
@@ -169,7 +203,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   driver.OnProgressBegin();
 
   DeployForDriver observer(driver, recorder);
-  const DeployResult deployed = CFileDeployer(installDir, observer).DeployDataFolder();
+  const DeployResult deployed = CFileDeployer(installDir, observer, settingsFor).DeployDataFolder();
   if (deployed == DeployResult::Aborted) return Stop(InstallOutcome::Aborted, report);
   if (auto stopped = DataFolderProblem(deployed, driver)) return Stop(*stopped, report);
   report.settingsFileFailed = observer.SettingsFileFailed();
@@ -177,21 +211,46 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   Integration integration(driver, recorder);
   driver.OnProgressStep();
   hosts_.SetInstallDir(installDir);
-  report.settingsFailed = integration.Report(hosts_.RegisterLoaders(request.ticked));
+  const LoaderRegistration registration = hosts_.RegisterLoaders(
+      request.ticked, request.everyUser ? TrustedPathsFor::NoOne : TrustedPathsFor::CurrentUser);
+  report.settingsFailed = integration.Report(registration);
   driver.OnProgressStep();
   report.filesFailed = integration.Report(hosts_.PlaceSupportFiles(request.ticked));
+  // Every install for every user counts up: a new Active Setup version
+  // serves each user again, and each user's record tells which install
+  // served it.
+  std::uint32_t serial = 0;
+  if (request.everyUser) {
+    serial = ReadRecord(installDir).record.allUsers + 1;
+    Integration::Values values(integration);
+    report.settingsFailed += WriteLogonSteps(installDir, ActiveSetupVersion(request.build, serial), values);
+    InstallRecord forEveryUser;
+    forEveryUser.allUsers = serial;
+    recorder.Add(forEveryUser);
+  }
   driver.OnProgressStep();
   report.uninstallFailed = SetUpUninstall(installDir, request.build, recorder.Record(), driver);
+  if (request.everyUser) {
+    UserPartRequest part;
+    part.installDir = installDir;
+    const std::vector<std::string>& made = recorder.Record().files;
+    if (std::any_of(made.begin(), made.end(),
+                    [](const std::string& name) { return mbcs::EqualsNoCase(name, kSettingsForUsers); }))
+      part.settingsSource = installDir + "\\" + kSettingsForUsers;
+    part.productKeys = ProductKeysOf(registration);
+    report.users = ServeEveryUser(part, serial, driver);
+  }
   driver.OnProgressEnd();
 
   if (report.settingsFailed == 0 && report.filesFailed == 0 && report.uninstallFailed == 0 &&
-      report.settingsFileFailed == 0)
+      report.settingsFileFailed == 0 && report.users.failed == 0)
     return Stop(InstallOutcome::Installed, report);
   Shortfall shortfall;
   shortfall.settingsFailed = report.settingsFailed;
   shortfall.filesFailed = report.filesFailed;
   shortfall.uninstallFailed = report.uninstallFailed;
   shortfall.settingsFileFailed = report.settingsFileFailed;
+  shortfall.usersFailed = report.users.failed;
   integration.Fill(&shortfall);
   driver.Tell(Notice::Incomplete, IncompleteText(shortfall, request.logPath));
   return Stop(InstallOutcome::Incomplete, report);

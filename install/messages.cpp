@@ -152,12 +152,15 @@ std::string IncompleteText(const Shortfall& shortfall, const std::string& logPat
   add(shortfall.filesFailed, "个支持文件未能复制到AutoCAD文件夹");
   add(shortfall.uninstallFailed, "项卸载信息未能写入");
   add(shortfall.settingsFileFailed, "个设置文件未能复制到用户的应用程序数据文件夹");
+  add(shortfall.usersFailed, "位用户的受信任路径或设置文件未能写入");
   // Without the uninstaller's parts AutoCAD still loads the add-on; only its
   // removal is at stake. Without its settings file only the settings are.
   const bool loadAtStake = shortfall.settingsFailed > 0 || shortfall.filesFailed > 0;
   std::string stake = loadAtStake                    ? "AutoCAD可能无法加载" + std::string(kProductName)
                       : shortfall.uninstallFailed > 0 ? "以后可能无法从“程序和功能”中卸载" + std::string(kProductName)
-                                                      : std::string("请将Data文件夹中的设置文件手动复制到该文件夹");
+                      : shortfall.settingsFileFailed == 0
+                          ? std::string("这些用户下次登录Windows时将再次获得这些设置")
+                          : std::string("请将Data文件夹中的设置文件手动复制到该文件夹");
   std::string text = "文件已安装，但有" + failed + "，\n\n" + stake + "。";
   if (!shortfall.causes.empty()) text += "\n\n原因：";
   for (Cause cause : shortfall.causes) {

@@ -44,6 +44,7 @@ struct Shortfall {
   std::vector<platform::OsError> otherErrors;  // the codes behind Cause::Other, each once
   int uninstallFailed = 0;  // the uninstaller, its Programs and Features entry, its record
   int settingsFileFailed = 0;  // the add-on's settings file, in the user's application-data folder
+  int usersFailed = 0;  // users of an installation for every user whose part was not (wholly) written
 };
 
 std::string HostRunningText();

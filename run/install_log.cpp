@@ -129,6 +129,49 @@ constexpr LockRow kLocks[] = {
      "not made by this program, left as it is; who can change what it holds cannot be read"},
 };
 
+// What one user of an installation for every user got, on one line.
+std::string UserChanges(const UserServed& user) {
+  std::vector<std::string> parts;
+  for (const TrustedPathWrite& write : user.service.part.trustedPaths) {
+    const std::string of = "TRUSTEDPATHS of " + write.change.key;
+    parts.push_back(!write.written() ? of + " not written, " + DescribeError(write.status)
+                    : write.gained  ? of + " gained the folder"
+                                    : of + " held the folder already");
+  }
+  if (user.service.part.trustedPaths.empty()) parts.push_back("no AutoCAD profile");
+  const std::optional<FileEvent>& settings = user.service.part.settings;
+  if (user.service.part.settingsKept) parts.push_back("the user's own settings file kept");
+  if (settings && settings->status) parts.push_back("settings file " + settings->destination + " placed");
+  if (settings && !settings->status)
+    parts.push_back("settings file " + settings->destination + " not copied, " + DescribeError(settings->status));
+  for (const std::string& key : user.service.part.productsWithoutProfile)
+    parts.push_back("no profile yet of HKLM\\" + WithoutTrailingBackslash(key) +
+                    " (its trusted path follows at a logon after AutoCAD's first start)");
+  if (!user.service.replacedInstall.empty())
+    parts.push_back("the record of the installation in " + user.service.replacedInstall + " replaced");
+  parts.push_back(user.service.recordStatus ? std::string("record written")
+                                            : "record not written, " + DescribeError(user.service.recordStatus));
+  std::string line;
+  for (const std::string& part : parts) line += (line.empty() ? "" : "; ") + part;
+  return line;
+}
+
+void LogUser(CInstallLog& log, const UserServed& user) {
+  std::string line = "User " + user.sid + " (profile " + (user.profileFolder.empty() ? "folder unknown" : user.profileFolder) +
+                     (user.loadedHere ? ", hive loaded from its file" : ", logged on") + "): ";
+  if (!user.problem.empty()) {
+    log.Error(line + "not served, " + user.problem);
+  } else {
+    const LogLevel level = user.failed()                                   ? LogLevel::Error
+                           : user.service.part.productsWithoutProfile.empty() ? LogLevel::Info
+                                                                            : LogLevel::Warn;
+    log.Write(level, line + UserChanges(user));
+  }
+  if (!user.unload)
+    log.Error("User " + user.sid + ": hive HKU\\" + platform::OwnHiveName(user.sid) +
+              " could not be unloaded (the user gets a temporary profile until it is), " + DescribeError(user.unload));
+}
+
 void LogOutcome(CInstallLog& log, const InstallReport& report) {
   const std::string outcome = "Outcome: " + RunEndMeaning(EndOf(report.outcome));
   switch (report.outcome) {
@@ -141,6 +184,7 @@ void LogOutcome(CInstallLog& log, const InstallReport& report) {
                (report.uninstallFailed > 0 ? ", " + mbcs::Decimal(report.uninstallFailed) + " parts of the uninstaller"
                                            : std::string()) +
                (report.settingsFileFailed > 0 ? std::string(", the settings file") : std::string()) +
+               (report.users.failed > 0 ? ", " + mbcs::Decimal(report.users.failed) + " users" : std::string()) +
                "), into " + report.installDir);
       return;
     case InstallOutcome::HostRunning:
@@ -328,6 +372,25 @@ void LoggingDriver::OnFolderLock(const FolderLock& lock) {
   answering_.OnFolderLock(lock);
 }
 
+void LoggingDriver::OnLeftoverHive(const platform::HiveUnload& leftover) {
+  const std::string line = "Hive HKU\\" + leftover.name + " left loaded by an earlier run: ";
+  if (leftover.status)
+    log_.Warn(line + "unloaded");
+  else
+    log_.Error(line + "could not be unloaded, " + DescribeError(leftover.status));
+  answering_.OnLeftoverHive(leftover);
+}
+
+void LoggingDriver::OnUserSkipped(const platform::SkippedProfile& skipped) {
+  log_.Warn("User profile " + skipped.name + " left to the logon step: " + skipped.reason);
+  answering_.OnUserSkipped(skipped);
+}
+
+void LoggingDriver::OnUser(const UserServed& user) {
+  LogUser(log_, user);
+  answering_.OnUser(user);
+}
+
 void LoggingDriver::LogFile(const FileEvent& event) {
   std::string line = FileWhat(event.kind) + " " + (event.source.empty() ? std::string() : event.source + " -> ") +
                      event.destination;
@@ -359,8 +422,16 @@ InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, Ins
     log->Warn(into + "no AutoCAD release: only the files and the trusted paths");
   else
     log->Info(into + "AutoCAD " + years);
+  if (request.everyUser) log->Info("For every user of the machine: each user's profiles and settings file, and the logon steps for users not reached");
   LoggingDriver logging(driver, *log);
   const InstallReport report = engine.Install(request, logging);
+  const bool usersServed =
+      report.outcome == InstallOutcome::Installed || report.outcome == InstallOutcome::Incomplete;
+  if (request.everyUser && usersServed)
+    log->Write(report.users.failed > 0 ? LogLevel::Error : LogLevel::Info,
+               "Every user: " + mbcs::Decimal(report.users.served) + " served, " +
+                   mbcs::Decimal(report.users.failed) + " not wholly served, " + mbcs::Decimal(report.users.skipped) +
+                   " left to the logon step");
   LogOutcome(*log, report);
   return report;
 }

@@ -88,6 +88,9 @@ class LoggingDriver : public InstallDriver {
   void OnTrustedPaths(const TrustedPathWrite& write) override;
   void OnSupportFile(const SupportFileWrite& write) override;
   void OnFolderLock(const FolderLock& lock) override;
+  void OnLeftoverHive(const platform::HiveUnload& leftover) override;
+  void OnUserSkipped(const platform::SkippedProfile& skipped) override;
+  void OnUser(const UserServed& user) override;
 
  private:
   void LogFile(const FileEvent& event);
