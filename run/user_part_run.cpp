@@ -7,6 +7,8 @@
 #include "deploy/payload.h"
 #include "hosts/changes.h"
 #include "hosts/loaders.h"
+#include "install/every_user.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "platform/rights.h"
@@ -42,24 +44,14 @@ bool DidSomething(const UserService& service) {
   return changed;
 }
 
-void LogService(CInstallLog& log, const UserService& service, const std::string& installDir) {
+// The user's line, as an installation for every user logs each user.
+void LogService(CInstallLog& log, const UserService& service) {
+  UserServed user;
+  user.sid = platform::GetRights().CurrentAccount().sid;
+  if (!platform::GetEnvironment().GetVariable("USERPROFILE", &user.profileFolder)) user.profileFolder.clear();
+  user.service = service;
   QuietInstallDriver quiet;
-  LoggingDriver logging(quiet, log);
-  for (const TrustedPathWrite& write : service.part.trustedPaths) logging.OnTrustedPaths(write);
-  if (service.part.settings) logging.OnFile(*service.part.settings);
-  if (service.part.settingsKept) log.Info("The user's own settings file stays as it is");
-  for (const std::string& product : service.part.productsWithoutProfile)
-    log.Info("No AutoCAD profile of this user yet below " + product +
-             ": its trusted path follows at a logon after AutoCAD's first start");
-  if (!service.replacedInstall.empty())
-    log.Warn("The user's record of the installation in " + service.replacedInstall +
-             " is replaced by this one's; what it names stays as it is");
-  const platform::Account account = platform::GetRights().CurrentAccount();
-  const std::string who = account.sid + (account.name.empty() ? "" : " (" + account.name + ")");
-  if (service.recordStatus)
-    log.Info("The user's part of " + installDir + " for " + who + (service.served ? ": served" : ": served in part"));
-  else
-    log.Error("The user's record could not be written for " + who + " (" + DescribeError(service.recordStatus) + ")");
+  LoggingDriver(quiet, log).OnUser(user);
 }
 
 }  // namespace
@@ -83,6 +75,6 @@ ExitCode RunUserPart(const SetupOptions& options, const BuildInfo& build) {
   // A log that cannot be opened does not change how the user was served.
   std::unique_ptr<CInstallLog> log;
   (void)OpenLog(options, build, &log);
-  if (log) LogService(*log, service, installDir);
+  if (log) LogService(*log, service);
   return Finish(log.get(), end);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "install/install_folder.h"
+#include "record/logon_steps.h"
 #include "run/elevation.h"
 #include "run/run_steps.h"
 #include "run/setup_run.h"
@@ -137,10 +138,21 @@ TEST(EveryUser, SystemAndTheSwitchServeEveryUser) {
     w.rights.SetAccount({sid, ""});
     EXPECT_EQ(ServesEveryUser(ParseArguments(arguments).options), everyUser) << sid;
   }
-  W w;
-  w.rights.SetAccount({platform::kSystemSid, "NT AUTHORITY\\SYSTEM"});
-  (void)RunWith({"/S"});
-  EXPECT_TRUE(w.Logged(W::kTempLog, {"Installing for every user of the machine (run as SYSTEM)"}));
+  // The running account's own profile is no user's of AutoCAD then; the
+  // logon steps serve the users.
+  const std::tuple<const char*, Arguments, const char*> runs[] = {
+      {platform::kSystemSid, {"/S"}, "(run as SYSTEM)"},
+      {"S-1-5-21-1-2-3-500", {"/S", "/ALLUSERS"}, "(/ALLUSERS)"},
+      {"S-1-5-21-1-2-3-500", {"/S"}, nullptr}};
+  for (const auto& [sid, arguments, why] : runs) {
+    W w;
+    w.rights.SetAccount({sid, ""});
+    w.rights.SetShellAccount(std::nullopt);
+    EXPECT_EQ(RunWith(arguments), 0) << sid;
+    EXPECT_EQ(w.Logged(W::kTempLog, {"Installing for every user of the machine", why ? why : ""}), why != nullptr);
+    EXPECT_EQ(w.TrustedPaths() == "d:\\lisp", why != nullptr);
+    EXPECT_EQ(w.registry.KeyExists(platform::Hive::LocalMachine, kActiveSetupKey), why != nullptr);
+  }
 }
 
 TEST_F(WithoutRights, UnattendedInstallsWhatItCanAndEndsSeven) {

@@ -386,14 +386,14 @@ TEST(LogonStep, ServesTheUserLoggingOnOnceAndQuietly) {
   const Row rows[] = {
       {"not served yet", "2010", 1, [](W&) {}, 0, gained, 1, true, "INFO  [4242 first] Exit code 0: the user's part written"},
       {"another setup runs", "2010", 1, [](W& w) { w.locks.HoldElsewhere(kInstanceLockName); }, 0, gained, 1, true,
-       "The user's part of C:\\Zorvel\\Zorvel批打印软件 for S-1-5-21-1000-2000-3000-1001 (PC\\user): served"},
+       "INFO  [4242 first] User S-1-5-21-1000-2000-3000-1001 (profile C:\\Users\\user, logged on): TRUSTEDPATHS of "},
       {"served at this serial", "2010", 1, [](W&) { (void)WriteUserRecord(UserRecord{W::kDefaultInstall, 1, 1, {}, ""}); },
        0, "d:\\lisp", 1, false, nullptr},
       {"served at an earlier serial", "2010", 2,
-       [](W&) { (void)WriteUserRecord(UserRecord{W::kDefaultInstall, 1, 1, {}, ""}); }, 0, gained, 2, true, "served"},
+       [](W&) { (void)WriteUserRecord(UserRecord{W::kDefaultInstall, 1, 1, {}, ""}); }, 0, gained, 2, true, "record written"},
       {"an installation for one user", "2010", 0, [](W&) {}, 0, "d:\\lisp", 0, false, nullptr},
       {"AutoCAD 2008 not started yet by this user", "2008,2010", 1, [](W&) {}, 0, gained, 0, true,
-       "No AutoCAD profile of this user yet below SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804"},
+       "no profile yet of HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804"},
       {"nothing left to change, but AutoCAD 2008 not started yet", "2008,2010", 1,
        [gained, settings](W& w) {
          w.Text(Hive::CurrentUser, W::kVariables, "TRUSTEDPATHS", gained);
@@ -417,6 +417,7 @@ TEST(LogonStep, ServesTheUserLoggingOnOnceAndQuietly) {
     w.files.SetModulePath(In(W::kDefaultInstall, "Uninstall.exe"));
     w.rights.SetToken(platform::TokenRights::Standard);
     w.rights.SetAccount({"S-1-5-21-1000-2000-3000-1001", "PC\\user"});
+    w.environment.SetVariable("USERPROFILE", "C:\\Users\\user");
     row.stage(w);
     EXPECT_EQ(RunWith({"/USERPART"}), row.exitCode);
     EXPECT_EQ(w.TrustedPaths(), row.trusted);
