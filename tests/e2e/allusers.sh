@@ -160,6 +160,9 @@ check "the logon step, once served: not a line more in the log" test "$(wc -l <"
 # --- Uninstall.exe /S takes every user's part back -----------------------------------------
 run_exe "$dir_unix/Uninstall.exe" /S '/LOG=C:\zvallusers.log'
 check "uninstall for every user: exit code 0" code_is 0
+hkr has-key HKLM "$active_setup" &&
+  echo "e2e note $edition: the Active Setup key is still there after the uninstall: this build's uninstall does not" \
+    "take every user's part back yet (the uninstall for every user); the checks below that need it fail"
 check "uninstall for every user: the second user's list as it was" list_is HKU "$sid\\$variables" "$seconds_list"
 check "uninstall for every user: the second user's record goes" not hkr has-key HKU "$sid\\$record"
 check "uninstall for every user: the current user's record goes" not hkr has-key HKCU "$record"
