@@ -10,6 +10,7 @@
 
 #include "install/messages.h"
 #include "record/install_record.h"
+#include "record/logon_steps.h"
 #include "record/user_record.h"
 #include "run/run_steps.h"
 #include "run/setup_run.h"
@@ -285,7 +286,8 @@ class DialogRunTest : public testing::TestWithParam<std::shared_ptr<DialogRunner
 TEST_P(DialogRunTest, SwitchesPresetTheFolderAndTheTicksAndTheRunIsLogged) {
   W w;
   w.files.AddDrive('D');
-  const int code = RunWithDialog({"/DIR=D:\\预设", "/RELEASES=2010,2016", "/LOG=C:\\setup.log"}, [&](DialogProbe& probe) {
+  const int code = RunWithDialog({"/DIR=D:\\预设", "/RELEASES=2010,2016", "/LOG=C:\\setup.log", "/ALLUSERS"},
+                                 [&](DialogProbe& probe) {
     EXPECT_EQ(probe.Text(kIdInstallPath), "D:\\预设");
     EXPECT_EQ(probe.Check(Box(2010)), 1);
     for (int year : {2007, 2008}) {
@@ -305,6 +307,8 @@ TEST_P(DialogRunTest, SwitchesPresetTheFolderAndTheTicksAndTheRunIsLogged) {
   EXPECT_TRUE(w.Logged("C:\\setup.log", {"Install into \"D:\\预设\" for AutoCAD 2010"}));
   EXPECT_TRUE(w.Logged("C:\\setup.log", {"Exit code 0: installed completely"}));
   EXPECT_FALSE(w.logs.Exists(W::kTempLog));
+  EXPECT_TRUE(w.registry.KeyExists(Hive::LocalMachine, kActiveSetupKey)) << "for every user";
+  EXPECT_EQ(w.TrustedPaths(), "d:\\lisp") << "the logon steps serve the user who installs";
 }
 
 TEST_P(DialogRunTest, TheDialogsEndIsTheExitCode) {
