@@ -106,52 +106,31 @@ TEST_F(WithoutRights, EachWayTheRunGoesOnWithout) {
   }
 }
 
-// For every user: the copy is told so; where no copy can have the rights,
-// nothing is done, since no other user's hive can be reached.
-TEST_F(WithoutRights, EveryUserGoesToTheCopyOrNowhere) {
+// For every user: the copy is told so.
+TEST_F(WithoutRights, EveryUserGoesToTheCopy) {
   (void)RunWith({"/ALLUSERS", "/LOG=C:\\x.log"});
   EXPECT_EQ(w_.rights.elevatedRequests().at(0).arguments, (Arguments{"/LOG=C:\\x.log", "/ALLUSERS", kElevated}));
   EXPECT_TRUE(w_.Logged("C:\\x.log", {"[4242 elevated] Installing for every user of the machine (/ALLUSERS)"}));
-  const std::pair<Arguments, ElevatedStartResult> refused[] = {{{"/S", "/ALLUSERS"}, ElevatedStartResult::Started},
-                                                              {{"/ALLUSERS"}, ElevatedStartResult::Declined}};
-  for (const auto& [arguments, start] : refused) {
-    W w;
-    w.rights.SetToken(TokenRights::Limited);
-    w.rights.SetElevatedStart(start);
-    EXPECT_EQ(RunWith(arguments), 2);
-    EXPECT_TRUE(!w.AnyLoader() && !w.files.Exists(W::kDefaultInstall));
-    const bool silent = arguments.size() == 2;
-    EXPECT_EQ(w.boxes.shown().empty(), silent);
-    if (!silent) EXPECT_NE(w.boxes.shown()[0].text.find("需要管理员权限"), std::string::npos);
-    if (silent) EXPECT_TRUE(w.Logged(W::kTempLog, {"ERROR", "Exit code 2: installing for every user needs administrator"}));
-  }
 }
 
-// SYSTEM, as deployment tools run it, installs for every user unasked; an
-// administrator only when told.
-TEST(EveryUser, SystemAndTheSwitchServeEveryUser) {
-  const std::tuple<Arguments, const char*, bool> rows[] = {
-      {{}, platform::kSystemSid, true}, {{"/S"}, "s-1-5-18", true}, {{"/ALLUSERS"}, "S-1-5-21-1-2-3-500", true},
-      {{"/S"}, "S-1-5-21-1-2-3-500", false}, {{}, "S-1-5-19", false}};
-  for (const auto& [arguments, sid, everyUser] : rows) {
-    W w;
-    w.rights.SetAccount({sid, ""});
-    EXPECT_EQ(ServesEveryUser(ParseArguments(arguments).options), everyUser) << sid;
-  }
-  // The running account's own profile is no user's of AutoCAD then; the
-  // logon steps serve the users.
-  const std::tuple<const char*, Arguments, const char*> runs[] = {
-      {platform::kSystemSid, {"/S"}, "(run as SYSTEM)"},
-      {"S-1-5-21-1-2-3-500", {"/S", "/ALLUSERS"}, "(/ALLUSERS)"},
-      {"S-1-5-21-1-2-3-500", {"/S"}, nullptr}};
-  for (const auto& [sid, arguments, why] : runs) {
+// SYSTEM, as deployment tools run it, or /ALLUSERS: every user, the running
+// account's profiles left to the logon steps; without full rights nothing.
+TEST(EveryUser, SystemOrTheSwitchServeEveryUserWithFullRightsOnly) {
+  const char* const admin = "S-1-5-21-1-2-3-500";
+  const std::tuple<const char*, TokenRights, Arguments, int, const char*> rows[] = {
+      {platform::kSystemSid, TokenRights::Full, {"/S"}, 0, "Installing for every user of the machine (run as SYSTEM)"},
+      {admin, TokenRights::Full, {"/S", "/ALLUSERS"}, 0, "Installing for every user of the machine (/ALLUSERS)"},
+      {admin, TokenRights::Full, {"/S"}, 0, nullptr},
+      {admin, TokenRights::Limited, {"/S", "/ALLUSERS"}, 2, "Exit code 2: installing for every user needs administrator"}};
+  for (const auto& [sid, token, arguments, exitCode, logged] : rows) {
     W w;
     w.rights.SetAccount({sid, ""});
     w.rights.SetShellAccount(std::nullopt);
-    EXPECT_EQ(RunWith(arguments), 0) << sid;
-    EXPECT_EQ(w.Logged(W::kTempLog, {"Installing for every user of the machine", why ? why : ""}), why != nullptr);
-    EXPECT_EQ(w.TrustedPaths() == "d:\\lisp", why != nullptr);
-    EXPECT_EQ(w.registry.KeyExists(platform::Hive::LocalMachine, kActiveSetupKey), why != nullptr);
+    w.rights.SetToken(token);
+    EXPECT_EQ(RunWith(arguments), exitCode) << sid;
+    EXPECT_EQ(w.Logged(W::kTempLog, {logged ? logged : "every user"}), logged != nullptr);
+    EXPECT_EQ(w.TrustedPaths() == "d:\\lisp", logged != nullptr);
+    EXPECT_EQ(w.registry.KeyExists(platform::Hive::LocalMachine, kActiveSetupKey), logged && exitCode == 0);
   }
 }
 
