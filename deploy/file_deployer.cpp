@@ -110,8 +110,8 @@ FileEvent CFileDeployer::Destination(const std::string& dataFolder, const platfo
   file.bytes = entry.size;
   if (!IsSettingsFile(entry.name) || settingsFor == SettingsFor::EveryUser) {
     file.kind = FileKind::Payload;
-    file.destination = installDir + "\\" +
-                       (IsSettingsFile(entry.name) ? std::string(kSettingsForUsers) : std::string(InstalledName(entry.name)));
+    const std::string_view name = IsSettingsFile(entry.name) ? kSettingsForUsers : InstalledName(entry.name);
+    file.destination = installDir + "\\" + std::string(name);
     return file;
   }
   file.kind = FileKind::Settings;

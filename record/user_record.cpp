@@ -129,8 +129,8 @@ UserService ServeCurrentUser(const UserPartRequest& request, std::uint32_t seria
     part.trustedPaths = there.record.trustedPaths;
     part.settings = there.record.settings;
     record.served = there.record.served;
-  } else if (there.state == RecordState::Complete || there.state == RecordState::Truncated) {
-    service.replacedInstall = there.record.installDir;
+  } else {
+    service.replacedInstall = there.record.installDir;  // empty when there was none
   }
   InstallRecord made;
   for (const TrustedPathWrite& write : service.part.trustedPaths)

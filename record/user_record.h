@@ -56,7 +56,8 @@ struct UserService {
   platform::Status recordStatus;  // of writing the user's record
   bool served = false;            // the record now says Served = serial
   // The install folder of the record there before, when it was another
-  // installation's: that record is replaced (the user part it names stays).
+  // installation's (or one this version cannot merge into): that record is
+  // replaced; the user part it names stays as it is.
   std::string replacedInstall;
 };
 UserService ServeCurrentUser(const UserPartRequest& request, std::uint32_t serial);

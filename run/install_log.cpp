@@ -157,14 +157,17 @@ std::string UserChanges(const UserServed& user) {
 }
 
 void LogUser(CInstallLog& log, const UserServed& user) {
-  std::string line = "User " + user.sid + " (profile " + (user.profileFolder.empty() ? "folder unknown" : user.profileFolder) +
-                     (user.loadedHere ? ", hive loaded from its file" : ", logged on") + "): ";
+  const std::string folder = user.profileFolder.empty() ? "folder unknown" : user.profileFolder;
+  const char* where = user.loadedHere ? ", hive loaded from its file" : ", logged on";
+  std::string line = "User " + user.sid + " (profile " + folder + where + "): ";
   if (!user.problem.empty()) {
     log.Error(line + "not served, " + user.problem);
   } else {
-    const LogLevel level = user.failed()                                   ? LogLevel::Error
+    // The unload has a line of its own.
+    const bool notWritten = FailuresOf(user.service.part) > 0 || !user.service.recordStatus;
+    const LogLevel level = notWritten                                         ? LogLevel::Error
                            : user.service.part.productsWithoutProfile.empty() ? LogLevel::Info
-                                                                            : LogLevel::Warn;
+                                                                              : LogLevel::Warn;
     log.Write(level, line + UserChanges(user));
   }
   if (!user.unload)
@@ -404,7 +407,7 @@ void LoggingDriver::LogFile(const FileEvent& event) {
 
 void LoggingDriver::LogValue(Hive hive, const std::string& key, const std::string& name,
                              const std::optional<std::string>& previous, const std::string& data, Status status) {
-  std::string line = "Registry " + HiveName(hive) + "\\" + key + " " + name;
+  std::string line = "Registry " + HiveName(hive) + "\\" + key + " " + (name.empty() ? "(default)" : name);
   // The user's profile lists are changed, not set: say what they held.
   if (hive == Hive::CurrentUser) line += " before: " + previous.value_or("(none)") + ";";
   if (status)
@@ -422,7 +425,9 @@ InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, Ins
     log->Warn(into + "no AutoCAD release: only the files and the trusted paths");
   else
     log->Info(into + "AutoCAD " + years);
-  if (request.everyUser) log->Info("For every user of the machine: each user's profiles and settings file, and the logon steps for users not reached");
+  if (request.everyUser)
+    log->Info("For every user of the machine: each user's profiles and settings file, and the logon steps for "
+              "users not reached");
   LoggingDriver logging(driver, *log);
   const InstallReport report = engine.Install(request, logging);
   const bool usersServed =

@@ -9,6 +9,7 @@
 
 #include "deploy/product.h"
 #include "install/install_engine.h"
+#include "platform/mbcs.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/faulty_registry.h"
@@ -17,6 +18,9 @@
 #include "tests/fakes/registry.h"
 #include "tests/fakes/rights.h"
 #include "tests/fakes/services.h"
+#include "tests/fakes/user_hives.h"
+#include "record/logon_steps.h"
+#include "record/user_record.h"
 #include "tests/recording_driver.h"
 
 namespace {
@@ -404,6 +408,93 @@ TEST(Engine, FolderIsMadeLevelByLevelAndMayEndInABackslash) {
     EXPECT_EQ(report.installDir, row.installDir);
     EXPECT_EQ(m.files.Content(row.installDir + "\\itextsharp.dll"), "Zorvel.prt7");
   }
+}
+
+// For every user: "a" logged on, with profiles of 2008 and 2010; "b" not (its
+// hive a file), with one of 2010 and a settings file of its own; a backup entry and a
+// roaming profile (no NTUSER.DAT) are left to the logon step.
+struct Users {
+  static constexpr char kA[] = "S-1-5-21-1-2-3-1001";
+  static constexpr char kHiveB[] = "C:\\Users\\b\\NTUSER.DAT";
+  explicit Users(Machine& m) : m(m) {
+    platform::SetUserHives(&hives);
+    const char kShell[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    for (const char* sid : {kA, "S-1-5-21-1-2-3-1002", "S-1-5-21-1-2-3-1003.bak", "S-1-5-21-1-2-3-1004"})
+      m.Text(Hive::LocalMachine, std::string("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\") + sid,
+             "ProfileImagePath", sid == std::string("S-1-5-21-1-2-3-1002") ? "C:\\Users\\b" : sid);
+    m.Text(Hive::Users, std::string(kA) + "\\" + kShell, "AppData", "C:\\Users\\a");
+    m.Text(Hive::Users, std::string(kA) + "\\" + kVariables, "TRUSTEDPATHS", "e:\\a");
+    m.Text(Hive::Users, std::string(kA) + "\\" + kProduct2008 + "\\Profiles\\P", "", "");
+    hives.AddHiveFile(kHiveB, {{kShell, {{"AppData", {platform::kRegExpandSz, "%USERPROFILE%"}}}},
+                               {kVariables, {{"TRUSTEDPATHS", {platform::kRegSz, "f:\\b"}}}}});
+    m.files.AddFile(kHiveB, "hive");
+    m.files.AddFile("C:\\Users\\b\\Zorvel\\Zorvel.Ini", "b's own");
+    m.files.AddFolder("C:\\Users\\a");
+    m.request.everyUser = true;
+  }
+  ~Users() { platform::SetUserHives(nullptr); }
+  // A value of a's hive, or of b's file as its last unload left it.
+  std::string Of(const std::string& user, const std::string& key, const std::string& name) const {
+    platform::MemoryRegistry::StoredValue stored;
+    if (user == "a")
+      return m.registry.Stored(Hive::Users, std::string(kA) + "\\" + key, name, &stored) ? stored.bytes : "";
+    for (const auto& file : *hives.File(kHiveB))
+      for (const auto& [valueName, value] : file.values)
+        if (mbcs::EqualsNoCase(file.path, key) && valueName == name) return value.bytes;
+    return "";
+  }
+  Machine& m;
+  platform::MemoryUserHives hives{m.registry};
+};
+
+// The outcome, then the users served, failed and left.
+std::string Counts(const InstallReport& r) {
+  return std::to_string(static_cast<int>(r.outcome)) + std::to_string(r.users.served) +
+         std::to_string(r.users.failed) + std::to_string(r.users.skipped);
+}
+
+TEST(Engine, AnInstallForEveryUserServesEachProfileAndLeavesTheRunningAccountAlone) {
+  Machine m;
+  Users users(m);
+  EXPECT_EQ(Counts(m.Install()), "0202") << "installed; 2 served, 2 left to the logon step";
+  EXPECT_EQ(m.TrustedPaths(), "d:\\lisp") << "not the running account's";
+  EXPECT_FALSE(m.files.Exists("C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini"));
+  const std::string record = m.files.Content(std::string(kInstall) + "\\Uninstall.ini").value_or("");
+  for (const char* line : {"AllUsers=1\r\n", "File=Zorvel.Users.Ini\r\n"})
+    EXPECT_NE(record.find(line), std::string::npos) << line;
+  const std::string list = ";" + mbcs::ToUpper(kInstall);
+  EXPECT_EQ(users.Of("a", kVariables, "TRUSTEDPATHS") + users.Of("b", kVariables, "TRUSTEDPATHS"),
+            "E:\\A" + list + "F:\\B" + list);
+  EXPECT_EQ(*m.files.Content("C:\\Users\\a\\Zorvel\\Zorvel.Ini") + *m.files.Content("C:\\Users\\b\\Zorvel\\Zorvel.Ini"),
+            "Zorvel.Inib's own") << "b's own settings stay";
+  // a had a profile of every product; b has none of 2008 yet.
+  EXPECT_EQ(users.Of("a", kUserRecordKey, "Served") + users.Of("b", kUserRecordKey, "Served"),
+            std::string("\1\0\0\0\0\0\0\0", 8));
+  EXPECT_TRUE(users.hives.LoadedNames().empty() && m.registry.OpenHandles() == 0);
+  const auto value = [&m](const char* key, const char* name) {
+    platform::MemoryRegistry::StoredValue stored;
+    return m.registry.Stored(Hive::LocalMachine, key, name, &stored) ? stored.bytes : "";
+  };
+  const std::string stub = "\"" + std::string(kInstall) + "\\Uninstall.exe\" /USERPART" + '\0';
+  const std::pair<const char*, std::string> steps[] = {{"", std::string(kProductName) + '\0'}, {"StubPath", stub},
+      {"Version", std::string("2023,12,18,1") + '\0'}, {"IsInstalled", std::string("\1\0\0\0", 4)}};
+  for (const auto& [name, bytes] : steps) EXPECT_EQ(value(kActiveSetupKey, name), bytes) << name;
+  EXPECT_EQ(value(kRunKey, kRunValue), stub);
+
+  m.driver = RecordingDriver();
+  EXPECT_EQ(Counts(m.Install()), "0202");
+  EXPECT_EQ(value(kActiveSetupKey, "Version"), std::string("2023,12,18,2") + '\0') << "counted up: all served again";
+  EXPECT_EQ(users.Of("a", kUserRecordKey, "Served") + users.Of("a", kVariables, "TRUSTEDPATHS"),
+            std::string("\2\0\0\0", 4) + "E:\\A" + list) << "gains it once";
+}
+
+TEST(Engine, AUserWhoseHiveRefusesTheWritesMakesTheInstallIncomplete) {
+  Machine m;
+  Users users(m);
+  users.hives.HoldFile(Users::kHiveB);  // in use: left to the logon step, not counted
+  m.faultyRegistry.DenyWrites(Hive::Users, Users::kA);
+  EXPECT_EQ(Counts(m.Install()), "1013") << "incomplete; a not written";
+  EXPECT_NE(m.driver.texts.at(0).find("1位用户的受信任路径或设置文件未能写入"), std::string::npos) << m.driver.texts[0];
 }
 
 }  // namespace

@@ -148,6 +148,34 @@ TEST_F(LoggingDriverTest, EveryEventIsLoggedAndPassedOn) {
   EXPECT_EQ(answering.seen, passed);
 }
 
+TEST_F(LoggingDriverTest, EachUserOfAnInstallForEveryUserIsOneLine) {
+  AnsweringDriver answering;
+  LoggingDriver driver(answering, *log_);
+  const Status denied(platform::kErrorAccessDenied);
+  driver.OnUserSkipped({"S-3.bak", "a backup"});
+  UserServed a, b;
+  a.sid = "S-4", a.profileFolder = "C:\\Users\\a", a.service.replacedInstall = "E:\\Z";
+  a.service.part.trustedPaths = {List("x", Status::Ok()), List("y", denied)};
+  a.service.part.trustedPaths[0].gained = false;
+  a.service.part.settings = File(FileKind::Settings, "C:\\A\\Zorvel.Ini", 1, Status::Ok());
+  b.sid = "S-5", b.loadedHere = true, b.unload = denied, b.service.part.settingsKept = true;
+  b.service.part.trustedPaths = {List("x", Status::Ok())};
+  b.service.part.productsWithoutProfile = {"P\\"};
+  for (const UserServed* user : {&a, &b}) driver.OnUser(*user);
+  const std::vector<std::string> expected = {
+      "WARN  User profile S-3.bak left to the logon step: a backup",
+      "ERROR User S-4 (profile C:\\Users\\a, logged on): TRUSTEDPATHS of K held the folder already; TRUSTEDPATHS of K "
+      "not written, error 5: 拒绝访问。; settings file C:\\A\\Zorvel.Ini placed; the record of the installation in "
+      "E:\\Z replaced; record written",
+      "WARN  User S-5 (profile folder unknown, hive loaded from its file): TRUSTEDPATHS of K gained the folder; the "
+      "user's own settings file kept; no profile yet of HKLM\\P (its trusted path follows at a logon after AutoCAD's "
+      "first start); record written",
+      "ERROR User S-5: hive HKU\\ZorvelBatchPlot-S-5 could not be unloaded (the user gets a temporary profile until it "
+      "is), error 5: 拒绝访问。",
+  };
+  EXPECT_EQ(Lines(), expected);
+}
+
 TEST_F(LoggingDriverTest, TheAnsweringDriversDecisionsAreKeptAndLogged) {
   AnsweringDriver answering;
   answering.answers = {CopyDecision::Retry, CopyDecision::Ignore, CopyDecision::Abort};

@@ -53,6 +53,8 @@ TEST(Messages, TheIncompleteWarningNamesEachCauseOnceAndTheLog) {
       {"other codes", {1, 1, {Cause::Other}, {206, 1117}}, "", {"系统错误代码 206，系统错误代码 1117"}, false},
       {"the settings file", {0, 0, {Cause::FolderMissing}, {}, 0, 1}, "",
        {"1个设置文件未能复制到用户的应用程序数据文件夹，\n\n请将Data文件夹中的设置文件手动复制到该文件夹。"}, false},
+      {"users of an install for every user", {0, 0, {Cause::AccessDenied}, {}, 0, 0, 2}, "",
+       {"2位用户的受信任路径或设置文件未能写入，\n\n这些用户下次登录Windows时将再次获得这些设置。"}, true},
       {"several", {1, 2, {Cause::SourceMissing, Cause::AccessDenied}, {}}, "C:\\logs\\setup.log",
        {"1项AutoCAD设置未能写入注册表，2个支持文件", "Data文件夹中缺少", "拒绝访问", "日志文件：C:\\logs\\setup.log"},
        true},

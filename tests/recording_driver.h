@@ -39,6 +39,7 @@ class RecordingDriver : public InstallDriver {
     if (write.backup) files.push_back(*write.backup);
     files.push_back(write.file);
   }
+  void OnUser(const UserServed& user) override { users.push_back(user); }
 
   std::deque<CopyDecision> answers;
   std::function<CopyDecision(const FileEvent&)> onCopyFailed;
@@ -52,4 +53,5 @@ class RecordingDriver : public InstallDriver {
   std::vector<ValueEvent> values;
   std::vector<LoaderWrite> loaders;
   std::vector<TrustedPathWrite> trustedPaths;
+  std::vector<UserServed> users;
 };

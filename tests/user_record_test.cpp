@@ -61,4 +61,23 @@ TEST_F(UserRecordTest, WhatIsNoWholeRecordOfTheUsersOwnPart) {
   }
 }
 
+TEST_F(UserRecordTest, ServingMergesIntoTheFoldersRecordAndReplacesAnotherInstallations) {
+  platform::ScopedKey user(registry_, registry_.OpenHive(platform::Hive::CurrentUser));
+  platform::ScopedKey key(registry_, registry_.Create(user.get(), kVariables));
+  const std::string list = "C:\\A;D:\\CAD\\Zorvel批打印软件";
+  ASSERT_TRUE(registry_.SetValue(key.get(), "TRUSTEDPATHS", platform::kRegSz, list.data(), list.size()));
+  const UserService same = ServeCurrentUser({"D:\\CAD\\Zorvel批打印软件\\", "", {}}, 4);
+  EXPECT_TRUE(same.served && !same.part.trustedPaths.at(0).gained);
+  const UserRecord got = ReadUserRecord().record;
+  ASSERT_EQ(got.trustedPaths.size(), 2u) << "what the first install found stays";
+  EXPECT_EQ(got.trustedPaths[0].original->bytes + got.settings, std::string("C:\\a;\0C:\\zv.ini", 15));
+  const std::tuple<const char*, std::uint32_t, bool> asked[] = {
+      {"d:\\cad\\Zorvel批打印软件", 4, true}, {"D:\\CAD\\Zorvel批打印软件", 3, false}, {"E:\\Other", 4, false}};
+  for (const auto& [folder, serial, served] : asked) EXPECT_EQ(AlreadyServed(folder, serial), served) << folder;
+  const UserService other = ServeCurrentUser({"E:\\Other", "", {"SOFTWARE\\Autodesk\\AutoCAD\\R25.0\\A"}}, 1);
+  EXPECT_EQ(other.replacedInstall, "D:\\CAD\\Zorvel批打印软件");
+  EXPECT_FALSE(other.served) << "no profile of that release yet";
+  EXPECT_EQ(ReadUserRecord().record.trustedPaths.size(), 1u) << "the other installation's record is replaced";
+}
+
 }  // namespace
