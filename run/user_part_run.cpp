@@ -45,11 +45,9 @@ bool DidSomething(const UserService& service) {
 }
 
 // The user's line, as an installation for every user logs each user.
-void LogService(CInstallLog& log, const UserService& service) {
-  UserServed user;
+void LogUser(CInstallLog& log, UserServed& user) {
   user.sid = platform::GetRights().CurrentAccount().sid;
   if (!platform::GetEnvironment().GetVariable("USERPROFILE", &user.profileFolder)) user.profileFolder.clear();
-  user.service = service;
   QuietInstallDriver quiet;
   LoggingDriver(quiet, log).OnUser(user);
 }
@@ -68,13 +66,14 @@ ExitCode RunUserPart(const SetupOptions& options, const BuildInfo& build) {
   request.installDir = installDir;
   request.settingsSource = installDir + "\\" + kSettingsForUsers;
   request.productKeys = ProductKeysOf(parsed.record, build.editionBits);
-  const UserService service = ServeCurrentUser(request, parsed.record.allUsers);
-  const bool failed = FailuresOf(service.part) > 0 || !service.recordStatus;
+  UserServed user;
+  user.service = ServeCurrentUser(request, parsed.record.allUsers);
+  const bool failed = FailuresOf(user.service.part) > 0 || !user.service.recordStatus;
   const RunEnd end = failed ? RunEnd::UserPartIncomplete : RunEnd::UserServed;
-  if (!DidSomething(service)) return ExitCodeOf(end);
+  if (!DidSomething(user.service)) return ExitCodeOf(end);
   // A log that cannot be opened does not change how the user was served.
   std::unique_ptr<CInstallLog> log;
   (void)OpenLog(options, build, &log);
-  if (log) LogService(*log, service);
+  if (log) LogUser(*log, user);
   return Finish(log.get(), end);
 }
