@@ -86,6 +86,8 @@ version_is_new() {
   got=$(hkr get HKLM "$active_setup" Version | tr -d '\r') || return 1
   [[ "${got#* * }" =~ ^[0-9]{4},[0-9]{1,2},[0-9]{1,2},[1-9][0-9]*\\0$ ]] || { echo "Version: $got" >&2; return 1; }
 }
+# The uninstaller's copies in the temp folders (the logon step makes none).
+copies() { ls -d "$ZV_DRIVE_C"/windows/temp/ZorvelUninstall-* "$(dirname "$temp_log")"/ZorvelUninstall-* 2>/dev/null | wc -l; }
 # What a run of this script may have left, and the users of an earlier one.
 clear_all_users() {
   hkr unload-hive HKU "$sid" 2>/dev/null
@@ -142,6 +144,7 @@ stub=${stub%\\0}
 hkr delete-tree HKCU "$record"
 hkr set-sz HKCU "$own_variables" TRUSTEDPATHS "$own_list"
 rm -f "$temp_log"
+copies_before=$(copies)
 if [ "$stub" = "$command" ]; then
   run_exe "$dir_unix/Uninstall.exe" /USERPART
 else
@@ -152,6 +155,7 @@ check "the logon step: exit code 0" code_is 0
 check "the logon step: the user's record again" dword_is HKCU "$record" Served 1
 check "the logon step: the user's list gains the folder again" holds_folder HKCU "$own_variables"
 check "the logon step: logged" logged "$temp_log" "Exit code 0: the user's part written"
+check "the logon step: no copy of the uninstaller in a temp folder" test "$(copies)" = "$copies_before"
 lines=$(wc -l <"$temp_log" 2>/dev/null)
 run_exe "$dir_unix/Uninstall.exe" /USERPART
 check "the logon step, once served: exit code 0" code_is 0
