@@ -7,7 +7,9 @@
 
 namespace {
 
-enum class Switch { Silent, Folder, Releases, Log, Uninstall, Remove, Finish, Elevated, Continue, HostWarned, Help };
+enum class Switch {
+  Silent, Folder, Releases, Log, AllUsers, Uninstall, UserPart, Remove, Finish, Elevated, Continue, HostWarned, Help
+};
 
 struct SwitchRule {
   Switch which;
@@ -22,8 +24,11 @@ constexpr SwitchRule kSwitches[] = {
     {Switch::Releases, "RELEASES", true,
      "/RELEASES=2010,2020　为哪些AutoCAD版本安装（默认 all：找到的全部版本）；本机未安装或本版本不提供的年份记入日志后跳过"},
     {Switch::Log, "LOG", true, "/LOG=文件　将本次安装的日志追加到该文件；静默安装未指定时写入 %TEMP%\\ZorvelSetup.log"},
+    {Switch::AllUsers, "ALLUSERS", false,
+     "/ALLUSERS　为本机所有用户安装：每个用户的AutoCAD配置都信任安装目录并获得设置文件，以后登录的用户在登录时获得（需要管理员权限）"},
     {Switch::Uninstall, "UNINSTALL", false,
      "/UNINSTALL　卸载：按 /DIR= 所指目录中的安装记录卸载（未指定时按“程序和功能”中的条目）；可与 /S、/LOG= 同用"},
+    {Switch::UserPart, "USERPART", false, nullptr},
     {Switch::Remove, "REMOVE", true, nullptr},
     {Switch::Finish, "FINISH", true, nullptr},
     {Switch::Elevated, "ELEVATED", true, nullptr},
@@ -108,6 +113,9 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
   if (!rule->takesValue) {
     if (equals != std::string::npos) return "参数不能带值：" + Quoted(argument);
     if (rule->which == Switch::Silent) options->silent = true;
+    if (rule->which == Switch::AllUsers) options->everyUser = true;
+    // The logon step runs at every logon, with nobody there to answer.
+    if (rule->which == Switch::UserPart) options->silent = true;
     if (rule->which == Switch::Continue) options->continueInstall = true;
     if (rule->which == Switch::HostWarned) options->hostWarned = true;
     return std::nullopt;
@@ -139,6 +147,8 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
       options->servedUser = value;
       break;
     case Switch::Silent:
+    case Switch::AllUsers:
+    case Switch::UserPart:
     case Switch::Continue:
     case Switch::HostWarned:
     case Switch::Uninstall:
@@ -152,6 +162,7 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
 RunMode ModeOf(const std::vector<Switch>& seen) {
   const auto has = [&seen](Switch which) { return std::find(seen.begin(), seen.end(), which) != seen.end(); };
   if (has(Switch::Help)) return RunMode::Usage;
+  if (has(Switch::UserPart)) return RunMode::UserPart;
   if (has(Switch::Finish)) return RunMode::Finish;
   if (has(Switch::Remove)) return RunMode::Remove;
   if (has(Switch::Uninstall)) return RunMode::Uninstall;
@@ -173,6 +184,13 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
   const bool uninstall = uninstalling || options.removeFolder;
   const bool releases = std::find(seen.begin(), seen.end(), Switch::Releases) != seen.end();
   if (uninstall && releases) parsed.errors.push_back("卸载时不能指定 /RELEASES");
+  // The record says whether an installation was for every user.
+  if (uninstall && options.everyUser) parsed.errors.push_back("卸载时不能指定 /ALLUSERS（安装记录已说明是否为所有用户安装）");
+  const auto beyondUserPart = [](Switch which) {
+    return which != Switch::UserPart && which != Switch::Silent && which != Switch::Log;
+  };
+  if (options.mode == RunMode::UserPart && std::any_of(seen.begin(), seen.end(), beyondUserPart))
+    parsed.errors.push_back("/USERPART 只能与 /S 和 /LOG 同用");
   if (options.removeFolder && (uninstalling || options.folder))
     parsed.errors.push_back("/REMOVE 不能与 /UNINSTALL 或 /DIR 同用");
   if (options.finishAfter && !options.removeFolder) parsed.errors.push_back("/FINISH 只能与 /REMOVE 同用");
@@ -183,7 +201,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
 
 std::string UsageText() {
   std::string text = std::string(
-      "用法：SetUp.exe [/S] [/DIR=文件夹] [/RELEASES=年份,年份|all] [/LOG=文件]\n"
+      "用法：SetUp.exe [/S] [/DIR=文件夹] [/RELEASES=年份,年份|all] [/LOG=文件] [/ALLUSERS]\n"
       "卸载：SetUp.exe /UNINSTALL [/S] [/DIR=文件夹] [/LOG=文件]，或安装目录中的 Uninstall.exe [/S] [/LOG=文件]\n\n");
   for (const SwitchRule& rule : kSwitches) {
     if (rule.usage != nullptr) text += std::string(rule.usage) + "\n";

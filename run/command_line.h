@@ -5,7 +5,9 @@
 //
 // A switch starts with '/' or '-', its name ignores case, and '=' separates
 // its value: /S, /DIR=folder, /RELEASES=2010,2020 or all, /LOG=file,
-// /UNINSTALL, /?, /HELP. Two more are the uninstaller's own, for the copy of
+// /ALLUSERS, /UNINSTALL, /?, /HELP. /USERPART is the logon step's (the
+// uninstaller's user part for the user logging on): documented with the
+// deployment, not in the usage box. Two more are the uninstaller's own, for the copy of
 // itself it runs the removal from, and are not in the usage: /REMOVE=folder
 // (the install folder itself, whose uninstaller is left for the finish) and
 // /FINISH=id (wait for that process to end, then remove the uninstaller).
@@ -30,11 +32,14 @@ enum class RunMode {
   Remove,     // /REMOVE=folder: the copy takes that install folder back, leaving the uninstaller
   Finish,     // /REMOVE=folder /FINISH=id: once that process has ended, the uninstaller and the record go
   Usage,      // /? or /HELP: the usage and nothing else
+  UserPart,   // /USERPART: the logon step serves the user logging on, silently
 };
 
 struct SetupOptions {
   RunMode mode = RunMode::Install;
-  bool silent = false;  // no window and no message box, ever
+  bool silent = false;  // no window and no message box, ever (always with /USERPART)
+  // /ALLUSERS: the user part goes to every user of the machine.
+  bool everyUser = false;
   // The folder for the folder box, as given.
   std::optional<std::string> folder;
   // The release years named, ascending and each once; none: every release

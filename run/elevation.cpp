@@ -81,6 +81,7 @@ std::vector<std::string> ElevatedArguments(const SetupOptions& options, const st
   const std::optional<std::vector<int>> releases = choices ? YearsOf(choices->ticked) : options.releases;
   if (releases && !releases->empty()) arguments.push_back("/RELEASES=" + Years(*releases));
   if (options.logPath) arguments.push_back("/LOG=" + rights.UniversalPath(InFull(*options.logPath)));
+  if (options.everyUser) arguments.push_back("/ALLUSERS");
   arguments.push_back("/ELEVATED=" + sid);
   if (choices) arguments.push_back("/CONTINUE");
   if (choices && choices->hostWarned) arguments.push_back("/HOSTWARNED");
@@ -165,6 +166,14 @@ void CElevationOffer::Answered(bool goOn) {
   if (log_)
     log_->Info(goOn ? "Asked whether to go on as an administrator: Yes" :
                       "Asked whether to go on as an administrator: No; installing with the rights there are");
+}
+
+bool ServesEveryUser(const SetupOptions& options) {
+  return options.everyUser || mbcs::EqualsNoCase(platform::GetRights().CurrentAccount().sid, platform::kSystemSid);
+}
+
+std::string EveryUserNeedsRightsText() {
+  return "为本机所有用户安装（/ALLUSERS）需要管理员权限。\n请以管理员身份运行SetUp.exe。未做任何更改。";
 }
 
 std::optional<std::string> UserToServe(const SetupOptions& options) {

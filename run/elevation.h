@@ -59,6 +59,15 @@ class CElevationOffer : public ElevationOffer {
   std::unique_ptr<platform::InstanceLock>* lock_;
 };
 
+// Whether the run installs for every user of the machine: /ALLUSERS, or the
+// process runs as SYSTEM, as deployment tools start it, whose own hive and
+// APPDATA nobody uses AutoCAD with.
+bool ServesEveryUser(const SetupOptions& options);
+
+// The box (and log line) of an install for every user that has no
+// administrator rights: without them no other user's hive can be reached.
+std::string EveryUserNeedsRightsText();
+
 // The user whose part of the installation this run writes, when not the
 // process's own: the one /ELEVATED= names, or, for a run elevated under
 // another account, the desktop's user.

@@ -13,7 +13,7 @@ struct CodeMeaning {
 constexpr CodeMeaning kCodeMeanings[] = {
     {ExitCode::Installed, "安装完成", "卸载完成"},
     {ExitCode::Cancelled, "用户取消或关闭了安装窗口", "用户选择不卸载；未做任何更改"},
-    {ExitCode::BadCommandLine, "命令行无法识别，或无法打开日志文件；未做任何操作", nullptr},
+    {ExitCode::BadCommandLine, "命令行无法识别、/ALLUSERS没有管理员权限，或无法打开日志文件；未做任何操作", nullptr},
     {ExitCode::HostRunning, "AutoCAD正在运行；未做任何更改", nullptr},
     {ExitCode::DataMissing, "Data文件夹不存在或无法读取；未做任何更改", nullptr},
     {ExitCode::FolderRefused, "安装目录无效、太长或无法创建；未做任何更改", nullptr},
@@ -46,6 +46,8 @@ constexpr EndRow kEnds[] = {
      "installed, but some AutoCAD settings, support files or parts of the uninstaller were not written"},
     {RunEnd::AlreadyRunning, ExitCode::AlreadyRunning, LogLevel::Error, "another setup program is running; nothing done"},
     {RunEnd::UsageShown, ExitCode::Installed, LogLevel::Info, "the usage asked for; nothing done"},
+    {RunEnd::EveryUserRefused, ExitCode::BadCommandLine, LogLevel::Error,
+     "installing for every user needs administrator rights; nothing done"},
     {RunEnd::Uninstalled, ExitCode::Installed, LogLevel::Info, "uninstalled completely"},
     {RunEnd::Declined, ExitCode::Cancelled, LogLevel::Warn, "the user answered No; nothing changed"},
     {RunEnd::UninstallIncomplete, ExitCode::Incomplete, LogLevel::Warn,
@@ -56,6 +58,9 @@ constexpr EndRow kEnds[] = {
      "the uninstaller, its record and the empty install folder removed"},
     {RunEnd::UninstallerKept, ExitCode::Incomplete, LogLevel::Warn,
      "the uninstaller stays: its record still names more than it, or it could not be deleted"},
+    {RunEnd::UserServed, ExitCode::Installed, LogLevel::Info, "the user's part written"},
+    {RunEnd::UserPartIncomplete, ExitCode::Incomplete, LogLevel::Warn,
+     "some of the user's part could not be written; the next logon tries again"},
 };
 
 struct InstallEnd {

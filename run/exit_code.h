@@ -49,6 +49,7 @@ enum class RunEnd {
   Incomplete,
   AlreadyRunning,
   UsageShown,  // /? or /HELP: nothing else done
+  EveryUserRefused,  // /ALLUSERS without administrator rights: nothing done
   // An uninstall.
   Uninstalled,
   Declined,
@@ -57,6 +58,9 @@ enum class RunEnd {
   // The uninstaller's copy, once the uninstaller has ended.
   UninstallerRemoved,
   UninstallerKept,
+  // The logon step (/USERPART), for the user logging on.
+  UserServed,
+  UserPartIncomplete,
 };
 
 RunEnd EndOf(InstallOutcome outcome);

@@ -10,6 +10,7 @@
 #include "platform/instance_lock.h"
 #include "platform/mbcs.h"
 #include "platform/message_box.h"
+#include "platform/rights.h"
 #include "record/install_record.h"
 #include "run/command_line.h"
 #include "run/elevation.h"
@@ -17,6 +18,7 @@
 #include "run/run_steps.h"
 #include "run/silent_driver.h"
 #include "run/uninstall_run.h"
+#include "run/user_part_run.h"
 #include "ui/setup_dialog.h"
 
 namespace {
@@ -36,8 +38,9 @@ RunMode ModeOf(const SetupOptions& options) {
 }
 
 RunEnd InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options,
-                       const ReleaseChoice& choice, CInstallLog* log) {
+                       const ReleaseChoice& choice, bool everyUser, CInstallLog* log) {
   InstallRequest request;
+  request.everyUser = everyUser;
   request.build = build;
   request.folderText = options.folder.value_or(kDefaultFolder);
   request.ticked = choice.ticked;
@@ -61,8 +64,9 @@ class LoggedInstalls : public InstallRunner {
 
 // The dialog's end, or the exit code of the elevated copy it handed over to.
 ExitCode RunDialog(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions& options, const ReleaseChoice& choice,
-                   CElevationOffer& offer, CInstallLog* log) {
+                   bool everyUser, CElevationOffer& offer, CInstallLog* log) {
   Dlg_Setup dialog(hosts, build);
+  dialog.PresetEveryUser(everyUser);
   if (options.folder) dialog.PresetFolder(*options.folder);
   if (options.releases) dialog.PresetReleases(choice.ticked);
   if (options.continueInstall) dialog.PresetContinue(options.hostWarned);
@@ -99,6 +103,14 @@ ExitCode ShowUsage(const SetupOptions& options, const BuildInfo& build) {
   return Finish(log.get(), RunEnd::UsageShown);
 }
 
+// Without administrator rights no other user's hive can be loaded or
+// written, and every user would be told of a failure: nothing is done.
+ExitCode RefuseEveryUser(const SetupOptions& options, CInstallLog* log) {
+  if (log) log->Error("Message: " + EveryUserNeedsRightsText());
+  if (!options.silent) ShowWarning(EveryUserNeedsRightsText());
+  return Finish(log, RunEnd::EveryUserRefused);
+}
+
 ExitCode Install(const SetupOptions& options, const BuildInfo& build) {
   std::unique_ptr<CInstallLog> log;
   if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
@@ -106,10 +118,18 @@ ExitCode Install(const SetupOptions& options, const BuildInfo& build) {
   // elevated copy runs: the copy takes it.
   const RightsCheck rights = CheckRights(options, log.get());
   if (rights.handedOver) return *rights.handedOver;
+  // Every user's part: one user's served here would be served twice.
+  const bool everyUser = ServesEveryUser(options);
+  if (everyUser && platform::GetRights().Token() != platform::TokenRights::Full)
+    return RefuseEveryUser(options, log.get());
   std::unique_ptr<platform::InstanceLock> lock;
   if (!AcquireLock(options.silent, log.get(), &lock)) return Finish(log.get(), RunEnd::AlreadyRunning);
   std::optional<CServedUser> served;
-  if (const std::optional<std::string> sid = UserToServe(options)) served.emplace(*sid, log.get());
+  if (everyUser && log)
+    log->Info(std::string("Installing for every user of the machine") +
+              (options.everyUser ? " (/ALLUSERS)" : " (run as SYSTEM)"));
+  const std::optional<std::string> sid = everyUser ? std::nullopt : UserToServe(options);
+  if (sid) served.emplace(*sid, log.get());
   CAcadHosts hosts;
   hosts.Discover();
   const ReleaseChoice choice = ChooseReleases(hosts, build.editionBits, options.releases);
@@ -117,9 +137,9 @@ ExitCode Install(const SetupOptions& options, const BuildInfo& build) {
     LogHostsFound(*log, hosts, build.editionBits);
     LogSkippedReleases(*log, choice, build.editionBits);
   }
-  if (options.silent) return Finish(log.get(), InstallSilently(hosts, build, options, choice, log.get()));
+  if (options.silent) return Finish(log.get(), InstallSilently(hosts, build, options, choice, everyUser, log.get()));
   CElevationOffer offer(rights.state, options, log.get(), &lock);
-  return RunDialog(hosts, build, options, choice, offer, log.get());
+  return RunDialog(hosts, build, options, choice, everyUser, offer, log.get());
 }
 
 }  // namespace
@@ -137,6 +157,8 @@ ExitCode RunSetup(const BuildInfo& build, const std::vector<std::string>& argume
       return RunRemoval(options, build);
     case RunMode::Finish:
       return RunFinish(options, build);
+    case RunMode::UserPart:
+      return RunUserPart(options, build);
     case RunMode::Install:
       break;
   }

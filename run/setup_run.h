@@ -3,7 +3,8 @@
 // the install (a log when asked for or unattended, the lock against a second
 // setup program, discovery, then the setup dialog, or with /S the install
 // with no window at all); the uninstall and the steps of the uninstaller's
-// copy (run/uninstall_run.h). Arguments not understood end the run first.
+// copy (run/uninstall_run.h); the logon step (run/user_part_run.h).
+// Arguments not understood end the run first.
 #pragma once
 
 #include <string>

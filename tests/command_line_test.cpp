@@ -103,6 +103,10 @@ TEST(CommandLine, EveryArgumentNotUnderstoodIsNamed) {
       {{"/ELEVATED=S-1-5--1"}, {"不是账户的SID：“/ELEVATED=S-1-5--1”"}},
       {{"/CONTINUE"}, {"/CONTINUE 和 /HOSTWARNED 只能在安装时与 /ELEVATED 同用"}},
       {{"/UNINSTALL", "/ELEVATED=S-1-5-21-7", "/HOSTWARNED"}, {"/CONTINUE 和 /HOSTWARNED 只能在安装时与 /ELEVATED 同用"}},
+      {{"/ALLUSERS=1"}, {"参数不能带值：“/ALLUSERS=1”"}},
+      {{"/UNINSTALL", "/ALLUSERS"}, {"卸载时不能指定 /ALLUSERS（安装记录已说明是否为所有用户安装）"}},
+      {{"/USERPART", "/DIR=C:\\x"}, {"/USERPART 只能与 /S 和 /LOG 同用"}},
+      {{"/USERPART", "/ALLUSERS"}, {"/USERPART 只能与 /S 和 /LOG 同用"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.arguments));
@@ -146,6 +150,16 @@ TEST(CommandLine, TheElevatedCopysSwitches) {
   EXPECT_TRUE(parsed.options.continueInstall && parsed.options.hostWarned);
   EXPECT_EQ(ParseArguments({"/UNINSTALL", "/ELEVATED=S-1-5-21-7"}).options.servedUser, "S-1-5-21-7");
   for (const char* name : {"ELEVATED", "CONTINUE", "HOSTWARNED"}) EXPECT_EQ(UsageText().find(name), std::string::npos);
+}
+
+// /ALLUSERS is the administrator's, in the usage; /USERPART the logon
+// step's, which never shows anything.
+TEST(CommandLine, TheEveryUserSwitches) {
+  EXPECT_TRUE(ParseArguments({"-allusers", "/S"}).options.everyUser);
+  const ParsedArguments userPart = ParseArguments({"/userpart", "/LOG=C:\\u.log"});
+  EXPECT_TRUE(userPart.errors.empty() && userPart.options.mode == RunMode::UserPart && userPart.options.silent);
+  EXPECT_NE(UsageText().find("/ALLUSERS　"), std::string::npos);
+  EXPECT_EQ(UsageText().find("USERPART"), std::string::npos);
 }
 
 TEST(CommandLine, SwitchesOutsideTheFaultyArgumentStillCount) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "install/install_folder.h"
+#include "record/logon_steps.h"
 #include "run/elevation.h"
 #include "run/run_steps.h"
 #include "run/setup_run.h"
@@ -102,6 +103,34 @@ TEST_F(WithoutRights, EachWayTheRunGoesOnWithout) {
     EXPECT_EQ(check.state, row.state) << row.logged;
     EXPECT_EQ(w.rights.elevatedRequests().size(), row.arguments.empty() ? 1u : 0u) << row.logged;
     EXPECT_TRUE(w.Logged("C:\\x.log", {"WARN ", row.logged}));
+  }
+}
+
+// For every user: the copy is told so.
+TEST_F(WithoutRights, EveryUserGoesToTheCopy) {
+  (void)RunWith({"/ALLUSERS", "/LOG=C:\\x.log"});
+  EXPECT_EQ(w_.rights.elevatedRequests().at(0).arguments, (Arguments{"/LOG=C:\\x.log", "/ALLUSERS", kElevated}));
+  EXPECT_TRUE(w_.Logged("C:\\x.log", {"[4242 elevated] Installing for every user of the machine (/ALLUSERS)"}));
+}
+
+// SYSTEM, as deployment tools run it, or /ALLUSERS: every user, the running
+// account's profiles left to the logon steps; without full rights nothing.
+TEST(EveryUser, SystemOrTheSwitchServeEveryUserWithFullRightsOnly) {
+  const char* const admin = "S-1-5-21-1-2-3-500";
+  const std::tuple<const char*, TokenRights, Arguments, int, const char*> rows[] = {
+      {platform::kSystemSid, TokenRights::Full, {"/S"}, 0, "Installing for every user of the machine (run as SYSTEM)"},
+      {admin, TokenRights::Full, {"/S", "/ALLUSERS"}, 0, "Installing for every user of the machine (/ALLUSERS)"},
+      {admin, TokenRights::Full, {"/S"}, 0, nullptr},
+      {admin, TokenRights::Limited, {"/S", "/ALLUSERS"}, 2, "Exit code 2: installing for every user needs administrator"}};
+  for (const auto& [sid, token, arguments, exitCode, logged] : rows) {
+    W w;
+    w.rights.SetAccount({sid, ""});
+    w.rights.SetShellAccount(std::nullopt);
+    w.rights.SetToken(token);
+    EXPECT_EQ(RunWith(arguments), exitCode) << sid;
+    EXPECT_EQ(w.Logged(W::kTempLog, {logged ? logged : "every user"}), logged != nullptr);
+    EXPECT_EQ(w.TrustedPaths() == "d:\\lisp", logged != nullptr);
+    EXPECT_EQ(w.registry.KeyExists(platform::Hive::LocalMachine, kActiveSetupKey), logged && exitCode == 0);
   }
 }
 

@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "install/messages.h"
+#include "record/install_record.h"
+#include "record/logon_steps.h"
+#include "record/user_record.h"
+#include "run/run_steps.h"
 #include "run/setup_run.h"
 #include "tests/dialog_probe.h"
 #include "tests/fakes/limited_token.h"
@@ -282,7 +286,8 @@ class DialogRunTest : public testing::TestWithParam<std::shared_ptr<DialogRunner
 TEST_P(DialogRunTest, SwitchesPresetTheFolderAndTheTicksAndTheRunIsLogged) {
   W w;
   w.files.AddDrive('D');
-  const int code = RunWithDialog({"/DIR=D:\\预设", "/RELEASES=2010,2016", "/LOG=C:\\setup.log"}, [&](DialogProbe& probe) {
+  const int code = RunWithDialog({"/DIR=D:\\预设", "/RELEASES=2010,2016", "/LOG=C:\\setup.log", "/ALLUSERS"},
+                                 [&](DialogProbe& probe) {
     EXPECT_EQ(probe.Text(kIdInstallPath), "D:\\预设");
     EXPECT_EQ(probe.Check(Box(2010)), 1);
     for (int year : {2007, 2008}) {
@@ -302,6 +307,8 @@ TEST_P(DialogRunTest, SwitchesPresetTheFolderAndTheTicksAndTheRunIsLogged) {
   EXPECT_TRUE(w.Logged("C:\\setup.log", {"Install into \"D:\\预设\" for AutoCAD 2010"}));
   EXPECT_TRUE(w.Logged("C:\\setup.log", {"Exit code 0: installed completely"}));
   EXPECT_FALSE(w.logs.Exists(W::kTempLog));
+  EXPECT_TRUE(w.registry.KeyExists(Hive::LocalMachine, kActiveSetupKey)) << "for every user";
+  EXPECT_EQ(w.TrustedPaths(), "d:\\lisp") << "the logon steps serve the user who installs";
 }
 
 TEST_P(DialogRunTest, TheDialogsEndIsTheExitCode) {
@@ -362,5 +369,67 @@ TEST_P(DialogRunTest, TheDialogsEndIsTheExitCode) {
 }
 
 INSTANTIATE_FOR_EVERY_WINDOW_HOST(DialogRunTest);
+
+// The logon step (/USERPART) of an installation for every user, run by its
+// uninstaller as a standard user: the user's part and record once, nothing
+// (not even a log line) once served, no lock, no window, no hand-over.
+TEST(LogonStep, ServesTheUserLoggingOnOnceAndQuietly) {
+  const std::string settings = "C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini";
+  const std::string gained = "D:\\LISP;C:\\ZORVEL\\ZORVEL批打印软件";
+  struct Row {
+    const char* what;
+    std::string releases;
+    std::uint32_t allUsers;
+    std::function<void(W&)> stage;
+    int exitCode;
+    std::string trusted;
+    std::uint32_t served;  // the user's record afterwards
+    bool placed;           // the settings file
+    const char* logged;    // null: no log line at all
+  };
+  const Row rows[] = {
+      {"not served yet, while another setup runs", "2010", 1, [](W& w) { w.locks.HoldElsewhere(kInstanceLockName); }, 0,
+       gained, 1, true, "INFO  [4242 first] User S-1-5-21-1000-2000-3000-1001 (profile C:\\Users\\user, logged on): "},
+      {"served at this serial", "2010", 1, [](W&) { (void)WriteUserRecord(UserRecord{W::kDefaultInstall, 1, 1, {}, ""}); },
+       0, "d:\\lisp", 1, false, nullptr},
+      {"served at an earlier serial", "2010", 2,
+       [](W&) { (void)WriteUserRecord(UserRecord{W::kDefaultInstall, 1, 1, {}, ""}); }, 0, gained, 2, true, "record written"},
+      {"an installation for one user", "2010", 0, [](W&) {}, 0, "d:\\lisp", 0, false, nullptr},
+      {"AutoCAD 2008 not started yet by this user", "2008,2010", 1, [](W&) {}, 0, gained, 0, true,
+       "no profile yet of HKLM\\SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804"},
+      {"nothing left to change, but AutoCAD 2008 not started yet", "2008,2010", 1,
+       [gained, settings](W& w) {
+         w.Text(Hive::CurrentUser, W::kVariables, "TRUSTEDPATHS", gained);
+         w.files.AddFile(settings, "the user's own");
+       },
+       0, gained, 0, false, nullptr},
+      {"the profile refused", "2010", 1,
+       [](W& w) { w.faultyRegistry.DenyWrites(platform::Hive::CurrentUser, W::kVariables); }, 7, "d:\\lisp", 0, true,
+       "WARN  [4242 first] Exit code 7: some of the user's part"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    W w;
+    ASSERT_EQ(RunWith({"/S", "/RELEASES=" + row.releases, "/LOG=C:\\install.log"}), 0);
+    ParsedRecord parsed = ReadRecord(W::kDefaultInstall);
+    parsed.record.allUsers = row.allUsers;
+    ASSERT_TRUE(WriteRecord(W::kDefaultInstall, parsed.record));
+    w.files.AddFile(In(W::kDefaultInstall, "Zorvel.Users.Ini"), "for every user");
+    w.files.Remove(settings);
+    w.Text(Hive::CurrentUser, W::kVariables, "TRUSTEDPATHS", "d:\\lisp");
+    w.files.SetModulePath(In(W::kDefaultInstall, "Uninstall.exe"));
+    w.rights.SetToken(platform::TokenRights::Standard);
+    w.rights.SetAccount({"S-1-5-21-1000-2000-3000-1001", "PC\\user"});
+    w.environment.SetVariable("USERPROFILE", "C:\\Users\\user");
+    row.stage(w);
+    EXPECT_EQ(RunWith({"/USERPART"}), row.exitCode);
+    EXPECT_EQ(w.TrustedPaths(), row.trusted);
+    EXPECT_EQ(ReadUserRecord().record.served, row.served);
+    EXPECT_EQ(w.files.Content(settings) == "for every user", row.placed);
+    EXPECT_EQ(w.logs.Exists(W::kTempLog), row.logged != nullptr);
+    if (row.logged) EXPECT_TRUE(w.Logged(W::kTempLog, {row.logged})) << testing::PrintToString(w.logs.Lines(W::kTempLog));
+    EXPECT_TRUE(w.boxes.shown().empty() && w.rights.elevatedRequests().empty() && w.processes.started().empty());
+  }
+}
 
 }  // namespace

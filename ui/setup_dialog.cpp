@@ -289,6 +289,7 @@ bool Dlg_Setup::RunInstall() {
   InstallRequest request;
   request.checkHostRunning = warnIfHostRunning;
   request.build = build_;
+  request.everyUser = everyUser_;
   UpdateData(true);
   request.folderText = installPath;
   request.ticked = releaseTicked;

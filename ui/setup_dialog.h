@@ -55,6 +55,9 @@ class Dlg_Setup : public CDialog {
   // Before DoModal: of the releases the dialog ticks, only these stay
   // ticked (the user may tick the others).
   void PresetReleases(const ReleaseFlags& chosen) { presetReleases_ = chosen; }
+  // Before DoModal: the install is for every user of the machine (/ALLUSERS,
+  // or the run is SYSTEM's), not for the account that runs it.
+  void PresetEveryUser(bool everyUser) { everyUser_ = everyUser; }
   // Before DoModal: every install runs through `runner`.
   void RunInstallsThrough(InstallRunner* runner) { runner_ = runner; }
   // Before DoModal: the run has no administrator rights, and `offer` says
@@ -148,6 +151,7 @@ class Dlg_Setup : public CDialog {
   CAcadHosts& hosts_;
   BuildInfo build_;
   std::optional<ReleaseFlags> presetReleases_;
+  bool everyUser_ = false;
   InstallRunner* runner_ = nullptr;
   std::optional<InstallOutcome> outcome_;
   CButton installButton_;

@@ -36,9 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(std::adjacent_find(options.releases->begin(), options.releases->end()) == options.releases->end());
     for (int year : *options.releases) FUZZ_CHECK(year >= 0 && year <= 9999);
   }
+  // The logon step never shows a window, whatever else it is given.
+  if (options.mode == RunMode::UserPart) FUZZ_CHECK(options.silent);
   if (parsed.errors.empty()) {
     const bool uninstall = options.mode == RunMode::Uninstall || options.removeFolder;
     FUZZ_CHECK(!(uninstall && options.releases));
+    FUZZ_CHECK(!(uninstall && options.everyUser));
     FUZZ_CHECK(!options.finishAfter || options.removeFolder);
     FUZZ_CHECK((options.mode == RunMode::Finish) == options.finishAfter.has_value() || options.mode == RunMode::Usage);
   }

@@ -15,9 +15,13 @@
 //                                       KEY<TAB>NAME<TAB>TYPE<TAB>DATA (text as its
 //                                       characters, \0 for a terminator; other
 //                                       types in hex); nothing when there is no key
+//   regtool save-hive HKCU KEY FILE     saves the key as a hive file (RegSaveKeyW,
+//                                       Wine's own format under Wine)
+//   regtool load-hive HKU NAME FILE     loads a hive file as HKEY_USERS\NAME
+//   regtool unload-hive HKU NAME        unloads it again
 //
-// HIVE is HKLM or HKCU. Exit 1 when a value or key is missing, 2 for a usage
-// error.
+// HIVE is HKLM, HKCU or HKU. Exit 1 when a value or key is missing or a hive
+// call fails, 2 for a usage error.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -44,6 +48,7 @@ void Error(const std::wstring& line) {
 bool HiveOf(const std::wstring& name, HKEY* hive) {
   if (name == L"HKLM") *hive = HKEY_LOCAL_MACHINE;
   else if (name == L"HKCU") *hive = HKEY_CURRENT_USER;
+  else if (name == L"HKU") *hive = HKEY_USERS;
   else return false;
   return true;
 }
@@ -138,12 +143,58 @@ void Dump(HKEY parent, const std::wstring& path, const std::wstring& shownPath) 
   RegCloseKey(key);
 }
 
+// Saving a hive needs SeBackupPrivilege, loading and unloading one
+// SeRestorePrivilege: an administrator's token holds both, disabled.
+bool EnableHivePrivileges() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+  bool enabled = true;
+  for (const wchar_t* name : {L"SeBackupPrivilege", L"SeRestorePrivilege"}) {
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    enabled = enabled && LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid) &&
+              AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+              GetLastError() == ERROR_SUCCESS;
+  }
+  CloseHandle(token);
+  return enabled;
+}
+
+int HiveFile(const std::vector<std::wstring>& args, HKEY hive) {
+  if (!EnableHivePrivileges()) {
+    Error(L"the backup and restore privileges cannot be enabled");
+    return 1;
+  }
+  const std::wstring& command = args[0];
+  LONG rc = ERROR_INVALID_PARAMETER;
+  if (command == L"save-hive") {
+    HKEY key = nullptr;
+    rc = RegOpenKeyExW(hive, args[2].c_str(), 0, KEY_READ, &key);
+    if (rc == ERROR_SUCCESS) {
+      DeleteFileW(args[3].c_str());  // RegSaveKeyW refuses to overwrite
+      rc = RegSaveKeyW(key, args[3].c_str(), nullptr);
+      RegCloseKey(key);
+    }
+  } else if (command == L"load-hive") {
+    rc = RegLoadKeyW(hive, args[2].c_str(), args[3].c_str());
+  } else if (command == L"unload-hive") {
+    rc = RegUnLoadKeyW(hive, args[2].c_str());
+  }
+  if (rc != ERROR_SUCCESS) Error(command + L" " + args[2] + L": error " + std::to_wstring(rc));
+  return rc == ERROR_SUCCESS ? 0 : 1;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   HKEY hive = nullptr;
   if (args.size() < 3 || !HiveOf(args[1], &hive)) return 2;
   const std::wstring& command = args[0];
   if (command == L"set-sz" && args.size() == 5) return SetText(hive, args[2], args[3], args[4]);
   if (command == L"get" && args.size() == 4) return Get(hive, args[2], args[3]);
+  if ((command == L"save-hive" && hive == HKEY_CURRENT_USER && args.size() == 4) ||
+      (command == L"load-hive" && hive == HKEY_USERS && args.size() == 4) ||
+      (command == L"unload-hive" && hive == HKEY_USERS && args.size() == 3))
+    return HiveFile(args, hive);
   if (command == L"dump" && args.size() == 3) {
     Dump(hive, args[2], args[1] + L"\\" + args[2]);
     return 0;
@@ -171,6 +222,7 @@ int main() {
   std::vector<std::wstring> args;
   for (int i = 1; argv && i < argc; ++i) args.emplace_back(argv[i]);
   int rc = Run(args);
-  if (rc == 2) Error(L"usage: regtool set-sz|get|has-key|keys|delete-tree|dump HKLM|HKCU KEY [NAME [TEXT]]");
+  if (rc == 2) Error(L"usage: regtool set-sz|get|has-key|keys|delete-tree|dump|save-hive|load-hive|unload-hive HKLM|HKCU|HKU KEY "
+          L"[NAME|FILE [TEXT]]");
   return rc;
 }
