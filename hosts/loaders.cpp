@@ -56,6 +56,17 @@ LoaderChange ReadLoaderKey(Registry& registry, platform::RegKey product, const s
 
 }  // namespace
 
+std::vector<std::string> ProductKeysOf(const std::vector<std::string>& loaderKeyPaths) {
+  std::vector<std::string> keys;
+  for (const std::string& path : loaderKeyPaths) {
+    if (!IsLoaderKeyPath(path)) continue;
+    const std::string product = mbcs::FolderOf(mbcs::FolderOf(path));
+    if (std::none_of(keys.begin(), keys.end(), [&](const std::string& key) { return mbcs::EqualsNoCase(key, product); }))
+      keys.push_back(product);
+  }
+  return keys;
+}
+
 bool IsLoaderKeyPath(const std::string& keyPath) {
   constexpr std::size_t kYearDigits = 4;
   if (keyPath.size() < kYearDigits) return false;

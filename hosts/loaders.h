@@ -16,6 +16,11 @@ constexpr char kLoaderKeyPrefix[] = "ZV_BatchPlot";
 // and a four-digit year.
 bool IsLoaderKeyPath(const std::string& keyPath);
 
+// The product keys of loader keys ("<product key>\Applications\ZV_BatchPlot<year>"),
+// each once (ignoring case), in the order first named; paths that are no
+// loader key are left out.
+std::vector<std::string> ProductKeysOf(const std::vector<std::string>& loaderKeyPaths);
+
 // Whether a LOADER text names a module inside `installDir` (ignoring case).
 bool LoaderPointsInto(const std::string& loader, const std::string& installDir);
 

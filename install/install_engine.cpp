@@ -151,21 +151,15 @@ std::vector<std::string> InstallFolderFiles(SettingsFor settings) {
   return names;
 }
 
-// The product keys the loaders were written under, each once: the users of
-// an installation for every user count as served once each has a profile
-// of every one of them.
+// The product keys the loaders were written under: the users of an
+// installation for every user count as served once each has a profile of
+// every one of them.
 std::vector<std::string> ProductKeysOf(const LoaderRegistration& registration) {
-  std::vector<std::string> keys;
-  const std::string applications = std::string("\\") + kApplicationsKey + "\\";
+  std::vector<std::string> written;
   for (const LoaderWrite& write : registration.loaders) {
-    if (!write.written()) continue;
-    const std::size_t at = mbcs::Find(mbcs::ToUpper(write.keyPath), mbcs::ToUpper(applications));
-    if (at == mbcs::npos) continue;
-    const std::string key = write.keyPath.substr(0, at);
-    if (std::none_of(keys.begin(), keys.end(), [&](const std::string& have) { return mbcs::EqualsNoCase(have, key); }))
-      keys.push_back(key);
+    if (write.written()) written.push_back(write.keyPath);
   }
-  return keys;
+  return ::ProductKeysOf(written);
 }
 
 }  // namespace

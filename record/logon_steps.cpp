@@ -89,7 +89,8 @@ std::vector<LogonStepRemoval> RemoveLogonSteps(const std::string& installDir) {
   std::vector<LogonStepRemoval> removals;
   using Result = LogonStepRemoval::Result;
 
-  LogonStepRemoval activeSetup{kActiveSetupKey};
+  LogonStepRemoval activeSetup;
+  activeSetup.key = kActiveSetupKey;
   const std::optional<bool> stub = Runs(registry, root.get(), kActiveSetupKey, "StubPath", command);
   if (!stub) {
     ScopedKey key(registry, registry.OpenRead(root.get(), kActiveSetupKey));
@@ -102,7 +103,8 @@ std::vector<LogonStepRemoval> RemoveLogonSteps(const std::string& installDir) {
   }
   removals.push_back(activeSetup);
 
-  LogonStepRemoval run{std::string(kRunKey) + "\\" + kRunValue};
+  LogonStepRemoval run;
+  run.key = std::string(kRunKey) + "\\" + kRunValue;
   const std::optional<bool> runs = Runs(registry, root.get(), kRunKey, kRunValue, command);
   if (!runs) {
     run.result = Result::Gone;

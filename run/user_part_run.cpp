@@ -1,5 +1,6 @@
 #include "run/user_part_run.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,17 +23,17 @@ namespace {
 // The product keys the installation registered its loaders under, as this
 // edition reaches them: a user counts as served once each has a profile.
 std::vector<std::string> ProductKeysOf(const InstallRecord& record, int editionBits) {
-  std::vector<std::string> keys;
+  std::vector<std::string> paths;
   for (const LoaderChange& loader : record.loaders) {
-    const std::optional<std::string> path = PathFrom(loader.key, editionBits);
-    if (!path || !IsLoaderKeyPath(*path)) continue;
-    // <product key>\Applications\ZV_BatchPlot<year>
-    const std::string product = mbcs::FolderOf(mbcs::FolderOf(*path));
-    bool listed = false;
-    for (const std::string& key : keys) listed = listed || mbcs::EqualsNoCase(key, product);
-    if (!listed) keys.push_back(product);
+    if (const std::optional<std::string> path = PathFrom(loader.key, editionBits)) paths.push_back(*path);
   }
-  return keys;
+  return ::ProductKeysOf(paths);
+}
+
+// The settings file the installation keeps for its users, where it placed one.
+bool KeepsUsersSettings(const InstallRecord& record) {
+  return std::any_of(record.files.begin(), record.files.end(),
+                     [](const std::string& file) { return mbcs::EqualsNoCase(file, kSettingsForUsers); });
 }
 
 // What is worth a line in the log: a change, a failure, or the user served
@@ -64,7 +65,8 @@ ExitCode RunUserPart(const SetupOptions& options, const BuildInfo& build) {
 
   UserPartRequest request;
   request.installDir = installDir;
-  request.settingsSource = installDir + "\\" + kSettingsForUsers;
+  // A distribution without a settings file leaves the users none to get.
+  if (KeepsUsersSettings(parsed.record)) request.settingsSource = installDir + "\\" + kSettingsForUsers;
   request.productKeys = ProductKeysOf(parsed.record, build.editionBits);
   UserServed user;
   user.service = ServeCurrentUser(request, parsed.record.allUsers);

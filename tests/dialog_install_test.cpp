@@ -420,7 +420,9 @@ TEST_P(InstallTest, WithoutRightsInstallAsksToGoOnAsAdministratorOrSaysItCannot)
       }
       ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2008]));
       for (int click = row.acadRunning ? 2 : 1; click > 0; --click) ASSERT_TRUE(probe.Click(kIdInstall));
-      if (row.answer != platform::kIdYes || row.copy != R::Ran) EXPECT_TRUE(dialog.IsWindowVisible());
+      if (row.answer != platform::kIdYes || row.copy != R::Ran) {
+        EXPECT_TRUE(dialog.IsWindowVisible());
+      }
     });
     const bool ran = row.answer == platform::kIdYes && row.copy == R::Ran;
     EXPECT_EQ(result, ran ? 1 : 2);
@@ -435,7 +437,9 @@ TEST_P(InstallTest, WithoutRightsInstallAsksToGoOnAsAdministratorOrSaysItCannot)
                           : box.style == told ? ElevationRefusedText()
                                               : HostRunningText());
     }
-    if (row.state == S::Declined) EXPECT_EQ(offer.answers, std::vector<bool>{row.answer == platform::kIdYes});
+    if (row.state == S::Declined) {
+      EXPECT_EQ(offer.answers, std::vector<bool>{row.answer == platform::kIdYes});
+    }
     ASSERT_EQ(offer.asked.size(), row.answer == platform::kIdYes ? 1u : 0u);
     if (offer.asked.empty()) continue;
     EXPECT_FALSE(offer.dialogVisible) << "the copy's dialog is the one in sight";

@@ -413,6 +413,7 @@ TEST(LogonStep, ServesTheUserLoggingOnOnceAndQuietly) {
     ASSERT_EQ(RunWith({"/S", "/RELEASES=" + row.releases, "/LOG=C:\\install.log"}), 0);
     ParsedRecord parsed = ReadRecord(W::kDefaultInstall);
     parsed.record.allUsers = row.allUsers;
+    parsed.record.files.push_back("Zorvel.Users.Ini");
     ASSERT_TRUE(WriteRecord(W::kDefaultInstall, parsed.record));
     w.files.AddFile(In(W::kDefaultInstall, "Zorvel.Users.Ini"), "for every user");
     w.files.Remove(settings);
@@ -427,7 +428,9 @@ TEST(LogonStep, ServesTheUserLoggingOnOnceAndQuietly) {
     EXPECT_EQ(ReadUserRecord().record.served, row.served);
     EXPECT_EQ(w.files.Content(settings) == "for every user", row.placed);
     EXPECT_EQ(w.logs.Exists(W::kTempLog), row.logged != nullptr);
-    if (row.logged) EXPECT_TRUE(w.Logged(W::kTempLog, {row.logged})) << testing::PrintToString(w.logs.Lines(W::kTempLog));
+    if (row.logged) {
+      EXPECT_TRUE(w.Logged(W::kTempLog, {row.logged})) << testing::PrintToString(w.logs.Lines(W::kTempLog));
+    }
     EXPECT_TRUE(w.boxes.shown().empty() && w.rights.elevatedRequests().empty() && w.processes.started().empty());
   }
 }

@@ -17,7 +17,9 @@ class UserRecordTest : public testing::Test {
     platform::SetRegistry(&registry_);
     TrustedPathChange listed{kVariables, 0, TrustedPathChange::Before::Listed, "",
                              platform::StoredValue{platform::kRegSz, {"C:\\a;\0", 6}}};
-    TrustedPathChange made{"SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-6101:804\\Profiles\\x\\Variables", 1};
+    TrustedPathChange made;
+    made.key = "SOFTWARE\\Autodesk\\AutoCAD\\R23.1\\ACAD-6101:804\\Profiles\\x\\Variables";
+    made.createdLevels = 1;
     ASSERT_TRUE(WriteUserRecord({"D:\\CAD\\Zorvel批打印软件", 3, 2, {listed, made}, "C:\\zv.ini"}));
   }
   void TearDown() override { platform::SetRegistry(nullptr); }
