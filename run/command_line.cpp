@@ -110,12 +110,13 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
   if (rule == nullptr) return "无法识别的参数：" + Quoted(argument);
   if (std::find(seen->begin(), seen->end(), rule->which) != seen->end()) return "参数重复：" + Quoted(argument);
   seen->push_back(rule->which);
+  // The logon step runs at every logon, with nobody there to answer: not
+  // even a command line it does not understand shows a box.
+  if (rule->which == Switch::UserPart) options->silent = true;
   if (!rule->takesValue) {
     if (equals != std::string::npos) return "参数不能带值：" + Quoted(argument);
     if (rule->which == Switch::Silent) options->silent = true;
     if (rule->which == Switch::AllUsers) options->everyUser = true;
-    // The logon step runs at every logon, with nobody there to answer.
-    if (rule->which == Switch::UserPart) options->silent = true;
     if (rule->which == Switch::Continue) options->continueInstall = true;
     if (rule->which == Switch::HostWarned) options->hostWarned = true;
     return std::nullopt;

@@ -107,10 +107,16 @@ TEST(CommandLine, EveryArgumentNotUnderstoodIsNamed) {
       {{"/UNINSTALL", "/ALLUSERS"}, {"卸载时不能指定 /ALLUSERS（安装记录已说明是否为所有用户安装）"}},
       {{"/USERPART", "/DIR=C:\\x"}, {"/USERPART 只能与 /S 和 /LOG 同用"}},
       {{"/USERPART", "/ALLUSERS"}, {"/USERPART 只能与 /S 和 /LOG 同用"}},
+      {{"/USERPART=1"}, {"参数不能带值：“/USERPART=1”"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.arguments));
-    EXPECT_EQ(ParseArguments(row.arguments).errors, row.errors);
+    const ParsedArguments parsed = ParseArguments(row.arguments);
+    EXPECT_EQ(parsed.errors, row.errors);
+    // The logon step shows no box, not even for a command line it refuses.
+    if (parsed.options.mode == RunMode::UserPart) {
+      EXPECT_TRUE(parsed.options.silent);
+    }
   }
 }
 
