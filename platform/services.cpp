@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/append_files.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/files.h"
@@ -53,5 +54,6 @@ LogFiles& GetLogFiles() { return Installed(g_services.logFiles, "log-file"); }
 InstanceLocks& GetInstanceLocks() { return Installed(g_services.instanceLocks, "instance-lock"); }
 Rights& GetRights() { return Installed(g_services.rights, "rights"); }
 UserHives& GetUserHives() { return Installed(g_services.userHives, "user-hive"); }
+AppendFiles& GetAppendFiles() { return Installed(g_services.appendFiles, "append"); }
 
 }  // namespace platform

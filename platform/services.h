@@ -19,6 +19,7 @@ class LogFiles;
 class InstanceLocks;
 class Rights;
 class UserHives;
+class AppendFiles;
 
 struct Services {
   Registry* registry = nullptr;
@@ -34,6 +35,7 @@ struct Services {
   InstanceLocks* instanceLocks = nullptr;
   Rights* rights = nullptr;
   UserHives* userHives = nullptr;
+  AppendFiles* appendFiles = nullptr;
 };
 
 // The services every Get*() answers with from now on.

@@ -17,6 +17,7 @@ Services AllServices() {
   services.instanceLocks = &TheInstanceLocks();
   services.rights = &TheRights();
   services.userHives = &TheUserHives();
+  services.appendFiles = &TheAppendFiles();
   return services;
 }
 

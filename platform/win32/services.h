@@ -22,5 +22,6 @@ LogFiles& TheLogFiles();
 InstanceLocks& TheInstanceLocks();
 Rights& TheRights();
 UserHives& TheUserHives();
+AppendFiles& TheAppendFiles();
 
 }  // namespace platform::win32
