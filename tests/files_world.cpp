@@ -1,5 +1,6 @@
 #include "tests/files_world.h"
 
+#include "tests/fakes/append_files.h"
 #include "tests/fakes/files.h"
 
 namespace {
@@ -9,6 +10,7 @@ class MemoryWorld : public FilesWorld {
   MemoryWorld() { files_.AddFolder(root()); }
 
   platform::Files& files() override { return files_; }
+  platform::AppendFiles& appendFiles() override { return appendFiles_; }
   std::string root() override { return "C:\\scratch"; }
   void MakeFolder(const std::string& path) override { ASSERT_TRUE(files_.AddFolder(path)) << path; }
   void MakeFile(const std::string& path, const std::string& content) override {
@@ -23,6 +25,7 @@ class MemoryWorld : public FilesWorld {
 
  private:
   platform::MemoryFiles files_;
+  platform::MemoryAppendFiles appendFiles_{files_};
 };
 
 std::unique_ptr<FilesWorld> MakeMemoryWorld() { return std::unique_ptr<FilesWorld>(new MemoryWorld); }

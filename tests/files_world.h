@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/append_files.h"
 #include "platform/files.h"
 
 namespace platform {
@@ -29,6 +30,8 @@ class FilesWorld {
   virtual ~FilesWorld() = default;
 
   virtual platform::Files& files() = 0;
+  // The append service over the same files.
+  virtual platform::AppendFiles& appendFiles() = 0;
   // An empty folder of this world, e.g. C:\scratch; no trailing backslash.
   virtual std::string root() = 0;
 

@@ -405,4 +405,10 @@ std::optional<std::string> MemoryFiles::Content(const std::string& path) const {
   return node->content;
 }
 
+std::string* MemoryFiles::MutableContent(const std::string& path) {
+  std::optional<Resolved> resolved = Resolve(path);
+  Node* node = resolved ? Find(*resolved) : nullptr;
+  return node && !node->IsFolder() ? &node->content : nullptr;
+}
+
 }  // namespace platform

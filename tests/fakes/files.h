@@ -53,6 +53,9 @@ class MemoryFiles : public Files {
                std::uint32_t attributes = kAttrArchive);
   bool Remove(const std::string& path);  // a file, or a folder with all below it
   std::optional<std::string> Content(const std::string& path) const;  // files only
+  // The bytes of the file itself, for the services that change a file in
+  // place (the append service); null when there is no such file.
+  std::string* MutableContent(const std::string& path);
   void SetModulePath(const std::string& path) { modulePath_ = path; }
   void SetCurrentDirectory(const std::string& path) { currentDirectory_ = path; }
 

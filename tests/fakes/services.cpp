@@ -1,5 +1,6 @@
 #include "tests/fakes/services.h"
 
+#include "tests/fakes/append_files.h"
 #include "tests/fakes/clock.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/files.h"
@@ -51,6 +52,7 @@ void SetLogFiles(LogFiles* files) { Swap(&Services::logFiles, files); }
 void SetInstanceLocks(InstanceLocks* locks) { Swap(&Services::instanceLocks, locks); }
 void SetRights(Rights* rights) { Swap(&Services::rights, rights); }
 void SetUserHives(UserHives* hives) { Swap(&Services::userHives, hives); }
+void SetAppendFiles(AppendFiles* files) { Swap(&Services::appendFiles, files); }
 
 Services FakeServices() {
   static MemoryRegistry registry;
@@ -66,6 +68,7 @@ Services FakeServices() {
   static MemoryInstanceLocks locks;
   static MemoryRights rights;  // over whichever file service a test puts in use
   static MemoryUserHives hives(registry);
+  static MemoryAppendFiles appendFiles(files);  // appending to the same disk
   Services services;
   services.registry = &registry;
   services.files = &files;
@@ -80,6 +83,7 @@ Services FakeServices() {
   services.instanceLocks = &locks;
   services.rights = &rights;
   services.userHives = &hives;
+  services.appendFiles = &appendFiles;
   return services;
 }
 

@@ -24,6 +24,7 @@ void SetLogFiles(LogFiles* files);
 void SetInstanceLocks(InstanceLocks* locks);
 void SetRights(Rights* rights);
 void SetUserHives(UserHives* hives);
+void SetAppendFiles(AppendFiles* files);
 
 // The fakes a native test program installs; their lifetime is the program's.
 Services FakeServices();

@@ -60,6 +60,7 @@ class Win32World : public FilesWorld {
   }
 
   platform::Files& files() override { return files_; }
+  platform::AppendFiles& appendFiles() override { return platform::win32::TheAppendFiles(); }
   std::string root() override { return root_; }
 
   void MakeFolder(const std::string& path) override { ASSERT_TRUE(MakeFolders(Widen(path))) << path; }
