@@ -38,8 +38,9 @@ struct MachineState {
 
 MachineState TakeMachineState(const platform::MemoryRegistry& registry, const platform::MemoryFiles& files);
 
-// Fresh services over a state, as the next program finds the machine:
-// nothing open, nothing counted, no failure staged.
+// Fresh services over a state, as the next program finds the machine: the
+// registry rebuilt with no key open, the disk copied (the copies it lists
+// and the deletions due at restart with it), no failure staged.
 struct FreshMachine {
   explicit FreshMachine(const MachineState& state);
   FreshMachine(const FreshMachine&) = delete;
