@@ -17,6 +17,7 @@ enum class FileKind {
   Backup,       // AutoCAD's own plot driver, kept before ours replaces it
   Uninstaller,  // the running program, copied into the install folder
   Record,       // the record of what the install changed, for the uninstall
+  SettingsKept,  // a user's own settings file, kept beside it before ours replaces it
 };
 
 struct FileEvent {

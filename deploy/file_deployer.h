@@ -18,6 +18,9 @@ class DeployObserver {
   virtual ~DeployObserver() = default;
   // Every copy made or failed.
   virtual void OnFile(const FileEvent& event) = 0;
+  // Just before a copy is first tried (`planned.status` is not yet known):
+  // the record of the install is written ahead of what it names.
+  virtual void OnCopying(const FileEvent& planned) { (void)planned; }
   // One pass of the walk (one entry looked at, or the pass that found none).
   virtual void OnStep() = 0;
   // A copy failed, `failure.status` says why. Retry copies again (without

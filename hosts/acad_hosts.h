@@ -89,6 +89,8 @@ class CAcadHosts {
   [[nodiscard]] std::vector<SupportFileWrite> CopySupportFiles(std::string location, bool withPlotDriver);
 
   std::string installDir;
+  // Told of every write before it is made; none when nothing records ahead.
+  ChangeJournal* journal = nullptr;
   std::array<std::vector<std::string>, kReleaseCount> locations;
   std::array<std::vector<std::string>, kReleaseCount> productKeys;
 

@@ -112,6 +112,20 @@ struct SupportFileWrite {
   bool written() const { return file.status.ok(); }
 };
 
+// Told of each write to AutoCAD's registry and folders just before it is
+// made, so that the install's record names it ahead of the change: `planned`
+// is the write as it is about to be made, with what was there before and its
+// status not yet known.
+class ChangeJournal {
+ public:
+  virtual ~ChangeJournal() = default;
+  virtual void BeforeLoader(const LoaderWrite& planned) = 0;
+  virtual void BeforeTrustedPaths(const TrustedPathWrite& planned) = 0;
+  // Before AutoCAD's own driver is kept (`planned.backup` names the copy to
+  // be made), and again before the file itself is copied.
+  virtual void BeforeSupportFile(const SupportFileWrite& planned) = 0;
+};
+
 // How many of `writes` did not succeed.
 template <typename Write>
 [[nodiscard]] int FailuresOf(const std::vector<Write>& writes) {

@@ -16,6 +16,7 @@
 #include "install/every_user.h"
 #include "install/install_folder.h"
 #include "install/messages.h"
+#include "record/install_record.h"
 
 enum class InstallOutcome {
   Installed,       // everything written
@@ -99,14 +100,35 @@ class QuietInstallDriver : public InstallDriver {
   void OnSupportFile(const SupportFileWrite&) override {}
 };
 
+// How taking back went: what was removed or put back, and what could not be
+// (still named by the record, for an uninstall).
+struct TakeBackCount {
+  int undone = 0;
+  int failed = 0;
+};
+
+// Takes back what an install recorded, as the uninstall does, with no
+// question asked: an install that stopped half-way, and one that was killed
+// before it finished, whose record the next install into the folder finds.
+// The program gives it to the engine; without one, nothing is taken back.
+class TakeBack {
+ public:
+  virtual ~TakeBack() = default;
+  // Takes back `changes` in `installDir`; the record there then names `kept`
+  // (an earlier, finished install: it stays) and what could not be taken
+  // back, or is gone with the folder when that is nothing.
+  virtual TakeBackCount Run(const std::string& installDir, const InstallRecord& changes, const InstallRecord& kept) = 0;
+};
+
 class CInstallEngine {
  public:
   // The engine installs for the installations `hosts` lists, and stores the
   // install folder in it.
-  explicit CInstallEngine(CAcadHosts& hosts) : hosts_(hosts) {}
+  explicit CInstallEngine(CAcadHosts& hosts, TakeBack* takeBack = nullptr) : hosts_(hosts), takeBack_(takeBack) {}
 
   InstallReport Install(const InstallRequest& request, InstallDriver& driver);
 
  private:
   CAcadHosts& hosts_;
+  TakeBack* takeBack_;
 };

@@ -49,6 +49,9 @@ struct InstallRecord {
   std::vector<TrustedPathChange> trustedPaths;
   std::vector<EntryChange> entries;
   std::string settings;  // the settings file in APPDATA: kept by the uninstall
+  // The user's own settings file, kept under this name beside it before ours
+  // replaced it; kept by the uninstall too.
+  std::string settingsKept;
   // An installation for every user: how many such installs went into this
   // folder (the Active Setup version and the users' records carry it); 0 for
   // an installation for the user who ran it.

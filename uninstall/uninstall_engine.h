@@ -125,7 +125,23 @@ class UninstallDriver {
   virtual void OnRemoval(const RemovalEvent& event) = 0;
 };
 
+// What an install that stopped half-way (or one killed before it finished)
+// changed, to be taken back as the uninstall would, with no question asked.
+struct TakeBackRequest {
+  std::string installDir;
+  int editionBits = kOwnRegistryView;
+  InstallRecord changes;  // what to take back
+  // What an earlier, finished install into the folder recorded: it stays, and
+  // the record names it again afterwards (finished). Empty when there was none:
+  // the record then goes, and the folder with it, as after an uninstall.
+  InstallRecord kept;
+};
+
 class CUninstallEngine {
  public:
   UninstallReport Uninstall(const UninstallRequest& request, UninstallDriver& driver);
+  // Takes back `request.changes` without asking or telling: no check for a
+  // running AutoCAD, no question, no summary; every removal goes to
+  // driver.OnRemoval. Fonts and the settings file stay, as in an uninstall.
+  UninstallReport TakeBack(const TakeBackRequest& request, UninstallDriver& driver);
 };
