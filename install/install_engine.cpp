@@ -9,6 +9,7 @@
 #include "install/install_folder.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
+#include "record/install_journal.h"
 #include "record/install_recorder.h"
 #include "record/logon_steps.h"
 #include "record/uninstall_setup.h"
@@ -19,8 +20,10 @@ namespace {
 // the driver, with the engine's wording.
 class DeployForDriver : public DeployObserver {
  public:
-  DeployForDriver(InstallDriver& driver, InstallRecorder& recorder) : driver_(driver), recorder_(recorder) {}
+  DeployForDriver(InstallDriver& driver, InstallRecorder& recorder, InstallJournal& journal)
+      : driver_(driver), recorder_(recorder), journal_(journal) {}
   void OnStep() override { driver_.OnProgressStep(); }
+  void OnCopying(const FileEvent& planned) override { journal_.BeforeFile(planned); }
   void OnFile(const FileEvent& event) override {
     recorder_.OnFile(event);
     driver_.OnFile(event);
@@ -36,6 +39,7 @@ class DeployForDriver : public DeployObserver {
  private:
   InstallDriver& driver_;
   InstallRecorder& recorder_;
+  InstallJournal& journal_;
   int settingsFileFailed_ = 0;
 };
 
@@ -162,6 +166,17 @@ std::vector<std::string> ProductKeysOf(const LoaderRegistration& registration) {
   return ::ProductKeysOf(written);
 }
 
+// The record found in the install folder, once an install that did not
+// finish there has been taken back: what it did goes first, so that what an
+// install finds there before is always what was there before any install of
+// ours.
+ParsedRecord FinishedRecord(const std::string& installDir, TakeBack* takeBack) {
+  ParsedRecord found = ReadRecord(installDir);
+  if (found.state != RecordState::Truncated || takeBack == nullptr) return found;
+  (void)takeBack->Run(installDir, found.record, InstallRecord());
+  return ReadRecord(installDir);
+}
+
 }  // namespace
 
 InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriver& driver) {
@@ -183,6 +198,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     driver.OnProgressBegin();
     return Stop(*DataFolderProblem(data, driver), report);
   }
+  const ParsedRecord earlier = FinishedRecord(folder.installDir, takeBack_);
   platform::Files& files = platform::GetFiles();
   const std::string parent = mbcs::FolderOf(folder.installDir);
   const bool parentExisted = files.Exists(parent);
@@ -193,37 +209,72 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   InstallRecord made;
   made.parentCreated = !parentExisted && files.Exists(parent);
   recorder.Add(made);
+
+  // The record begins before the first change, and the uninstaller comes
+  // next: from then on, whatever happens, the install can be taken back.
+  // Over a record of a later version, which this one cannot keep whole,
+  // nothing is recorded ahead.
+  InstallJournal journal(installDir, request.build.editionBits);
+  if (earlier.state != RecordState::NewerVersion && journal.Begin(earlier.record)) journal.Note(made, Ahead::Adds);
   driver.OnFolderLock(folder.lock);
   driver.OnProgressBegin();
+  const FileEvent uninstaller = PlaceUninstaller(installDir, journal);
+  driver.OnFile(uninstaller);
+  if (uninstaller.status) {
+    InstallRecord copied;
+    copied.files.push_back(kUninstallerName);
+    recorder.Add(copied);
+  } else {
+    ++report.uninstallFailed;
+  }
 
-  DeployForDriver observer(driver, recorder);
+  // An install that stops half-way is taken back from its record.
+  const auto rollBack = [&](InstallOutcome outcome) {
+    journal.Close();
+    if (takeBack_ == nullptr || (journal.Noted().NamesNothing() && !journal.Noted().parentCreated))
+      return Stop(outcome, report);
+    InstallRecord changes = journal.Noted();
+    MergeInto(changes, recorder.Record());
+    report.rolledBack = takeBack_->Run(installDir, changes, earlier.record);
+    driver.Tell(Notice::RolledBack, RolledBackText(report.rolledBack.undone, report.rolledBack.failed, request.logPath));
+    return Stop(outcome, report);
+  };
+
+  DeployForDriver observer(driver, recorder, journal);
   const DeployResult deployed = CFileDeployer(installDir, observer, settingsFor).DeployDataFolder();
-  if (deployed == DeployResult::Aborted) return Stop(InstallOutcome::Aborted, report);
-  if (auto stopped = DataFolderProblem(deployed, driver)) return Stop(*stopped, report);
+  journal.Flush();
+  if (deployed == DeployResult::Aborted) return rollBack(InstallOutcome::Aborted);
+  if (auto stopped = DataFolderProblem(deployed, driver)) return rollBack(*stopped);
   report.settingsFileFailed = observer.SettingsFileFailed();
 
   Integration integration(driver, recorder);
   driver.OnProgressStep();
   hosts_.SetInstallDir(installDir);
+  hosts_.journal = &journal;
   const LoaderRegistration registration = hosts_.RegisterLoaders(
       request.ticked, request.everyUser ? TrustedPathsFor::NoOne : TrustedPathsFor::CurrentUser);
+  journal.Flush();
   report.settingsFailed = integration.Report(registration);
   driver.OnProgressStep();
   report.filesFailed = integration.Report(hosts_.PlaceSupportFiles(request.ticked));
+  hosts_.journal = nullptr;
+  journal.Flush();
   // Every install for every user counts up: a new Active Setup version
   // serves each user again, and each user's record tells which install
   // served it.
   std::uint32_t serial = 0;
   if (request.everyUser) {
-    serial = ReadRecord(installDir).record.allUsers + 1;
-    Integration::Values values(integration);
-    report.settingsFailed += WriteLogonSteps(installDir, ActiveSetupVersion(request.build, serial), values);
+    serial = earlier.record.allUsers + 1;
     InstallRecord forEveryUser;
     forEveryUser.allUsers = serial;
+    journal.Note(forEveryUser, Ahead::Overwrites);
+    Integration::Values values(integration);
+    report.settingsFailed += WriteLogonSteps(installDir, ActiveSetupVersion(request.build, serial), values);
     recorder.Add(forEveryUser);
   }
   driver.OnProgressStep();
-  report.uninstallFailed = SetUpUninstall(installDir, request.build, recorder.Record(), driver);
+  report.uninstallFailed +=
+      FinishUninstall(installDir, request.build, earlier, recorder.Record(), driver, journal);
   if (request.everyUser) {
     UserPartRequest part;
     part.installDir = installDir;

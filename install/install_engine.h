@@ -27,7 +27,7 @@ enum class InstallOutcome {
                    // copied, and no folder made but the levels before one that failed
   DataMissing,     // no Data folder; nothing made
   DataUnreadable,  // the Data folder cannot be listed; nothing made
-  Aborted,         // a failed copy was answered Abort; the files copied before it stay
+  Aborted,         // a failed copy was answered Abort; what the install had changed is taken back
 };
 
 struct InstallRequest {
@@ -49,6 +49,13 @@ struct InstallRequest {
   bool everyUser = false;
 };
 
+// How taking back went: what was removed or put back, and what could not be
+// (still named by the record, for an uninstall).
+struct TakeBackCount {
+  int undone = 0;
+  int failed = 0;
+};
+
 struct InstallReport {
   InstallOutcome outcome = InstallOutcome::Installed;
   // The install folder, once the folder text was accepted.
@@ -58,6 +65,8 @@ struct InstallReport {
   int uninstallFailed = 0;  // of the uninstaller, its Programs and Features entry and the record
   int settingsFileFailed = 0;  // the add-on's settings file, given up after a failed copy
   EveryUserResult users;       // for every user: the profiles served, failed and left
+  // An install that stopped after its first change: what was taken back.
+  TakeBackCount rolledBack;
 };
 
 // Whoever runs the engine. Besides the stream of files and values
@@ -100,13 +109,6 @@ class QuietInstallDriver : public InstallDriver {
   void OnSupportFile(const SupportFileWrite&) override {}
 };
 
-// How taking back went: what was removed or put back, and what could not be
-// (still named by the record, for an uninstall).
-struct TakeBackCount {
-  int undone = 0;
-  int failed = 0;
-};
-
 // Takes back what an install recorded, as the uninstall does, with no
 // question asked: an install that stopped half-way, and one that was killed
 // before it finished, whose record the next install into the folder finds.
@@ -125,6 +127,10 @@ class CInstallEngine {
   // The engine installs for the installations `hosts` lists, and stores the
   // install folder in it.
   explicit CInstallEngine(CAcadHosts& hosts, TakeBack* takeBack = nullptr) : hosts_(hosts), takeBack_(takeBack) {}
+
+  // What takes back an install that stopped half-way; the program sets it
+  // for every install it runs.
+  void SetTakeBack(TakeBack* takeBack) { takeBack_ = takeBack; }
 
   InstallReport Install(const InstallRequest& request, InstallDriver& driver);
 

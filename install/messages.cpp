@@ -141,6 +141,15 @@ std::string DataUnreadableText() {
   return "无法读取安装所需的Data文件夹 !\n\n请检查该文件夹的访问权限，或将安装文件放到较短的路径下，\n\n然后再执行SetUp.exe !";
 }
 
+std::string RolledBackText(int undone, int failed, const std::string& logPath) {
+  std::string text = "安装未完成，已撤销本次安装所做的更改（" + mbcs::Decimal(undone) + "项）。";
+  if (failed > 0)
+    text = "安装未完成，已撤销本次安装所做的更改（" + mbcs::Decimal(undone) + "项），但有" + mbcs::Decimal(failed) +
+           "项无法撤销：请关闭AutoCAD后运行安装文件夹中的Uninstall.exe将其删除。";
+  if (!logPath.empty()) text += "\n\n详细情况请看日志文件：" + logPath;
+  return text;
+}
+
 std::string IncompleteText(const Shortfall& shortfall, const std::string& logPath) {
   std::string failed;
   const auto add = [&failed](int count, const char* what) {

@@ -18,6 +18,7 @@ enum class Notice {
   DataMissing,       // no Data folder beside the program
   DataUnreadable,    // a Data folder that cannot be listed
   Incomplete,        // installed, but some settings, support files or uninstaller parts were not written
+  RolledBack,        // the install stopped half-way, and what it had changed is taken back
 };
 
 // What kept a file or a setting from being written, as far as the user can
@@ -58,6 +59,9 @@ std::string DataUnreadableText();
 // with what the user can do about it; and the log, when one is written
 // (`logPath`).
 std::string IncompleteText(const Shortfall& shortfall, const std::string& logPath);
+// An install that stopped half-way: `undone` changes taken back, `failed`
+// that could not be (an uninstall takes them back later).
+std::string RolledBackText(int undone, int failed, const std::string& logPath);
 // Another setup program holds the instance lock.
 std::string AlreadyRunningText();
 // Install, without administrator rights, where they may be asked for: go on

@@ -418,8 +418,12 @@ void MergeInto(InstallRecord& earlier, const InstallRecord& later) {
   earlier.allUsers = std::max(earlier.allUsers, later.allUsers);
 }
 
-std::string FormatRecord(const InstallRecord& record) {
-  std::string text = std::string(kComment) + "\r\n" + kHeader + "\r\n" + Line("Version", mbcs::Decimal(kVersion));
+std::string FormatRecordHead() {
+  return std::string(kComment) + "\r\n" + kHeader + "\r\n" + Line("Version", mbcs::Decimal(kVersion));
+}
+
+std::string FormatRecordLines(const InstallRecord& record) {
+  std::string text;
   if (record.parentCreated) text += Line("Parent", kCreated);
   if (record.allUsers != 0) text += Line("AllUsers", mbcs::Decimal(record.allUsers));
   for (const LoaderChange& loader : record.loaders)
@@ -443,7 +447,11 @@ std::string FormatRecord(const InstallRecord& record) {
     text += Line("Font", JoinFields({font.path, ReplacedText(font.replaced)}));
   if (!record.settings.empty()) text += Line("Settings", JoinFields({record.settings}));
   for (const std::string& file : record.files) text += Line("File", JoinFields({file}));
-  return text + kEnd + "\r\n";
+  return text;
+}
+
+std::string FormatRecord(const InstallRecord& record) {
+  return FormatRecordHead() + FormatRecordLines(record) + kEnd + "\r\n";
 }
 
 ParsedRecord ParseRecord(std::string_view text) {

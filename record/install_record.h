@@ -66,6 +66,11 @@ struct InstallRecord {
 void MergeInto(InstallRecord& earlier, const InstallRecord& later);
 
 std::string FormatRecord(const InstallRecord& record);
+// The parts of a record: its head (before any entry), and the entry lines of
+// `record`. A record written ahead of its changes is a head and entry lines
+// appended as they come; FormatRecord adds the end line.
+std::string FormatRecordHead();
+std::string FormatRecordLines(const InstallRecord& record);
 
 enum class RecordState {
   Complete,

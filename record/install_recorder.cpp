@@ -20,6 +20,9 @@ void InstallRecorder::OnFile(const FileEvent& event) {
     case FileKind::Settings:
       item.settings = event.destination;
       break;
+    case FileKind::SettingsKept:
+      item.settingsKept = event.destination;
+      break;
     case FileKind::SupportFile:  // with their backups, through Add
     case FileKind::Backup:
     case FileKind::Uninstaller:  // the uninstall's set-up records its own

@@ -21,20 +21,6 @@ std::uint64_t SizeOf(const std::string& path) {
   return handle ? found.size : 0;
 }
 
-FileEvent CopyUninstaller(const std::string& installDir) {
-  platform::Files& files = platform::GetFiles();
-  FileEvent copy;
-  copy.kind = FileKind::Uninstaller;
-  copy.source = files.ModulePath();
-  copy.destination = installDir + "\\" + kUninstallerName;
-  ClearReadOnly(copy.destination);
-  copy.bytes = SizeOf(copy.source);
-  copy.replaced = files.Exists(copy.destination);
-  copy.status = files.CopyFile(copy.source, copy.destination);
-  if (copy.status) ClearReadOnly(copy.destination);
-  return copy;
-}
-
 // What the install folder holds of the add-on, for Programs and Features:
 // the files the record names, from one listing of the folder (asking each
 // file on its own would read the folder once per file), and the backups.
@@ -64,32 +50,40 @@ int Today() {
 
 }  // namespace
 
-int SetUpUninstall(const std::string& installDir, const BuildInfo& build, InstallRecord changes,
-                   InstallEvents& events) {
-  int failed = 0;
-  const FileEvent uninstaller = CopyUninstaller(installDir);
-  events.OnFile(uninstaller);
-  if (uninstaller.status) {
-    InstallRecord copied;
-    copied.files.push_back(kUninstallerName);
-    MergeInto(changes, copied);
-  } else {
-    ++failed;
-  }
+FileEvent PlaceUninstaller(const std::string& installDir, InstallJournal& journal) {
+  platform::Files& files = platform::GetFiles();
+  FileEvent copy;
+  copy.kind = FileKind::Uninstaller;
+  copy.source = files.ModulePath();
+  copy.destination = installDir + "\\" + kUninstallerName;
+  copy.bytes = SizeOf(copy.source);
+  copy.replaced = files.Exists(copy.destination);
+  journal.BeforeFile(copy);
+  ClearReadOnly(copy.destination);
+  copy.status = files.CopyFile(copy.source, copy.destination);
+  if (copy.status) ClearReadOnly(copy.destination);
+  return copy;
+}
 
+int FinishUninstall(const std::string& installDir, const BuildInfo& build, const ParsedRecord& earlier,
+                    InstallRecord changes, InstallEvents& events, InstallJournal& journal) {
   FileEvent written;
   written.kind = FileKind::Record;
   written.destination = RecordPath(installDir);
-  const ParsedRecord earlier = ReadRecord(installDir);
-  InstallRecord record = earlier.record;
   if (earlier.state == RecordState::NewerVersion) {
     // What a later version recorded cannot be kept whole by this one.
     written.status = platform::Status(platform::kErrorInvalidParameter);
     events.OnFile(written);
-    return failed + 2;
+    return 2;
   }
+  InstallRecord record = earlier.record;
   MergeInto(record, changes);
 
+  int failed = 0;
+  InstallRecord entries;
+  entries.entries = {EntryChange{platform::Hive::LocalMachine, build.editionBits},
+                     EntryChange{platform::Hive::CurrentUser, 0}};
+  journal.Note(entries, Ahead::Overwrites);
   const std::optional<EntryChange> entry = RegisterUninstallEntry(
       installDir, build, Today(), EstimatedKilobytes(installDir, record), events);
   if (entry) {
@@ -100,15 +94,19 @@ int SetUpUninstall(const std::string& installDir, const BuildInfo& build, Instal
     ++failed;
   }
 
+  const bool aheadWhole = journal.open() && journal.status().ok();
+  journal.Close();
   written.status = WriteRecord(installDir, record);
   written.bytes = FormatRecord(record).size();
   events.OnFile(written);
   if (written.status) return failed;
-  // The earlier record, still in place, names an entry it had already.
-  const bool entryRecorded = entry && std::any_of(earlier.record.entries.begin(), earlier.record.entries.end(),
-                                                  [&](const EntryChange& had) {
-                                                    return had.hive == entry->hive && had.view == entry->view;
-                                                  });
+  // The record written ahead names the entry, or the earlier one did.
+  const bool entryRecorded = aheadWhole || (entry && std::any_of(earlier.record.entries.begin(),
+                                                                   earlier.record.entries.end(),
+                                                                   [&](const EntryChange& had) {
+                                                                     return had.hive == entry->hive &&
+                                                                            had.view == entry->view;
+                                                                   }));
   if (!entry || entryRecorded) return failed + 1;
   platform::Status removed;
   (void)RemoveUninstallEntry(*entry, installDir, build.editionBits, &removed);

@@ -6,13 +6,19 @@
 
 #include "deploy/events.h"
 #include "deploy/product.h"
+#include "record/install_journal.h"
 #include "record/install_record.h"
 
 // Copies the running program into the install folder as the uninstaller,
-// registers the Programs and Features entry and writes the record of
-// `changes` with them, merged into an earlier install's record of the same
-// folder. Returns how many of the three could not be made; a record that
-// cannot be written takes back the entry, which would otherwise point at an
-// uninstaller with nothing to do.
-[[nodiscard]] int SetUpUninstall(const std::string& installDir, const BuildInfo& build, InstallRecord changes,
-                                 InstallEvents& events);
+// noted in the record first: placed before anything else, it can take back
+// whatever the install goes on to change.
+FileEvent PlaceUninstaller(const std::string& installDir, InstallJournal& journal);
+
+// Registers the Programs and Features entry (noted in the record first) and
+// writes the whole record, finished: `earlier`, the record found in the
+// folder, with `changes` merged in. Returns how many of the two could not be
+// made. An entry stays only where a record names it: a record that cannot be
+// written whole while the one written ahead lacks entries takes the entry
+// back. Over a record of a later version nothing is written (2).
+[[nodiscard]] int FinishUninstall(const std::string& installDir, const BuildInfo& build, const ParsedRecord& earlier,
+                                  InstallRecord changes, InstallEvents& events, InstallJournal& journal);

@@ -89,6 +89,7 @@ constexpr NoticeRow kNotices[] = {
     {Notice::FolderTooLong, LogLevel::Warn},    {Notice::Incomplete, LogLevel::Warn},
     {Notice::FolderInvalid, LogLevel::Error},   {Notice::FolderNotCreated, LogLevel::Error},
     {Notice::DataMissing, LogLevel::Error},     {Notice::DataUnreadable, LogLevel::Error},
+    {Notice::RolledBack, LogLevel::Warn},
 };
 
 LogLevel LevelOf(Notice notice) { return RowOf(kNotices, &NoticeRow::notice, notice).level; }
@@ -105,6 +106,7 @@ constexpr FileRow kFiles[] = {
     {FileKind::Uninstaller, "Uninstaller"},
     {FileKind::Record, "Install record"},
     {FileKind::SupportFile, "Support file"},
+    {FileKind::SettingsKept, "The user's own settings file, kept as"},
 };
 
 std::string FileWhat(FileKind kind) { return RowOf(kFiles, &FileRow::kind, kind).what; }

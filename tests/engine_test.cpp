@@ -240,13 +240,13 @@ TEST(Engine, EveryFileAndValueIsReported) {
     EXPECT_TRUE(file.status.ok()) << file.destination;
     destinations.push_back(file.destination);
   }
+  // The uninstaller first: it can take back whatever comes after it.
   const std::vector<std::string> expected = {
-      std::string(kInstall) + "\\ZV_BatchPlot2008.ARX", std::string(kInstall) + "\\ZV_BatchPlot2010.ARX",
+      std::string(kInstall) + "\\Uninstall.exe",         std::string(kInstall) + "\\ZV_BatchPlot2008.ARX", std::string(kInstall) + "\\ZV_BatchPlot2010.ARX",
       std::string(kInstall) + "\\itextsharp.dll",       "C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini",
       std::string(kAcad2008) + "\\Fonts\\Zorvel_EN.shx", std::string(kAcad2008) + "\\Fonts\\Zorvel_HZ.shx",
       std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi",   std::string(kAcad2010) + "\\Fonts\\Zorvel_EN.shx",
-      std::string(kAcad2010) + "\\Fonts\\Zorvel_HZ.shx", std::string(kInstall) + "\\Uninstall.exe",
-      std::string(kInstall) + "\\Uninstall.ini",
+      std::string(kAcad2010) + "\\Fonts\\Zorvel_HZ.shx", std::string(kInstall) + "\\Uninstall.ini",
   };
   EXPECT_EQ(destinations, expected);
   // LOADCTRLS and LOADER for each product, then the one profile, then the

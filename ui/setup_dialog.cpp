@@ -45,6 +45,7 @@ constexpr NoticeStyle kNoticeStyles[] = {
     {Notice::FolderTooLong, kWarningBox},     {Notice::FolderNotCreated, kWarningBox},
     {Notice::Incomplete, kWarningBox},        {Notice::HostRunning, platform::kMbOk},
     {Notice::DataMissing, platform::kMbOk},   {Notice::DataUnreadable, platform::kMbOk},
+    {Notice::RolledBack, kWarningBox},
 };
 
 unsigned StyleOf(Notice notice) { return RowOf(kNoticeStyles, &NoticeStyle::notice, notice).style; }

@@ -1,0 +1,114 @@
+#include "record/install_journal.h"
+
+#include "deploy/file_utils.h"
+#include "platform/files.h"
+#include "platform/mbcs.h"
+#include "record/install_recorder.h"
+
+namespace {
+
+// What `after` (`before` with more merged into it) names that `before` does
+// not: merging only ever appends to the lists.
+InstallRecord Added(const InstallRecord& before, const InstallRecord& after) {
+  const auto tail = [](auto& to, const auto& was, const auto& is) { to.assign(is.begin() + was.size(), is.end()); };
+  InstallRecord added;
+  added.parentCreated = after.parentCreated && !before.parentCreated;
+  tail(added.files, before.files, after.files);
+  tail(added.backups, before.backups, after.backups);
+  tail(added.fonts, before.fonts, after.fonts);
+  tail(added.drivers, before.drivers, after.drivers);
+  tail(added.loaders, before.loaders, after.loaders);
+  tail(added.trustedPaths, before.trustedPaths, after.trustedPaths);
+  tail(added.entries, before.entries, after.entries);
+  if (after.settings != before.settings) added.settings = after.settings;
+  if (after.settingsKept != before.settingsKept) added.settingsKept = after.settingsKept;
+  if (after.allUsers != before.allUsers) added.allUsers = after.allUsers;
+  return added;
+}
+
+}  // namespace
+
+InstallJournal::InstallJournal(std::string installDir, int editionBits)
+    : installDir_(std::move(installDir)), editionBits_(editionBits), appends_(platform::GetAppendFiles()) {
+  mbcs::DropTrailingBackslash(installDir_);
+}
+
+InstallJournal::~InstallJournal() { Close(); }
+
+platform::Status InstallJournal::Begin(const InstallRecord& earlier) {
+  const std::string path = RecordPath(installDir_);
+  status_ = platform::GetFiles().WriteFile(path, FormatRecordHead() + FormatRecordLines(earlier));
+  if (status_) file_ = appends_.Open(path, &status_);
+  if (file_) named_ = earlier;
+  return status_;
+}
+
+void InstallJournal::Note(const InstallRecord& item, Ahead ahead) {
+  if (!file_) return;
+  InstallRecord named = named_;
+  MergeInto(named, item);
+  const InstallRecord added = Added(named_, named);
+  if (added.NamesNothing() && !added.parentCreated && added.fonts.empty() && added.settings.empty() &&
+      added.settingsKept.empty())
+    return;
+  named_ = std::move(named);
+  MergeInto(noted_, added);
+  Append(FormatRecordLines(added), ahead);
+}
+
+void InstallJournal::Append(const std::string& lines, Ahead ahead) {
+  status_ = appends_.Append(file_, lines);
+  if (status_ && ahead == Ahead::Overwrites) status_ = appends_.Flush(file_);
+  unflushed_ = status_ && ahead == Ahead::Adds;
+  // A record that misses an entry is no longer one to trust further: the
+  // install goes on, and its end writes the record whole.
+  if (!status_) Close();
+}
+
+void InstallJournal::BeforeFile(const FileEvent& planned) {
+  const Ahead ahead = planned.replaced ? Ahead::Overwrites : Ahead::Adds;
+  if (planned.kind == FileKind::Uninstaller) {
+    InstallRecord item;
+    item.files.push_back(mbcs::FileNameOf(planned.destination));
+    Note(item, ahead);
+    return;
+  }
+  InstallRecorder recorder(installDir_, editionBits_);
+  recorder.OnFile(planned);
+  Note(recorder.Record(), ahead);
+}
+
+void InstallJournal::BeforeLoader(const LoaderWrite& planned) {
+  InstallRecorder recorder(installDir_, editionBits_);
+  recorder.Add(planned);
+  // A key that was there is deleted and made again.
+  Note(recorder.Record(), planned.before.createdLevels == 0 ? Ahead::Overwrites : Ahead::Adds);
+}
+
+void InstallJournal::BeforeTrustedPaths(const TrustedPathWrite& planned) {
+  InstallRecorder recorder(installDir_, editionBits_);
+  recorder.Add(planned);
+  Note(recorder.Record(), planned.previous ? Ahead::Overwrites : Ahead::Adds);
+}
+
+void InstallJournal::BeforeSupportFile(const SupportFileWrite& planned) {
+  InstallRecorder recorder(installDir_, editionBits_);
+  recorder.Add(planned);
+  InstallRecord item = recorder.Record();
+  // The driver in place afterwards is the one copied: the uninstall knows it
+  // as ours by its content.
+  for (SupportChange& driver : item.drivers) driver.fingerprint = FingerprintOf(planned.file.source);
+  Note(item, planned.file.replaced ? Ahead::Overwrites : Ahead::Adds);
+}
+
+void InstallJournal::Flush() {
+  if (!file_ || !unflushed_) return;
+  status_ = appends_.Flush(file_);
+  unflushed_ = false;
+  if (!status_) Close();
+}
+
+void InstallJournal::Close() {
+  appends_.Close(file_);
+  file_ = nullptr;
+}
