@@ -17,7 +17,7 @@ constexpr CodeMeaning kCodeMeanings[] = {
     {ExitCode::HostRunning, "AutoCAD正在运行；未做任何更改", nullptr},
     {ExitCode::DataMissing, "Data文件夹不存在或无法读取；未做任何更改", nullptr},
     {ExitCode::FolderRefused, "安装目录无效、太长或无法创建；未做任何更改", nullptr},
-    {ExitCode::CopyAborted, "有文件无法复制，安装中止：已复制的文件保留，未写入AutoCAD设置", nullptr},
+    {ExitCode::CopyAborted, "有文件无法复制，安装中止：已撤销本次安装所做的更改", nullptr},
     {ExitCode::Incomplete, "已安装，但部分AutoCAD设置、支持文件或卸载信息未能写入（详见日志）",
      "已卸载，但有部分内容无法删除（详见日志），再次卸载可完成"},
     {ExitCode::AlreadyRunning, "另一个SetUp.exe正在运行；未做任何操作", nullptr},

@@ -10,6 +10,8 @@
 #include "deploy/product.h"
 #include "install/install_engine.h"
 #include "platform/mbcs.h"
+#include "tests/fakes/append_files.h"
+#include "tests/fakes/crash_shim.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/faulty_registry.h"
@@ -21,7 +23,11 @@
 #include "tests/fakes/user_hives.h"
 #include "record/logon_steps.h"
 #include "record/user_record.h"
+#include "run/take_back.h"
 #include "tests/recording_driver.h"
+#include "tests/snapshot.h"
+#include "uninstall/uninstall_drivers.h"
+#include "uninstall/uninstall_engine.h"
 
 namespace {
 
@@ -54,6 +60,7 @@ struct Machine {
     platform::SetEnvironment(&environment);
     platform::SetProcesses(&processes);
     platform::SetRights(&rights);
+    platform::SetAppendFiles(&appends);
     hosts.Discover();
     request.folderText = "C:\\Zorvel";
     request.build = {20231218, 64};
@@ -61,6 +68,7 @@ struct Machine {
     request.ticked[2010 - kFirstReleaseYear] = 1;
   }
   ~Machine() {
+    platform::SetAppendFiles(nullptr);
     platform::SetRights(nullptr);
     platform::SetFiles(nullptr);
     platform::SetRegistry(nullptr);
@@ -77,7 +85,7 @@ struct Machine {
     Text(Hive::LocalMachine, key, "AcadLocation", location);
     Text(Hive::LocalMachine, key, "ProductName", name);
   }
-  InstallReport Install() { return CInstallEngine(hosts).Install(request, driver); }
+  InstallReport Install() { return CInstallEngine(hosts, &takeBack).Install(request, driver); }
   bool Loaded(const char* product, int year) {
     return registry.KeyExists(Hive::LocalMachine,
                               std::string(product) + "\\Applications\\ZV_BatchPlot" + std::to_string(year));
@@ -93,8 +101,10 @@ struct Machine {
   platform::MemoryRights rights{faultyFiles};
   platform::MemoryRegistry registry;
   platform::FaultyRegistry faultyRegistry{registry};
+  platform::MemoryAppendFiles appends{files};
   platform::MemoryEnvironment environment;
   platform::MemoryProcesses processes;
+  CUninstallTakeBack takeBack{64, nullptr};
   CAcadHosts hosts;
   InstallRequest request;
   RecordingDriver driver;
@@ -128,7 +138,7 @@ TEST(Engine, OutcomesAndWhatEachLeaves) {
        {Notice::DataMissing}, false, false, 0, 0},
       {"a copy aborted",
        [](Machine& m) { m.faultyFiles.FailCopiesTo(std::string(kInstall) + "\\itextsharp.dll"); },
-       InstallOutcome::Aborted, {}, false, false, 0, 0},
+       InstallOutcome::Aborted, {Notice::RolledBack}, false, false, 0, 0},
       {"registry writes refused", [](Machine& m) { m.faultyRegistry.DenyWrites(Hive::LocalMachine, ""); },
        InstallOutcome::Incomplete, {Notice::Incomplete}, true, false, 2, 0},
       {"support files missing", [](Machine& m) { m.files.Remove("C:\\dist\\Data\\Zorvel_HZ.shx"); },
@@ -495,6 +505,178 @@ TEST(Engine, AUserWhoseHiveRefusesTheWritesMakesTheInstallIncomplete) {
   m.faultyRegistry.DenyWrites(Hive::Users, Users::kA);
   EXPECT_EQ(Counts(m.Install()), "1013") << "incomplete; a not written";
   EXPECT_NE(m.driver.texts.at(0).find("1位用户的受信任路径或设置文件未能写入"), std::string::npos) << m.driver.texts[0];
+}
+
+// --- Killed, cut off or stopped at any moment ------------------------------
+
+constexpr char kSettings[] = "C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini";
+
+// Besides AutoCAD 2008 and 2010: what an install must give back as it was
+// (AutoCAD 2008's own plot driver, a loader key an earlier version of the
+// add-on left in another folder, a profile's list) and the user's own
+// settings file.
+struct WornMachine : Machine {
+  WornMachine() {
+    files.AddFile(std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi", "AutoCAD's own driver");
+    files.AddFile(kSettings, "the user's settings");
+    Text(Hive::LocalMachine, std::string(kProduct2010) + "\\Applications\\ZV_BatchPlot2010", "LOADER",
+         "D:\\Old\\ZV_BatchPlot2010.ARX");
+    Text(Hive::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "", "");
+  }
+};
+
+// The machine as the test compares it: without the fonts and the settings
+// files, which the uninstall keeps on purpose.
+Picture Compared(platform::MemoryRegistry& registry, platform::MemoryFiles& files) {
+  Picture picture = MachinePicture(registry, files);
+  for (auto it = picture.begin(); it != picture.end();) {
+    const std::string& path = it->first;
+    const bool kept = (path.find("\\Fonts\\") != std::string::npos && path.back() != '\\') ||
+                      (path.rfind(mbcs::FolderOf(kSettings) + "\\", 0) == 0 && path.size() > mbcs::FolderOf(kSettings).size() + 1);
+    it = kept ? picture.erase(it) : std::next(it);
+  }
+  return picture;
+}
+
+// The uninstall on the machine as it stands.
+void UninstallHere() {
+  UninstallRequest uninstall;
+  uninstall.installDir = kInstall;
+  uninstall.checkHostRunning = false;
+  uninstall.editionBits = 64;
+  SilentUninstallDriver quiet;
+  (void)CUninstallEngine().Uninstall(uninstall, quiet);
+}
+
+// The next program on what a run left behind: the uninstall, or another
+// install and then the uninstall. The picture of the machine it leaves.
+Picture NextRuns(const MachineState& left, bool installFirst) {
+  FreshMachine next(left);
+  platform::MemoryRights rights(next.files);
+  platform::SetRegistry(&next.registry);
+  platform::SetFiles(&next.files);
+  platform::SetAppendFiles(&next.appendFiles);
+  platform::SetRights(&rights);
+  if (installFirst) {
+    CAcadHosts hosts;
+    hosts.Discover();
+    CUninstallTakeBack takeBack(64, nullptr);
+    InstallRequest request;
+    request.folderText = "C:\\Zorvel";
+    request.build = {20231218, 64};
+    request.ticked[2008 - kFirstReleaseYear] = request.ticked[2010 - kFirstReleaseYear] = 1;
+    RecordingDriver driver;
+    EXPECT_EQ(CInstallEngine(hosts, &takeBack).Install(request, driver).outcome, InstallOutcome::Installed);
+  }
+  UninstallHere();
+  Picture picture = Compared(next.registry, next.files);
+  platform::SetRights(nullptr);
+  platform::SetAppendFiles(nullptr);
+  platform::SetFiles(nullptr);
+  platform::SetRegistry(nullptr);
+  return picture;
+}
+
+// The record left as a power cut in the middle of its last line leaves it.
+void TearLastLine(platform::MemoryFiles& files) {
+  const std::string record = std::string(kInstall) + "\\Uninstall.ini";
+  if (!files.Exists(record)) return;
+  std::string text = files.Content(record);
+  if (text.size() < 4 || text.find("[End]") != std::string::npos) return;
+  text.resize(text.size() - 4);
+  files.AddFile(record, text);
+}
+
+enum class End { Kill, TornLine, PowerCut };
+
+TEST(EngineCrash, AnInstallThatDiesAfterAnyChangeIsTakenBackWholeByTheNextUninstallOrInstall) {
+  Picture before;
+  std::size_t total = 0;
+  {
+    WornMachine machine;
+    before = Compared(machine.registry, machine.files);
+    platform::CrashShim counting(machine.registry, machine.files, machine.appends);
+    platform::SetRegistry(&counting.registry());
+    platform::SetFiles(&counting.files());
+    platform::SetAppendFiles(&counting.appendFiles());
+    ASSERT_EQ(machine.Install().outcome, InstallOutcome::Installed);
+    total = counting.changes();
+    platform::SetAppendFiles(&machine.appends);
+    machine.appends.Kill();
+    EXPECT_EQ(NextRuns(TakeMachineState(machine.registry, machine.files), false), before) << "a whole install";
+  }
+  ASSERT_GT(total, 20u);
+  // Before the record can be begun, the install folder (and a missing parent)
+  // must be made: all a kill may leave unrecorded, empty.
+  const auto withoutFolders = [](Picture picture) {
+    for (const std::string& folder : {std::string("C:\\Zorvel\\"), std::string(kInstall) + "\\"}) picture.erase(folder);
+    return picture;
+  };
+  for (std::size_t n = 1; n <= total; ++n) {
+    for (End end : {End::Kill, End::TornLine, End::PowerCut}) {
+      WornMachine machine;
+      std::string died;
+      {
+        platform::CrashShim crash(machine.registry, machine.files, machine.appends, n);
+        platform::SetRegistry(&crash.registry());
+        platform::SetFiles(&crash.files());
+        platform::SetAppendFiles(&crash.appendFiles());
+        (void)machine.Install();
+        died = crash.log()[n - 1];
+        platform::SetAppendFiles(&machine.appends);
+      }
+      if (end == End::PowerCut) {
+        machine.appends.PowerCut(n % 2 ? platform::MemoryAppendFiles::LostTail::Zeros
+                                       : platform::MemoryAppendFiles::LostTail::Cut);
+      } else {
+        machine.appends.Kill();
+      }
+      if (end == End::TornLine) TearLastLine(machine.files);
+      const MachineState left = TakeMachineState(machine.registry, machine.files);
+      // A power cut may lose the last step's new entries: only a second
+      // install, which finds and records them, puts it right.
+      const bool unrecorded = died.rfind("CreateDirectory", 0) == 0 && !machine.files.Exists(std::string(kInstall) + "\\Uninstall.ini");
+      const auto compared = [&](Picture picture) { return unrecorded ? withoutFolders(picture) : picture; };
+      if (end != End::PowerCut)
+        EXPECT_EQ(compared(NextRuns(left, false)), compared(before)) << "died after " << n << ": " << died;
+      EXPECT_EQ(compared(NextRuns(left, true)), compared(before)) << "died after " << n << ": " << died << ", then installed";
+    }
+  }
+}
+
+TEST(EngineCrash, AnInstallAbortedAtAnyFileIsTakenBackAndOneWithWritesRefusedIsKeptForTheUninstall) {
+  Picture before;
+  std::vector<std::string> deployed;
+  {
+    WornMachine machine;
+    before = Compared(machine.registry, machine.files);
+    ASSERT_EQ(machine.Install().outcome, InstallOutcome::Installed);
+    for (const FileEvent& file : machine.driver.files)
+      if (file.kind == FileKind::Payload || file.kind == FileKind::Settings) deployed.push_back(file.destination);
+  }
+  ASSERT_GE(deployed.size(), 5u);
+  for (const std::string& destination : deployed) {
+    WornMachine machine;
+    machine.faultyFiles.FailCopiesTo(destination);
+    EXPECT_EQ(machine.Install().outcome, InstallOutcome::Aborted) << destination;
+    EXPECT_EQ(Compared(machine.registry, machine.files), before) << "aborted at " << destination;
+    EXPECT_EQ(machine.driver.notices.back(), Notice::RolledBack) << destination;
+  }
+  const std::function<void(WornMachine&)> refusals[] = {
+      [](WornMachine& m) { m.faultyRegistry.DenyWrites(Hive::LocalMachine, kProduct2008); },
+      [](WornMachine& m) { m.faultyRegistry.DenyWrites(Hive::CurrentUser, kVariables); },
+      [](WornMachine& m) { m.faultyFiles.FailCopiesTo(std::string(kAcad2010) + "\\Fonts\\Zorvel_HZ.shx"); },
+      [](WornMachine& m) { m.faultyFiles.FailCopiesTo(std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi"); },
+  };
+  for (const auto& refuse : refusals) {
+    WornMachine machine;
+    refuse(machine);
+    EXPECT_EQ(machine.Install().outcome, InstallOutcome::Incomplete);
+    machine.faultyRegistry.ClearFaults();
+    machine.faultyFiles.ClearFailures();
+    UninstallHere();
+    EXPECT_EQ(Compared(machine.registry, machine.files), before) << &refuse - refusals;
+  }
 }
 
 }  // namespace
