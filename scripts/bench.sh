@@ -8,6 +8,8 @@
 #      against the logic-free dialog;
 #   3. one whole installation of 100 files of 1 MiB by the install engine,
 #      against Wine's xcopy of the same Data folder;
+#   3b. with a baseline, this build's install against the baseline's, on the
+#      RAM drive and the disk, for 100 files of 1 MiB and 2,000 small files;
 #   4. discovery, loader registration and trusted paths against 500 and 1000
 #      product keys, 250 and 500 profiles and a 512 KiB and 1 MiB list.
 #
@@ -15,7 +17,8 @@
 #                               ZV_BENCH_INSTALL_RUNS=N: runs per install figure, 15;
 #                               ZV_BENCH_BASELINE=FOLDER: FOLDER/win64/SetUp.exe and
 #                               FOLDER/win32/SetUp.exe, another build, measured beside
-#                               this one in sizes 1 and times 2)
+#                               this one in sizes 1 and times 2; with its
+#                               install_bench.exe, in installs 3b)
 #
 # A benchmark, not a test: it always exits 0 once it could measure, and
 # scripts/test.sh never runs it. Wine runs in a prefix of its own
@@ -149,6 +152,45 @@ for machine in "no AutoCAD" "9 AutoCAD installations"; do
   done
 done
 echo
+
+# --- 3b. against the baseline's install ----------------------------------------------------
+# What recording each change ahead costs: this build's install beside the
+# baseline's (ZV_BENCH_BASELINE, its install_bench.exe), taking turns in one
+# run, on the RAM drive (where a flush to the disk costs nothing) and on the
+# machine's disk, for the 100 files of 1 MiB and for 2,000 small files, on the
+# simulated machine. Each run installs over the one before, as an update does.
+if [ -n "$baseline" ] && [ -f "$baseline/win64/install_bench.exe" ]; then
+  disk=$(mktemp -d "$ZV_BUILD/zvbench-disk.XXXXXX")
+  trap 'zv_wine_stop; zv_xvfb_stop; rm -rf "$ram" "$disk" "$WINEPREFIX/dosdevices/t:" "$WINEPREFIX/dosdevices/u:"' EXIT
+  ln -sfn "$disk" "$WINEPREFIX/dosdevices/u:"
+  for root in "$ram" "$disk"; do
+    mkdir -p "$root/big" "$root/small/Data"
+    if [ "$root" = "$ram" ]; then mv "$ram/Data" "$ram/big/"; else cp -r "$ram/big/Data" "$root/big/"; fi
+    for i in $(seq -w 1 2000); do printf 'small file %s\r\n' "$i" >"$root/small/Data/part$i.dat"; done
+    for name in Zorvel_EN.shx Zorvel_HZ.shx Zorvel.prt5; do printf '%s' "$name" >"$root/small/Data/$name"; done
+  done
+  echo "== This build's install against the baseline's ($baseline), ms, median of $install_runs runs"
+  echo "   taking turns, and the median of the rounds' ratios (target: at most 1.10)"
+  printf '%-8s %-10s %-22s %10s %10s %7s\n' edition drive payload baseline install ratio
+  zv_sim_machine
+  for edition in "${editions[@]}"; do
+    for drive in T U; do
+      [ "$drive" = T ] && root=$ram drive_name="RAM drive" || { root=$disk; drive_name="disk"; }
+      for payload in big small; do
+        cp "$baseline/$edition/install_bench.exe" "$root/$payload/install_base_$edition.exe"
+        cp "$ZV_BUILD/$edition/install_bench.exe" "$root/$payload/install_new_$edition.exe"
+        out=$(stopwatch "$edition" -n "$install_runs" \
+          -- baseline "$drive:\\$payload\\install_base_$edition.exe" "$drive:\\base-$payload-$edition" \
+          -- install "$drive:\\$payload\\install_new_$edition.exe" "$drive:\\new-$payload-$edition")
+        [ "$payload" = big ] && what="100 x 1 MiB" || what="2,000 small files"
+        printf '%-8s %-10s %-22s %10s %10s %7s\n' "$edition" "$drive_name" "$what" \
+          "$(awk '$1 == "baseline" { print $2 }' <<<"$out")" "$(awk '$1 == "install" { print $2 }' <<<"$out")" \
+          "$(awk '$1 == "install" { print $5 }' <<<"$out")"
+      done
+    done
+  done
+  echo
+fi
 
 # --- 4. scale -----------------------------------------------------------------------------
 echo "== Scale: discovery, loader registration, trusted paths (64-bit edition, the real"
