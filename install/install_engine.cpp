@@ -231,10 +231,10 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   // An install that stops half-way is taken back from its record.
   const auto rollBack = [&](InstallOutcome outcome) {
     journal.Close();
-    if (takeBack_ == nullptr || (journal.Noted().NamesNothing() && !journal.Noted().parentCreated))
-      return Stop(outcome, report);
+    // What was noted ahead, and what was written where nothing could be.
     InstallRecord changes = journal.Noted();
     MergeInto(changes, recorder.Record());
+    if (takeBack_ == nullptr || (changes.NamesNothing() && !changes.parentCreated)) return Stop(outcome, report);
     report.rolledBack = takeBack_->Run(installDir, changes, earlier.record);
     driver.Tell(Notice::RolledBack, RolledBackText(report.rolledBack.undone, report.rolledBack.failed, request.logPath));
     return Stop(outcome, report);
