@@ -4,6 +4,7 @@
 // run, the log, and the uninstaller in the install folder handing the run to
 // a copy of itself.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 #include "record/install_record.h"
 #include "run/setup_run.h"
+#include "run/take_back.h"
 #include "tests/setup_world.h"
 
 namespace {
@@ -111,6 +113,22 @@ TEST(UninstallRun, EachWayItEndsAndWhatItLeaves) {
     EXPECT_TRUE(w.files.Exists(std::string(W::kAcad2010) + "\\Fonts\\Zorvel_HZ.shx")) << "fonts are kept";
     EXPECT_TRUE(w.files.Exists("C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini")) << "settings are kept";
   }
+}
+
+TEST(UninstallRun, AStoppedInstallIsTakenBackInItsLog) {
+  W w;
+  Install(w);
+  platform::Status opened;
+  const std::unique_ptr<CInstallLog> log = CInstallLog::Open("C:\\install.log", &opened);
+  ASSERT_TRUE(log);
+  const TakeBackCount count =
+      CUninstallTakeBack(64, log.get()).Run(W::kDefaultInstall, ReadRecord(W::kDefaultInstall).record, InstallRecord());
+  EXPECT_GT(count.undone, 0);
+  EXPECT_EQ(count.failed, 0);
+  EXPECT_TRUE(TakenBack(w));
+  EXPECT_TRUE(w.Logged("C:\\install.log", {"WARN ", "Taking back the install into ", "that stopped or did not finish"}));
+  EXPECT_TRUE(w.Logged("C:\\install.log", {"\\Applications\\ZV_BatchPlot2010 (64-bit registry view): removed"}));
+  EXPECT_TRUE(CUninstallTakeBack(64, nullptr).Run(W::kDefaultInstall, InstallRecord(), InstallRecord()).failed == 0);
 }
 
 TEST(UninstallRun, ProgramsAndFeaturesShowsTheSizeOfWhatTheRecordNames) {
