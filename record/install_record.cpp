@@ -336,11 +336,17 @@ bool ParseSettings(const Fields& f, InstallRecord& r) {
   return true;
 }
 
+bool ParseSettingsKept(const Fields& f, InstallRecord& r) {
+  if (!IsAbsolutePath(f[0])) return false;
+  r.settingsKept = f[0];
+  return true;
+}
+
 const LineKind kLineKinds[] = {
     {"Parent", 1, ParseParent},   {"File", 1, ParseFile},       {"Backup", 2, ParseBackup},
     {"Font", 2, ParseFont},       {"Driver", 3, ParseDriver},   {"Loader", 5, ParseLoader},
     {"Trusted", 4, ParseTrusted, 1}, {"Entry", 2, ParseEntry},     {"Settings", 1, ParseSettings},
-    {"AllUsers", 1, ParseAllUsers},
+    {"SettingsKept", 1, ParseSettingsKept}, {"AllUsers", 1, ParseAllUsers},
 };
 
 std::string Line(const char* name, const std::string& value) { return std::string(name) + "=" + value + "\r\n"; }
@@ -382,6 +388,24 @@ void AddMissing(std::vector<Item>& to, const std::vector<Item>& from, Same same)
 
 bool SameKey(const ViewedKey& a, const ViewedKey& b) { return a.view == b.view && mbcs::EqualsNoCase(a.path, b.path); }
 
+// When two records name the same thing.
+bool SameName(const std::string& a, const std::string& b) { return mbcs::EqualsNoCase(a, b); }
+bool SameBackup(const BackupChange& a, const BackupChange& b) { return mbcs::EqualsNoCase(a.name, b.name); }
+bool SameSupport(const SupportChange& a, const SupportChange& b) { return mbcs::EqualsNoCase(a.path, b.path); }
+bool SameLoader(const LoaderChange& a, const LoaderChange& b) { return SameKey(a.key, b.key); }
+bool SameList(const TrustedPathChange& a, const TrustedPathChange& b) { return mbcs::EqualsNoCase(a.key, b.key); }
+bool SameEntry(const EntryChange& a, const EntryChange& b) { return a.hive == b.hive && a.view == b.view; }
+
+template <typename Item, typename Same>
+std::vector<Item> NotIn(const std::vector<Item>& items, const std::vector<Item>& other, Same same) {
+  std::vector<Item> left;
+  for (const Item& item : items) {
+    if (std::none_of(other.begin(), other.end(), [&](const Item& have) { return same(have, item); }))
+      left.push_back(item);
+  }
+  return left;
+}
+
 }  // namespace
 
 bool InstallRecord::NamesNothing() const {
@@ -390,32 +414,42 @@ bool InstallRecord::NamesNothing() const {
 }
 
 void MergeInto(InstallRecord& earlier, const InstallRecord& later) {
-  const auto sameName = [](const auto& a, const auto& b) { return mbcs::EqualsNoCase(a, b); };
-  const auto samePath = [](const auto& a, const auto& b) { return mbcs::EqualsNoCase(a.path, b.path); };
   earlier.parentCreated = earlier.parentCreated || later.parentCreated;
-  AddMissing(earlier.files, later.files, sameName);
-  AddMissing(earlier.backups, later.backups,
-             [](const BackupChange& a, const BackupChange& b) { return mbcs::EqualsNoCase(a.name, b.name); });
-  AddMissing(earlier.fonts, later.fonts, samePath);
+  AddMissing(earlier.files, later.files, SameName);
+  AddMissing(earlier.backups, later.backups, SameBackup);
+  AddMissing(earlier.fonts, later.fonts, SameSupport);
   // What is in place now is the later install's driver.
   for (const SupportChange& driver : later.drivers) {
     auto same = std::find_if(earlier.drivers.begin(), earlier.drivers.end(),
-                             [&](const SupportChange& have) { return samePath(have, driver); });
+                             [&](const SupportChange& have) { return SameSupport(have, driver); });
     if (same == earlier.drivers.end()) {
       earlier.drivers.push_back(driver);
     } else {
       same->fingerprint = driver.fingerprint;
     }
   }
-  AddMissing(earlier.loaders, later.loaders,
-             [](const LoaderChange& a, const LoaderChange& b) { return SameKey(a.key, b.key); });
-  AddMissing(earlier.trustedPaths, later.trustedPaths, [](const TrustedPathChange& a, const TrustedPathChange& b) {
-    return mbcs::EqualsNoCase(a.key, b.key);
-  });
-  AddMissing(earlier.entries, later.entries,
-             [](const EntryChange& a, const EntryChange& b) { return a.hive == b.hive && a.view == b.view; });
+  AddMissing(earlier.loaders, later.loaders, SameLoader);
+  AddMissing(earlier.trustedPaths, later.trustedPaths, SameList);
+  AddMissing(earlier.entries, later.entries, SameEntry);
   if (!later.settings.empty()) earlier.settings = later.settings;
+  if (!later.settingsKept.empty()) earlier.settingsKept = later.settingsKept;
   earlier.allUsers = std::max(earlier.allUsers, later.allUsers);
+}
+
+InstallRecord NotNamedIn(const InstallRecord& record, const InstallRecord& other) {
+  InstallRecord left;
+  left.parentCreated = record.parentCreated;
+  left.files = NotIn(record.files, other.files, SameName);
+  left.backups = NotIn(record.backups, other.backups, SameBackup);
+  left.fonts = NotIn(record.fonts, other.fonts, SameSupport);
+  left.drivers = NotIn(record.drivers, other.drivers, SameSupport);
+  left.loaders = NotIn(record.loaders, other.loaders, SameLoader);
+  left.trustedPaths = NotIn(record.trustedPaths, other.trustedPaths, SameList);
+  left.entries = NotIn(record.entries, other.entries, SameEntry);
+  if (!SameName(record.settings, other.settings)) left.settings = record.settings;
+  if (!SameName(record.settingsKept, other.settingsKept)) left.settingsKept = record.settingsKept;
+  if (other.allUsers == 0) left.allUsers = record.allUsers;
+  return left;
 }
 
 std::string FormatRecordHead() {
@@ -446,6 +480,7 @@ std::string FormatRecordLines(const InstallRecord& record) {
   for (const SupportChange& font : record.fonts)
     text += Line("Font", JoinFields({font.path, ReplacedText(font.replaced)}));
   if (!record.settings.empty()) text += Line("Settings", JoinFields({record.settings}));
+  if (!record.settingsKept.empty()) text += Line("SettingsKept", JoinFields({record.settingsKept}));
   for (const std::string& file : record.files) text += Line("File", JoinFields({file}));
   return text;
 }
@@ -459,7 +494,7 @@ ParsedRecord ParseRecord(std::string_view text) {
   parsed.state = RecordState::NotARecord;
   bool headerSeen = false, endSeen = false;
   const std::vector<std::string_view> lines = mbcs::Split(text, '\n');
-  int number = 0;
+  int number = 0, lastLine = 0;
   for (std::string_view line : lines) {
     ++number;
     // A last line without its line end may have been cut anywhere: a cut
@@ -467,6 +502,7 @@ ParsedRecord ParseRecord(std::string_view text) {
     const bool cut = number == static_cast<int>(lines.size()) && !line.empty();
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty() || line[0] == ';') continue;
+    lastLine = number;
     if (!headerSeen) {
       if (line != kHeader) return parsed;
       headerSeen = true;
@@ -490,6 +526,14 @@ ParsedRecord ParseRecord(std::string_view text) {
       parsed.ignoredLines.push_back(number);
       if (RefusedForItsName(line)) parsed.otherFileLines.push_back(number);
     }
+  }
+  // The record of an install that did not finish grows a line at a time, so
+  // its last line may be torn: cut off by a kill or a power cut, or zero
+  // bytes where the disk had not yet written it. That line was never whole
+  // and is no edit to report: it names nothing.
+  if (parsed.state == RecordState::Truncated && !parsed.ignoredLines.empty() && parsed.ignoredLines.back() == lastLine) {
+    parsed.ignoredLines.pop_back();
+    if (!parsed.otherFileLines.empty() && parsed.otherFileLines.back() == lastLine) parsed.otherFileLines.pop_back();
   }
   return parsed;
 }

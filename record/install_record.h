@@ -5,8 +5,11 @@
 //
 // The file is GBK text, one entry a line ("Name=field|field|..."), between a
 // header line and an end line, so that a record cut short is told from a
-// whole one. Fields escape '%', '|' and control bytes as %XX. A line the
-// reader does not understand is left out and reported, never guessed at.
+// whole one: an install writes its record ahead of its changes, a line at a
+// time, and the end line last. Fields escape '%', '|' and control bytes as
+// %XX. A line the reader does not understand is left out and reported, never
+// guessed at; only the torn last line of a record without its end line is
+// left out unreported.
 #pragma once
 
 #include <cstddef>
@@ -65,6 +68,10 @@ struct InstallRecord {
 // `earlier` says of things both name: the state before the first install.
 void MergeInto(InstallRecord& earlier, const InstallRecord& later);
 
+// What `record` names that `other` does not (an installation for every user
+// only where `other` is none).
+InstallRecord NotNamedIn(const InstallRecord& record, const InstallRecord& other);
+
 std::string FormatRecord(const InstallRecord& record);
 // The parts of a record: its head (before any entry), and the entry lines of
 // `record`. A record written ahead of its changes is a head and entry lines
@@ -79,7 +86,7 @@ enum class RecordState {
   TooLarge,      // longer than kMaxRecordBytes
   NotARecord,    // does not begin with the record's header
   NewerVersion,  // written by a later version of the program
-  Truncated,     // the end line is missing: cut short
+  Truncated,     // the end line is missing: an install that did not finish, or a record cut short
 };
 
 struct ParsedRecord {

@@ -222,6 +222,7 @@ constexpr RemovalRow kRemovals[] = {
     {RemovalEvent::What::Record, "Install record", false},
     {RemovalEvent::What::Font, "Font", false},
     {RemovalEvent::What::Settings, "Settings file", false},
+    {RemovalEvent::What::SettingsKept, "The user's own settings file from before the install, kept as", false},
     {RemovalEvent::What::User, "User", false},
     {RemovalEvent::What::UserRecord, "User record", true},
     {RemovalEvent::What::ActiveSetupMarker, "Active Setup marker", true},
@@ -522,6 +523,10 @@ UninstallReport UninstallWithLog(CUninstallEngine& engine, const UninstallReques
   log->Info("Uninstall from \"" + request.installDir + "\"");
   LoggingUninstallDriver logging(driver, *log);
   const UninstallReport report = engine.Uninstall(request, logging);
+  const bool tookBack = report.outcome == UninstallOutcome::Removed || report.outcome == UninstallOutcome::Incomplete;
+  if (report.recordState == RecordState::Truncated && tookBack)
+    log->Warn("The install record has no end line: the install into this folder did not finish; what it names was "
+              "taken back as by an uninstall");
   const std::string outcome = "Outcome: " + RunEndMeaning(EndOf(report.outcome));
   const std::string counts = " (" + mbcs::Decimal(report.removed) + " removed, " + mbcs::Decimal(report.restored) +
                              " put back, " + mbcs::Decimal(report.leftAlone) + " left as others changed them, " +

@@ -50,6 +50,7 @@ InstallRecord Full() {
                           StoredValue{platform::kRegSz, std::string(";\0x", 3)}}};
   record.entries = {{Hive::LocalMachine, 64}, {Hive::CurrentUser, 0}};
   record.settings = "C:\\Users\\\x84\x35\xB3\x38\\AppData\\Roaming\\Zorvel\\Zorvel.Ini";  // 김
+  record.settingsKept = record.settings + ".bak2";
   record.allUsers = 3;
   return record;
 }
@@ -74,6 +75,7 @@ std::vector<std::string> Named(const InstallRecord& record) {
   for (const auto& e : record.entries)
     named.push_back("entry " + std::to_string(static_cast<int>(e.hive)) + " " + std::to_string(e.view));
   if (!record.settings.empty()) named.push_back("settings " + record.settings);
+  if (!record.settingsKept.empty()) named.push_back("settings kept " + record.settingsKept);
   if (record.allUsers != 0) named.push_back("all users " + std::to_string(record.allUsers));
   return named;
 }
@@ -133,6 +135,27 @@ TEST(InstallRecord, CutAnywhereItNamesNothingNew) {
     for (const std::string& item : Named(parsed.record)) {
       EXPECT_NE(std::find(whole.begin(), whole.end(), item), whole.end()) << "cut at " << length << ": " << item;
     }
+  }
+}
+
+// An install writes its record a line at a time: the last line of one that
+// did not finish may be torn (cut off, or zero bytes where the disk had not
+// written it yet). It names nothing and is not reported; any other line, and
+// every line of a finished record, is reported as ever.
+TEST(InstallRecord, ATornLastLineOfAnUnfinishedRecordNamesNothing) {
+  const std::string head = "[ZorvelInstallRecord]\r\nVersion=2\r\nFile=a.dll\r\n";
+  const std::string zeros(24, '\0');
+  struct Case { std::string torn; bool wholeLine; };  // whole: understood, had its line end been written
+  const Case cases[] = {{"File=ZV_Batch", true}, {"File=b.dll\r", false}, {"Loader=64|SOFTWARE\\Auto\r\n", false},
+                        {zeros, false},          {"File=b.d" + zeros, false}, {"File=readme.txt" + zeros.substr(0, 1), false}};
+  for (const Case& c : cases) {
+    const ParsedRecord unfinished = ParseRecord(head + c.torn);
+    EXPECT_TRUE(unfinished.state == RecordState::Truncated && unfinished.ignoredLines.empty() &&
+                unfinished.otherFileLines.empty()) << c.torn;
+    EXPECT_EQ(unfinished.record.files, std::vector<std::string>{"a.dll"}) << c.torn;
+    EXPECT_EQ(ParseRecord(head + "[End]\r\n" + c.torn).ignoredLines, std::vector<int>{5}) << c.torn;
+    const std::string notLast = head + c.torn + (c.torn.back() == '\n' ? "" : "\r\n") + "File=c.dll\r\n";
+    EXPECT_EQ(ParseRecord(notLast).ignoredLines, c.wholeLine ? std::vector<int>{} : std::vector<int>{4}) << c.torn;
   }
 }
 
@@ -210,6 +233,8 @@ TEST(InstallRecord, LinesEditedByHandAreLeftOut) {
       {"Entry=HKLM|48", false},
       {"Settings=C:\\Users\\u\\AppData\\Roaming\\Zorvel\\Zorvel.Ini", true},
       {"Settings=Zorvel.Ini", false},
+      {"SettingsKept=C:\\Users\\u\\AppData\\Roaming\\Zorvel\\Zorvel.Ini.bak", true},
+      {"SettingsKept=..\\Zorvel.Ini.bak", false},
       {"Version=1", true},
       {"Version=2", true},
       {"Version=x", false},
@@ -243,6 +268,7 @@ TEST(InstallRecord, ALaterInstallAddsWithoutLosingWhatWasThereFirst) {
   second.trustedPaths = {{kVariables, 0, Before::Listed, "", {}}};
   second.entries = {{Hive::LocalMachine, 64}, {Hive::LocalMachine, 32}};
   second.settings = "C:\\New\\Zorvel.Ini";
+  second.settingsKept = "C:\\New\\Zorvel.Ini.bak";
   second.allUsers = 4;
   MergeInto(first, second);
   EXPECT_EQ(first.files, (std::vector<std::string>{"ZV_BatchPlot2008.ARX", "使用说明.txt", "100%.txt", "Uninstall.exe",
@@ -257,6 +283,9 @@ TEST(InstallRecord, ALaterInstallAddsWithoutLosingWhatWasThereFirst) {
   EXPECT_EQ(first.trustedPaths[0].before, Before::Missing);
   EXPECT_EQ(first.entries.size(), 3u);
   EXPECT_EQ(first.settings, "C:\\New\\Zorvel.Ini");
+  EXPECT_EQ(first.settingsKept, "C:\\New\\Zorvel.Ini.bak");
+  MergeInto(first, InstallRecord());
+  EXPECT_EQ(first.settingsKept, "C:\\New\\Zorvel.Ini.bak") << "an install that kept none forgets none";
   EXPECT_EQ(first.allUsers, 4u) << "the later count";
   EXPECT_TRUE(first.parentCreated);
 }

@@ -4,6 +4,7 @@
 // run, the log, and the uninstaller in the install folder handing the run to
 // a copy of itself.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 #include "record/install_record.h"
 #include "run/setup_run.h"
+#include "run/take_back.h"
 #include "tests/setup_world.h"
 
 namespace {
@@ -72,11 +74,11 @@ TEST(UninstallRun, EachWayItEndsAndWhatItLeaves) {
        {"/UNINSTALL", "/S"}, 9, {"Message: 本机没有安装Zorvel批打印软件"}},
       {"a folder with no record", [](W&) {}, {"/UNINSTALL", "/S", "/DIR=D:\\Other"}, 9,
        {"Message: 在 D:\\Other\\Zorvel批打印软件 中没有找到"}},
-      {"a record cut short", [](W& w) {
+      {"the record of an install that did not finish", [](W& w) {
          const std::string text = w.files.Content(kRecord).value_or("");
-         w.files.AddFile(kRecord, text.substr(0, text.size() / 2));
+         w.files.AddFile(kRecord, text.substr(0, text.rfind("[End]")) + std::string(8, '\0'));
        },
-       {"/UNINSTALL", "/S"}, 9, {"不完整", "卸载没有做任何更改"}},
+       {"/UNINSTALL", "/S"}, 0, {"WARN ", "the install into this folder did not finish"}},
       {"a record that is not one", [](W& w) { w.files.AddFile(kRecord, "[Zorvel]\r\nfiles=C:\\Windows\r\n"); },
        {"/UNINSTALL", "/S"}, 9, {"不是本程序的安装记录"}},
       {"a folder text that names no folder", [](W&) {}, {"/UNINSTALL", "/S", "/DIR=..\\Zorvel"}, 2,
@@ -111,6 +113,20 @@ TEST(UninstallRun, EachWayItEndsAndWhatItLeaves) {
     EXPECT_TRUE(w.files.Exists(std::string(W::kAcad2010) + "\\Fonts\\Zorvel_HZ.shx")) << "fonts are kept";
     EXPECT_TRUE(w.files.Exists("C:\\Users\\user\\AppData\\Roaming\\Zorvel\\Zorvel.Ini")) << "settings are kept";
   }
+}
+
+TEST(UninstallRun, AStoppedInstallIsTakenBackInItsLog) {
+  W w;
+  Install(w);
+  platform::Status opened;
+  const std::unique_ptr<CInstallLog> log = CInstallLog::Open("C:\\install.log", &opened);
+  ASSERT_TRUE(log);
+  const TakeBackCount count =
+      CUninstallTakeBack(64, log.get()).Run(W::kDefaultInstall, ReadRecord(W::kDefaultInstall).record, InstallRecord());
+  EXPECT_TRUE(count.undone > 0 && count.failed == 0);
+  EXPECT_TRUE(TakenBack(w));
+  EXPECT_TRUE(w.Logged("C:\\install.log", {"WARN ", "Taking back the install into ", "that stopped or did not finish"}) &&
+              w.Logged("C:\\install.log", {"\\Applications\\ZV_BatchPlot2010 (64-bit registry view): removed"}));
 }
 
 TEST(UninstallRun, ProgramsAndFeaturesShowsTheSizeOfWhatTheRecordNames) {

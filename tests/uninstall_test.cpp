@@ -243,11 +243,7 @@ TEST_P(Uninstall, NothingChangesWhenItMustNotGoOn) {
       {"the user says No", [this] { answer_ = false; }, UninstallOutcome::Declined, {}},
       {"no record", [this] { world_->Remove(In("Uninstall.ini")); }, UninstallOutcome::NotInstalled,
        {UninstallNotice::NotInstalled}},
-      {"a record cut short",
-       [this] {
-         const std::string whole = *world_->Read(In("Uninstall.ini"));
-         world_->MakeFile(In("Uninstall.ini"), whole.substr(0, whole.size() / 2));
-       },
+      {"someone else's file", [this] { world_->MakeFile(In("Uninstall.ini"), "[Settings]\r\nFile=a.dll\r\n"); },
        UninstallOutcome::RecordDamaged, {UninstallNotice::RecordDamaged}},
       {"a record of a later version",
        [this] { world_->MakeFile(In("Uninstall.ini"), "[ZorvelInstallRecord]\r\nVersion=9\r\n[End]\r\n"); },
@@ -265,6 +261,50 @@ TEST_P(Uninstall, NothingChangesWhenItMustNotGoOn) {
     EXPECT_EQ(Machine(), staged);
     processes_.SetImageNames({"explorer.exe"});
     answer_ = true;
+  }
+}
+
+// An install that did not finish leaves its record without the end line,
+// its last line perhaps torn: what it names is taken back all the same.
+TEST_P(Uninstall, AnInstallThatDidNotFinishIsTakenBack) {
+  const Picture before = Machine();
+  ASSERT_EQ(Install().outcome, InstallOutcome::Installed);
+  const std::string whole = *world_->Read(In("Uninstall.ini"));
+  world_->MakeFile(In("Uninstall.ini"), whole.substr(0, whole.rfind("[End]")) + "File=ZV_Batch");
+  const UninstallReport report = RunUninstall();
+  EXPECT_EQ(report.outcome, UninstallOutcome::Removed);
+  EXPECT_TRUE(report.ignoredLines.empty());
+  EXPECT_EQ(WithoutKept(Machine()), WithoutKept(before));
+  EXPECT_NE(driver_.texts.back().find("安装未完成：已撤销其所做的更改。"), std::string::npos);
+}
+
+TEST_P(Uninstall, AnEmptyFolderWithNoRecordGoesAndNothingElse) {
+  world_->MakeFolder(InstallDir());
+  EXPECT_EQ(RunUninstall().outcome, UninstallOutcome::NotInstalled);
+  EXPECT_FALSE(world_->files().Exists(InstallDir()));
+  EXPECT_TRUE(world_->files().Exists(At("Zorvel"))) << "no record says who made it";
+  EXPECT_TRUE(driver_.events.size() == 1 && driver_.events[0].what == RemovalEvent::What::Folder);
+}
+
+// Taking back an install that stopped: with no earlier install everything
+// goes, as after an uninstall; over an earlier one, that one stays whole.
+TEST_P(Uninstall, TakingBackAStoppedInstallLeavesWhatWasThereBeforeIt) {
+  const Picture before = Machine();
+  ASSERT_EQ(Install({2010}).outcome, InstallOutcome::Installed);
+  const Picture first = Machine();
+  const InstallRecord earlier = ReadRecord(InstallDir()).record;
+  ASSERT_EQ(Install().outcome, InstallOutcome::Installed);
+  for (const bool overEarlier : {true, false}) {
+    SCOPED_TRACE(overEarlier);
+    driver_ = RecordingUninstallDriver();
+    TakeBackRequest request;
+    request.installDir = InstallDir();
+    request.editionBits = kBits;
+    request.changes = ReadRecord(InstallDir()).record;
+    if (overEarlier) request.kept = earlier;
+    EXPECT_EQ(CUninstallEngine().TakeBack(request, driver_).outcome, UninstallOutcome::Removed);
+    EXPECT_TRUE(driver_.questions.empty() && driver_.notices.empty());
+    EXPECT_EQ(WithoutKept(Machine()), WithoutKept(overEarlier ? first : before));
   }
 }
 

@@ -1,6 +1,7 @@
 #include "uninstall/uninstall_engine.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "deploy/file_utils.h"
 #include "deploy/host_check.h"
@@ -56,13 +57,18 @@ class Removal : public RemovalEvents {
           UninstallReport& report)
       : request_(request), installDir_(installDir), driver_(driver), report_(report) {}
 
-  void Run(const InstallRecord& record) {
+  // Takes back what `record` names; the record then names `kept` (what an
+  // earlier install into the folder left, none for an uninstall) and what
+  // could not be taken back.
+  void Run(const InstallRecord& record, const InstallRecord& kept = InstallRecord()) {
+    kept_ = kept;
     left_.parentCreated = record.parentCreated;
     for (const LoaderChange& loader : record.loaders) TakeBackLoader(loader);
     for (const TrustedPathChange& trusted : record.trustedPaths) TakeBackTrustedPath(trusted);
     // A user not wholly taken back is tried again by a second uninstall,
-    // which the AllUsers line sends round the users again.
-    if (record.allUsers != 0 && !TakeBackEveryUser(installDir_, request_.editionBits, *this))
+    // which the AllUsers line sends round the users again. The users of an
+    // earlier install for every user keep their part.
+    if (record.allUsers != 0 && kept.allUsers == 0 && !TakeBackEveryUser(installDir_, request_.editionBits, *this))
       left_.allUsers = record.allUsers;
     TakeBackDrivers(record);
     TellKept(record);
@@ -93,9 +99,14 @@ class Removal : public RemovalEvents {
       Tell(What::Font, Hive::LocalMachine, font.path, Result::Kept);
       ++report_.fontsKept;
     }
-    if (record.settings.empty()) return;
-    Tell(What::Settings, Hive::CurrentUser, record.settings, Result::Kept);
-    report_.settingsKept = record.settings;
+    if (!record.settings.empty()) {
+      Tell(What::Settings, Hive::CurrentUser, record.settings, Result::Kept);
+      report_.settingsKept = record.settings;
+    }
+    if (!record.settingsKept.empty()) {
+      Tell(What::SettingsKept, Hive::CurrentUser, record.settingsKept, Result::Kept);
+      report_.settingsCopyKept = record.settingsKept;
+    }
   }
 
   // The way in for a second uninstall, the entry in Programs and Features and
@@ -262,8 +273,9 @@ class Removal : public RemovalEvents {
   // The record goes with the last thing it names; otherwise it keeps naming
   // what is left, for a second uninstall.
   void Finish() {
-    if (!left_.NamesNothing()) {
-      const Status written = WriteRecord(installDir_, left_);
+    MergeInto(kept_, left_);
+    if (!kept_.NamesNothing()) {
+      const Status written = WriteRecord(installDir_, kept_);
       if (!written) Tell(What::Record, Hive::LocalMachine, RecordPath(installDir_), Result::Failed, written);
       return;
     }
@@ -275,7 +287,7 @@ class Removal : public RemovalEvents {
     const Status folder = files.RemoveDirectory(installDir_);
     if (folder) Tell(What::Folder, Hive::LocalMachine, installDir_, Result::Removed);
     report_.folderKept = !folder && files.Exists(installDir_);
-    if (folder && left_.parentCreated && files.RemoveDirectory(mbcs::FolderOf(installDir_)))
+    if (folder && kept_.parentCreated && files.RemoveDirectory(mbcs::FolderOf(installDir_)))
       Tell(What::Folder, Hive::LocalMachine, mbcs::FolderOf(installDir_), Result::Removed);
   }
 
@@ -283,9 +295,22 @@ class Removal : public RemovalEvents {
   const std::string& installDir_;
   UninstallDriver& driver_;
   UninstallReport& report_;
+  InstallRecord kept_;
   InstallRecord left_;
   std::vector<std::string> present_;  // the install folder's files before any went
 };
+
+// Whether `folder` is there and holds nothing at all.
+bool IsEmptyFolder(const std::string& folder) {
+  platform::Files& files = platform::GetFiles();
+  platform::FindData entry;
+  platform::FindHandle listing = files.FindFirst(folder + "\\*.*", &entry);
+  bool empty = listing != nullptr;
+  for (bool more = empty; more && empty; more = files.FindNext(listing, &entry))
+    empty = std::string_view(entry.name) == "." || std::string_view(entry.name) == "..";
+  files.FindClose(listing);
+  return empty;
+}
 
 UninstallReport Stop(UninstallOutcome outcome, UninstallReport report) {
   report.outcome = outcome;
@@ -322,10 +347,16 @@ UninstallReport CUninstallEngine::Uninstall(const UninstallRequest& request, Uni
   report.ignoredLines = parsed.ignoredLines;
   report.otherFileLines = parsed.otherFileLines;
   if (parsed.state == RecordState::Missing) {
+    // An install killed before its record's first line leaves the folder it
+    // made, empty.
+    if (IsEmptyFolder(report.installDir) && platform::GetFiles().RemoveDirectory(report.installDir))
+      driver.OnRemoval({What::Folder, Hive::LocalMachine, report.installDir, 0, Result::Removed, Status(), {}});
     driver.Tell(UninstallNotice::NotInstalled, NotInstalledText(report.installDir));
     return Stop(UninstallOutcome::NotInstalled, report);
   }
-  if (parsed.state != RecordState::Complete) {
+  // Without its end line, the record of an install that did not finish:
+  // what it names is taken back as any other.
+  if (parsed.state != RecordState::Complete && parsed.state != RecordState::Truncated) {
     driver.Tell(UninstallNotice::RecordDamaged, RecordDamagedText(report));
     return Stop(UninstallOutcome::RecordDamaged, report);
   }
@@ -338,5 +369,24 @@ UninstallReport CUninstallEngine::Uninstall(const UninstallRequest& request, Uni
   Removal(request, report.installDir, driver, report).Run(parsed.record);
   report.outcome = report.complete() ? UninstallOutcome::Removed : UninstallOutcome::Incomplete;
   driver.Tell(UninstallNotice::Summary, UninstallSummaryText(report));
+  return report;
+}
+
+UninstallReport CUninstallEngine::TakeBack(const TakeBackRequest& request, UninstallDriver& driver) {
+  UninstallReport report;
+  report.installDir = request.installDir;
+  mbcs::DropTrailingBackslash(report.installDir);
+  UninstallRequest removal;
+  removal.installDir = report.installDir;
+  removal.checkHostRunning = false;
+  removal.editionBits = request.editionBits;
+  // What the earlier install left stays as it is, and stays its: its files,
+  // its keys, its lists, its way in.
+  InstallRecord kept = request.kept;
+  // Its users' part stays as this install left it: the record counts on from
+  // the logon steps' version now in place.
+  if (kept.allUsers != 0) kept.allUsers = std::max(kept.allUsers, request.changes.allUsers);
+  Removal(removal, report.installDir, driver, report).Run(NotNamedIn(request.changes, kept), kept);
+  report.outcome = report.complete() ? UninstallOutcome::Removed : UninstallOutcome::Incomplete;
   return report;
 }

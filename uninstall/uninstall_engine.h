@@ -47,6 +47,7 @@ struct RemovalEvent {
     Record,
     Font,
     Settings,
+    SettingsKept,  // the user's own settings file, kept beside ours before ours replaced it
     // An installation for every user (uninstall/every_user.h): a user of
     // the machine (the target is the SID, or the ProfileList entry of one
     // not reached), the record in that user's hive and Active Setup's
@@ -97,6 +98,7 @@ struct UninstallReport {
   int driversRestored = 0;
   int fontsKept = 0;
   std::string settingsKept;               // the settings file, where the record names it
+  std::string settingsCopyKept;           // the user's own one, kept beside it by the install
   std::vector<std::string> backupsKept;   // AutoCAD's drivers kept where another driver replaced ours
   bool folderKept = false;                // files the user added keep the install folder
   // An installation for every user: users whose part was taken back, user

@@ -59,9 +59,12 @@ std::string UninstallSummaryText(const UninstallReport& report) {
   if (report.failed > 0) left = "有" + mbcs::Decimal(report.failed) + "项无法删除";
   if (report.usersFailed > 0)
     left += (left.empty() ? "有" : "，另有") + mbcs::Decimal(report.usersFailed) + "位用户的设置未能全部撤销";
+  // A record without its end line: the install stopped before it finished.
+  const bool unfinished = report.recordState == RecordState::Truncated;
+  const std::string head = unfinished ? std::string(kProductName) + "的安装未完成：" : std::string(kProductName);
   std::string text = report.complete()
-                         ? std::string(kProductName) + "已卸载。"
-                         : std::string(kProductName) + "未能完全卸载：" + left +
+                         ? unfinished ? head + "已撤销其所做的更改。" : head + "已卸载。"
+                         : head + (unfinished ? "其所做的更改未能全部撤销：" : "未能完全卸载：") + left +
                                "（可能文件正在使用，或需要管理员权限）。\n\n这些内容仍记在安装记录中，"
                                "关闭AutoCAD等程序后或以管理员身份再次卸载即可完成。";
   if (report.usersTakenBack > 0)
@@ -76,6 +79,7 @@ std::string UninstallSummaryText(const UninstallReport& report) {
     text += "\n\n安装记录中有" + mbcs::Decimal(report.ignoredLines.size()) + "行无法识别，已忽略，相应内容未删除。";
   std::string kept;
   if (!report.settingsKept.empty()) kept += "\n您的设置文件 " + report.settingsKept;
+  if (!report.settingsCopyKept.empty()) kept += "\n安装前您原有的设置文件 " + report.settingsCopyKept;
   if (report.usersSettingsKept > 0)
     kept += "\n" + mbcs::Decimal(report.usersSettingsKept) + "位用户APPDATA中的设置文件（" + kSettingsFolder + "\\" +
             kSettingsFile + "）";

@@ -9,7 +9,7 @@
 # AutoCAD's Fonts folders, the settings file in APPDATA (outside the
 # snapshot), and the upper-casing of TRUSTEDPATHS entries by the install.
 # Then: what the user changed in between is not lost; AutoCAD running; no
-# record; a file that is no record; what cannot be removed is left for a second run.
+# record; a later version's record; what cannot be removed is left for a second run.
 #
 #   tests/e2e/uninstall.sh EDITION-BUILD-FOLDER     (…/win64 or …/win32)
 #
@@ -123,7 +123,7 @@ check "changes: the other loader keys go" test "$(for e in "${ZV_SIM_REGISTRATIO
 check "changes: Programs and Features no longer shows it" not regtool has-key HKLM "$entry"
 zv_sim_regtool delete-tree HKLM "$repointed"
 
-# --- nothing done: AutoCAD running, no record, a record cut short ---------------------------
+# --- nothing done: AutoCAD running, no record, a later version's record ------------------------
 fresh_machine
 install refused
 acad_start
@@ -140,9 +140,9 @@ check "9: no record in the folder named: exit code 9" code_is 9
 check "9: the log names where it looked" logged "$temp_log" 'C:\Nowhere\Zorvel批打印软件'
 
 cp "$dir_unix/Uninstall.ini" "$build/e2e-record.ini"
-printf 'not a record\r\n' >"$dir_unix/Uninstall.ini"
+printf '[ZorvelInstallRecord]\r\nVersion=9\r\n[End]\r\n' >"$dir_unix/Uninstall.ini"
 run_exe "$dist/SetUp.exe" /UNINSTALL /S
-check "9: a file that is no record: exit code 9" code_is 9
+check "9: a record of a later version: exit code 9" code_is 9
 check "9: and nothing removed" test -f "$dir_unix/readme.txt" -a -f "$dir_unix/Uninstall.exe"
 cp "$build/e2e-record.ini" "$dir_unix/Uninstall.ini"
 
