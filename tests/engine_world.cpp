@@ -22,6 +22,7 @@ void MachineWorldTest::SetUp() {
   world_ = FilesWorldOf(GetParam()).make();
   faultyFiles_ = std::make_unique<platform::FaultyFiles>(world_->files());
   platform::SetFiles(faultyFiles_.get());
+  platform::SetAppendFiles(&world_->appendFiles());
   rights_ = std::make_unique<platform::MemoryRights>(*faultyFiles_);
   platform::SetRights(rights_.get());
   platform::SetEnvironment(&environment_);
@@ -32,6 +33,7 @@ void MachineWorldTest::TearDown() {
   for (platform::Hive hive : {platform::Hive::LocalMachine, platform::Hive::CurrentUser}) RemoveTree(hive, kUninstallKey);
   platform::SetRights(nullptr);
   platform::SetFiles(nullptr);
+  platform::SetAppendFiles(nullptr);
   platform::SetEnvironment(nullptr);
   platform::SetProcesses(nullptr);
   faultyFiles_.reset();

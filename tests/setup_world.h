@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "tests/fakes/append_files.h"
 #include "tests/fakes/clock.h"
 #include "tests/fakes/environment.h"
 #include "tests/fakes/faulty_files.h"
@@ -50,6 +51,7 @@ struct SetupWorld {
     Product(kProduct2010, kAcad2010, "AutoCAD 2010");
     Text(platform::Hive::CurrentUser, kVariables, "TRUSTEDPATHS", "d:\\lisp");
     platform::SetFiles(&faultyFiles);
+    platform::SetAppendFiles(&appendFiles);
     platform::SetRegistry(&faultyRegistry);
     platform::SetEnvironment(&environment);
     platform::SetProcesses(&processes);
@@ -62,6 +64,7 @@ struct SetupWorld {
   }
   ~SetupWorld() {
     platform::SetFiles(nullptr);
+    platform::SetAppendFiles(nullptr);
     platform::SetRegistry(nullptr);
     platform::SetEnvironment(nullptr);
     platform::SetProcesses(nullptr);
@@ -106,6 +109,7 @@ struct SetupWorld {
 
   platform::MemoryFiles files;
   platform::FaultyFiles faultyFiles{files};
+  platform::MemoryAppendFiles appendFiles{files};
   platform::MemoryRegistry registry;
   platform::FaultyRegistry faultyRegistry{registry};
   platform::MemoryEnvironment environment;
