@@ -22,7 +22,47 @@ platform::Status Copy(bool reachable, const FileEvent& file) {
   return platform::GetFiles().CopyFile(file.source, file.destination);
 }
 
+// The user's own settings file is kept beside it as "<name>.bak", or the
+// first of "<name>.bak2" ... "<name>.bak99" that is free.
+constexpr int kMaxKeptSettings = 99;
+
+std::string KeptSettingsName(const std::string& settings, int number) {
+  return settings + ".bak" + (number == 1 ? std::string() : mbcs::Decimal(number));
+}
+
+std::uint64_t SizeOf(const std::string& path) {
+  platform::Files& files = platform::GetFiles();
+  platform::FindData found;
+  platform::FindHandle handle = files.FindFirst(path, &found);
+  if (!handle) return 0;
+  files.FindClose(handle);
+  return found.size;
+}
+
 }  // namespace
+
+// Before the settings copy replaces a settings file of the user's that is
+// not ours, a copy of it is kept beside it and written through to the disk.
+// Not ok (and the settings file not to be replaced) when it cannot be kept.
+platform::Status CFileDeployer::KeepSettings(const FileEvent& settings) {
+  platform::Files& files = platform::GetFiles();
+  FileEvent kept;
+  kept.kind = FileKind::SettingsKept;
+  kept.source = settings.destination;
+  kept.bytes = SizeOf(kept.source);
+  kept.status = platform::Status(platform::kErrorFileExists);
+  for (int number = 1; number <= kMaxKeptSettings; ++number) {
+    kept.destination = KeptSettingsName(kept.source, number);
+    if (files.Exists(kept.destination)) continue;
+    kept.status = platform::Status::Ok();
+    observer.OnCopying(kept);
+    kept.status = files.CopyFile(kept.source, kept.destination);
+    if (kept.status) kept.status = FlushToDisk(kept.destination);
+    break;
+  }
+  observer.OnFile(kept);
+  return kept.status;
+}
 
 DeployResult CheckDataFolder() {
   platform::Files& files = platform::GetFiles();
@@ -90,13 +130,26 @@ CFileDeployer::Outcome CFileDeployer::DeployEntry(const std::string& dataFolder,
   ClearReadOnly(file.source);
   if (reachable) ClearReadOnly(file.destination);
   file.replaced = reachable && platform::GetFiles().Exists(file.destination);
-  file.status = Copy(reachable, file);
+  // A settings file of the user's that differs from ours is kept first.
+  bool keep = file.kind == FileKind::Settings && file.replaced && !SameContent(file.source, file.destination);
+  bool announced = false;
+  const auto place = [&] {
+    if (keep) {
+      const platform::Status kept = KeepSettings(file);
+      if (!kept) return kept;
+      keep = false;
+    }
+    if (!announced) observer.OnCopying(file);
+    announced = true;
+    return Copy(reachable, file);
+  };
+  file.status = place();
   observer.OnFile(file);
   while (!file.status) {
     CopyDecision decision = observer.OnCopyFailed(file);
     if (decision == CopyDecision::Ignore) break;
     if (decision != CopyDecision::Retry) return Outcome::Aborted;
-    file.status = Copy(reachable, file);
+    file.status = place();
     observer.OnFile(file);
   }
   if (reachable) ClearReadOnly(file.destination);

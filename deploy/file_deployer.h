@@ -68,6 +68,7 @@ class CFileDeployer {
   enum class Outcome { Done, Aborted };
 
   Outcome DeployEntry(const std::string& dataFolder, const platform::FindData& entry);
+  platform::Status KeepSettings(const FileEvent& settings);
   // The entry's copy: where it goes, and what kind of file it is. The
   // destination is unreachable when it lies in an application-data folder
   // that nobody can name.

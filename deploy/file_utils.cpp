@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/append_files.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
@@ -64,4 +65,12 @@ platform::Status DeleteMadeFile(const std::string& path) {
 
 bool Gone(platform::Status deleted) {
   return deleted || deleted.code() == platform::kErrorFileNotFound || deleted.code() == platform::kErrorPathNotFound;
+}
+
+platform::Status FlushToDisk(const std::string& path) {
+  platform::AppendFiles& appends = platform::GetAppendFiles();
+  platform::Status status;
+  platform::ScopedAppend file(appends, appends.Open(path, &status));
+  if (!file) return status;
+  return appends.Flush(file.get());
 }

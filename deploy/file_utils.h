@@ -36,6 +36,10 @@ void ClearReadOnly(std::string path);
 // Deletes a file the install made, whatever read-only bit it carries.
 platform::Status DeleteMadeFile(const std::string& path);
 
+// Writes a file just copied through to the disk (FlushFileBuffers), so that
+// a power cut cannot lose it once something it keeps has been replaced.
+platform::Status FlushToDisk(const std::string& path);
+
 // Whether a deletion left the file not there (any more).
 bool Gone(platform::Status deleted);
 

@@ -141,6 +141,9 @@ std::vector<LoaderWrite> CAcadHosts::RegisterLoader(int year) {
       continue;
     }
     write.before = ReadLoaderKey(registry, product.get(), applicationKey);
+    write.loadCtrlsStatus = Status::Ok();
+    write.loaderStatus = Status::Ok();
+    if (journal) journal->BeforeLoader(write);
     // A previous registration is replaced, so only our two values remain;
     // one that has sub-keys survives the delete and is overwritten.
     (void)registry.DeleteKey(product.get(), applicationKey);

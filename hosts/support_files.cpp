@@ -14,10 +14,14 @@ namespace {
 // Only AutoCAD 2008 needs the add-on's plot driver.
 constexpr int kPlotDriverSlot = 2008 - kFirstReleaseYear;
 
-// Keeps a copy of AutoCAD's own `driver` in the install folder's backup area,
-// under the first name no earlier backup holds.
-FileEvent BackUp(const std::string& driver, const std::string& installDir) {
+// Keeps a copy of AutoCAD's own driver, `write.file.destination`, in the
+// install folder's backup area, under the first name no earlier backup
+// holds, and writes it through to the disk: ours replaces the driver only
+// once a power cut can no longer lose it. The journal hears of the backup
+// before it is made.
+FileEvent BackUp(const SupportFileWrite& write, const std::string& installDir, ChangeJournal* journal) {
   platform::Files& files = platform::GetFiles();
+  const std::string& driver = write.file.destination;
   FileEvent backup;
   backup.kind = FileKind::Backup;
   backup.source = driver;
@@ -28,7 +32,14 @@ FileEvent BackUp(const std::string& driver, const std::string& installDir) {
   for (int number = 1; number <= kMaxBackupsOfOneName; ++number) {
     backup.destination = folder + "\\" + BackupName(mbcs::FileNameOf(driver), number);
     if (files.Exists(backup.destination)) continue;
+    if (journal) {
+      SupportFileWrite planned = write;
+      planned.backup = backup;
+      planned.backup->status = platform::Status::Ok();
+      journal->BeforeSupportFile(planned);
+    }
     backup.status = files.CopyFile(driver, backup.destination);
+    if (backup.status) backup.status = FlushToDisk(backup.destination);
     break;
   }
   return backup;
@@ -39,7 +50,7 @@ FileEvent BackUp(const std::string& driver, const std::string& installDir) {
 // install is replaced. A plot driver that is not ours is backed up first, and
 // stays in place when it cannot be.
 SupportFileWrite PlaceFile(const SupportFile& support, const std::string& source, const std::string& destination,
-                           const std::string& installDir) {
+                           const std::string& installDir, ChangeJournal* journal) {
   platform::Files& files = platform::GetFiles();
   ClearReadOnly(source);
   ClearReadOnly(destination);
@@ -51,14 +62,20 @@ SupportFileWrite PlaceFile(const SupportFile& support, const std::string& source
   file.destination = destination;
   file.replaced = files.Exists(destination);
   if (support.plotDriver && file.replaced && !SameContent(source, destination)) {
-    write.backup = BackUp(destination, installDir);
+    write.backup = BackUp(write, installDir, journal);
     file.status = write.backup->status;
   }
-  if (file.status) file.status = files.CopyFile(source, destination);
+  if (file.status) {
+    if (journal) journal->BeforeSupportFile(write);
+    file.status = files.CopyFile(source, destination);
+  }
   if (file.status) {
     ClearReadOnly(destination);  // the copy carries a bit the source kept
-  } else if (write.backup && !write.backup->destination.empty()) {
-    (void)files.DeleteFile(write.backup->destination);  // the original is still where it was
+  } else if (write.backup && !write.backup->destination.empty() &&
+             write.backup->status.code() != platform::kErrorFileExists) {
+    // The original is still where it was. Not when every name was taken:
+    // the name last tried is an earlier install's backup.
+    (void)files.DeleteFile(write.backup->destination);
   }
   return write;
 }
@@ -89,7 +106,7 @@ std::vector<SupportFileWrite> CAcadHosts::CopySupportFiles(std::string location,
   for (const SupportFile& file : kSupportFiles) {
     if (file.plotDriver && !withPlotDriver) continue;
     writes.push_back(PlaceFile(file, dataFolder + "\\" + file.source,
-                               location + "\\" + file.folder + "\\" + file.installedAs, installDir));
+                               location + "\\" + file.folder + "\\" + file.installedAs, installDir, journal));
   }
   return writes;
 }

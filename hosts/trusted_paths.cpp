@@ -137,6 +137,7 @@ std::vector<TrustedPathWrite> CAcadHosts::AddTrustedPath() {
     }
     if (write.status) {
       write.list = ComposeTrustedPaths(write.previous.value_or(std::string()), installDir);
+      if (journal) journal->BeforeTrustedPaths(write);
       ScopedKey variables(registry, registry.Create(root.get(), path, &write.status));
       if (variables && write.list.size() > std::numeric_limits<std::uint32_t>::max())
         write.status = Status(platform::kErrorInvalidParameter);

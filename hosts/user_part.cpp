@@ -40,7 +40,7 @@ bool HasProfile(Registry& registry, platform::RegKey user, const std::string& pr
 
 // The settings file copied into the user's APPDATA\Zorvel, unless the user
 // has one there: the user's own settings are never replaced.
-void PlaceSettings(const std::string& source, UserPartResult& result) {
+void PlaceSettings(const std::string& source, UserPartResult& result, UserPartJournal* journal) {
   platform::Files& files = platform::GetFiles();
   const std::string appData = AppDataFolder();
   const std::string folder = (appData.empty() ? std::string(kUnknownAppData) : appData) + "\\" + kSettingsFolder;
@@ -60,6 +60,7 @@ void PlaceSettings(const std::string& source, UserPartResult& result) {
     return;
   } else {
     (void)files.CreateDirectory(folder);
+    if (journal) journal->BeforeSettings(file);
     file.status = files.CopyFile(file.source, file.destination);
     // The copy keeps the source's attributes; the user edits this file.
     if (file.status) ClearReadOnly(file.destination);
@@ -75,12 +76,13 @@ int FailuresOf(const UserPartResult& result) {
   return FailuresOf(result.trustedPaths) + (result.settings && !result.settings->status ? 1 : 0);
 }
 
-UserPartResult ServeUserPart(const UserPartRequest& request) {
+UserPartResult ServeUserPart(const UserPartRequest& request, UserPartJournal* journal) {
   UserPartResult result;
   CAcadHosts hosts;
   hosts.SetInstallDir(request.installDir);
+  hosts.journal = journal;
   result.trustedPaths = hosts.AddTrustedPath();
-  if (!request.settingsSource.empty()) PlaceSettings(request.settingsSource, result);
+  if (!request.settingsSource.empty()) PlaceSettings(request.settingsSource, result, journal);
 
   Registry& registry = platform::GetRegistry();
   ScopedKey user(registry, registry.OpenHive(platform::Hive::CurrentUser));

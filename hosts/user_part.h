@@ -38,8 +38,18 @@ struct UserPartResult {
   bool complete() const;
 };
 
+// Told of each write of the user's part just before it is made, so that
+// the user's record names it ahead of the change.
+class UserPartJournal : public ChangeJournal {
+ public:
+  void BeforeLoader(const LoaderWrite& planned) override { (void)planned; }
+  void BeforeSupportFile(const SupportFileWrite& planned) override { (void)planned; }
+  // Before the settings file is copied into the user's APPDATA.
+  virtual void BeforeSettings(const FileEvent& planned) = 0;
+};
+
 // Serves the current user (whoever the current-user services mean).
-[[nodiscard]] UserPartResult ServeUserPart(const UserPartRequest& request);
+[[nodiscard]] UserPartResult ServeUserPart(const UserPartRequest& request, UserPartJournal* journal = nullptr);
 
 // Writes that failed.
 [[nodiscard]] int FailuresOf(const UserPartResult& result);

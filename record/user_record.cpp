@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <optional>
+#include <utility>
 
 #include "platform/mbcs.h"
 #include "platform/registry.h"
@@ -119,9 +120,48 @@ bool OfFolder(const ParsedUserRecord& parsed, const std::string& installDir) {
 
 }  // namespace
 
+namespace {
+
+// Writes the user's record ahead of each change of the user's part, so that
+// a run killed half-way leaves a record that names at least what it
+// changed: the record there before (the same folder's), with every change
+// about to be made. A change named but never made is harmless: taking the
+// folder out of a list that lacks it changes nothing, and the settings file
+// is left to the user in any case.
+class RecordAhead : public UserPartJournal {
+ public:
+  RecordAhead(const InstallRecord& there, UserRecord heading) : there_(there), heading_(std::move(heading)) {}
+
+  void BeforeTrustedPaths(const TrustedPathWrite& planned) override {
+    if (!planned.gained) return;  // a list that holds the folder already is not the install's
+    ahead_.trustedPaths.push_back(planned.change);
+    Write();
+  }
+  void BeforeSettings(const FileEvent& planned) override {
+    ahead_.settings = planned.destination;
+    Write();
+  }
+
+ private:
+  void Write() {
+    InstallRecord part = there_;
+    MergeInto(part, ahead_);
+    UserRecord record = heading_;
+    record.trustedPaths = std::move(part.trustedPaths);
+    record.settings = std::move(part.settings);
+    // Not written: the record written at the end says so.
+    (void)WriteUserRecord(record);
+  }
+
+  const InstallRecord& there_;
+  const UserRecord heading_;
+  InstallRecord ahead_;
+};
+
+}  // namespace
+
 UserService ServeCurrentUser(const UserPartRequest& request, std::uint32_t serial) {
   UserService service;
-  service.part = ServeUserPart(request);
   const ParsedUserRecord there = ReadUserRecord();
   InstallRecord part;
   UserRecord record;
@@ -132,15 +172,19 @@ UserService ServeCurrentUser(const UserPartRequest& request, std::uint32_t seria
   } else {
     service.replacedInstall = there.record.installDir;  // empty when there was none
   }
+  record.installDir = request.installDir;
+  mbcs::DropTrailingBackslash(record.installDir);
+  record.serial = serial;
+  RecordAhead ahead(part, record);
+  service.part = ServeUserPart(request, &ahead);
+
+  // The record as made: what was there, and every change really made.
   InstallRecord made;
   for (const TrustedPathWrite& write : service.part.trustedPaths)
     if (write.written() && write.gained) made.trustedPaths.push_back(write.change);
   if (service.part.settings && service.part.settings->status) made.settings = service.part.settings->destination;
   MergeInto(part, made);
 
-  record.installDir = request.installDir;
-  mbcs::DropTrailingBackslash(record.installDir);
-  record.serial = serial;
   if (service.part.complete()) record.served = serial;
   record.trustedPaths = std::move(part.trustedPaths);
   record.settings = std::move(part.settings);

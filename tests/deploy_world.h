@@ -44,12 +44,14 @@ class DeployWorldTest : public FilesWorldTest {
     environment_.SetVariable("APPDATA", AppData());
     environment_.SetRoamingAppDataFolder(At("Shell\\Roaming"));
     platform::SetFiles(&files());
+    platform::SetAppendFiles(&world().appendFiles());
     platform::SetEnvironment(&environment_);
     platform::SetMessageBoxes(&prompts_);
   }
 
   void TearDown() override {
     platform::SetFiles(nullptr);
+    platform::SetAppendFiles(nullptr);
     platform::SetEnvironment(nullptr);
     platform::SetMessageBoxes(nullptr);
     FilesWorldTest::TearDown();

@@ -51,7 +51,7 @@ struct SetupWorld {
     Product(kProduct2010, kAcad2010, "AutoCAD 2010");
     Text(platform::Hive::CurrentUser, kVariables, "TRUSTEDPATHS", "d:\\lisp");
     platform::SetFiles(&faultyFiles);
-    platform::SetAppendFiles(&appends);
+    platform::SetAppendFiles(&appendFiles);
     platform::SetRegistry(&faultyRegistry);
     platform::SetEnvironment(&environment);
     platform::SetProcesses(&processes);
@@ -109,7 +109,7 @@ struct SetupWorld {
 
   platform::MemoryFiles files;
   platform::FaultyFiles faultyFiles{files};
-  platform::MemoryAppendFiles appends{files};
+  platform::MemoryAppendFiles appendFiles{files};
   platform::MemoryRegistry registry;
   platform::FaultyRegistry faultyRegistry{registry};
   platform::MemoryEnvironment environment;
