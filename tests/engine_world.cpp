@@ -34,7 +34,6 @@ void MachineWorldTest::TearDown() {
   platform::SetRights(nullptr);
   platform::SetAppendFiles(nullptr);
   platform::SetFiles(nullptr);
-  platform::SetAppendFiles(nullptr);
   platform::SetEnvironment(nullptr);
   platform::SetProcesses(nullptr);
   faultyFiles_.reset();
