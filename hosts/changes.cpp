@@ -31,6 +31,29 @@ bool IsEmpty(Registry& registry, platform::RegKey root, const std::string& path)
          subkeys == 0 && values == 0;
 }
 
+// Whether a loader key is as the install writes it: its LOADER names a
+// module in `installDir`, or, made but not yet given its LOADER, it holds
+// nothing but the LOADCTRLS written first.
+bool IsOwnLoaderKey(Registry& registry, platform::RegKey key, const std::string& installDir) {
+  platform::StoredValue loader;
+  switch (platform::ReadValue(registry, key, "LOADER", &loader)) {
+    case QueryResult::Ok:
+      return LoaderPointsInto(loader.bytes, installDir);
+    case QueryResult::NotFound:
+      break;
+    default:
+      return false;
+  }
+  platform::StoredValue loadCtrls;
+  const bool hasLoadCtrls = platform::ReadValue(registry, key, "LOADCTRLS", &loadCtrls) == QueryResult::Ok;
+  std::uint32_t subkeys = 0, values = 0;
+  return registry.SubkeyCount(key, &subkeys) && registry.ValueCount(key, &values) && subkeys == 0 &&
+         values == (hasLoadCtrls ? 1u : 0u);
+}
+
+// The product key a loader key ("<product>\Applications\<name>") is below.
+std::string ProductKeyOf(const std::string& loaderKey) { return mbcs::FolderOf(mbcs::FolderOf(loaderKey)); }
+
 // Writes `value`, or deletes the value where there was none.
 Status PutBack(Registry& registry, platform::RegKey key, const char* name,
                const std::optional<platform::StoredValue>& value) {
@@ -68,11 +91,12 @@ Undo UndoLoader(const LoaderChange& change, const std::string& installDir, int e
   ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
   {
     ScopedKey key(registry, registry.OpenRead(root.get(), *path));
-    if (!key) return Undo::Unchanged;
-    platform::StoredValue loader;
-    if (platform::ReadValue(registry, key.get(), "LOADER", &loader) != QueryResult::Ok ||
-        !LoaderPointsInto(loader.bytes, installDir))
-      return Undo::NotOurs;
+    // The install deletes a key that was there and makes it again: one that
+    // stopped in between leaves none, to be put back while AutoCAD's product
+    // key is still there.
+    if (!key && (change.createdLevels != 0 || !ScopedKey(registry, registry.OpenRead(root.get(), ProductKeyOf(*path)))))
+      return Undo::Unchanged;
+    if (key && !IsOwnLoaderKey(registry, key.get(), installDir)) return Undo::NotOurs;
   }
   if (change.createdLevels == 0) {
     ScopedKey key(registry, registry.Create(root.get(), *path, status));

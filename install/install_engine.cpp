@@ -215,7 +215,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   // Over a record of a later version, which this one cannot keep whole,
   // nothing is recorded ahead.
   InstallJournal journal(installDir, request.build.editionBits);
-  if (earlier.state != RecordState::NewerVersion && journal.Begin(earlier.record)) journal.Note(made, Ahead::Adds);
+  if (earlier.state != RecordState::NewerVersion) (void)journal.Begin(earlier.record, made);
   driver.OnFolderLock(folder.lock);
   driver.OnProgressBegin();
   const FileEvent uninstaller = PlaceUninstaller(installDir, journal);

@@ -35,11 +35,15 @@ InstallJournal::InstallJournal(std::string installDir, int editionBits)
 
 InstallJournal::~InstallJournal() { Close(); }
 
-platform::Status InstallJournal::Begin(const InstallRecord& earlier) {
+platform::Status InstallJournal::Begin(const InstallRecord& earlier, const InstallRecord& made) {
   const std::string path = RecordPath(installDir_);
-  status_ = platform::GetFiles().WriteFile(path, FormatRecordHead() + FormatRecordLines(earlier));
+  InstallRecord named = earlier;
+  MergeInto(named, made);
+  status_ = platform::GetFiles().WriteFile(path, FormatRecordHead() + FormatRecordLines(named));
   if (status_) file_ = appends_.Open(path, &status_);
-  if (file_) named_ = earlier;
+  if (!file_) return status_;
+  noted_ = Added(earlier, named);
+  named_ = std::move(named);
   return status_;
 }
 
@@ -81,14 +85,17 @@ void InstallJournal::BeforeFile(const FileEvent& planned) {
 void InstallJournal::BeforeLoader(const LoaderWrite& planned) {
   InstallRecorder recorder(installDir_, editionBits_);
   recorder.Add(planned);
-  // A key that was there is deleted and made again.
-  Note(recorder.Record(), planned.before.createdLevels == 0 ? Ahead::Overwrites : Ahead::Adds);
+  // A key that was there is deleted and made again. A re-run would take a
+  // key left behind for its own, but not the Applications key made for it.
+  Note(recorder.Record(), planned.before.createdLevels == 1 ? Ahead::Adds : Ahead::Overwrites);
 }
 
 void InstallJournal::BeforeTrustedPaths(const TrustedPathWrite& planned) {
   InstallRecorder recorder(installDir_, editionBits_);
   recorder.Add(planned);
-  Note(recorder.Record(), planned.previous ? Ahead::Overwrites : Ahead::Adds);
+  // Also a list made new: a re-run would find the folder in it already and
+  // not know the list for the install's.
+  Note(recorder.Record(), Ahead::Overwrites);
 }
 
 void InstallJournal::BeforeSupportFile(const SupportFileWrite& planned) {

@@ -34,10 +34,11 @@ class InstallJournal : public ChangeJournal {
   InstallJournal(const InstallJournal&) = delete;
   InstallJournal& operator=(const InstallJournal&) = delete;
 
-  // Starts the record: its head and the entries of `earlier`, written whole
-  // and through to the disk, then opened for appending. Nothing is noted when
-  // it fails.
-  platform::Status Begin(const InstallRecord& earlier);
+  // Starts the record: its head, the entries of `earlier` and what this
+  // install has made already (`made`: the folders), written whole and
+  // through to the disk, then opened for appending. Nothing is noted when it
+  // fails.
+  platform::Status Begin(const InstallRecord& earlier, const InstallRecord& made);
 
   // Appends the entries of what `item` names that the record does not name
   // yet. A record that could not be begun or written to notes nothing more;

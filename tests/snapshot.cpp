@@ -132,3 +132,16 @@ Picture MachinePicture(platform::MemoryRegistry& registry, platform::MemoryFiles
   }
   return picture;
 }
+
+std::string Differences(const Picture& before, const Picture& after) {
+  std::string out;
+  for (const auto& [key, value] : before) {
+    const auto found = after.find(key);
+    if (found == after.end() || found->second != value) out += "- " + key + ": " + value + "\n";
+  }
+  for (const auto& [key, value] : after) {
+    const auto found = before.find(key);
+    if (found == before.end() || found->second != value) out += "+ " + key + ": " + value + "\n";
+  }
+  return out;
+}

@@ -56,3 +56,7 @@ struct FreshMachine {
 // attribute word ("C:\<path>\" or "C:\<path>" -> "<attributes>:<content>"):
 // the in-memory machine whole, to compare.
 Picture MachinePicture(platform::MemoryRegistry& registry, platform::MemoryFiles& files);
+
+// What `after` has that `before` has not ("+ key: value") and what it lost
+// ("- key: value"), one a line: empty when they are the same.
+std::string Differences(const Picture& before, const Picture& after);
