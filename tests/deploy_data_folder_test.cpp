@@ -6,6 +6,7 @@
 #include "deploy/file_utils.h"
 #include "platform/mbcs.h"
 #include "tests/deploy_world.h"
+#include "tests/fakes/faulty_append_files.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/files.h"
 
@@ -24,6 +25,7 @@ class DeployDataFolder : public DeployWorldTest {
   DeployResult Deploy(const std::string& installDir) {
     observer_.steps = 0;
     observer_.files.clear();
+    observer_.copying.clear();
     CFileDeployer deployer(installDir, observer_);
     DeployResult result = deployer.DeployDataFolder();
     if (platform::MemoryFiles* memory = world().memory()) {
@@ -85,10 +87,26 @@ TEST_P(DeployDataFolder, SettingsFileGoesToAppDataZorvelUnderItsListedName) {
   EXPECT_EQ(world().Read(AppData() + "\\Zorvel\\zorvel.ini"), "zorvel.ini");
   EXPECT_EQ(world().List(AppData() + "\\Zorvel"), (std::vector<std::string>{"zorvel.ini"}));
   EXPECT_EQ(world().List(Install()), (std::vector<std::string>{"a.dll"}));
-  // A second run finds the folder there and overwrites.
-  world().MakeFile(Data() + "\\zorvel.ini", "second");
-  EXPECT_EQ(Deploy(), kDone);
-  EXPECT_EQ(world().Read(AppData() + "\\Zorvel\\zorvel.ini"), "second");
+  // Later runs overwrite it, keeping one unlike ours first under the first
+  // free name; one whose kept copy is not on the disk is not replaced.
+  const std::string settings = AppData() + "\\Zorvel\\zorvel.ini";
+  platform::FaultyAppendFiles appends(world().appendFiles());
+  platform::SetAppendFiles(&appends);
+  appends.FailFlushes(settings + ".bak3");
+  prompts().Answer(kIdIgnore);
+  const char* const runs[][4] = {  // ours, the user's ("": ours of the run before), kept as, after
+      {"zorvel.ini", "", "", "zorvel.ini"}, {"2", "mine", ".bak", "2"}, {"3", "", ".bak2", "3"}, {"4", "my", ".bak3", "my"}};
+  for (const auto& [ours, users, kept, after] : runs) {
+    SCOPED_TRACE(ours);
+    world().MakeFile(Data() + "\\zorvel.ini", ours);
+    if (*users) world().MakeFile(settings, users);
+    const std::optional<std::string> before = world().Read(settings);
+    EXPECT_EQ(Deploy(), kDone);
+    EXPECT_EQ(world().Read(settings), after);
+    EXPECT_EQ(world().Read(settings + (*kept ? kept : ".bak")), *kept ? before : std::nullopt);
+    EXPECT_EQ(std::count(observer_.copying.begin(), observer_.copying.end(), settings + kept), *kept ? 1 : 0);
+  }
+  EXPECT_EQ(prompts().shown().size(), 1u) << "only the settings file that could not be kept asks";
 }
 
 TEST_P(DeployDataFolder, MissingAppDataFallsBackToTheShellsFolder) {
@@ -201,6 +219,7 @@ TEST_P(DeployDataFolder, EveryAttemptIsReportedWithWhatTheSystemSaid) {
   prompts().Answer(kIdRetry);
   prompts().Answer(kIdRetry);
   EXPECT_EQ(Deploy(), kDone);
+  EXPECT_EQ(observer_.copying.size(), 1u) << "announced once, before the first try";
   ASSERT_EQ(observer_.files.size(), 3u);
   EXPECT_EQ(observer_.files[0].status.code(), platform::kErrorSharingViolation);
   EXPECT_EQ(observer_.files[1].status.code(), platform::kErrorSharingViolation);

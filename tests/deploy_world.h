@@ -24,6 +24,10 @@ class PromptingObserver : public DeployObserver {
   explicit PromptingObserver(platform::MessageBoxes& boxes) : boxes_(boxes) {}
   void OnStep() override { ++steps; }
   void OnFile(const FileEvent& event) override { files.push_back(event); }
+  // Each copy announced: its destination, "+" when that was there by then.
+  void OnCopying(const FileEvent& p) override {
+    copying.push_back(p.destination + (platform::GetFiles().Exists(p.destination) ? "+" : ""));
+  }
   CopyDecision OnCopyFailed(const FileEvent& failure) override {
     return CopyDecisionOf(
         boxes_.Show(CopyFailedText(failure.destination), kMessageCaption, platform::kMbAbortRetryIgnore));
@@ -31,6 +35,7 @@ class PromptingObserver : public DeployObserver {
 
   int steps = 0;
   std::vector<FileEvent> files;
+  std::vector<std::string> copying;
 
  private:
   platform::MessageBoxes& boxes_;

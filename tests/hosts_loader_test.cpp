@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "tests/hosts_world.h"
+#include "tests/recorded_events.h"
 
 namespace {
 
@@ -231,9 +232,13 @@ TEST_P(Loaders, WritesTellWhatTheKeyHeldBefore) {
     hosts.SetInstallDir(kInstallDir);
     const std::string product = AddKnownProduct(hosts, 2012);
     c.stage(product);
+    RecordingJournal journal;
+    journal.look = [&] { return ReadText(Hive::LocalMachine, Application(product, 2012), "LOADER").value_or("-"); };
+    hosts.journal = &journal;
     const std::vector<LoaderWrite> writes = hosts.RegisterLoader(2012);
     EXPECT_EQ(FailuresOf(writes), 0);
     ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(journal.seen, std::vector<std::string>{c.loader.value_or("-")}) << "announced before it is written";
     const LoaderChange& before = writes[0].before;
     EXPECT_EQ(before.createdLevels, c.createdLevels);
     EXPECT_EQ(before.loadCtrls ? std::optional<std::string>(ValueText(*before.loadCtrls)) : std::nullopt, c.loadCtrls);

@@ -2,6 +2,7 @@
 // AutoCAD profile of the current user, and nothing the user had is lost.
 #include "platform/mbcs.h"
 #include "tests/hosts_world.h"
+#include "tests/recorded_events.h"
 
 namespace {
 
@@ -42,9 +43,10 @@ class TrustedPaths : public HostsWorldTest {
     return ReadText(Hive::CurrentUser, variablesKey, "TRUSTEDPATHS");
   }
 
-  int Run() {
+  int Run(ChangeJournal* journal = nullptr) {
     CAcadHosts hosts;
     hosts.SetInstallDir(kInstallDir);
+    hosts.journal = journal;
     writes_ = hosts.AddTrustedPath();
     return FailuresOf(writes_);
   }
@@ -183,7 +185,10 @@ TEST_P(TrustedPaths, EachProfileIsReportedWithItsListBeforeAndAfter) {
   const std::string had = VariablesKey("R18.0", "ACAD-8001:804", "Had"), hadNot = VariablesKey("R18.0", "ACAD-8001:804", "New");
   WriteText(Hive::CurrentUser, had, "TRUSTEDPATHS", "d:\\lisp");
   MakeKey(Hive::CurrentUser, hadNot);
-  EXPECT_EQ(Run(), 0);
+  RecordingJournal journal;
+  journal.look = [&] { return TrustedPathsOf(had).value_or("") + "|" + TrustedPathsOf(hadNot).value_or("none"); };
+  EXPECT_EQ(Run(&journal), 0);
+  EXPECT_EQ(journal.seen, (std::vector<std::string>{"d:\\lisp|none", "D:\\LISP;" + kUpperDir + "|none"}));
   ASSERT_EQ(writes_.size(), 2u);
   EXPECT_EQ(writes_[0].change.key, had);
   EXPECT_EQ(writes_[0].previous, "d:\\lisp");

@@ -2,9 +2,11 @@
 // look at.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "deploy/events.h"
+#include "hosts/changes.h"
 
 class RecordedEvents : public InstallEvents {
  public:
@@ -13,4 +15,13 @@ class RecordedEvents : public InstallEvents {
 
   std::vector<FileEvent> files;
   std::vector<ValueEvent> values;
+};
+
+// What `look` finds on the machine as each write is announced.
+struct RecordingJournal : ChangeJournal {
+  void BeforeLoader(const LoaderWrite&) override { seen.push_back(look()); }
+  void BeforeTrustedPaths(const TrustedPathWrite&) override { seen.push_back(look()); }
+  void BeforeSupportFile(const SupportFileWrite&) override { seen.push_back(look()); }
+  std::function<std::string()> look;
+  std::vector<std::string> seen;
 };

@@ -4,6 +4,7 @@
 
 #include "hosts/acad_hosts.h"
 #include "tests/deploy_world.h"
+#include "tests/fakes/faulty_append_files.h"
 #include "tests/fakes/faulty_files.h"
 #include "tests/fakes/files.h"
 #include "tests/recorded_events.h"
@@ -189,7 +190,14 @@ TEST_P(SupportFiles, AutoCad2008sOwnDriverIsKeptBeforeOursReplacesIt) {
     if (c.before) world().MakeFile(driver, *c.before);
     if (c.earlierBackup) world().MakeFile(backups + "\\pdfplot9.hdi", *c.earlierBackup);
     events_.files.clear();
+    RecordingJournal journal;  // each font, the backup if any, ours: the driver still AutoCAD's
+    const std::string kept = backups + "\\" + (c.backupName ? c.backupName : "-");
+    journal.look = [&] { return world().Read(driver).value_or("-") + (files().Exists(kept) ? "+kept" : ""); };
+    hosts_.journal = &journal;
     EXPECT_EQ(Placed(hosts_.CopySupportFiles(location, true)), 0);
+    std::vector<std::string> seen(3, c.before.value_or("-"));
+    if (c.backupName) seen.push_back(*c.before + "+kept");
+    EXPECT_EQ(journal.seen, seen);
     EXPECT_TRUE(HasDriver(location));
     ASSERT_FALSE(events_.files.empty());
     EXPECT_EQ(events_.files.back().replaced, c.before.has_value());
@@ -217,6 +225,8 @@ TEST_P(SupportFiles, ADriverThatCannotBeKeptIsNotReplaced) {
   world().MakeFile(driver, "AutoCAD's own");
   platform::FaultyFiles faulty(files());
   platform::SetFiles(&faulty);
+  platform::FaultyAppendFiles appends(world().appendFiles());
+  platform::SetAppendFiles(&appends);
   struct Case {
     const char* label;
     std::function<void()> stage;
@@ -237,6 +247,8 @@ TEST_P(SupportFiles, ADriverThatCannotBeKeptIsNotReplaced) {
          faulty.FailCopiesTo(driver, platform::FaultyFiles::kAlways, platform::kErrorSharingViolation);
        },
        platform::kErrorSharingViolation},
+      {"the backup cannot be flushed to the disk",
+       [&] { faulty.ClearFailures(), appends.FailFlushes(InInstall("Backup\\pdfplot9.hdi")); }, platform::kErrorDiskFull},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fakes/append_files.h"
+#include "tests/fakes/crash_shim.h"
+#include "tests/fakes/files.h"
 #include "tests/fakes/registry.h"
 #include "tests/fakes/services.h"
 
@@ -80,6 +83,30 @@ TEST_F(UserRecordTest, ServingMergesIntoTheFoldersRecordAndReplacesAnotherInstal
   EXPECT_EQ(other.replacedInstall, "D:\\CAD\\Zorvel批打印软件");
   EXPECT_FALSE(other.served) << "no profile of that release yet";
   EXPECT_EQ(ReadUserRecord().record.trustedPaths.size(), 1u) << "the other installation's record is replaced";
+}
+
+// A run that dies after any change leaves a record naming each list changed.
+TEST_F(UserRecordTest, ARunCutOffAnywhereLeavesARecordNamingWhatItChanged) {
+  const std::string profiles = "SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\A\\Profiles\\";
+  const std::string lists[] = {profiles + "A\\Variables", profiles + "B\\Variables"};
+  for (std::size_t dieAfter = 0, dead = 1; dead; ++dieAfter) {
+    platform::MemoryRegistry registry;
+    platform::MemoryFiles files;
+    platform::MemoryAppendFiles appends(files);
+    platform::ScopedKey user(registry, registry.OpenHive(platform::Hive::CurrentUser));
+    for (const std::string& list : lists) platform::ScopedKey made(registry, registry.Create(user.get(), list));
+    platform::CrashShim crash(registry, files, appends, dieAfter);
+    platform::SetRegistry(&crash.registry());
+    const bool served = ServeCurrentUser({"E:\\Zv", "", {}}, 1).served;
+    platform::SetRegistry(&registry);
+    const ParsedUserRecord parsed = ReadUserRecord();
+    platform::MemoryRegistry::StoredValue value;
+    std::size_t changed = 0;
+    for (const std::string& list : lists) changed += registry.Stored(platform::Hive::CurrentUser, list, "TRUSTEDPATHS", &value);
+    EXPECT_GE(parsed.state == RecordState::Complete ? parsed.record.trustedPaths.size() : 0, changed) << dieAfter;
+    dead = crash.dead();
+    EXPECT_EQ(served ? 2u : 0u, dead ? 0u : parsed.record.trustedPaths.size()) << "a whole run's record as ever";
+  }
 }
 
 }  // namespace
