@@ -170,11 +170,21 @@ std::vector<std::string> ProductKeysOf(const LoaderRegistration& registration) {
 // finish there has been taken back: what it did goes first, so that what an
 // install finds there before is always what was there before any install of
 // ours.
-ParsedRecord FinishedRecord(const std::string& installDir, TakeBack* takeBack) {
-  ParsedRecord found = ReadRecord(installDir);
-  if (found.state != RecordState::Truncated || takeBack == nullptr) return found;
-  (void)takeBack->Run(installDir, found.record, InstallRecord());
-  return ReadRecord(installDir);
+// A folder made above the install folder stays the install's when what the
+// unfinished install left cannot all go: its record may have lost the lines
+// of the files still there.
+struct Found {
+  ParsedRecord record;
+  bool parentMade = false;
+};
+
+Found FinishedRecord(const std::string& installDir, TakeBack* takeBack) {
+  Found found{ReadRecord(installDir)};
+  if (found.record.state != RecordState::Truncated || takeBack == nullptr) return found;
+  found.parentMade = found.record.record.parentCreated;
+  (void)takeBack->Run(installDir, found.record.record, InstallRecord());
+  found.record = ReadRecord(installDir);
+  return found;
 }
 
 }  // namespace
@@ -198,10 +208,11 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     driver.OnProgressBegin();
     return Stop(*DataFolderProblem(data, driver), report);
   }
-  const ParsedRecord earlier = FinishedRecord(folder.installDir, takeBack_);
+  const Found found = FinishedRecord(folder.installDir, takeBack_);
+  const ParsedRecord& earlier = found.record;
   platform::Files& files = platform::GetFiles();
   const std::string parent = mbcs::FolderOf(folder.installDir);
-  const bool parentExisted = files.Exists(parent);
+  const bool parentExisted = files.Exists(parent) && !(found.parentMade && files.Exists(folder.installDir));
   folder = MakeInstallFolder(folder.installDir);
   if (!folder.accepted()) return Refuse(request, folder, driver, report);
   const std::string& installDir = folder.installDir;

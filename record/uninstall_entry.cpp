@@ -75,6 +75,12 @@ Status WriteEntry(Hive hive, const std::vector<EntryValue>& values, InstallEvent
   return first;
 }
 
+bool HasValue(Registry& registry, platform::RegKey root, const std::string& path, const char* name) {
+  ScopedKey key(registry, registry.OpenRead(root, path));
+  platform::StoredValue value;
+  return key && platform::ReadValue(registry, key.get(), name, &value) != platform::QueryResult::NotFound;
+}
+
 }  // namespace
 
 std::string DisplayVersionOf(int buildDate) {
@@ -118,7 +124,9 @@ EntryRemoval RemoveUninstallEntry(const EntryChange& entry, const std::string& i
   if (location) mbcs::DropTrailingBackslash(*location);
   std::string folder = installDir;
   mbcs::DropTrailingBackslash(folder);
-  if (!location || !mbcs::EqualsNoCase(*location, folder)) return EntryRemoval::Taken;
+  // An entry without its location is one an install of ours stopped writing.
+  const bool unfinished = !location && !HasValue(registry, root.get(), *path, kInstallLocation);
+  if (!unfinished && (!location || !mbcs::EqualsNoCase(*location, folder))) return EntryRemoval::Taken;
   *status = registry.DeleteKey(root.get(), *path);
   return *status ? EntryRemoval::Removed : EntryRemoval::Failed;
 }
