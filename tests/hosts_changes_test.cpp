@@ -76,11 +76,21 @@ TEST_P(HostChanges, ALoaderKeyIsTakenBackOnlyWhileItIsOurs) {
       {"re-pointed since",
        [this] { WriteText(Hive::LocalMachine, key_, "LOADER", "D:\\Other\\ZV_BatchPlot2010.ARX"); }, 2,
        Undo::NotOurs, true, true},
-      {"its LOADER deleted since",
+      // As an install leaves it that stopped before its LOADER: nothing in
+      // it but the install's own LOADCTRLS.
+      {"without its LOADER",
        [this] {
          platform::ScopedKey root(registry(), registry().OpenHive(Hive::LocalMachine));
          platform::ScopedKey key(registry(), registry().Open(root.get(), key_));
          ASSERT_TRUE(registry().DeleteValue(key.get(), "LOADER"));
+       },
+       2, Undo::Removed, false, false},
+      {"without its LOADER, with another value added since",
+       [this] {
+         platform::ScopedKey root(registry(), registry().OpenHive(Hive::LocalMachine));
+         platform::ScopedKey key(registry(), registry().Open(root.get(), key_));
+         ASSERT_TRUE(registry().DeleteValue(key.get(), "LOADER"));
+         WriteText(Hive::LocalMachine, key_, "DESCRIPTION", "mine");
        },
        2, Undo::NotOurs, true, true},
       {"a sub-key added since", [this] { MakeKey(Hive::LocalMachine, key_ + "\\Commands"); }, 2, Undo::Failed, true,
