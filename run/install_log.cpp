@@ -10,6 +10,7 @@
 #include "platform/rights.h"
 #include "platform/system_info.h"
 #include "run/exit_code.h"
+#include "run/take_back.h"
 
 using platform::Hive;
 using platform::Status;
@@ -449,7 +450,9 @@ void LoggingDriver::LogValue(Hive hive, const std::string& key, const std::strin
     log_.Error(line + " not written (" + data + "), " + DescribeError(status));
 }
 
-InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, InstallDriver& driver, CInstallLog* log) {
+namespace {
+
+InstallReport InstallLogged(CInstallEngine& engine, InstallRequest request, InstallDriver& driver, CInstallLog* log) {
   if (log == nullptr) return engine.Install(request, driver);
   request.logPath = log->path();
   const std::string years = Years(request.ticked);
@@ -471,6 +474,17 @@ InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, Ins
                    mbcs::Decimal(report.users.failed) + " not wholly served, " + mbcs::Decimal(report.users.skipped) +
                    " left to the logon step");
   LogOutcome(*log, report);
+  return report;
+}
+
+}  // namespace
+
+InstallReport InstallWithLog(CInstallEngine& engine, InstallRequest request, InstallDriver& driver, CInstallLog* log) {
+  // What stops half-way is taken back, and logged as the uninstall logs it.
+  CUninstallTakeBack takeBack(request.build.editionBits, log);
+  engine.SetTakeBack(&takeBack);
+  const InstallReport report = InstallLogged(engine, std::move(request), driver, log);
+  engine.SetTakeBack(nullptr);
   return report;
 }
 

@@ -138,8 +138,10 @@ TEST(SilentInstall, RetriesAFailedCopyThreeTimesASecondApartThenAborts) {
     EXPECT_EQ(RunWith({"/S"}), row.exitCode);
     EXPECT_EQ(w.clock.sleeps(), row.sleeps);
     EXPECT_EQ(w.files.Exists(blocked), row.exitCode == 0);
-    // The files listed before the blocked one stay after an abort.
-    EXPECT_TRUE(w.files.Exists(In(W::kDefaultInstall, "ZV_BatchPlot2010.ARX")));
+    // The files copied before the blocked one are taken back after an abort,
+    // and the log says so.
+    EXPECT_EQ(w.files.Exists(In(W::kDefaultInstall, "ZV_BatchPlot2010.ARX")), row.exitCode == 0);
+    EXPECT_EQ(w.Logged(W::kTempLog, {"WARN ", "Taking back the install"}), row.exitCode != 0);
   }
 }
 
