@@ -235,6 +235,9 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     InstallRecord copied;
     copied.files.push_back(kUninstallerName);
     recorder.Add(copied);
+    // An earlier install's entry names the folder already, and stays as it
+    // is should this one stop.
+    if (journal.open() && earlier.record.entries.empty()) RegisterEntryAhead(installDir, request.build, journal);
   } else {
     ++report.uninstallFailed;
   }

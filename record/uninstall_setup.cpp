@@ -65,6 +65,31 @@ FileEvent PlaceUninstaller(const std::string& installDir, InstallJournal& journa
   return copy;
 }
 
+namespace {
+
+// The entries an install may write: under HKEY_LOCAL_MACHINE, or under
+// HKEY_CURRENT_USER where that cannot be written.
+InstallRecord EntriesOf(const BuildInfo& build) {
+  InstallRecord entries;
+  entries.entries = {EntryChange{platform::Hive::LocalMachine, build.editionBits},
+                     EntryChange{platform::Hive::CurrentUser, 0}};
+  return entries;
+}
+
+class Unreported : public InstallEvents {
+ public:
+  void OnFile(const FileEvent&) override {}
+  void OnValue(const ValueEvent&) override {}
+};
+
+}  // namespace
+
+void RegisterEntryAhead(const std::string& installDir, const BuildInfo& build, InstallJournal& journal) {
+  journal.Note(EntriesOf(build), Ahead::Overwrites);
+  Unreported unreported;
+  (void)RegisterUninstallEntry(installDir, build, Today(), 0, unreported);
+}
+
 int FinishUninstall(const std::string& installDir, const BuildInfo& build, const ParsedRecord& earlier,
                     InstallRecord changes, InstallEvents& events, InstallJournal& journal) {
   FileEvent written;
@@ -80,10 +105,7 @@ int FinishUninstall(const std::string& installDir, const BuildInfo& build, const
   MergeInto(record, changes);
 
   int failed = 0;
-  InstallRecord entries;
-  entries.entries = {EntryChange{platform::Hive::LocalMachine, build.editionBits},
-                     EntryChange{platform::Hive::CurrentUser, 0}};
-  journal.Note(entries, Ahead::Overwrites);
+  journal.Note(EntriesOf(build), Ahead::Overwrites);
   const std::optional<EntryChange> entry = RegisterUninstallEntry(
       installDir, build, Today(), EstimatedKilobytes(installDir, record), events);
   if (entry) {

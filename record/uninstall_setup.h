@@ -14,6 +14,13 @@
 // whatever the install goes on to change.
 FileEvent PlaceUninstaller(const std::string& installDir, InstallJournal& journal);
 
+// Registers the Programs and Features entry right after the uninstaller,
+// noted in the record first, so that Programs and Features and SetUp.exe
+// /UNINSTALL find the install however it ends; FinishUninstall writes it again
+// with the install's size. What it writes is not reported: the second write
+// reports every value.
+void RegisterEntryAhead(const std::string& installDir, const BuildInfo& build, InstallJournal& journal);
+
 // Registers the Programs and Features entry (noted in the record first) and
 // writes the whole record, finished: `earlier`, the record found in the
 // folder, with `changes` merged in. Returns how many of the two could not be
