@@ -5,29 +5,6 @@
 #include "platform/mbcs.h"
 #include "record/install_recorder.h"
 
-namespace {
-
-// What `after` (`before` with more merged into it) names that `before` does
-// not: merging only ever appends to the lists.
-InstallRecord Added(const InstallRecord& before, const InstallRecord& after) {
-  const auto tail = [](auto& to, const auto& was, const auto& is) { to.assign(is.begin() + was.size(), is.end()); };
-  InstallRecord added;
-  added.parentCreated = after.parentCreated && !before.parentCreated;
-  tail(added.files, before.files, after.files);
-  tail(added.backups, before.backups, after.backups);
-  tail(added.fonts, before.fonts, after.fonts);
-  tail(added.drivers, before.drivers, after.drivers);
-  tail(added.loaders, before.loaders, after.loaders);
-  tail(added.trustedPaths, before.trustedPaths, after.trustedPaths);
-  tail(added.entries, before.entries, after.entries);
-  if (after.settings != before.settings) added.settings = after.settings;
-  if (after.settingsKept != before.settingsKept) added.settingsKept = after.settingsKept;
-  if (after.allUsers != before.allUsers) added.allUsers = after.allUsers;
-  return added;
-}
-
-}  // namespace
-
 InstallJournal::InstallJournal(std::string installDir, int editionBits)
     : installDir_(std::move(installDir)), editionBits_(editionBits), appends_(platform::GetAppendFiles()) {
   mbcs::DropTrailingBackslash(installDir_);
@@ -42,22 +19,33 @@ platform::Status InstallJournal::Begin(const InstallRecord& earlier, const Insta
   status_ = platform::GetFiles().WriteFile(path, FormatRecordHead() + FormatRecordLines(named));
   if (status_) file_ = appends_.Open(path, &status_);
   if (!file_) return status_;
-  noted_ = Added(earlier, named);
+  noted_.parentCreated = made.parentCreated && !earlier.parentCreated;
+  for (const std::string& file : named.files) fileKeys_.insert(mbcs::ToUpper(file));
+  named.files.clear();
   named_ = std::move(named);
   return status_;
 }
 
 void InstallJournal::Note(const InstallRecord& item, Ahead ahead) {
   if (!file_) return;
-  InstallRecord named = named_;
-  MergeInto(named, item);
-  const InstallRecord added = Added(named_, named);
+  // The install folder's files, thousands of them, are told from those named
+  // already by their keys; the rest are few.
+  InstallRecord rest = item;
+  rest.files.clear();
+  InstallRecord added = NotNamedIn(rest, named_);
+  added.parentCreated = item.parentCreated && !named_.parentCreated;
+  added.allUsers = item.allUsers > named_.allUsers ? item.allUsers : 0;
+  for (const std::string& file : item.files)
+    if (fileKeys_.insert(mbcs::ToUpper(file)).second) added.files.push_back(file);
   if (added.NamesNothing() && !added.parentCreated && added.fonts.empty() && added.settings.empty() &&
       added.settingsKept.empty())
     return;
-  named_ = std::move(named);
+  const std::string lines = FormatRecordLines(added);
+  noted_.files.insert(noted_.files.end(), added.files.begin(), added.files.end());
+  added.files.clear();
+  MergeInto(named_, added);
   MergeInto(noted_, added);
-  Append(FormatRecordLines(added), ahead);
+  Append(lines, ahead);
 }
 
 void InstallJournal::Append(const std::string& lines, Ahead ahead) {

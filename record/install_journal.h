@@ -13,6 +13,7 @@
 // line, naming only what was written.
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "deploy/events.h"
@@ -68,7 +69,10 @@ class InstallJournal : public ChangeJournal {
   int editionBits_;
   platform::AppendFiles& appends_;
   platform::AppendHandle file_ = nullptr;
-  InstallRecord named_;  // everything the record names: the earlier install's and this one's
+  // Everything the record names, the earlier install's and this one's: the
+  // install folder's files by their upper-cased names, the rest whole.
+  std::set<std::string> fileKeys_;
+  InstallRecord named_;
   InstallRecord noted_;
   bool unflushed_ = false;
   platform::Status status_;
