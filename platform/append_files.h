@@ -8,7 +8,7 @@
 // system's cache); only what Flush has reached also survives a power cut.
 //
 // Implementations: platform/win32/append_files.cpp (CreateFileW with
-// append-only access, code page 936 at the boundary) and, for the tests,
+// write access, shared with readers only, code page 936 at the boundary) and, for the tests,
 // tests/fakes/append_files.h (appending to the in-memory file system, with
 // both ends of a process).
 #pragma once

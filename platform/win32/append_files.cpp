@@ -1,7 +1,7 @@
-// The append service: CreateFileW with FILE_APPEND_DATA and no FILE_WRITE_DATA,
-// so that the system itself puts every WriteFile at the end of the file (no
-// file pointer of ours could go astray), WriteFile and FlushFileBuffers;
-// paths converted from GBK at this boundary.
+// The append service: CreateFileW for writing (FlushFileBuffers asks for a
+// handle with GENERIC_WRITE) that no one else may write while it is open,
+// its file pointer set to the end once, WriteFile and FlushFileBuffers; paths
+// converted from GBK at this boundary.
 #include <windows.h>
 
 #include "platform/append_files.h"
@@ -24,9 +24,16 @@ class Win32AppendFiles : public AppendFiles {
     if (path.size() > kMaxPathBytes) {
       opened = Status(kErrorFilenameTooLong);
     } else {
-      file = CreateFileW(win32::Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+      file = CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file == INVALID_HANDLE_VALUE) opened = Status(GetLastError());
+      if (file == INVALID_HANDLE_VALUE) {
+        opened = Status(GetLastError());
+      } else if (!SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_END)) {
+        // Only this handle writes the file: every write then lands after the last.
+        opened = Status(GetLastError());
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+      }
     }
     if (status) *status = opened;
     return file == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<AppendHandle>(file);
