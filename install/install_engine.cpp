@@ -169,10 +169,9 @@ std::vector<std::string> ProductKeysOf(const LoaderRegistration& registration) {
 // The record found in the install folder, once an install that did not
 // finish there has been taken back: what it did goes first, so that what an
 // install finds there before is always what was there before any install of
-// ours.
-// A folder made above the install folder stays the install's when what the
-// unfinished install left cannot all go: its record may have lost the lines
-// of the files still there.
+// ours. Whether that install made the folder above the install folder: it
+// stays the install's when what was left cannot all go (a power cut may have
+// cost the record the lines of the files still there).
 struct Found {
   ParsedRecord record;
   bool parentMade = false;

@@ -48,25 +48,6 @@ int Today() {
   return now.year * 10000 + now.month * 100 + now.day;
 }
 
-}  // namespace
-
-FileEvent PlaceUninstaller(const std::string& installDir, InstallJournal& journal) {
-  platform::Files& files = platform::GetFiles();
-  FileEvent copy;
-  copy.kind = FileKind::Uninstaller;
-  copy.source = files.ModulePath();
-  copy.destination = installDir + "\\" + kUninstallerName;
-  copy.bytes = SizeOf(copy.source);
-  copy.replaced = files.Exists(copy.destination);
-  journal.BeforeFile(copy);
-  ClearReadOnly(copy.destination);
-  copy.status = files.CopyFile(copy.source, copy.destination);
-  if (copy.status) ClearReadOnly(copy.destination);
-  return copy;
-}
-
-namespace {
-
 // The entries an install may write: under HKEY_LOCAL_MACHINE, or under
 // HKEY_CURRENT_USER where that cannot be written.
 InstallRecord EntriesOf(const BuildInfo& build) {
@@ -83,6 +64,21 @@ class Unreported : public InstallEvents {
 };
 
 }  // namespace
+
+FileEvent PlaceUninstaller(const std::string& installDir, InstallJournal& journal) {
+  platform::Files& files = platform::GetFiles();
+  FileEvent copy;
+  copy.kind = FileKind::Uninstaller;
+  copy.source = files.ModulePath();
+  copy.destination = installDir + "\\" + kUninstallerName;
+  copy.bytes = SizeOf(copy.source);
+  copy.replaced = files.Exists(copy.destination);
+  journal.BeforeFile(copy);
+  ClearReadOnly(copy.destination);
+  copy.status = files.CopyFile(copy.source, copy.destination);
+  if (copy.status) ClearReadOnly(copy.destination);
+  return copy;
+}
 
 void RegisterEntryAhead(const std::string& installDir, const BuildInfo& build, InstallJournal& journal) {
   journal.Note(EntriesOf(build), Ahead::Overwrites);
