@@ -23,6 +23,16 @@ case $1 in
 esac
 zv_wine "$edition" "$@"
 rc=$?
+# The cases that play the shell's own folder browser in process depend on
+# how Wine's shell and X server schedule the browser's first moments: one
+# failed once in some thirty gate runs, and passed in hundreds of runs since.
+# Such a case runs once more after a failure, its first output kept above:
+# a fault of ours fails both runs.
+if [ "$rc" -ne 0 ] && [ "$rc" -ne 77 ] && [[ " $* " == *" --gtest_filter=ShellPicker."* ]]; then
+  echo "wine-run.sh: the shell browser's case ended with $rc; it runs once more" >&2
+  zv_wine "$edition" "$@"
+  rc=$?
+fi
 # Listing the cases (ctest asks before the fixtures are up) with no display
 # started a Wine session without one: it must be over before the tests',
 # which keeps the display it starts with.
