@@ -86,6 +86,8 @@ void InstallJournal::BeforeTrustedPaths(const TrustedPathWrite& planned) {
   Note(recorder.Record(), Ahead::Overwrites);
 }
 
+void InstallJournal::BeforeSupportPath(const SupportPathWrite&) {}
+
 void InstallJournal::BeforeSupportFile(const SupportFileWrite& planned) {
   InstallRecorder recorder(installDir_, editionBits_);
   recorder.Add(planned);
