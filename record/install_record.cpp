@@ -323,6 +323,12 @@ bool ParseEntry(const Fields& f, InstallRecord& r) {
   return true;
 }
 
+bool ParseCurrentUser(const Fields& f, InstallRecord& r) {
+  if (f[0] != "1") return false;
+  r.currentUser = true;
+  return true;
+}
+
 bool ParseAllUsers(const Fields& f, InstallRecord& r) {
   const std::optional<int> serial = Number(f[0], 1, 999999999);
   if (!serial) return false;
@@ -347,6 +353,7 @@ const LineKind kLineKinds[] = {
     {"Font", 2, ParseFont},       {"Driver", 3, ParseDriver},   {"Loader", 5, ParseLoader},
     {"Trusted", 4, ParseTrusted, 1}, {"Entry", 2, ParseEntry},     {"Settings", 1, ParseSettings},
     {"SettingsKept", 1, ParseSettingsKept}, {"AllUsers", 1, ParseAllUsers},
+    {"CurrentUser", 1, ParseCurrentUser},
 };
 
 std::string Line(const char* name, const std::string& value) { return std::string(name) + "=" + value + "\r\n"; }
@@ -434,6 +441,7 @@ void MergeInto(InstallRecord& earlier, const InstallRecord& later) {
   if (!later.settings.empty()) earlier.settings = later.settings;
   if (!later.settingsKept.empty()) earlier.settingsKept = later.settingsKept;
   earlier.allUsers = std::max(earlier.allUsers, later.allUsers);
+  earlier.currentUser = earlier.currentUser || later.currentUser;
 }
 
 InstallRecord NotNamedIn(const InstallRecord& record, const InstallRecord& other) {
@@ -449,6 +457,7 @@ InstallRecord NotNamedIn(const InstallRecord& record, const InstallRecord& other
   if (!SameName(record.settings, other.settings)) left.settings = record.settings;
   if (!SameName(record.settingsKept, other.settingsKept)) left.settingsKept = record.settingsKept;
   if (other.allUsers == 0) left.allUsers = record.allUsers;
+  left.currentUser = record.currentUser && !other.currentUser;
   return left;
 }
 
@@ -460,6 +469,7 @@ std::string FormatRecordLines(const InstallRecord& record) {
   std::string text;
   if (record.parentCreated) text += Line("Parent", kCreated);
   if (record.allUsers != 0) text += Line("AllUsers", mbcs::Decimal(record.allUsers));
+  if (record.currentUser) text += Line("CurrentUser", "1");
   for (const LoaderChange& loader : record.loaders)
     text += Line("Loader", JoinFields({mbcs::Decimal(loader.key.view), loader.key.path,
                                        mbcs::Decimal(loader.createdLevels), ValueField(loader.loadCtrls),
