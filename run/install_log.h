@@ -87,7 +87,7 @@ class LoggingDriver : public InstallDriver {
   void OnLoader(const LoaderWrite& write) override;
   void OnTrustedPaths(const TrustedPathWrite& write) override;
   void OnSupportFile(const SupportFileWrite& write) override;
-  void OnSupportPath(const SupportPathWrite& write) override { answering_.OnSupportPath(write); }
+  void OnSupportPath(const SupportPathWrite& write) override;
   bool TakeBackUserInstall(const std::string& installDir) override {
     return answering_.TakeBackUserInstall(installDir);
   }
