@@ -210,7 +210,7 @@ TEST_P(Uninstall, AnInstallForTheUserAloneIsTakenBackAndTheUsersOwnEntryStays) {
   EXPECT_FALSE(world_->files().Exists(InstallDir())) << "its fonts went with it";
   EXPECT_EQ(ReadText(Hive::CurrentUser, general, "ACAD"), "C:\\Acad\\Support;e:\\mine");
   WriteText(Hive::CurrentUser, general, "ACAD", "C:\\Acad\\Support");
-  EXPECT_EQ(WithoutKept(Machine()), WithoutKept(before)) << "the keys made below HKEY_CURRENT_USER are gone";
+  EXPECT_EQ(WithoutKept(Machine()), WithoutKept(before)) << "the keys made below HKEY_CURRENT_USER are gone, the lists as they were";
 }
 
 TEST_P(Uninstall, ASecondInstallIntoTheFolderIsTakenBackAsWell) {
