@@ -17,9 +17,12 @@ struct SupportFile {
   const char* installedAs;  // name there
   bool plotDriver;          // for AutoCAD 2008 only
 };
+// AutoCAD's folder of shape fonts, and the install folder's for an
+// installation for its user alone.
+inline constexpr char kFontsFolder[] = "Fonts";
 inline constexpr SupportFile kSupportFiles[] = {
-    {"Zorvel_EN.shx", "Fonts", "Zorvel_EN.shx", false},
-    {"Zorvel_HZ.shx", "Fonts", "Zorvel_HZ.shx", false},
+    {"Zorvel_EN.shx", kFontsFolder, "Zorvel_EN.shx", false},
+    {"Zorvel_HZ.shx", kFontsFolder, "Zorvel_HZ.shx", false},
     {"Zorvel.prt5", "Drv", "pdfplot9.hdi", true},
 };
 

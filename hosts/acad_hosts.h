@@ -88,7 +88,16 @@ class CAcadHosts {
   [[nodiscard]] std::vector<SupportFileWrite> PlaceSupportFiles(const ReleaseFlags& ticked);
   [[nodiscard]] std::vector<SupportFileWrite> CopySupportFiles(std::string location, bool withPlotDriver);
 
+  // Support file search path (support_paths.cpp). Adds `folder` to the
+  // support file search path of every AutoCAD profile of the current user,
+  // with the list rules of AddTrustedPath, but never upper-casing the list
+  // and never making one: a profile without its list is left (not written).
+  [[nodiscard]] std::vector<SupportPathWrite> AddSupportPath(const std::string& folder);
+
   std::string installDir;
+  // Where RegisterLoader writes: HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER
+  // for an installation for the current user alone.
+  platform::Hive loaderHive = platform::Hive::LocalMachine;
   // Told of every write before it is made; none when nothing records ahead.
   ChangeJournal* journal = nullptr;
   std::array<std::vector<std::string>, kReleaseCount> locations;

@@ -17,6 +17,7 @@ namespace {
 constexpr char kSoftware[] = "SOFTWARE\\";
 constexpr char kWowSoftware[] = "SOFTWARE\\Wow6432Node\\";
 const char kTrustedPaths[] = "TRUSTEDPATHS";
+const char kSupportPath[] = "ACAD";
 
 Undo Fail(Status failure, Status* status) {
   *status = failure;
@@ -66,8 +67,9 @@ Status PutBack(Registry& registry, platform::RegKey key, const char* name,
 
 // Written back of the type it was read with (a list AutoCAD expands stays
 // one), as the install writes it.
-Status WriteList(Registry& registry, platform::RegKey key, const std::string& list, std::uint32_t type) {
-  return registry.SetValue(key, kTrustedPaths, type, list.data(), static_cast<std::uint32_t>(list.size()));
+Status WriteList(Registry& registry, platform::RegKey key, const char* name, const std::string& list,
+                 std::uint32_t type) {
+  return registry.SetValue(key, name, type, list.data(), static_cast<std::uint32_t>(list.size()));
 }
 
 }  // namespace
@@ -85,10 +87,12 @@ std::optional<std::string> PathFrom(const ViewedKey& key, int bits) {
 }
 
 Undo UndoLoader(const LoaderChange& change, const std::string& installDir, int editionBits, Status* status) {
-  const std::optional<std::string> path = PathFrom(change.key, editionBits);
+  // Below HKEY_CURRENT_USER there are no views to choose from.
+  const bool user = change.hive == Hive::CurrentUser;
+  const std::optional<std::string> path = user ? change.key.path : PathFrom(change.key, editionBits);
   if (!path) return Undo::Unreachable;
   Registry& registry = platform::GetRegistry();
-  ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
+  ScopedKey root(registry, registry.OpenHive(user ? Hive::CurrentUser : Hive::LocalMachine));
   {
     ScopedKey key(registry, registry.OpenRead(root.get(), *path));
     // The install deletes a key that was there and makes it again: one that
@@ -108,9 +112,12 @@ Undo UndoLoader(const LoaderChange& change, const std::string& installDir, int e
   }
   *status = registry.DeleteKey(root.get(), *path);
   if (!*status) return Undo::Failed;
-  const std::string applications = mbcs::FolderOf(*path);
-  if (change.createdLevels >= 2 && IsEmpty(registry, root.get(), applications))
-    (void)registry.DeleteKey(root.get(), applications);
+  // The keys above it the install made go while nothing else is in them.
+  std::string above = *path;
+  for (int level = 2; level <= change.createdLevels && level <= kMaxUserLoaderLevels; ++level) {
+    above = mbcs::FolderOf(above);
+    if (above.empty() || !IsEmpty(registry, root.get(), above) || !registry.DeleteKey(root.get(), above)) break;
+  }
   return Undo::Removed;
 }
 
@@ -133,12 +140,18 @@ std::string WithoutEntry(const std::string& list, const std::string& folder, boo
 // Whether the list now, without the folder, is what the install found: the
 // list it joined (which it upper-cased), or nothing where the folder replaced
 // a short one. The value found then goes back exactly, its type and bytes.
-bool NothingElseChanged(const TrustedPathChange& change, const platform::StoredValue& now, const std::string& kept) {
+bool NothingElseChanged(const TrustedPathChange& change, const platform::StoredValue& now, const std::string& kept,
+                        bool upperCased) {
   if (!change.original || now.type != change.original->type) return false;
   const std::string& bytes = change.original->bytes;
   switch (change.before) {
     case TrustedPathChange::Before::Listed:
-      return kept == mbcs::ToUpper(bytes.substr(0, bytes.find('\0')));
+    {
+      const std::string joined = bytes.substr(0, bytes.find('\0'));
+      if (upperCased) return kept == mbcs::ToUpper(joined);
+      // The folder went in behind the ';' that ended the list, if one did.
+      return kept == joined || kept + ";" == joined;
+    }
     case TrustedPathChange::Before::Replaced:
       return kept.empty();
     case TrustedPathChange::Before::Missing:
@@ -147,15 +160,21 @@ bool NothingElseChanged(const TrustedPathChange& change, const platform::StoredV
   return false;
 }
 
-Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& installDir, Status* status) {
+namespace {
+
+// Takes `folder` out of the list `name` of a profile key, as
+// UndoTrustedPath says; `upperCased` when the install upper-cased the list
+// it joined.
+Undo UndoProfileList(const TrustedPathChange& change, const char* name, const std::string& folder, bool upperCased,
+                     Status* status) {
   Registry& registry = platform::GetRegistry();
   ScopedKey root(registry, registry.OpenHive(Hive::CurrentUser));
   Undo undone = Undo::Unchanged;
   {
-    ScopedKey variables(registry, registry.Open(root.get(), change.key));
-    if (!variables) return Undo::Unchanged;
+    ScopedKey key(registry, registry.Open(root.get(), change.key));
+    if (!key) return Undo::Unchanged;
     platform::StoredValue value;
-    switch (registry.QueryStored(variables.get(), kTrustedPaths, &value)) {
+    switch (registry.QueryStored(key.get(), name, &value)) {
       case QueryResult::NotFound:
         break;
       case QueryResult::NotGbk:
@@ -166,7 +185,7 @@ Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& install
         if (value.type != platform::kRegSz && value.type != platform::kRegExpandSz) break;  // not the install's
         bool removed = false;
         const std::size_t end = value.bytes.find('\0');
-        const std::string kept = WithoutEntry(value.bytes.substr(0, end), installDir, &removed);
+        const std::string kept = WithoutEntry(value.bytes.substr(0, end), folder, &removed);
         if (!removed) break;
         ScopedKey writable(registry, registry.Create(root.get(), change.key, status));
         if (!writable) return Undo::Failed;
@@ -174,17 +193,17 @@ Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& install
         // it has one.
         const std::string terminator = end == std::string::npos ? "" : std::string(1, '\0');
         using Before = TrustedPathChange::Before;
-        if (NothingElseChanged(change, value, kept)) {
-          *status = PutBack(registry, writable.get(), kTrustedPaths, change.original);
+        if (NothingElseChanged(change, value, kept, upperCased)) {
+          *status = PutBack(registry, writable.get(), name, change.original);
           undone = Undo::Restored;
         } else if (!kept.empty() || change.before == Before::Listed) {
-          *status = WriteList(registry, writable.get(), kept + terminator, value.type);
+          *status = WriteList(registry, writable.get(), name, kept + terminator, value.type);
           undone = Undo::Removed;
         } else if (change.before == Before::Replaced) {
-          *status = WriteList(registry, writable.get(), change.replaced + terminator, value.type);
+          *status = WriteList(registry, writable.get(), name, change.replaced + terminator, value.type);
           undone = Undo::Restored;
         } else {
-          *status = registry.DeleteValue(writable.get(), kTrustedPaths);
+          *status = registry.DeleteValue(writable.get(), name);
           undone = Undo::Removed;
         }
         if (!*status) return Undo::Failed;
@@ -198,6 +217,16 @@ Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& install
     undone = Undo::Removed;
   }
   return undone;
+}
+
+}  // namespace
+
+Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& installDir, Status* status) {
+  return UndoProfileList(change, kTrustedPaths, installDir, true, status);
+}
+
+Undo UndoSupportPath(const SupportPathChange& change, const std::string& folder, Status* status) {
+  return UndoProfileList(change, kSupportPath, folder, false, status);
 }
 
 Undo UndoPlotDriver(const SupportChange& change, const std::string& backup, Status* status) {

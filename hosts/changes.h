@@ -34,14 +34,20 @@ ViewedKey RegistryViewOf(const std::string& path, int bits);
 // (a 32-bit program and the 64-bit view).
 std::optional<std::string> PathFrom(const ViewedKey& key, int bits);
 
-// A loader key the install wrote.
+// A loader key the install wrote: below HKEY_LOCAL_MACHINE in a registry
+// view, or, for an installation for its user alone, below HKEY_CURRENT_USER
+// (`key.path` then the path below it, `key.view` unused).
 struct LoaderChange {
   ViewedKey key;
-  // 0: the key was there; 1: the install made it; 2: it made Applications too.
+  // 0: the key was there; 1: the install made it; 2: it made Applications
+  // too. Below HKEY_CURRENT_USER, where a user who has not yet started that
+  // AutoCAD has no product key, it may have made that and the keys above it
+  // as well, up to kMaxUserLoaderLevels.
   int createdLevels = 0;
   // The values before, where the key was there.
   std::optional<platform::StoredValue> loadCtrls;
   std::optional<platform::StoredValue> loader;
+  platform::Hive hive = platform::Hive::LocalMachine;
 };
 
 // A profile whose TRUSTEDPATHS gained the install folder.
@@ -60,6 +66,16 @@ struct TrustedPathChange {
   // an earlier version, which kept only the text.
   std::optional<platform::StoredValue> original;
 };
+
+// The keys of a loader path below HKEY_CURRENT_USER an install may make:
+// ZV_BatchPlot<year>, Applications, the product, the release, AutoCAD and
+// Autodesk ("Software" is always there).
+constexpr int kMaxUserLoaderLevels = 6;
+
+// A profile whose support file search path (the value "ACAD" of its General
+// key) gained the folder of the add-on's fonts: the same list rules as
+// TRUSTEDPATHS, `key` being the profile's General key.
+using SupportPathChange = TrustedPathChange;
 
 // A font or plot driver placed into an AutoCAD folder.
 struct SupportChange {
@@ -101,6 +117,10 @@ struct TrustedPathWrite {
   bool written() const { return status.ok(); }
 };
 
+// One profile's support file search path, as TrustedPathWrite says of
+// TRUSTEDPATHS.
+using SupportPathWrite = TrustedPathWrite;
+
 // One font or plot driver copied into an AutoCAD folder.
 struct SupportFileWrite {
   bool plotDriver = false;
@@ -121,6 +141,7 @@ class ChangeJournal {
   virtual ~ChangeJournal() = default;
   virtual void BeforeLoader(const LoaderWrite& planned) = 0;
   virtual void BeforeTrustedPaths(const TrustedPathWrite& planned) = 0;
+  virtual void BeforeSupportPath(const SupportPathWrite& planned) = 0;
   // Before AutoCAD's own driver is kept (`planned.backup` names the copy to
   // be made), and again before the file itself is copied.
   virtual void BeforeSupportFile(const SupportFileWrite& planned) = 0;
@@ -159,6 +180,11 @@ std::string WithoutEntry(const std::string& list, const std::string& folder, boo
 // then holds nothing goes back to what it was: no value, or the short list
 // the folder replaced. A Variables key the install made goes when empty.
 Undo UndoTrustedPath(const TrustedPathChange& change, const std::string& installDir, platform::Status* status);
+
+// Takes `folder` (the install folder's Fonts folder) out of a profile's
+// support file search path; every other entry stays, and a General key the
+// install made goes when empty.
+Undo UndoSupportPath(const SupportPathChange& change, const std::string& folder, platform::Status* status);
 
 // Puts AutoCAD's own plot driver back from `backup` (empty when there is
 // none), or deletes ours where there was none before; only while the driver

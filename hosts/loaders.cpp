@@ -40,13 +40,18 @@ std::optional<platform::StoredValue> ReadBefore(Registry& registry, platform::Re
   return value;
 }
 
-// What a loader key held before the install replaced it.
-LoaderChange ReadLoaderKey(Registry& registry, platform::RegKey product, const std::string& applicationKey) {
+// What a loader key held before the install replaced it; where it was not
+// there, how many of the keys down to it are missing.
+LoaderChange ReadLoaderKey(Registry& registry, platform::RegKey root, const std::string& keyPath) {
   LoaderChange before;
-  ScopedKey application(registry, registry.OpenRead(product, applicationKey));
+  ScopedKey application(registry, registry.OpenRead(root, keyPath));
   if (!application) {
-    ScopedKey applications(registry, registry.OpenRead(product, kApplicationsKey));
-    before.createdLevels = applications ? 1 : 2;
+    std::string above = keyPath;
+    do {
+      ++before.createdLevels;
+      above = mbcs::FolderOf(above);
+    } while (before.createdLevels < kMaxUserLoaderLevels && !above.empty() &&
+             !ScopedKey(registry, registry.OpenRead(root, above)));
     return before;
   }
   before.loadCtrls = ReadBefore(registry, application.get(), "LOADCTRLS");
@@ -109,6 +114,12 @@ std::vector<LoaderWrite> CAcadHosts::RegisterLoader(int year) {
   const int slot = year - kFirstReleaseYear;
   const std::vector<std::string>& keys = productKeys[slot];
   const std::string applicationKey = "Applications\\ZV_BatchPlot" + mbcs::Decimal(year);
+  // The user's keys of a product lie below the same path as its
+  // installation's, in the one view HKEY_CURRENT_USER has.
+  const bool user = loaderHive == Hive::CurrentUser;
+  const auto keyPathOf = [&](const std::string& productKey) {
+    return (user ? RegistryViewOf(productKey, kOwnRegistryView).path : productKey) + applicationKey;
+  };
   LoaderWrite write;
   write.loadCtrls = kLoadOnStartup;
   write.loader = installDir + "\\" + ModuleName(kModuleGeneration[slot]);
@@ -116,7 +127,7 @@ std::vector<LoaderWrite> CAcadHosts::RegisterLoader(int year) {
   // the install refuses such a folder before it gets here.
   if (installDir.size() > kMaxInstallDirBytes) {
     for (const std::string& productKey : keys) {
-      write.keyPath = productKey + applicationKey;
+      write.keyPath = keyPathOf(productKey);
       write.loaderStatus = Status(platform::kErrorFilenameTooLong);
       writes.push_back(write);
     }
@@ -124,31 +135,32 @@ std::vector<LoaderWrite> CAcadHosts::RegisterLoader(int year) {
   }
 
   Registry& registry = GetRegistry();
-  ScopedKey root(registry, registry.OpenHive(Hive::LocalMachine));
+  ScopedKey root(registry, registry.OpenHive(loaderHive));
   for (const std::string& productKey : keys) {
-    write.keyPath = productKey + applicationKey;
+    write.keyPath = keyPathOf(productKey);
     write.before = LoaderChange();
     const auto notWritten = [&](Status why) {
       write.loadCtrlsStatus = why;
       write.loaderStatus = why;
       writes.push_back(write);
     };
-    ScopedKey product(registry, registry.Open(root.get(), productKey));
-    if (!product) {
-      // Removed since discovery (AutoCAD uninstalled meanwhile): nothing to
-      // register under, and the ticked release gets no loader.
+    // Removed since discovery (AutoCAD uninstalled meanwhile): nothing to
+    // register under, and the ticked release gets no loader. A user who has
+    // not yet started that AutoCAD has no product key of his own: it is made.
+    if (!user && !ScopedKey(registry, registry.Open(root.get(), productKey))) {
       notWritten(Status(platform::kErrorFileNotFound));
       continue;
     }
-    write.before = ReadLoaderKey(registry, product.get(), applicationKey);
+    write.before = ReadLoaderKey(registry, root.get(), write.keyPath);
+    write.before.hive = loaderHive;
     write.loadCtrlsStatus = Status::Ok();
     write.loaderStatus = Status::Ok();
     if (journal) journal->BeforeLoader(write);
     // A previous registration is replaced, so only our two values remain;
     // one that has sub-keys survives the delete and is overwritten.
-    (void)registry.DeleteKey(product.get(), applicationKey);
+    (void)registry.DeleteKey(root.get(), write.keyPath);
     Status created;
-    ScopedKey application(registry, registry.Create(product.get(), applicationKey, &created));
+    ScopedKey application(registry, registry.Create(root.get(), write.keyPath, &created));
     if (!application) {
       notWritten(created);
       continue;

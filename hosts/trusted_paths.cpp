@@ -56,33 +56,32 @@ std::vector<std::string> ProfileRoots(Registry& registry) {
   return roots;
 }
 
-// <profile root>\<profile>\Variables for every profile below the roots.
-std::vector<std::string> VariablesKeys(Registry& registry, const std::vector<std::string>& profileRoots) {
-  std::vector<std::string> keys;
-  ScopedKey root(registry, registry.OpenHive(Hive::CurrentUser));
-  if (!root) return keys;
-  for (const std::string& profileRoot : profileRoots)
-    AppendChildPaths(registry, root.get(), profileRoot, profileRoot, "\\Variables", &keys);
-  return keys;
-}
-
 // Whether a stored list is one the folder can be appended to: a text, or a
 // text whose %VARIABLES% AutoCAD expands (kept unexpanded, and kept of that
 // type). A list of several texts or of any other type is not ours to rewrite.
 bool IsListType(std::uint32_t type) { return type == platform::kRegSz || type == platform::kRegExpandSz; }
 
-// The stored list, whole, up to its first zero byte, and the value exactly
-// as stored: nothing when the key or the value is missing (the key missing:
-// `createdLevels` 1, the levels a write then makes). Not ok when it cannot be
-// read whole or is of another type: writing then would lose what is stored.
-Status ReadTrustedPaths(Registry& registry, RegKey root, TrustedPathWrite* write) {
+}  // namespace
+
+std::vector<std::string> ProfileKeys(Registry& registry, const char* subkey) {
+  const std::vector<std::string> profileRoots = ProfileRoots(registry);
+  const std::string suffix = std::string("\\") + subkey;
+  std::vector<std::string> keys;
+  ScopedKey root(registry, registry.OpenHive(Hive::CurrentUser));
+  if (!root) return keys;
+  for (const std::string& profileRoot : profileRoots)
+    AppendChildPaths(registry, root.get(), profileRoot, profileRoot, suffix.c_str(), &keys);
+  return keys;
+}
+
+Status ReadProfileList(Registry& registry, RegKey root, const char* name, TrustedPathWrite* write) {
   write->previous.reset();
   write->type = platform::kRegSz;
-  ScopedKey variables(registry, registry.Open(root, write->change.key));
-  write->change.createdLevels = variables ? 0 : 1;
-  if (!variables) return Status::Ok();
+  ScopedKey key(registry, registry.Open(root, write->change.key));
+  write->change.createdLevels = key ? 0 : 1;
+  if (!key) return Status::Ok();
   platform::StoredValue stored;
-  switch (registry.QueryStored(variables.get(), kTrustedPaths, &stored)) {
+  switch (registry.QueryStored(key.get(), name, &stored)) {
     case QueryResult::Ok:
       write->type = stored.type;
       if (!IsListType(stored.type)) return Status(platform::kErrorDatatypeMismatch);
@@ -98,8 +97,6 @@ Status ReadTrustedPaths(Registry& registry, RegKey root, TrustedPathWrite* write
   }
   return Status(platform::kErrorMoreData);
 }
-
-}  // namespace
 
 bool ListHasEntry(const std::string& list, std::string folder) {
   mbcs::DropTrailingBackslash(folder);
@@ -120,14 +117,14 @@ std::string ComposeTrustedPaths(const std::string& existing, const std::string& 
 
 std::vector<TrustedPathWrite> CAcadHosts::AddTrustedPath() {
   Registry& registry = GetRegistry();
-  const std::vector<std::string> variablesKeys = VariablesKeys(registry, ProfileRoots(registry));
+  const std::vector<std::string> variablesKeys = ProfileKeys(registry, "Variables");
 
   std::vector<TrustedPathWrite> writes;
   ScopedKey root(registry, registry.OpenHive(Hive::CurrentUser));
   for (const std::string& path : variablesKeys) {
     TrustedPathWrite write;
     write.change.key = path;
-    write.status = ReadTrustedPaths(registry, root.get(), &write);
+    write.status = ReadProfileList(registry, root.get(), kTrustedPaths, &write);
     if (write.previous) {
       // A list that held the folder already does not gain it.
       write.gained = !ListHasEntry(*write.previous, installDir);

@@ -44,6 +44,7 @@ class UserPartJournal : public ChangeJournal {
  public:
   void BeforeLoader(const LoaderWrite& planned) override { (void)planned; }
   void BeforeSupportFile(const SupportFileWrite& planned) override { (void)planned; }
+  void BeforeSupportPath(const SupportPathWrite& planned) override { (void)planned; }
   // Before the settings file is copied into the user's APPDATA.
   virtual void BeforeSettings(const FileEvent& planned) = 0;
 };

@@ -74,6 +74,15 @@ class Integration {
     return FailuresOf(writes);
   }
 
+  [[nodiscard]] int Report(const std::vector<SupportPathWrite>& writes) {
+    for (const SupportPathWrite& write : writes) {
+      Tally(write.status, CauseOfValue);
+      recorder_.AddSupportPath(write);
+      driver_.OnSupportPath(write);
+    }
+    return FailuresOf(writes);
+  }
+
   // The logon steps' values, each passed on to the driver.
   class Values : public InstallEvents {
    public:
@@ -264,12 +273,29 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   driver.OnProgressStep();
   hosts_.SetInstallDir(installDir);
   hosts_.journal = &journal;
+  // For the user alone, the loaders go below HKEY_CURRENT_USER, and the fonts,
+  // which AutoCAD's folders would need rights for, into the install folder
+  // on every profile's support path; the plot driver needs those rights.
+  if (request.currentUser) {
+    hosts_.loaderHive = platform::Hive::CurrentUser;
+    InstallRecord forTheUser;
+    forTheUser.currentUser = true;
+    journal.Note(forTheUser, Ahead::Overwrites);
+    recorder.Add(forTheUser);
+  }
   const LoaderRegistration registration = hosts_.RegisterLoaders(
       request.ticked, request.everyUser ? TrustedPathsFor::NoOne : TrustedPathsFor::CurrentUser);
   journal.Flush();
   report.settingsFailed = integration.Report(registration);
   driver.OnProgressStep();
-  report.filesFailed = integration.Report(hosts_.PlaceSupportFiles(request.ticked));
+  if (request.currentUser) {
+    const std::string fonts = installDir + "\\" + kFontsFolder;
+    (void)platform::GetFiles().CreateDirectory(fonts);
+    report.filesFailed = integration.Report(hosts_.CopySupportFiles(installDir, false));
+    report.settingsFailed += integration.Report(hosts_.AddSupportPath(fonts));
+  } else {
+    report.filesFailed = integration.Report(hosts_.PlaceSupportFiles(request.ticked));
+  }
   hosts_.journal = nullptr;
   journal.Flush();
   // Every install for every user counts up: a new Active Setup version

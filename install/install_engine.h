@@ -47,6 +47,12 @@ struct InstallRequest {
   // part goes to every profile and to later users at their logon, not to
   // the account that runs the install.
   bool everyUser = false;
+  // For the user who runs it alone, with no administrator rights needed
+  // (/CURRENTUSER, or the dialog's "for me only"): the loaders below
+  // HKEY_CURRENT_USER, the fonts in the install folder's Fonts folder on
+  // every profile's support file search path, the entry under
+  // HKEY_CURRENT_USER, and no plot driver.
+  bool currentUser = false;
 };
 
 // How taking back went: what was removed or put back, and what could not be
@@ -88,6 +94,13 @@ class InstallDriver : public InstallEvents, public EveryUserEvents {
   virtual void OnLoader(const LoaderWrite& write) = 0;
   virtual void OnTrustedPaths(const TrustedPathWrite& write) = 0;
   virtual void OnSupportFile(const SupportFileWrite& write) = 0;
+  // Each profile's support file search path, for an install for the
+  // current user alone.
+  virtual void OnSupportPath(const SupportPathWrite&) {}
+  // A machine-wide install found an installation for the current user alone
+  // in `installDir`: its loaders below HKEY_CURRENT_USER would hide the
+  // machine's from AutoCAD. True takes it back first.
+  virtual bool TakeBackUserInstall(const std::string& installDir) = 0;
   // Who can change the install folder, once it is there. Only the log says
   // it: a driver that shows nothing of it need not override.
   virtual void OnFolderLock(const FolderLock&) {}
@@ -107,6 +120,7 @@ class QuietInstallDriver : public InstallDriver {
   void OnLoader(const LoaderWrite&) override {}
   void OnTrustedPaths(const TrustedPathWrite&) override {}
   void OnSupportFile(const SupportFileWrite&) override {}
+  bool TakeBackUserInstall(const std::string&) override { return true; }
 };
 
 // Takes back what an install recorded, as the uninstall does, with no

@@ -86,6 +86,13 @@ void InstallJournal::BeforeTrustedPaths(const TrustedPathWrite& planned) {
   Note(recorder.Record(), Ahead::Overwrites);
 }
 
+void InstallJournal::BeforeSupportPath(const SupportPathWrite& planned) {
+  InstallRecorder recorder(installDir_, editionBits_);
+  recorder.AddSupportPath(planned);
+  // A re-run would find the folder in the list already.
+  Note(recorder.Record(), Ahead::Overwrites);
+}
+
 void InstallJournal::BeforeSupportFile(const SupportFileWrite& planned) {
   InstallRecorder recorder(installDir_, editionBits_);
   recorder.Add(planned);

@@ -51,6 +51,7 @@ class InstallJournal : public ChangeJournal {
   void BeforeLoader(const LoaderWrite& planned) override;
   void BeforeTrustedPaths(const TrustedPathWrite& planned) override;
   void BeforeSupportFile(const SupportFileWrite& planned) override;
+  void BeforeSupportPath(const SupportPathWrite& planned) override;
   // The end of a step: what was appended reaches the disk.
   void Flush();
   // Closes the file, so that the whole record can replace it.

@@ -21,6 +21,7 @@ constexpr char kEnd[] = "[End]";
 constexpr int kVersion = 2;
 
 constexpr char kVariablesTail[] = "\\Variables";
+constexpr char kGeneralTail[] = "\\General";
 
 // The values of yes-or-no fields.
 constexpr char kNew[] = "new";
@@ -218,10 +219,14 @@ bool IsFingerprint(const std::string& text) {
 // Below an AutoCAD key of the current user or the local machine.
 bool IsBelowAutoCad(const std::string& key) { return mbcs::StartsWithNoCase(key, std::string(kAcadKeyPath) + "\\"); }
 
-bool IsVariablesKey(const std::string& key) {
-  return IsBelowAutoCad(key) && mbcs::EndsWithNoCase(key, kVariablesTail) &&
-         key.size() > sizeof kAcadKeyPath + sizeof kVariablesTail;
+// <AutoCAD key>\...\`tail`, with something between the two.
+template <std::size_t N>
+bool IsProfileKey(const std::string& key, const char (&tail)[N]) {
+  return IsBelowAutoCad(key) && mbcs::EndsWithNoCase(key, tail) && key.size() > sizeof kAcadKeyPath + N;
 }
+
+bool IsVariablesKey(const std::string& key) { return IsProfileKey(key, kVariablesTail); }
+bool IsGeneralKey(const std::string& key) { return IsProfileKey(key, kGeneralTail); }
 
 // --- Lines -----------------------------------------------------------------
 
@@ -269,13 +274,19 @@ bool ParseDriver(const Fields& f, InstallRecord& r) {
   return true;
 }
 
+// "HKCU" in place of the view: below HKEY_CURRENT_USER, which has no views
+// and where the install may have made the keys up to Autodesk.
+constexpr char kUserLoader[] = "HKCU";
+
 bool ParseLoader(const Fields& f, InstallRecord& r) {
-  const std::optional<int> view = Number(f[0], 32, 64), levels = Number(f[2], 0, 2);
+  const bool user = f[0] == kUserLoader;
+  const std::optional<int> view = user ? std::optional<int>(kOwnRegistryView) : Number(f[0], 32, 64);
+  const std::optional<int> levels = Number(f[2], 0, user ? kMaxUserLoaderLevels : 2);
   const auto loadCtrls = ParseValueField(f[3]), loader = ParseValueField(f[4]);
   if (!view || (*view != 32 && *view != 64) || !IsBelowAutoCad(f[1]) || !IsLoaderKeyPath(f[1]) || !levels ||
       !loadCtrls || !loader)
     return false;
-  r.loaders.push_back({{*view, f[1]}, *levels, *loadCtrls, *loader});
+  r.loaders.push_back({{*view, f[1]}, *levels, *loadCtrls, *loader, user ? Hive::CurrentUser : Hive::LocalMachine});
   return true;
 }
 
@@ -285,31 +296,45 @@ std::string OriginalField(const std::optional<StoredValue>& value) {
   return value ? mbcs::Decimal(value->type) + ":" + value->bytes : std::string("-");
 }
 
-bool ParseTrusted(const Fields& f, InstallRecord& r) {
-  const std::optional<int> levels = Number(f[1], 0, 1);
-  if (!IsVariablesKey(f[0]) || !levels || f[2].empty()) return false;
+// A profile's list as a Trusted or Support line names it. A support path
+// only ever joined a list of the user's (never empty, never made).
+std::optional<TrustedPathChange> ParseProfileList(const Fields& f, bool support) {
+  const std::optional<int> levels = Number(f[1], 0, support ? 0 : 1);
+  if (!(support ? IsGeneralKey(f[0]) : IsVariablesKey(f[0])) || !levels || f[2].empty()) return std::nullopt;
   TrustedPathChange change{f[0], *levels, TrustedPathChange::Before::Missing, std::string(), std::nullopt};
   if (f[2] == "+") {
     change.before = TrustedPathChange::Before::Listed;
-  } else if (f[2][0] == '=' && f[2].size() - 1 <= kMaxReplacedListBytes) {
+  } else if (!support && f[2][0] == '=' && f[2].size() - 1 <= kMaxReplacedListBytes) {
     change.before = TrustedPathChange::Before::Replaced;
     change.replaced = f[2].substr(1);
-  } else if (f[2] != "-") {
-    return false;
+  } else if (support || f[2] != "-") {
+    return std::nullopt;
   }
   if (f.size() > 3 && f[3] != "-") {
     const std::size_t colon = f[3].find(':');
     const std::optional<int> type = Number(f[3].substr(0, colon), 1, 2);  // REG_SZ, REG_EXPAND_SZ
-    if (colon == std::string::npos || !type || change.before == TrustedPathChange::Before::Missing) return false;
+    if (colon == std::string::npos || !type || change.before == TrustedPathChange::Before::Missing) return std::nullopt;
     std::string bytes = f[3].substr(colon + 1);
     // The text the install read from it is the one the line names.
     const std::string text = bytes.substr(0, bytes.find('\0'));
     const bool replaced = change.before == TrustedPathChange::Before::Replaced;
-    if (replaced ? text != change.replaced : text.size() <= kMaxReplacedListBytes) return false;
+    const std::size_t shortest = support ? 0 : kMaxReplacedListBytes;
+    if (replaced ? text != change.replaced : text.size() <= shortest) return std::nullopt;
     change.original = StoredValue{static_cast<std::uint32_t>(*type), std::move(bytes)};
   }
-  r.trustedPaths.push_back(change);
-  return true;
+  return change;
+}
+
+bool ParseTrusted(const Fields& f, InstallRecord& r) {
+  std::optional<TrustedPathChange> change = ParseProfileList(f, false);
+  if (change) r.trustedPaths.push_back(std::move(*change));
+  return change.has_value();
+}
+
+bool ParseSupport(const Fields& f, InstallRecord& r) {
+  std::optional<SupportPathChange> change = ParseProfileList(f, true);
+  if (change) r.supportPaths.push_back(std::move(*change));
+  return change.has_value();
 }
 
 bool ParseEntry(const Fields& f, InstallRecord& r) {
@@ -320,6 +345,12 @@ bool ParseEntry(const Fields& f, InstallRecord& r) {
   }
   if (f[0] != "HKLM" || !view || (*view != 32 && *view != 64)) return false;
   r.entries.push_back({Hive::LocalMachine, *view});
+  return true;
+}
+
+bool ParseCurrentUser(const Fields& f, InstallRecord& r) {
+  if (f[0] != "1") return false;
+  r.currentUser = true;
   return true;
 }
 
@@ -345,8 +376,9 @@ bool ParseSettingsKept(const Fields& f, InstallRecord& r) {
 const LineKind kLineKinds[] = {
     {"Parent", 1, ParseParent},   {"File", 1, ParseFile},       {"Backup", 2, ParseBackup},
     {"Font", 2, ParseFont},       {"Driver", 3, ParseDriver},   {"Loader", 5, ParseLoader},
-    {"Trusted", 4, ParseTrusted, 1}, {"Entry", 2, ParseEntry},     {"Settings", 1, ParseSettings},
+    {"Trusted", 4, ParseTrusted, 1}, {"Support", 4, ParseSupport}, {"Entry", 2, ParseEntry},     {"Settings", 1, ParseSettings},
     {"SettingsKept", 1, ParseSettingsKept}, {"AllUsers", 1, ParseAllUsers},
+    {"CurrentUser", 1, ParseCurrentUser},
 };
 
 std::string Line(const char* name, const std::string& value) { return std::string(name) + "=" + value + "\r\n"; }
@@ -392,7 +424,9 @@ bool SameKey(const ViewedKey& a, const ViewedKey& b) { return a.view == b.view &
 bool SameName(const std::string& a, const std::string& b) { return mbcs::EqualsNoCase(a, b); }
 bool SameBackup(const BackupChange& a, const BackupChange& b) { return mbcs::EqualsNoCase(a.name, b.name); }
 bool SameSupport(const SupportChange& a, const SupportChange& b) { return mbcs::EqualsNoCase(a.path, b.path); }
-bool SameLoader(const LoaderChange& a, const LoaderChange& b) { return SameKey(a.key, b.key); }
+bool SameLoader(const LoaderChange& a, const LoaderChange& b) {
+  return a.hive == b.hive && (a.hive == Hive::CurrentUser ? SameName(a.key.path, b.key.path) : SameKey(a.key, b.key));
+}
 bool SameList(const TrustedPathChange& a, const TrustedPathChange& b) { return mbcs::EqualsNoCase(a.key, b.key); }
 bool SameEntry(const EntryChange& a, const EntryChange& b) { return a.hive == b.hive && a.view == b.view; }
 
@@ -410,7 +444,7 @@ std::vector<Item> NotIn(const std::vector<Item>& items, const std::vector<Item>&
 
 bool InstallRecord::NamesNothing() const {
   return files.empty() && backups.empty() && drivers.empty() && loaders.empty() && trustedPaths.empty() &&
-         entries.empty() && allUsers == 0;
+         supportPaths.empty() && entries.empty() && allUsers == 0;
 }
 
 void MergeInto(InstallRecord& earlier, const InstallRecord& later) {
@@ -430,10 +464,12 @@ void MergeInto(InstallRecord& earlier, const InstallRecord& later) {
   }
   AddMissing(earlier.loaders, later.loaders, SameLoader);
   AddMissing(earlier.trustedPaths, later.trustedPaths, SameList);
+  AddMissing(earlier.supportPaths, later.supportPaths, SameList);
   AddMissing(earlier.entries, later.entries, SameEntry);
   if (!later.settings.empty()) earlier.settings = later.settings;
   if (!later.settingsKept.empty()) earlier.settingsKept = later.settingsKept;
   earlier.allUsers = std::max(earlier.allUsers, later.allUsers);
+  earlier.currentUser = earlier.currentUser || later.currentUser;
 }
 
 InstallRecord NotNamedIn(const InstallRecord& record, const InstallRecord& other) {
@@ -445,10 +481,12 @@ InstallRecord NotNamedIn(const InstallRecord& record, const InstallRecord& other
   left.drivers = NotIn(record.drivers, other.drivers, SameSupport);
   left.loaders = NotIn(record.loaders, other.loaders, SameLoader);
   left.trustedPaths = NotIn(record.trustedPaths, other.trustedPaths, SameList);
+  left.supportPaths = NotIn(record.supportPaths, other.supportPaths, SameList);
   left.entries = NotIn(record.entries, other.entries, SameEntry);
   if (!SameName(record.settings, other.settings)) left.settings = record.settings;
   if (!SameName(record.settingsKept, other.settingsKept)) left.settingsKept = record.settingsKept;
   if (other.allUsers == 0) left.allUsers = record.allUsers;
+  left.currentUser = record.currentUser && !other.currentUser;
   return left;
 }
 
@@ -460,17 +498,23 @@ std::string FormatRecordLines(const InstallRecord& record) {
   std::string text;
   if (record.parentCreated) text += Line("Parent", kCreated);
   if (record.allUsers != 0) text += Line("AllUsers", mbcs::Decimal(record.allUsers));
+  if (record.currentUser) text += Line("CurrentUser", "1");
   for (const LoaderChange& loader : record.loaders)
-    text += Line("Loader", JoinFields({mbcs::Decimal(loader.key.view), loader.key.path,
-                                       mbcs::Decimal(loader.createdLevels), ValueField(loader.loadCtrls),
-                                       ValueField(loader.loader)}));
-  for (const TrustedPathChange& trusted : record.trustedPaths) {
-    const std::string before = trusted.before == TrustedPathChange::Before::Missing  ? std::string("-")
-                               : trusted.before == TrustedPathChange::Before::Listed ? std::string("+")
-                                                                                     : "=" + trusted.replaced;
-    text += Line("Trusted", JoinFields({trusted.key, mbcs::Decimal(trusted.createdLevels), before,
-                                        OriginalField(trusted.original)}));
-  }
+    text += Line("Loader", JoinFields({loader.hive == Hive::CurrentUser ? std::string(kUserLoader)
+                                                                         : mbcs::Decimal(loader.key.view),
+                                       loader.key.path, mbcs::Decimal(loader.createdLevels),
+                                       ValueField(loader.loadCtrls), ValueField(loader.loader)}));
+  const auto listLines = [&](const char* name, const std::vector<TrustedPathChange>& lists) {
+    for (const TrustedPathChange& list : lists) {
+      const std::string before = list.before == TrustedPathChange::Before::Missing  ? std::string("-")
+                                 : list.before == TrustedPathChange::Before::Listed ? std::string("+")
+                                                                                    : "=" + list.replaced;
+      text += Line(name, JoinFields({list.key, mbcs::Decimal(list.createdLevels), before,
+                                     OriginalField(list.original)}));
+    }
+  };
+  listLines("Trusted", record.trustedPaths);
+  listLines("Support", record.supportPaths);
   for (const EntryChange& entry : record.entries)
     text += Line("Entry", entry.hive == Hive::CurrentUser ? JoinFields({"HKCU", "-"})
                                                            : JoinFields({"HKLM", mbcs::Decimal(entry.view)}));

@@ -50,6 +50,7 @@ struct InstallRecord {
   std::vector<SupportChange> drivers;
   std::vector<LoaderChange> loaders;
   std::vector<TrustedPathChange> trustedPaths;
+  std::vector<SupportPathChange> supportPaths;
   std::vector<EntryChange> entries;
   std::string settings;  // the settings file in APPDATA: kept by the uninstall
   // The user's own settings file, kept under this name beside it before ours
@@ -59,6 +60,10 @@ struct InstallRecord {
   // folder (the Active Setup version and the users' records carry it); 0 for
   // an installation for the user who ran it.
   std::uint32_t allUsers = 0;
+  // An installation for the user who ran it alone, with no administrator
+  // rights needed: its loaders below HKEY_CURRENT_USER, its fonts in the
+  // install folder, its entry under HKEY_CURRENT_USER.
+  bool currentUser = false;
 
   // Nothing the uninstall could still act on.
   bool NamesNothing() const;

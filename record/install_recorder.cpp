@@ -57,6 +57,13 @@ void InstallRecorder::Add(const TrustedPathWrite& write) {
   MergeInto(record_, item);
 }
 
+void InstallRecorder::AddSupportPath(const SupportPathWrite& write) {
+  if (!write.status || !write.gained) return;
+  InstallRecord item;
+  item.supportPaths.push_back(write.change);
+  MergeInto(record_, item);
+}
+
 void InstallRecorder::Add(const SupportFileWrite& write) {
   const FileEvent& file = write.file;
   if (!file.status) return;

@@ -20,6 +20,9 @@ class InstallRecorder {
   // it held before.
   void Add(const LoaderWrite& write);
   void Add(const TrustedPathWrite& write);
+  // A profile's support file search path (of the same type as a
+  // TRUSTEDPATHS write, hence its own name).
+  void AddSupportPath(const SupportPathWrite& write);
   // A backup of a driver that ours did not then replace names nothing.
   void Add(const SupportFileWrite& write);
   void Add(const InstallRecord& more) { MergeInto(record_, more); }

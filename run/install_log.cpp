@@ -217,6 +217,7 @@ constexpr RemovalRow kRemovals[] = {
     {RemovalEvent::What::Folder, "Folder", false},
     {RemovalEvent::What::LoaderKey, "Loader key", true},
     {RemovalEvent::What::TrustedPaths, "TRUSTEDPATHS of", true},
+    {RemovalEvent::What::SupportPath, "Support file search path (ACAD) of", true},
     {RemovalEvent::What::PlotDriver, "AutoCAD 2008 plot driver", false},
     {RemovalEvent::What::Backup, "Backup of AutoCAD's plot driver", false},
     {RemovalEvent::What::Entry, "Programs and Features entry", true},
@@ -394,6 +395,11 @@ void LoggingDriver::OnLoader(const LoaderWrite& write) {
 void LoggingDriver::OnTrustedPaths(const TrustedPathWrite& write) {
   LogValue(Hive::CurrentUser, write.change.key, "TRUSTEDPATHS", write.previous, write.list, write.status);
   answering_.OnTrustedPaths(write);
+}
+
+void LoggingDriver::OnSupportPath(const SupportPathWrite& write) {
+  LogValue(Hive::CurrentUser, write.change.key, "ACAD", write.previous, write.list, write.status);
+  answering_.OnSupportPath(write);
 }
 
 void LoggingDriver::OnSupportFile(const SupportFileWrite& write) {

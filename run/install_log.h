@@ -87,6 +87,10 @@ class LoggingDriver : public InstallDriver {
   void OnLoader(const LoaderWrite& write) override;
   void OnTrustedPaths(const TrustedPathWrite& write) override;
   void OnSupportFile(const SupportFileWrite& write) override;
+  void OnSupportPath(const SupportPathWrite& write) override;
+  bool TakeBackUserInstall(const std::string& installDir) override {
+    return answering_.TakeBackUserInstall(installDir);
+  }
   void OnFolderLock(const FolderLock& lock) override;
   void OnLeftoverHive(const platform::HiveUnload& leftover) override;
   void OnUserSkipped(const platform::SkippedProfile& skipped) override;

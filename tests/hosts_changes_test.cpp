@@ -185,6 +185,19 @@ TEST_P(HostChanges, TrustedPathsLoseTheFolderAndGetBackWhatItReplaced) {
   }
 }
 
+// Below HKEY_CURRENT_USER, from either edition: a re-pointed key stays; the
+// keys the install made above its own go while empty.
+TEST_P(HostChanges, TheUsersLoaderKeyTakesTheEmptyKeysItMadeWithIt) {
+  MakeKey(Hive::CurrentUser, std::string(kAcadKey) + "\\R17.0");
+  const LoaderChange change{{64, key_}, 4, {}, {}, Hive::CurrentUser};
+  platform::Status status;
+  WriteText(Hive::CurrentUser, key_, "LOADER", "D:\\Other\\ZV_BatchPlot2010.ARX");
+  EXPECT_EQ(UndoLoader(change, kInstallDir, 32, &status), Undo::NotOurs);
+  WriteText(Hive::CurrentUser, key_, "LOADER", kOurs);
+  EXPECT_EQ(UndoLoader(change, kInstallDir, 32, &status), Undo::Removed);
+  EXPECT_EQ(SubkeyNames(Hive::CurrentUser, kAcadKey), std::vector<std::string>{"R17.0"});
+}
+
 TEST_P(HostChanges, AListKeepsItsType) {
   const std::string list = "%USERPROFILE%\\lisp;" + kUpperDir;
   WriteList(platform::kRegExpandSz, list);

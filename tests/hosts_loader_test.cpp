@@ -249,6 +249,22 @@ TEST_P(Loaders, WritesTellWhatTheKeyHeldBefore) {
   }
 }
 
+// For the user alone: below HKEY_CURRENT_USER at the product's path without
+// Wow6432Node, making the keys a user who never started AutoCAD lacks.
+TEST_P(Loaders, TheUsersLoaderKeysAreMadeBelowTheSameProductPath) {
+  const std::string user = std::string(kAcadKey) + "\\R18.2\\ACAD-A001:804\\";
+  MakeKey(Hive::CurrentUser, kAcadKey);
+  CAcadHosts hosts;
+  hosts.SetInstallDir(kInstallDir);
+  hosts.loaderHive = Hive::CurrentUser;
+  hosts.productKeys[2012 - kFirstReleaseYear] = {std::string(kWowAcadKey) + "\\R18.2\\ACAD-A001:804\\"};
+  const std::vector<LoaderWrite> writes = hosts.RegisterLoader(2012);
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].keyPath, Application(user, 2012));
+  EXPECT_EQ(writes[0].before.createdLevels, 4);
+  EXPECT_EQ(ReadText(Hive::CurrentUser, Application(user, 2012), "LOADER"), std::string(kInstallDir) + "\\ZV_BatchPlot2010.ARX");
+}
+
 INSTANTIATE_FOR_EVERY_REGISTRY(Loaders);
 
 TEST(LoaderKeys, ShapeAndTargetAreRecognised) {

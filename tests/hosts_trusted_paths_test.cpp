@@ -270,6 +270,38 @@ TEST_P(TrustedPaths, UnreadableKeysAreSkippedAndUnwritableProfilesCounted) {
     EXPECT_EQ(TrustedPathsOf(VariablesKey("R24.0", "ACAD-1:804", profile)), appended) << profile;
 }
 
+// The fonts folder joins every profile's own support path once, its case and
+// type kept; a profile without one gets none (AutoCAD would lose its own).
+TEST_P(TrustedPaths, TheFontsFolderJoinsEveryProfilesOwnSupportPath) {
+  const std::string fonts = std::string(kInstallDir) + "\\Fonts", had = "e:\\a;" + mbcs::ToUpper(fonts) + "\\";
+  struct Row { const char* profile; std::uint32_t type; std::optional<std::string> stored, after; };
+  const Row rows[] = {
+      {"Sz", platform::kRegSz, "d:\\Lisp", "d:\\Lisp;" + fonts},
+      {"Expand", platform::kRegExpandSz, "%AppData%\\S;", "%AppData%\\S;" + fonts},  // no second ';'
+      {"Had", platform::kRegSz, had, had},
+      {"Empty", platform::kRegSz, "", ""},
+      {"None", platform::kRegSz, std::nullopt, std::nullopt},
+  };
+  const auto general = [](const Row& r) { return std::string(kAcadKey) + "\\R\\A\\Profiles\\" + r.profile + "\\General"; };
+  platform::ScopedKey root(registry(), registry().OpenHive(Hive::CurrentUser));
+  for (const Row& row : rows) {
+    platform::ScopedKey key(registry(), registry().Create(root.get(), general(row)));
+    if (!row.stored) continue;
+    ASSERT_TRUE(registry().SetValue(key.get(), "ACAD", row.type, row.stored->data(),
+                                    static_cast<std::uint32_t>(row.stored->size())));
+  }
+  CAcadHosts hosts;
+  EXPECT_EQ(FailuresOf(hosts.AddSupportPath(fonts)), 2);
+  EXPECT_EQ(FailuresOf(hosts.AddSupportPath(fonts)), 2) << "again: added once";
+  for (const Row& row : rows) {
+    platform::ScopedKey key(registry(), registry().OpenRead(root.get(), general(row)));
+    platform::StoredValue now;
+    const bool stored = registry().QueryStored(key.get(), "ACAD", &now) == platform::QueryResult::Ok;
+    EXPECT_EQ(stored ? std::optional<std::string>(now.bytes) : std::nullopt, row.after) << row.profile;
+    EXPECT_EQ(stored ? now.type : row.type, row.type) << row.profile;
+  }
+}
+
 INSTANTIATE_FOR_EVERY_REGISTRY(TrustedPaths);
 
 class SubkeyListing : public HostsWorldTest {};

@@ -52,6 +52,10 @@ class AnsweringDriver : public InstallDriver {
   void OnTrustedPaths(const TrustedPathWrite& write) override { seen.push_back("list " + write.change.key); }
   void OnSupportFile(const SupportFileWrite& write) override { seen.push_back("support " + write.file.destination); }
   void OnFolderLock(const FolderLock& lock) override { seen.push_back("lock " + lock.folder); }
+  bool TakeBackUserInstall(const std::string& installDir) override {
+    seen.push_back("found " + installDir);
+    return true;
+  }
 
   std::deque<CopyDecision> answers;
   std::vector<std::string> seen;

@@ -20,6 +20,7 @@ using Before = TrustedPathChange::Before;
 const char kLoaderKey[] = "SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804\\Applications\\ZV_BatchPlot2008";
 const char kVariables[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\<<未命名|配置>>\\Variables";
 const char kPlainVariables[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\未命名\\Variables";
+const char kGeneral[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\未命名\\General";
 const char kDriver[] = "C:\\Program Files\\AutoCAD 2008\\Drv\\pdfplot9.hdi";
 
 // A record with one of everything, and texts that need escaping: a '|' and a
@@ -41,7 +42,10 @@ InstallRecord Full() {
   replaced.key = {32, "SOFTWARE\\Autodesk\\AutoCAD\\R17.0\\ACAD-5001:804\\Applications\\ZV_BatchPlot2007"};
   replaced.loadCtrls = StoredValue{platform::kRegDword, std::string("\x0e\0\0\0", 4)};
   replaced.loader = StoredValue{platform::kRegSz, std::string("D:\\旧\x81\x7C\r\n|%\0x", 13)};
-  record.loaders = {made, replaced};
+  const LoaderChange user{{64, replaced.key.path}, 6, {}, {}, Hive::CurrentUser};  // from Autodesk down
+  record.loaders = {made, replaced, user};
+  record.supportPaths = {{"SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\P|1\\General", 0, Before::Listed,
+                          "", StoredValue{platform::kRegExpandSz, std::string("%A%;\0", 5)}}};
   // Values as they were: with their terminator, or bytes after it.
   record.trustedPaths = {{kVariables, 1, Before::Missing, "", {}},
                          {"SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-1:804\\Profiles\\S\x81\x30\x99\x38ren\\Variables", 0, Before::Listed, "",
@@ -64,10 +68,13 @@ std::vector<std::string> Named(const InstallRecord& record) {
   for (const auto& f : record.fonts) named.push_back("font " + f.path + (f.replaced ? " r" : " n"));
   for (const auto& d : record.drivers) named.push_back("driver " + d.path + (d.replaced ? " r " : " n ") + d.fingerprint);
   for (const auto& l : record.loaders) {
-    std::string line = "loader " + std::to_string(l.key.view) + " " + l.key.path + " " + std::to_string(l.createdLevels);
+    std::string line = "loader " + (l.hive == Hive::CurrentUser ? "HKCU" : std::to_string(l.key.view)) + " " + l.key.path + " " + std::to_string(l.createdLevels);
     for (const auto& v : {l.loadCtrls, l.loader}) line += v ? " " + std::to_string(v->type) + ":" + v->bytes : " -";
     named.push_back(line);
   }
+  for (const auto& t : record.supportPaths)
+    named.push_back("support " + t.key + " " + std::to_string(t.createdLevels) + " " +
+                    (t.original ? std::to_string(t.original->type) + ":" + t.original->bytes : "-"));
   for (const auto& t : record.trustedPaths)
     named.push_back("trusted " + t.key + " " + std::to_string(t.createdLevels) + " " +
                     std::to_string(static_cast<int>(t.before)) + t.replaced +
@@ -213,6 +220,14 @@ TEST(InstallRecord, LinesEditedByHandAreLeftOut) {
       {"Loader=64|" + std::string(kLoaderKey) + "|3|-|-", false},
       {"Loader=64|" + std::string(kLoaderKey) + "|0|2|-", false},
       {"Loader=64|" + std::string(kLoaderKey) + "|0|-", false},
+      {"Loader=HKCU|" + std::string(kLoaderKey) + "|6|-|-", true},
+      {"Loader=HKCU|" + std::string(kLoaderKey) + "|7|-|-", false},
+      {"Support=" + std::string(kGeneral) + "|0|+|1:d:\\lisp", true},
+      {"Support=" + std::string(kGeneral) + "|0|+|1:", false},  // an empty list is never joined
+      {"Support=" + std::string(kGeneral) + "|1|+|1:x", false},  // nor a General key made
+      {"Support=" + std::string(kGeneral) + "|0|-", false},
+      {"Support=" + std::string(kPlainVariables) + "|0|+|1:x", false},
+      {"Trusted=" + std::string(kGeneral) + "|0|+", false},
       {"Trusted=" + std::string(kPlainVariables) + "|0|+", true},
       {"Trusted=" + std::string(kPlainVariables) + "|1|-", true},
       {"Trusted=" + std::string(kPlainVariables) + "|0|=ab", true},
@@ -264,7 +279,9 @@ TEST(InstallRecord, ALaterInstallAddsWithoutLosingWhatWasThereFirst) {
   LoaderChange again;  // the second install found the first one's key
   again.key = {64, kLoaderKey};
   again.loadCtrls = StoredValue{platform::kRegDword, std::string("\x02\0\0\0", 4)};
-  second.loaders = {again};
+  LoaderChange theUsers = again;  // the same path below HKEY_CURRENT_USER: another key
+  theUsers.hive = Hive::CurrentUser;
+  second.loaders = {again, theUsers};
   second.trustedPaths = {{kVariables, 0, Before::Listed, "", {}}};
   second.entries = {{Hive::LocalMachine, 64}, {Hive::LocalMachine, 32}};
   second.settings = "C:\\New\\Zorvel.Ini";
@@ -276,7 +293,7 @@ TEST(InstallRecord, ALaterInstallAddsWithoutLosingWhatWasThereFirst) {
   ASSERT_EQ(first.drivers.size(), 1u);
   EXPECT_TRUE(first.drivers[0].replaced) << "what was there before the first install";
   EXPECT_EQ(first.drivers[0].fingerprint, "99:0000000000000001") << "what is in place now";
-  ASSERT_EQ(first.loaders.size(), 2u);
+  ASSERT_EQ(first.loaders.size(), 4u);
   EXPECT_EQ(first.loaders[0].createdLevels, 2) << "the first install made the key";
   EXPECT_FALSE(first.loaders[0].loadCtrls.has_value());
   ASSERT_EQ(first.trustedPaths.size(), 3u);

@@ -149,8 +149,10 @@ TEST(InstallRecorder, ProfilesAreNamedOnlyWhenTheirListGainedTheFolder) {
     write.gained = c.gained;
     write.status = c.written ? platform::Status() : platform::Status(platform::kErrorAccessDenied);
     recorder.Add(write);
+    recorder.AddSupportPath(write);  // the same rule, in a list of its own
     const InstallRecord& record = recorder.Record();
     ASSERT_EQ(record.trustedPaths.size(), c.named ? 1u : 0u);
+    ASSERT_EQ(record.supportPaths.size(), c.named ? 1u : 0u);
     if (!c.named) continue;
     EXPECT_EQ(record.trustedPaths[0].key, kVariables);
     EXPECT_EQ(record.trustedPaths[0].createdLevels, 1);

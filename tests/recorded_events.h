@@ -22,6 +22,7 @@ struct RecordingJournal : ChangeJournal {
   void BeforeLoader(const LoaderWrite&) override { seen.push_back(look()); }
   void BeforeTrustedPaths(const TrustedPathWrite&) override { seen.push_back(look()); }
   void BeforeSupportFile(const SupportFileWrite&) override { seen.push_back(look()); }
+  void BeforeSupportPath(const SupportPathWrite&) override { seen.push_back(look()); }
   std::function<std::string()> look;
   std::vector<std::string> seen;
 };

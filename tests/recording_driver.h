@@ -39,6 +39,11 @@ class RecordingDriver : public InstallDriver {
     if (write.backup) files.push_back(*write.backup);
     files.push_back(write.file);
   }
+  void OnSupportPath(const SupportPathWrite& write) override { supportPaths.push_back(write); }
+  bool TakeBackUserInstall(const std::string& installDir) override {
+    userInstallsFound.push_back(installDir);
+    return takeBackUserInstall;
+  }
   void OnUser(const UserServed& user) override { users.push_back(user); }
 
   std::deque<CopyDecision> answers;
@@ -53,5 +58,8 @@ class RecordingDriver : public InstallDriver {
   std::vector<ValueEvent> values;
   std::vector<LoaderWrite> loaders;
   std::vector<TrustedPathWrite> trustedPaths;
+  std::vector<SupportPathWrite> supportPaths;
+  bool takeBackUserInstall = true;
+  std::vector<std::string> userInstallsFound;
   std::vector<UserServed> users;
 };

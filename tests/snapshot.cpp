@@ -52,7 +52,7 @@ void AddKey(Registry& registry, platform::RegKey parent, const std::string& path
   // Values have no enumeration in the service: the names the program and its
   // tests write are looked for.
   static const char* const kNames[] = {
-      "AcadLocation", "ProductName", "LOADCTRLS", "LOADER", "TRUSTEDPATHS", "ACADPREFIX", "Other",
+      "AcadLocation", "ProductName", "LOADCTRLS", "LOADER", "TRUSTEDPATHS", "ACAD", "ACADPREFIX", "Other",
       "DisplayName", "DisplayVersion", "Publisher", "InstallLocation", "DisplayIcon", "UninstallString",
       "QuietUninstallString", "EstimatedSize", "InstallDate", "NoModify", "NoRepair"};
   for (const char* name : kNames) {

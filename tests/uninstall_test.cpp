@@ -93,13 +93,14 @@ class Uninstall : public MachineWorldTest {
     WriteText(Hive::CurrentUser, VariablesKey("R17.1", "ACAD-6001:804", "Q"), "ACADPREFIX", "C:\\support");
   }
 
-  InstallReport Install(std::initializer_list<int> years = {2008, 2010}) {
+  InstallReport Install(std::initializer_list<int> years = {2008, 2010}, bool currentUser = false) {
     CAcadHosts hosts;
     hosts.Discover();
     InstallRequest request;
     request.folderText = At("Zorvel");
     for (int year : years) request.ticked[year - kFirstReleaseYear] = 1;
     request.build = {20231218, kBits};
+    request.currentUser = currentUser;
     return CInstallEngine(hosts).Install(request, installDriver_);
   }
 
@@ -187,6 +188,29 @@ TEST_P(Uninstall, WhatTheUserChangedSinceIsNotLost) {
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, kUninstallKey));
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, product2008_ + "Applications\\ZV_BatchPlot2008"));
   EXPECT_NE(driver_.texts[0].find("其中有您添加的文件"), std::string::npos);
+}
+
+TEST_P(Uninstall, AnInstallForTheUserAloneIsTakenBackAndTheUsersOwnEntryStays) {
+  const std::string general = std::string(kAcadKey) + "\\R18.0\\ACAD-8001:804\\Profiles\\<<未命名配置>>\\General";
+  for (const char* other : {"R18.0\\ACAD-8001:804\\Profiles\\Default", "R17.1\\ACAD-6001:804\\Profiles\\P",
+                            "R17.1\\ACAD-6001:804\\Profiles\\Q"})
+    WriteText(Hive::CurrentUser, std::string(kAcadKey) + "\\" + other + "\\General", "ACAD", "D:\\Acad\\Support;");
+  WriteText(Hive::CurrentUser, general, "ACAD", "C:\\Acad\\Support");
+  const Picture before = Machine();
+  ASSERT_EQ(Install({2008, 2010}, true).outcome, InstallOutcome::Installed);
+  EXPECT_FALSE(KeyExists(Hive::LocalMachine, product2008_ + "Applications\\ZV_BatchPlot2008"));
+  EXPECT_EQ(world_->Read(Driver2008()), kOriginalDriver) << "no plot driver";
+  EXPECT_EQ(ReadText(Hive::CurrentUser, general, "ACAD"), "C:\\Acad\\Support;" + In("Fonts"));
+  WriteText(Hive::CurrentUser, general, "ACAD", "C:\\Acad\\Support;" + In("Fonts") + ";e:\\mine");
+
+  const UninstallReport report = RunUninstall();
+  EXPECT_EQ(report.outcome, UninstallOutcome::Removed);
+  EXPECT_EQ(report.failed, 0);
+  EXPECT_EQ(report.fontsKept, 0);
+  EXPECT_FALSE(world_->files().Exists(InstallDir())) << "its fonts went with it";
+  EXPECT_EQ(ReadText(Hive::CurrentUser, general, "ACAD"), "C:\\Acad\\Support;e:\\mine");
+  WriteText(Hive::CurrentUser, general, "ACAD", "C:\\Acad\\Support");
+  EXPECT_EQ(WithoutKept(Machine()), WithoutKept(before)) << "the keys made below HKEY_CURRENT_USER are gone, the lists as they were";
 }
 
 TEST_P(Uninstall, ASecondInstallIntoTheFolderIsTakenBackAsWell) {

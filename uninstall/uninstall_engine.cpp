@@ -5,6 +5,7 @@
 
 #include "deploy/file_utils.h"
 #include "deploy/host_check.h"
+#include "deploy/payload.h"
 #include "hosts/acad_hosts.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
@@ -65,12 +66,14 @@ class Removal : public RemovalEvents {
     left_.parentCreated = record.parentCreated;
     for (const LoaderChange& loader : record.loaders) TakeBackLoader(loader);
     for (const TrustedPathChange& trusted : record.trustedPaths) TakeBackTrustedPath(trusted);
+    for (const SupportPathChange& support : record.supportPaths) TakeBackSupportPath(support);
     // A user not wholly taken back is tried again by a second uninstall,
     // which the AllUsers line sends round the users again. The users of an
     // earlier install for every user keep their part.
     if (record.allUsers != 0 && kept.allUsers == 0 && !TakeBackEveryUser(installDir_, request_.editionBits, *this))
       left_.allUsers = record.allUsers;
     TakeBackDrivers(record);
+    TakeBackFonts(record);
     TellKept(record);
     present_ = FileNames(installDir_);
     for (const std::string& file : record.files) {
@@ -94,8 +97,30 @@ class Removal : public RemovalEvents {
     }
   }
 
+  std::string FontsFolder() const { return installDir_ + "\\" + kFontsFolder; }
+
+  bool IsOwnFont(const SupportChange& font) const { return mbcs::EqualsNoCase(mbcs::FolderOf(font.path), FontsFolder()); }
+
+  // Fonts copied into the install folder itself (an installation for its
+  // user alone) go with it; those in AutoCAD's folders stay, as drawings use
+  // them.
+  void TakeBackFonts(const InstallRecord& record) {
+    bool any = false;
+    for (const SupportChange& font : record.fonts) {
+      if (!IsOwnFont(font)) continue;
+      any = true;
+      const Status deleted = DeleteMadeFile(font.path);
+      const Result result = deleted ? Result::Removed : Gone(deleted) ? Result::Unchanged : Result::Failed;
+      Tell(What::Font, Hive::LocalMachine, font.path, result, deleted);
+      if (result == Result::Failed) left_.fonts.push_back(font);
+    }
+    if (any && platform::GetFiles().RemoveDirectory(FontsFolder()))
+      Tell(What::Folder, Hive::LocalMachine, FontsFolder(), Result::Removed);
+  }
+
   void TellKept(const InstallRecord& record) {
     for (const SupportChange& font : record.fonts) {
+      if (IsOwnFont(font)) continue;
       Tell(What::Font, Hive::LocalMachine, font.path, Result::Kept);
       ++report_.fontsKept;
     }
@@ -196,7 +221,8 @@ class Removal : public RemovalEvents {
   void TakeBackLoader(const LoaderChange& loader) {
     Status status;
     const Result result = RemovalResultOf(UndoLoader(loader, installDir_, request_.editionBits, &status));
-    Tell(What::LoaderKey, Hive::LocalMachine, loader.key.path, result, status, loader.key.view);
+    const bool user = loader.hive == Hive::CurrentUser;
+    Tell(What::LoaderKey, loader.hive, loader.key.path, result, status, user ? 0 : loader.key.view);
     if (Stays(result)) left_.loaders.push_back(loader);
   }
 
@@ -205,6 +231,13 @@ class Removal : public RemovalEvents {
     const Result result = RemovalResultOf(UndoTrustedPath(trusted, installDir_, &status));
     Tell(What::TrustedPaths, Hive::CurrentUser, trusted.key, result, status);
     if (Stays(result)) left_.trustedPaths.push_back(trusted);
+  }
+
+  void TakeBackSupportPath(const SupportPathChange& support) {
+    Status status;
+    const Result result = RemovalResultOf(UndoSupportPath(support, FontsFolder(), &status));
+    Tell(What::SupportPath, Hive::CurrentUser, support.key, result, status);
+    if (Stays(result)) left_.supportPaths.push_back(support);
   }
 
   void TakeBackEntry(const EntryChange& entry) {

@@ -41,6 +41,7 @@ struct RemovalEvent {
     Folder,
     LoaderKey,
     TrustedPaths,  // below HKEY_USERS: "<SID>\<key>" of a user of an installation for every user
+    SupportPath,   // a profile's General key, below HKEY_CURRENT_USER
     PlotDriver,
     Backup,
     Entry,
