@@ -8,7 +8,7 @@
 namespace {
 
 enum class Switch {
-  Silent, Folder, Releases, Log, AllUsers, Uninstall, UserPart, Remove, Finish, Elevated, Continue, HostWarned, Help
+  Silent, Folder, Releases, Log, AllUsers, CurrentUser, Uninstall, UserPart, Remove, Finish, Elevated, Continue, HostWarned, Help
 };
 
 struct SwitchRule {
@@ -26,6 +26,8 @@ constexpr SwitchRule kSwitches[] = {
     {Switch::Log, "LOG", true, "/LOG=文件　将本次安装的日志追加到该文件；静默安装未指定时写入 %TEMP%\\ZorvelSetup.log"},
     {Switch::AllUsers, "ALLUSERS", false,
      "/ALLUSERS　为本机所有用户安装：每个用户的AutoCAD配置都信任安装目录并获得设置文件，以后登录的用户在登录时获得（需要管理员权限）"},
+    {Switch::CurrentUser, "CURRENTUSER", false,
+     "/CURRENTUSER　仅为当前用户安装：加载项、字体和“程序和功能”中的条目都写在当前用户名下，不需要管理员权限（AutoCAD 2008 的打印驱动除外）"},
     {Switch::Uninstall, "UNINSTALL", false,
      "/UNINSTALL　卸载：按 /DIR= 所指目录中的安装记录卸载（未指定时按“程序和功能”中的条目）；可与 /S、/LOG= 同用"},
     {Switch::UserPart, "USERPART", false, nullptr},
@@ -117,6 +119,7 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
     if (equals != std::string::npos) return "参数不能带值：" + Quoted(argument);
     if (rule->which == Switch::Silent) options->silent = true;
     if (rule->which == Switch::AllUsers) options->everyUser = true;
+    if (rule->which == Switch::CurrentUser) options->currentUser = true;
     if (rule->which == Switch::Continue) options->continueInstall = true;
     if (rule->which == Switch::HostWarned) options->hostWarned = true;
     return std::nullopt;
@@ -149,6 +152,7 @@ std::optional<std::string> Apply(const std::string& argument, SetupOptions* opti
       break;
     case Switch::Silent:
     case Switch::AllUsers:
+    case Switch::CurrentUser:
     case Switch::UserPart:
     case Switch::Continue:
     case Switch::HostWarned:
@@ -187,6 +191,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
   if (uninstall && releases) parsed.errors.push_back("卸载时不能指定 /RELEASES");
   // The record says whether an installation was for every user.
   if (uninstall && options.everyUser) parsed.errors.push_back("卸载时不能指定 /ALLUSERS（安装记录已说明是否为所有用户安装）");
+  if (uninstall && options.currentUser)
+    parsed.errors.push_back("卸载时不能指定 /CURRENTUSER（安装记录已说明是否仅为当前用户安装）");
+  if (options.everyUser && options.currentUser) parsed.errors.push_back("/ALLUSERS 和 /CURRENTUSER 不能同用");
   const auto beyondUserPart = [](Switch which) {
     return which != Switch::UserPart && which != Switch::Silent && which != Switch::Log;
   };
@@ -202,7 +209,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments) {
 
 std::string UsageText() {
   std::string text = std::string(
-      "用法：SetUp.exe [/S] [/DIR=文件夹] [/RELEASES=年份,年份|all] [/LOG=文件] [/ALLUSERS]\n"
+      "用法：SetUp.exe [/S] [/DIR=文件夹] [/RELEASES=年份,年份|all] [/LOG=文件] [/ALLUSERS|/CURRENTUSER]\n"
       "卸载：SetUp.exe /UNINSTALL [/S] [/DIR=文件夹] [/LOG=文件]，或安装目录中的 Uninstall.exe [/S] [/LOG=文件]\n\n");
   for (const SwitchRule& rule : kSwitches) {
     if (rule.usage != nullptr) text += std::string(rule.usage) + "\n";

@@ -5,7 +5,7 @@
 //
 // A switch starts with '/' or '-', its name ignores case, and '=' separates
 // its value: /S, /DIR=folder, /RELEASES=2010,2020 or all, /LOG=file,
-// /ALLUSERS, /UNINSTALL, /?, /HELP. /USERPART is the logon step's (the
+// /ALLUSERS, /CURRENTUSER, /UNINSTALL, /?, /HELP. /USERPART is the logon step's (the
 // uninstaller's user part for the user logging on): documented with the
 // deployment, not in the usage box. Two more are the uninstaller's own, for the copy of
 // itself it runs the removal from, and are not in the usage: /REMOVE=folder
@@ -40,6 +40,9 @@ struct SetupOptions {
   bool silent = false;  // no window and no message box, ever (always with /USERPART)
   // /ALLUSERS: the user part goes to every user of the machine.
   bool everyUser = false;
+  // /CURRENTUSER: for the user who runs it alone, with no administrator
+  // rights needed.
+  bool currentUser = false;
   // The folder for the folder box, as given.
   std::optional<std::string> folder;
   // The release years named, ascending and each once; none: every release

@@ -169,6 +169,8 @@ void CElevationOffer::Answered(bool goOn) {
 }
 
 bool ServesEveryUser(const SetupOptions& options) {
+  // Asked for the current user alone, SYSTEM too installs for itself.
+  if (options.currentUser) return false;
   return options.everyUser || mbcs::EqualsNoCase(platform::GetRights().CurrentAccount().sid, platform::kSystemSid);
 }
 

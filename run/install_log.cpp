@@ -470,6 +470,9 @@ InstallReport InstallLogged(CInstallEngine& engine, InstallRequest request, Inst
   if (request.everyUser)
     log->Info("For every user of the machine: each user's profiles and settings file, and the logon steps for "
               "users not reached");
+  if (request.currentUser)
+    log->Info("For the current user alone: the loaders, the support path and the Programs and Features entry under "
+              "HKEY_CURRENT_USER, the fonts in the install folder");
   LoggingDriver logging(driver, *log);
   const InstallReport report = engine.Install(request, logging);
   const bool usersServed =

@@ -41,6 +41,7 @@ RunEnd InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupOpt
                        const ReleaseChoice& choice, bool everyUser, CInstallLog* log) {
   InstallRequest request;
   request.everyUser = everyUser;
+  request.currentUser = options.currentUser;
   request.build = build;
   request.folderText = options.folder.value_or(kDefaultFolder);
   request.ticked = choice.ticked;
@@ -67,6 +68,7 @@ ExitCode RunDialog(CAcadHosts& hosts, const BuildInfo& build, const SetupOptions
                    bool everyUser, CElevationOffer& offer, CInstallLog* log) {
   Dlg_Setup dialog(hosts, build);
   dialog.PresetEveryUser(everyUser);
+  dialog.PresetCurrentUser(options.currentUser);
   if (options.folder) dialog.PresetFolder(*options.folder);
   if (options.releases) dialog.PresetReleases(choice.ticked);
   if (options.continueInstall) dialog.PresetContinue(options.hostWarned);

@@ -107,6 +107,10 @@ TEST(CommandLine, EveryArgumentNotUnderstoodIsNamed) {
       {{"/UNINSTALL", "/ALLUSERS"}, {"卸载时不能指定 /ALLUSERS（安装记录已说明是否为所有用户安装）"}},
       {{"/USERPART", "/DIR=C:\\x"}, {"/USERPART 只能与 /S 和 /LOG 同用"}},
       {{"/USERPART", "/ALLUSERS"}, {"/USERPART 只能与 /S 和 /LOG 同用"}},
+      {{"/USERPART", "/CURRENTUSER"}, {"/USERPART 只能与 /S 和 /LOG 同用"}},
+      {{"/ALLUSERS", "/CURRENTUSER"}, {"/ALLUSERS 和 /CURRENTUSER 不能同用"}},
+      {{"/UNINSTALL", "/CURRENTUSER"}, {"卸载时不能指定 /CURRENTUSER（安装记录已说明是否仅为当前用户安装）"}},
+      {{"/CURRENTUSER=1"}, {"参数不能带值：“/CURRENTUSER=1”"}},
       {{"/USERPART=1"}, {"参数不能带值：“/USERPART=1”"}},
   };
   for (const Row& row : rows) {
@@ -162,6 +166,9 @@ TEST(CommandLine, TheElevatedCopysSwitches) {
 // step's, which never shows anything.
 TEST(CommandLine, TheEveryUserSwitches) {
   EXPECT_TRUE(ParseArguments({"-allusers", "/S"}).options.everyUser);
+  const ParsedArguments forMe = ParseArguments({"/S", "-CurrentUser"});
+  EXPECT_TRUE(forMe.errors.empty() && forMe.options.currentUser && !forMe.options.everyUser);
+  EXPECT_NE(UsageText().find("/CURRENTUSER　"), std::string::npos);
   const ParsedArguments userPart = ParseArguments({"/userpart", "/LOG=C:\\u.log"});
   EXPECT_TRUE(userPart.errors.empty() && userPart.options.mode == RunMode::UserPart && userPart.options.silent);
   EXPECT_NE(UsageText().find("/ALLUSERS　"), std::string::npos);

@@ -291,6 +291,7 @@ bool Dlg_Setup::RunInstall() {
   request.checkHostRunning = warnIfHostRunning;
   request.build = build_;
   request.everyUser = everyUser_;
+  request.currentUser = currentUser_;
   UpdateData(true);
   request.folderText = installPath;
   request.ticked = releaseTicked;

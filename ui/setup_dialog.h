@@ -58,6 +58,9 @@ class Dlg_Setup : public CDialog {
   // Before DoModal: the install is for every user of the machine (/ALLUSERS,
   // or the run is SYSTEM's), not for the account that runs it.
   void PresetEveryUser(bool everyUser) { everyUser_ = everyUser; }
+  // Before DoModal: the install is for the user who runs it alone
+  // (/CURRENTUSER), with no administrator rights needed.
+  void PresetCurrentUser(bool currentUser) { currentUser_ = currentUser; }
   // Before DoModal: every install runs through `runner`.
   void RunInstallsThrough(InstallRunner* runner) { runner_ = runner; }
   // Before DoModal: the run has no administrator rights, and `offer` says
@@ -152,6 +155,7 @@ class Dlg_Setup : public CDialog {
   BuildInfo build_;
   std::optional<ReleaseFlags> presetReleases_;
   bool everyUser_ = false;
+  bool currentUser_ = false;
   InstallRunner* runner_ = nullptr;
   std::optional<InstallOutcome> outcome_;
   CButton installButton_;
