@@ -127,6 +127,11 @@ ElevatedRun HandOver(const SetupOptions& options, const InstallChoices* choices,
 RightsCheck CheckRights(const SetupOptions& options, CInstallLog* log) {
   RightsCheck check;
   if (platform::GetRights().Token() == TokenRights::Full) return check;
+  if (options.currentUser) {
+    // Everything of such an install is the user's own to write.
+    if (log) log->Info("Not elevated: none needed for an install for the current user alone");
+    return check;
+  }
   if (options.silent) {
     // Deployment tools start it elevated or as SYSTEM; nobody is there to
     // answer a prompt.

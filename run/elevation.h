@@ -33,7 +33,8 @@ ElevatedRun HandOver(const SetupOptions& options, const InstallChoices* choices,
 // How a run without full rights goes on: the first process of an
 // interactive run hands over (an exit code when the copy ran), the copy and
 // an unattended run go on without (logged). `state` is then what the dialog
-// may offer.
+// may offer. An install for the current user alone needs no rights: nothing
+// is handed over, nothing offered.
 struct RightsCheck {
   std::optional<ExitCode> handedOver;
   ElevationState state = ElevationState::NotNeeded;

@@ -196,13 +196,15 @@ ExitCode RunUninstall(const SetupOptions& given, const BuildInfo& build) {
   SetupOptions options = given;
   options.mode = RunMode::Uninstall;
   // Without administrator rights an elevated copy does the removal; this
-  // process holds no lock while it waits.
+  // process holds no lock while it waits. An installation for the current
+  // user alone took nothing that needs rights to take back.
+  UninstallTarget target = UninstallTargetOf(options, build.editionBits);
+  const bool forTheUser = !target.installDir.empty() && ReadRecord(target.installDir).record.currentUser;
   std::unique_ptr<CInstallLog> log;
-  if (platform::GetRights().Token() != platform::TokenRights::Full) {
+  if (platform::GetRights().Token() != platform::TokenRights::Full && !forTheUser) {
     if (!OpenLog(options, build, &log)) return ExitCode::BadCommandLine;
     if (const std::optional<ExitCode> code = CheckRights(options, log.get()).handedOver) return *code;
   }
-  UninstallTarget target = UninstallTargetOf(options, build.editionBits);
   if (target.relay) {
     if (const std::optional<ExitCode> code = RelayUninstall(target, options)) return *code;
   }

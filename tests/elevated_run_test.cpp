@@ -134,6 +134,27 @@ TEST(EveryUser, SystemOrTheSwitchServeEveryUserWithFullRightsOnly) {
   }
 }
 
+// A standard user's install for himself alone: complete, nothing refused,
+// nothing asked for; its uninstall the same.
+TEST(CurrentUser, AStandardUserInstallsAndUninstallsWithoutRights) {
+  W w;
+  const std::string general = std::string(W::kProduct2010) + "\\Profiles\\Default\\General";
+  w.Text(platform::Hive::CurrentUser, general, "ACAD", "C:\\Support");
+  platform::LimitedToken limited(TokenRights::Standard);
+  EXPECT_EQ(RunWith({"/S", "/CURRENTUSER", "/RELEASES=2010"}), 0);
+  EXPECT_TRUE(w.registry.KeyExists(platform::Hive::CurrentUser,
+                                   std::string(W::kProduct2010) + "\\Applications\\ZV_BatchPlot2010"));
+  EXPECT_FALSE(w.AnyLoader());
+  EXPECT_TRUE(w.files.Exists(std::string(W::kDefaultInstall) + "\\Fonts\\Zorvel_HZ.shx"));
+  EXPECT_FALSE(w.Logged(W::kTempLog, {"WARN "}));
+  w.boxes.Answer(platform::kIdYes);
+  w.boxes.Answer(platform::kIdOk);
+  EXPECT_EQ(RunWith({"/UNINSTALL", "/DIR=C:\\Zorvel"}), 0);
+  EXPECT_TRUE(w.rights.elevatedRequests().empty());
+  EXPECT_FALSE(w.registry.KeyExists(platform::Hive::CurrentUser, std::string(W::kProduct2010) + "\\Applications"));
+  EXPECT_FALSE(w.files.Exists(W::kDefaultInstall));
+}
+
 TEST_F(WithoutRights, UnattendedInstallsWhatItCanAndEndsSeven) {
   EXPECT_EQ(RunWith({"/S"}), 7);
   EXPECT_FALSE(w_.AnyLoader());
