@@ -16,6 +16,12 @@
 
 namespace {
 
+// An install for the current user alone is that user's in Programs and
+// Features too.
+platform::Hive EntryHive(const InstallRequest& request) {
+  return request.currentUser ? platform::Hive::CurrentUser : platform::Hive::LocalMachine;
+}
+
 // The deployment's files go to the recorder and the driver, its questions to
 // the driver, with the engine's wording.
 class DeployForDriver : public DeployObserver {
@@ -245,7 +251,8 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     recorder.Add(copied);
     // An earlier install's entry names the folder already, and stays as it
     // is should this one stop.
-    if (journal.open() && earlier.record.entries.empty()) RegisterEntryAhead(installDir, request.build, journal);
+    if (journal.open() && earlier.record.entries.empty())
+      RegisterEntryAhead(installDir, request.build, journal, EntryHive(request));
   } else {
     ++report.uninstallFailed;
   }
@@ -313,7 +320,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   }
   driver.OnProgressStep();
   report.uninstallFailed +=
-      FinishUninstall(installDir, request.build, earlier, recorder.Record(), driver, journal);
+      FinishUninstall(installDir, request.build, earlier, recorder.Record(), driver, journal, EntryHive(request));
   if (request.everyUser) {
     UserPartRequest part;
     part.installDir = installDir;

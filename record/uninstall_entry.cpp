@@ -90,9 +90,10 @@ std::string DisplayVersionOf(int buildDate) {
 
 std::optional<EntryChange> RegisterUninstallEntry(const std::string& installDir, const BuildInfo& build,
                                                   int installDate, std::uint32_t estimatedKilobytes,
-                                                  InstallEvents& events) {
+                                                  InstallEvents& events, Hive hive) {
   const std::vector<EntryValue> values = EntryValues(installDir, build, installDate, estimatedKilobytes);
-  if (WriteEntry(Hive::LocalMachine, values, events)) return EntryChange{Hive::LocalMachine, build.editionBits};
+  if (hive == Hive::LocalMachine && WriteEntry(Hive::LocalMachine, values, events))
+    return EntryChange{Hive::LocalMachine, build.editionBits};
   if (WriteEntry(Hive::CurrentUser, values, events)) return EntryChange{Hive::CurrentUser, 0};
   return std::nullopt;
 }

@@ -17,12 +17,14 @@ constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 // The version Programs and Features shows: the build date as year.month.day.
 std::string DisplayVersionOf(int buildDate);
 
-// Writes the entry under HKEY_LOCAL_MACHINE, or under HKEY_CURRENT_USER when
-// that cannot be written (no administrator rights), reporting every value.
-// Nothing when neither can be written.
+// Writes the entry under `hive`, reporting every value: under
+// HKEY_LOCAL_MACHINE, or under HKEY_CURRENT_USER when that cannot be written
+// (no administrator rights); an install for the current user alone writes
+// it under HKEY_CURRENT_USER only. Nothing when it cannot be written.
 std::optional<EntryChange> RegisterUninstallEntry(const std::string& installDir, const BuildInfo& build,
                                                   int installDate, std::uint32_t estimatedKilobytes,
-                                                  InstallEvents& events);
+                                                  InstallEvents& events,
+                                                  platform::Hive hive = platform::Hive::LocalMachine);
 
 // The install folder an entry names; nothing when there is no such entry.
 std::optional<std::string> EntryInstallLocation(const EntryChange& entry, int editionBits);

@@ -49,11 +49,12 @@ int Today() {
 }
 
 // The entries an install may write: under HKEY_LOCAL_MACHINE, or under
-// HKEY_CURRENT_USER where that cannot be written.
-InstallRecord EntriesOf(const BuildInfo& build) {
+// HKEY_CURRENT_USER where that cannot be written or is the one asked for.
+InstallRecord EntriesOf(const BuildInfo& build, platform::Hive hive) {
   InstallRecord entries;
-  entries.entries = {EntryChange{platform::Hive::LocalMachine, build.editionBits},
-                     EntryChange{platform::Hive::CurrentUser, 0}};
+  if (hive == platform::Hive::LocalMachine)
+    entries.entries.push_back(EntryChange{platform::Hive::LocalMachine, build.editionBits});
+  entries.entries.push_back(EntryChange{platform::Hive::CurrentUser, 0});
   return entries;
 }
 
@@ -80,14 +81,16 @@ FileEvent PlaceUninstaller(const std::string& installDir, InstallJournal& journa
   return copy;
 }
 
-void RegisterEntryAhead(const std::string& installDir, const BuildInfo& build, InstallJournal& journal) {
-  journal.Note(EntriesOf(build), Ahead::Overwrites);
+void RegisterEntryAhead(const std::string& installDir, const BuildInfo& build, InstallJournal& journal,
+                        platform::Hive hive) {
+  journal.Note(EntriesOf(build, hive), Ahead::Overwrites);
   Unreported unreported;
-  (void)RegisterUninstallEntry(installDir, build, Today(), 0, unreported);
+  (void)RegisterUninstallEntry(installDir, build, Today(), 0, unreported, hive);
 }
 
 int FinishUninstall(const std::string& installDir, const BuildInfo& build, const ParsedRecord& earlier,
-                    InstallRecord changes, InstallEvents& events, InstallJournal& journal) {
+                    InstallRecord changes, InstallEvents& events, InstallJournal& journal,
+                    platform::Hive hive) {
   FileEvent written;
   written.kind = FileKind::Record;
   written.destination = RecordPath(installDir);
@@ -101,9 +104,9 @@ int FinishUninstall(const std::string& installDir, const BuildInfo& build, const
   MergeInto(record, changes);
 
   int failed = 0;
-  journal.Note(EntriesOf(build), Ahead::Overwrites);
+  journal.Note(EntriesOf(build, hive), Ahead::Overwrites);
   const std::optional<EntryChange> entry = RegisterUninstallEntry(
-      installDir, build, Today(), EstimatedKilobytes(installDir, record), events);
+      installDir, build, Today(), EstimatedKilobytes(installDir, record), events, hive);
   if (entry) {
     InstallRecord withEntry;
     withEntry.entries.push_back(*entry);

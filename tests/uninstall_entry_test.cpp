@@ -65,9 +65,15 @@ TEST_P(UninstallEntry, GoesToTheCurrentUserWithoutAdministratorRights) {
   EXPECT_EQ(entry->hive, Hive::CurrentUser);
   EXPECT_EQ(ReadText(Hive::CurrentUser, kUninstallKey, "InstallLocation"), kFolder);
   EXPECT_FALSE(KeyExists(Hive::LocalMachine, kUninstallKey));
+  // For the current user alone, under HKEY_CURRENT_USER only.
+  faults().ClearFaults();
+  entry = RegisterUninstallEntry("D:\\Mine", BuildInfo{20240105, kBits}, 20240317, 1234, events_, Hive::CurrentUser);
+  EXPECT_TRUE(entry && entry->hive == Hive::CurrentUser && !KeyExists(Hive::LocalMachine, kUninstallKey));
+  EXPECT_EQ(ReadText(Hive::CurrentUser, kUninstallKey, "InstallLocation"), "D:\\Mine");
+  faults().DenyWrites(Hive::LocalMachine, "");
   faults().DenyWrites(Hive::CurrentUser, "");
   EXPECT_FALSE(Register("D:\\Other"));
-  EXPECT_EQ(ReadText(Hive::CurrentUser, kUninstallKey, "InstallLocation"), kFolder);
+  EXPECT_EQ(ReadText(Hive::CurrentUser, kUninstallKey, "InstallLocation"), "D:\\Mine");
 }
 
 TEST_P(UninstallEntry, IsRemovedOnlyWhileItNamesThisFolder) {
