@@ -81,7 +81,10 @@ class CAcadHosts {
   // whole, however long.
   [[nodiscard]] std::vector<TrustedPathWrite> AddTrustedPath();
 
-  // Support files (support_files.cpp). Copies the shape fonts (and, for
+  // Support files (support_files.cpp). Only AutoCAD 2008 needs the add-on's
+  // plot driver, which goes into its program folder.
+  static constexpr int kPlotDriverSlot = 2008 - kFirstReleaseYear;
+  // Copies the shape fonts (and, for
   // 2008, the plot driver) into every install location of each ticked
   // release. A plot driver that is not the add-on's is first kept in the
   // install folder's backup area; one that cannot be kept is not replaced.

@@ -11,9 +11,6 @@
 
 namespace {
 
-// Only AutoCAD 2008 needs the add-on's plot driver.
-constexpr int kPlotDriverSlot = 2008 - kFirstReleaseYear;
-
 // Keeps a copy of AutoCAD's own driver, `write.file.destination`, in the
 // install folder's backup area, under the first name no earlier backup
 // holds, and writes it through to the disk: ours replaces the driver only

@@ -300,6 +300,8 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     (void)platform::GetFiles().CreateDirectory(fonts);
     report.filesFailed = integration.Report(hosts_.CopySupportFiles(installDir, false));
     report.settingsFailed += integration.Report(hosts_.AddSupportPath(fonts));
+    report.plotDriverLeft = request.ticked[CAcadHosts::kPlotDriverSlot] &&
+                            !hosts_.locations[CAcadHosts::kPlotDriverSlot].empty();
   } else {
     report.filesFailed = integration.Report(hosts_.PlaceSupportFiles(request.ticked));
   }
@@ -334,7 +336,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   driver.OnProgressEnd();
 
   if (report.settingsFailed == 0 && report.filesFailed == 0 && report.uninstallFailed == 0 &&
-      report.settingsFileFailed == 0 && report.users.failed == 0)
+      report.settingsFileFailed == 0 && report.users.failed == 0 && !report.plotDriverLeft)
     return Stop(InstallOutcome::Installed, report);
   Shortfall shortfall;
   shortfall.settingsFailed = report.settingsFailed;
@@ -342,6 +344,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   shortfall.uninstallFailed = report.uninstallFailed;
   shortfall.settingsFileFailed = report.settingsFileFailed;
   shortfall.usersFailed = report.users.failed;
+  shortfall.plotDriverLeft = report.plotDriverLeft;
   integration.Fill(&shortfall);
   driver.Tell(Notice::Incomplete, IncompleteText(shortfall, request.logPath));
   return Stop(InstallOutcome::Incomplete, report);

@@ -70,6 +70,9 @@ struct InstallReport {
   int filesFailed = 0;      // support files not copied
   int uninstallFailed = 0;  // of the uninstaller, its Programs and Features entry and the record
   int settingsFileFailed = 0;  // the add-on's settings file, given up after a failed copy
+  // For the current user alone with AutoCAD 2008 ticked: its plot driver was
+  // not placed.
+  bool plotDriverLeft = false;
   EveryUserResult users;       // for every user: the profiles served, failed and left
   // An install that stopped after its first change: what was taken back.
   TakeBackCount rolledBack;

@@ -165,12 +165,22 @@ std::string IncompleteText(const Shortfall& shortfall, const std::string& logPat
   // Without the uninstaller's parts AutoCAD still loads the add-on; only its
   // removal is at stake. Without its settings file only the settings are.
   const bool loadAtStake = shortfall.settingsFailed > 0 || shortfall.filesFailed > 0;
+  const std::string plotDriver =
+      shortfall.plotDriverLeft
+          ? "AutoCAD 2008的打印驱动需要放入AutoCAD的程序文件夹，仅为当前用户安装时未安装；如需在AutoCAD 2008中批量打印，请以管理员身份运行SetUp.exe安装。"
+          : std::string();
+  if (failed.empty()) {
+    std::string text = "文件已安装，但" + plotDriver;
+    if (!logPath.empty()) text += "\n\n详细情况请看日志文件：" + logPath;
+    return text;
+  }
   std::string stake = loadAtStake                    ? "AutoCAD可能无法加载" + std::string(kProductName)
                       : shortfall.uninstallFailed > 0 ? "以后可能无法从“程序和功能”中卸载" + std::string(kProductName)
                       : shortfall.settingsFileFailed == 0
                           ? std::string("这些用户下次登录Windows时将再次获得这些设置")
                           : std::string("请将Data文件夹中的设置文件手动复制到该文件夹");
   std::string text = "文件已安装，但有" + failed + "，\n\n" + stake + "。";
+  if (!plotDriver.empty()) text += "\n\n" + plotDriver;
   if (!shortfall.causes.empty()) text += "\n\n原因：";
   for (Cause cause : shortfall.causes) {
     text += "\n\n";

@@ -46,6 +46,9 @@ struct Shortfall {
   int uninstallFailed = 0;  // the uninstaller, its Programs and Features entry, its record
   int settingsFileFailed = 0;  // the add-on's settings file, in the user's application-data folder
   int usersFailed = 0;  // users of an installation for every user whose part was not (wholly) written
+  // AutoCAD 2008's plot driver, which an install for the current user alone
+  // cannot place: it goes into AutoCAD's program folder.
+  bool plotDriverLeft = false;
 };
 
 std::string HostRunningText();

@@ -475,6 +475,9 @@ InstallReport InstallLogged(CInstallEngine& engine, InstallRequest request, Inst
               "HKEY_CURRENT_USER, the fonts in the install folder");
   LoggingDriver logging(driver, *log);
   const InstallReport report = engine.Install(request, logging);
+  if (report.plotDriverLeft)
+    log->Warn("AutoCAD 2008's plot driver not placed: it goes into AutoCAD's program folder, which an install for "
+              "the current user alone does not write");
   const bool usersServed =
       report.outcome == InstallOutcome::Installed || report.outcome == InstallOutcome::Incomplete;
   if (request.everyUser && usersServed)

@@ -136,25 +136,30 @@ TEST(EveryUser, SystemOrTheSwitchServeEveryUserWithFullRightsOnly) {
 }
 
 // A standard user's install for himself alone: complete, nothing refused,
-// nothing asked for; its uninstall the same.
+// nothing asked for, but for AutoCAD 2008's plot driver; its uninstall the same.
 TEST(CurrentUser, AStandardUserInstallsAndUninstallsWithoutRights) {
-  W w;
-  const std::string general = std::string(W::kProduct2010) + "\\Profiles\\Default\\General";
-  w.Text(platform::Hive::CurrentUser, general, "ACAD", "C:\\Support");
-  platform::LimitedToken limited(TokenRights::Standard);
-  EXPECT_EQ(RunWith({"/S", "/CURRENTUSER", "/RELEASES=2010"}), 0);
-  EXPECT_TRUE(w.registry.KeyExists(platform::Hive::CurrentUser,
-                                   std::string(W::kProduct2010) + "\\Applications\\ZV_BatchPlot2010"));
-  EXPECT_FALSE(w.AnyLoader());
-  EXPECT_TRUE(w.files.Exists(std::string(W::kDefaultInstall) + "\\Fonts\\Zorvel_HZ.shx"));
-  EXPECT_FALSE(w.Logged(W::kTempLog, {"WARN "}) || w.Logged(W::kTempLog, {"ERROR"}));
-  EXPECT_TRUE(w.registry.KeyExists(platform::Hive::CurrentUser, kUninstallKey));
-  w.boxes.Answer(platform::kIdYes);
-  w.boxes.Answer(platform::kIdOk);
-  EXPECT_EQ(RunWith({"/UNINSTALL", "/DIR=C:\\Zorvel"}), 0);
-  EXPECT_TRUE(w.rights.elevatedRequests().empty());
-  EXPECT_FALSE(w.registry.KeyExists(platform::Hive::CurrentUser, std::string(W::kProduct2010) + "\\Applications"));
-  EXPECT_FALSE(w.files.Exists(W::kDefaultInstall));
+  for (const auto& [releases, exitCode] : {std::pair{"/RELEASES=2010", 0}, std::pair{"/RELEASES=2008,2010", 7}}) {
+    W w;
+    const std::string general = std::string(W::kProduct2010) + "\\Profiles\\Default\\General";
+    w.Text(platform::Hive::CurrentUser, general, "ACAD", "C:\\Support");
+    platform::LimitedToken limited(TokenRights::Standard);
+    EXPECT_EQ(RunWith({"/S", "/CURRENTUSER", releases}), exitCode);
+    EXPECT_TRUE(w.registry.KeyExists(platform::Hive::CurrentUser,
+                                     std::string(W::kProduct2010) + "\\Applications\\ZV_BatchPlot2010"));
+    EXPECT_TRUE(w.registry.KeyExists(platform::Hive::CurrentUser, kUninstallKey));
+    EXPECT_FALSE(w.AnyLoader());
+    EXPECT_TRUE(w.files.Exists(std::string(W::kDefaultInstall) + "\\Fonts\\Zorvel_HZ.shx"));
+    EXPECT_FALSE(w.Logged(W::kTempLog, {"ERROR"}));
+    EXPECT_EQ(w.Logged(W::kTempLog, {"WARN ", "AutoCAD 2008's plot driver not placed"}), exitCode == 7);
+    EXPECT_EQ(w.Logged(W::kTempLog, {"Message: ", "AutoCAD 2008的打印驱动"}), exitCode == 7);
+    EXPECT_EQ(w.Logged(W::kTempLog, {"WARN "}), exitCode == 7);
+    w.boxes.Answer(platform::kIdYes);
+    w.boxes.Answer(platform::kIdOk);
+    EXPECT_EQ(RunWith({"/UNINSTALL", "/DIR=C:\\Zorvel"}), 0);
+    EXPECT_TRUE(w.rights.elevatedRequests().empty());
+    EXPECT_FALSE(w.registry.KeyExists(platform::Hive::CurrentUser, std::string(W::kProduct2010) + "\\Applications"));
+    EXPECT_FALSE(w.files.Exists(W::kDefaultInstall));
+  }
 }
 
 TEST_F(WithoutRights, UnattendedInstallsWhatItCanAndEndsSeven) {
