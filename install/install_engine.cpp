@@ -222,13 +222,26 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     driver.OnProgressBegin();
     return Stop(*DataFolderProblem(data, driver), report);
   }
-  const Found found = FinishedRecord(folder.installDir, takeBack_);
-  const ParsedRecord& earlier = found.record;
+  Found found = FinishedRecord(folder.installDir, takeBack_);
   platform::Files& files = platform::GetFiles();
-  const std::string parent = mbcs::FolderOf(folder.installDir);
-  const bool parentExisted = files.Exists(parent) && !(found.parentMade && files.Exists(folder.installDir));
+  std::string parent = mbcs::FolderOf(folder.installDir);
+  bool parentExisted = files.Exists(parent) && !(found.parentMade && files.Exists(folder.installDir));
+  const std::string wanted = folder.installDir;
   folder = MakeInstallFolder(folder.installDir);
+  if (folder.refusal == FolderRefusal::NotCreated && folder.status.code() == platform::kErrorAccessDenied &&
+      !request.fallbackFolderText.empty()) {
+    const FolderVerdict fallback = CheckFolderText(request.fallbackFolderText, InstallFolderFiles(settingsFor));
+    if (fallback.accepted()) {
+      driver.OnFolderFallback(wanted, folder.status, fallback.installDir);
+      report.installDir = fallback.installDir;
+      found = FinishedRecord(fallback.installDir, takeBack_);
+      parent = mbcs::FolderOf(fallback.installDir);
+      parentExisted = files.Exists(parent) && !(found.parentMade && files.Exists(fallback.installDir));
+      folder = MakeInstallFolder(fallback.installDir);
+    }
+  }
   if (!folder.accepted()) return Refuse(request, folder, driver, report);
+  const ParsedRecord& earlier = found.record;
   const std::string& installDir = folder.installDir;
   InstallRecorder recorder(installDir, request.build.editionBits);
   InstallRecord made;

@@ -53,6 +53,10 @@ struct InstallRequest {
   // every profile's support file search path, the entry under
   // HKEY_CURRENT_USER, and no plot driver.
   bool currentUser = false;
+  // Where the install goes instead when the install folder cannot be made
+  // for want of rights (an install for the current user alone, no folder
+  // given: the user's own programs folder); empty: nowhere else.
+  std::string fallbackFolderText;
 };
 
 // How taking back went: what was removed or put back, and what could not be
@@ -107,6 +111,10 @@ class InstallDriver : public InstallEvents, public EveryUserEvents {
   // Who can change the install folder, once it is there. Only the log says
   // it: a driver that shows nothing of it need not override.
   virtual void OnFolderLock(const FolderLock&) {}
+  // The install folder `refused` could not be made (`why`): the install
+  // goes into `installDir` instead. Only the log says it.
+  virtual void OnFolderFallback(const std::string& /*refused*/, platform::Status /*why*/,
+                                const std::string& /*installDir*/) {}
 };
 
 // A driver that shows nothing, keeps nothing and aborts at a failed copy:

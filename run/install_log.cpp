@@ -408,6 +408,12 @@ void LoggingDriver::OnSupportFile(const SupportFileWrite& write) {
   answering_.OnSupportFile(write);
 }
 
+void LoggingDriver::OnFolderFallback(const std::string& refused, platform::Status why, const std::string& installDir) {
+  log_.Info("Install folder " + refused + " cannot be made (" + DescribeError(why) + "): installing into " +
+            installDir + " instead");
+  answering_.OnFolderFallback(refused, why, installDir);
+}
+
 void LoggingDriver::OnFolderLock(const FolderLock& lock) {
   const LockRow& row = RowOf(kLocks, &LockRow::what, lock.what);
   log_.Write(row.level, "Install folder " + lock.folder + ": " + row.said +

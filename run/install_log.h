@@ -92,6 +92,7 @@ class LoggingDriver : public InstallDriver {
     return answering_.TakeBackUserInstall(installDir);
   }
   void OnFolderLock(const FolderLock& lock) override;
+  void OnFolderFallback(const std::string& refused, platform::Status why, const std::string& installDir) override;
   void OnLeftoverHive(const platform::HiveUnload& leftover) override;
   void OnUserSkipped(const platform::SkippedProfile& skipped) override;
   void OnUser(const UserServed& user) override;

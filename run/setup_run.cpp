@@ -6,6 +6,7 @@
 #include "deploy/product.h"
 #include "hosts/acad_hosts.h"
 #include "install/release_choice.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/instance_lock.h"
 #include "platform/mbcs.h"
@@ -22,6 +23,10 @@
 #include "ui/setup_dialog.h"
 
 namespace {
+
+// Below LOCALAPPDATA: where programs installed for one user go, when the
+// default folder cannot be made for such an install.
+constexpr char kUserProgramsFolder[] = "\\Programs\\Zorvel";
 
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
@@ -42,6 +47,12 @@ RunEnd InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupOpt
   InstallRequest request;
   request.everyUser = everyUser;
   request.currentUser = options.currentUser;
+  std::string localAppData;
+  if (options.currentUser && !options.folder && platform::GetEnvironment().GetVariable("LOCALAPPDATA", &localAppData) &&
+      !localAppData.empty()) {
+    mbcs::DropTrailingBackslash(localAppData);
+    request.fallbackFolderText = localAppData + kUserProgramsFolder;
+  }
   request.build = build;
   request.folderText = options.folder.value_or(kDefaultFolder);
   request.ticked = choice.ticked;

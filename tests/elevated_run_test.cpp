@@ -160,6 +160,20 @@ TEST(CurrentUser, AStandardUserInstallsAndUninstallsWithoutRights) {
     EXPECT_FALSE(w.registry.KeyExists(platform::Hive::CurrentUser, std::string(W::kProduct2010) + "\\Applications"));
     EXPECT_FALSE(w.files.Exists(W::kDefaultInstall));
   }
+  // A folder the user may not write in: the user's own programs folder
+  // instead, unless a folder was named.
+  W w;
+  w.files.AddFolder("C:\\Zorvel");
+  const std::uint8_t handed = platform::kInheritToFiles | platform::kInheritToFolders;
+  w.rights.SetAccess("C:\\Zorvel", {true, {{platform::kUsersSid, platform::kAccessReadExecute, handed}}});
+  w.environment.SetVariable("LOCALAPPDATA", "C:\\Users\\user\\AppData\\Local\\");
+  platform::LimitedToken limited(TokenRights::Standard);
+  EXPECT_EQ(RunWith({"/S", "/CURRENTUSER", "/DIR=C:\\Zorvel", "/RELEASES=2010"}), 5);
+  const std::string mine = "C:\\Users\\user\\AppData\\Local\\Programs\\Zorvel\\Zorvel批打印软件";
+  EXPECT_FALSE(w.files.Exists(mine));
+  EXPECT_EQ(RunWith({"/S", "/CURRENTUSER", "/RELEASES=2010"}), 7) << "no support path in the profile";
+  EXPECT_TRUE(w.files.Exists(mine + "\\Uninstall.exe") && w.files.Exists(mine + "\\Fonts\\Zorvel_HZ.shx"));
+  EXPECT_TRUE(w.Logged(W::kTempLog, {"INFO ", "cannot be made (error 5", "installing into " + mine + " instead"}));
 }
 
 TEST_F(WithoutRights, UnattendedInstallsWhatItCanAndEndsSeven) {
