@@ -7,6 +7,7 @@
 #include "deploy/payload.h"
 #include "install/every_user.h"
 #include "install/install_folder.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/mbcs.h"
 #include "record/install_journal.h"
@@ -361,4 +362,11 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
   integration.Fill(&shortfall);
   driver.Tell(Notice::Incomplete, IncompleteText(shortfall, request.logPath));
   return Stop(InstallOutcome::Incomplete, report);
+}
+
+std::string UserProgramsFolderText() {
+  std::string localAppData;
+  if (!platform::GetEnvironment().GetVariable("LOCALAPPDATA", &localAppData) || localAppData.empty()) return {};
+  mbcs::DropTrailingBackslash(localAppData);
+  return localAppData + "\\Programs\\Zorvel";
 }

@@ -59,6 +59,11 @@ struct InstallRequest {
   std::string fallbackFolderText;
 };
 
+// The user's own programs folder (%LOCALAPPDATA%\Programs\Zorvel), the
+// fallback of an install for the current user alone; empty when the
+// environment names no LOCALAPPDATA.
+std::string UserProgramsFolderText();
+
 // How taking back went: what was removed or put back, and what could not be
 // (still named by the record, for an uninstall).
 struct TakeBackCount {

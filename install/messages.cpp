@@ -212,11 +212,25 @@ std::string CopyFailedText(const FileEvent& failure) {
 
 std::string AlreadyRunningText() { return "另一个SetUp.exe正在运行 !\n\n请等它结束后再执行SetUp.exe。"; }
 
-std::string ElevationQuestionText() { return "向AutoCAD注册需要管理员权限。\n\n是否以管理员身份继续安装？"; }
+namespace {
+
+std::string Way(const char* label, const char* what) { return std::string("\n“") + label + "”：" + what; }
+
+std::string WaysWithoutElevation() {
+  return Way(kForMeOnlyLabel, "无需管理员权限，加载项、字体和受信任路径都写入您自己的AutoCAD设置，只对您有效。") +
+         Way(kWithoutRightsLabel, "只安装无需管理员权限的部分，加载项不会注册。");
+}
+
+}  // namespace
+
+std::string ElevationQuestionText() {
+  return "向AutoCAD注册需要管理员权限。\n" + Way(kAsAdministratorLabel, "为这台计算机的所有AutoCAD用户安装。") +
+         WaysWithoutElevation();
+}
 
 std::string ElevationRefusedText() {
-  return "向AutoCAD注册需要管理员权限，但这台计算机不允许本程序请求管理员权限 !\n\n"
-         "请与这台计算机的管理员联系。\n\n现在将在没有管理员权限的情况下继续安装。";
+  return "向AutoCAD注册需要管理员权限，但这台计算机不允许本程序请求管理员权限 !\n" + WaysWithoutElevation() +
+         "\n\n若要为这台计算机安装，请与这台计算机的管理员联系。";
 }
 
 std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText) {

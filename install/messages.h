@@ -67,11 +67,15 @@ std::string IncompleteText(const Shortfall& shortfall, const std::string& logPat
 std::string RolledBackText(int undone, int failed, const std::string& logPath);
 // Another setup program holds the instance lock.
 std::string AlreadyRunningText();
-// Install, without administrator rights, where they may be asked for: go on
-// as an administrator (Yes) or without (No)?
+// The buttons of the rights box, named in its texts.
+constexpr char kAsAdministratorLabel[] = "以管理员身份安装";
+constexpr char kForMeOnlyLabel[] = "仅为我安装";
+constexpr char kWithoutRightsLabel[] = "不用管理员权限继续";
+// Install, without administrator rights, where they may be asked for: what
+// each way of the box does.
 std::string ElevationQuestionText();
-// Install, without administrator rights, where the computer does not let the
-// program ask for them: whom to ask, and that the install goes on without.
+// The same where the computer does not let the program ask for them: the two
+// ways without, and whom to ask.
 std::string ElevationRefusedText();
 // The log file named cannot be opened: why, as the system says it.
 std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -32,6 +33,17 @@ class MessageBoxes {
   // Shows `text` with `caption` and `style` and returns the button pressed, or
   // kIdFailed when the box could not be shown.
   virtual int Show(const std::string& text, const std::string& caption, unsigned style) = 0;
+
+  // A box whose buttons say what they do: `buttons` from left to right, the
+  // first the default, each answering its own `id`. `icon` is one of the
+  // kMbIcon styles. Closing the box answers kIdCancel; kIdFailed when it
+  // could not be shown.
+  struct Button {
+    int id;
+    std::string label;
+  };
+  virtual int Choose(const std::string& text, const std::string& caption, unsigned icon,
+                     const std::vector<Button>& buttons) = 0;
 };
 
 MessageBoxes& GetMessageBoxes();

@@ -167,10 +167,19 @@ ElevatedRun CElevationOffer::Elevate(const InstallChoices& choices) {
   return run;
 }
 
-void CElevationOffer::Answered(bool goOn) {
+void CElevationOffer::Answered(RightsWay way) {
+  struct Row {
+    RightsWay way;
+    const char* logged;
+  };
+  static constexpr Row kLogged[] = {
+      {RightsWay::AsAdministrator, "as an administrator"},
+      {RightsWay::ForMeOnly, "for the current user alone, with no administrator rights needed"},
+      {RightsWay::WithoutRights, "with the rights there are"},
+      {RightsWay::Cancelled, "not now (the box was closed)"},
+  };
   if (log_)
-    log_->Info(goOn ? "Asked whether to go on as an administrator: Yes" :
-                      "Asked whether to go on as an administrator: No; installing with the rights there are");
+    log_->Info(std::string("Asked how to install without administrator rights: ") + RowOf(kLogged, &Row::way, way).logged);
 }
 
 bool ServesEveryUser(const SetupOptions& options) {

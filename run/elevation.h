@@ -51,7 +51,7 @@ class CElevationOffer : public ElevationOffer {
       : state_(state), options_(options), log_(log), lock_(lock) {}
   ElevationState State() override { return state_; }
   ElevatedRun Elevate(const InstallChoices& choices) override;
-  void Answered(bool goOn) override;
+  void Answered(RightsWay way) override;
 
  private:
   ElevationState state_;

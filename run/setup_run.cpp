@@ -6,7 +6,6 @@
 #include "deploy/product.h"
 #include "hosts/acad_hosts.h"
 #include "install/release_choice.h"
-#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/instance_lock.h"
 #include "platform/mbcs.h"
@@ -26,7 +25,6 @@ namespace {
 
 // Below LOCALAPPDATA: where programs installed for one user go, when the
 // default folder cannot be made for such an install.
-constexpr char kUserProgramsFolder[] = "\\Programs\\Zorvel";
 
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
@@ -47,12 +45,7 @@ RunEnd InstallSilently(CAcadHosts& hosts, const BuildInfo& build, const SetupOpt
   InstallRequest request;
   request.everyUser = everyUser;
   request.currentUser = options.currentUser;
-  std::string localAppData;
-  if (options.currentUser && !options.folder && platform::GetEnvironment().GetVariable("LOCALAPPDATA", &localAppData) &&
-      !localAppData.empty()) {
-    mbcs::DropTrailingBackslash(localAppData);
-    request.fallbackFolderText = localAppData + kUserProgramsFolder;
-  }
+  if (options.currentUser && !options.folder) request.fallbackFolderText = UserProgramsFolderText();
   request.build = build;
   request.folderText = options.folder.value_or(kDefaultFolder);
   request.ticked = choice.ticked;

@@ -35,6 +35,7 @@ using platform::Hive;
 const char kProduct2008[] = "SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804";
 const char kProduct2010[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804";
 const char kVariables2010[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\Default\\Variables";
+const char kGeneral2010[] = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\Default\\General";
 const char kAcad2008[] = "C:\\Program Files\\AutoCAD 2008";
 const char kAcad2010[] = "C:\\Program Files\\AutoCAD 2010";
 const char kAppData[] = "C:\\Users\\user\\AppData\\Roaming";
@@ -56,12 +57,12 @@ struct PlayedOffer : ElevationOffer {
     dialogVisible = dialog->IsWindowVisible();
     return answer;
   }
-  void Answered(bool goOn) override { answers.push_back(goOn); }
+  void Answered(RightsWay way) override { answers.push_back(way); }
   ElevationState state;
   ElevatedRun answer;  // what the elevated copy does
   CWnd* dialog;
   std::vector<InstallChoices> asked;
-  std::vector<bool> answers;  // told the run, for its log
+  std::vector<RightsWay> answers;  // told the run, for its log
   bool dialogVisible = true;  // while the copy ran
 };
 
@@ -79,7 +80,7 @@ class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
   }
 
   // A fresh machine: the distribution folder C:\dist with its Data folder,
-  // AutoCAD 2008 (Fonts and Drv) and 2010 (Fonts) with one profile, discovered.
+  // AutoCAD 2008 (Fonts and Drv) and 2010 (Fonts) with one profile (a trusted path and a support path of its own), discovered.
   void NewWorld() {
     world_ = std::make_unique<World>();
     files().SetModulePath("C:\\dist\\SetUp.exe");
@@ -93,6 +94,7 @@ class InstallTest : public testing::TestWithParam<std::shared_ptr<DialogRunner>>
     Product(kProduct2008, kAcad2008, "AutoCAD 2008");
     Product(kProduct2010, kAcad2010, "AutoCAD 2010");
     WriteText(Hive::CurrentUser, kVariables2010, "TRUSTEDPATHS", "d:\\lisp");
+    WriteText(Hive::CurrentUser, kGeneral2010, "ACAD", "d:\\lisp");
 
     platform::SetFiles(&world_->faultyFiles);
     platform::SetRegistry(&world_->faultyRegistry);
@@ -383,64 +385,82 @@ TEST_P(InstallTest, RunningAutoCadIsReportedAtTheFirstClickOnly) {
   }
 }
 
-TEST_P(InstallTest, WithoutRightsInstallAsksToGoOnAsAdministratorOrSaysItCannot) {
-  const unsigned ask = platform::kMbYesNo | platform::kMbIconQuestion, told = platform::kMbOk | platform::kMbIconWarning;
+TEST_P(InstallTest, WithoutRightsTheBoxOffersEachWayThereIs) {
   using S = ElevationState;
   using R = ElevatedRunResult;
+  using W = RightsWay;
+  using platform::TokenRights;
+  enum class Box { HostRunning, Question, Refused };
   struct Row {
     const char* what;
     S state;
-    bool acadRunning;  // the first click warns, the second goes on
-    int answer;        // to the question
-    R copy;            // what became of the elevated copy
-    std::vector<unsigned> boxes;  // their styles, in order
-    bool installedHere;
+    TokenRights token;
+    bool acadRunning;          // the first click warns, the second goes on
+    std::vector<W> answers;    // to the rights boxes, in order
+    R copy;                    // what became of the elevated copy
+    std::vector<Box> boxes;
+    bool installedHere, forMeOnly;
   };
+  const TokenRights limited = TokenRights::Limited, standard = TokenRights::Standard;
   const Row rows[] = {
-      {"declined, No: installs what it can", S::Declined, false, platform::kIdNo, R::Ran, {ask}, true},
-      {"declined, Yes: the copy installed", S::Declined, false, platform::kIdYes, R::Ran, {ask}, false},
-      {"declined, Yes, declined again: nothing done", S::Declined, false, platform::kIdYes, R::Declined, {ask}, false},
-      {"declined, Yes, refused by policy", S::Declined, false, platform::kIdYes, R::Refused, {ask, told}, true},
-      {"declined, AutoCAD running: the warning first", S::Declined, true, platform::kIdYes, R::Ran,
-       {platform::kMbOk, ask}, false},
-      {"refused by policy", S::Refused, false, 0, R::Ran, {told}, true},
-      {"impossible, AutoCAD running", S::Impossible, true, 0, R::Ran, {platform::kMbOk, told}, true},
+      {"declined, without rights", S::Declined, limited, false, {W::WithoutRights}, R::Ran, {Box::Question}, true, false},
+      {"declined, for me only", S::Declined, limited, false, {W::ForMeOnly}, R::Ran, {Box::Question}, true, true},
+      {"declined, a standard user: for me only first", S::Declined, standard, false, {W::ForMeOnly}, R::Ran,
+       {Box::Question}, true, true},
+      {"declined, as administrator: the copy installed", S::Declined, limited, false, {W::AsAdministrator}, R::Ran,
+       {Box::Question}, false, false},
+      {"declined, as administrator, declined again", S::Declined, limited, false, {W::AsAdministrator}, R::Declined,
+       {Box::Question}, false, false},
+      {"declined, as administrator, refused by policy, then for me only", S::Declined, limited, false,
+       {W::AsAdministrator, W::ForMeOnly}, R::Refused, {Box::Question, Box::Refused}, true, true},
+      {"declined, the box closed: nothing done", S::Declined, limited, false, {W::Cancelled}, R::Ran, {Box::Question},
+       false, false},
+      {"declined, AutoCAD running: the warning first", S::Declined, limited, true, {W::AsAdministrator}, R::Ran,
+       {Box::HostRunning, Box::Question}, false, false},
+      {"refused by policy, without rights", S::Refused, standard, false, {W::WithoutRights}, R::Ran, {Box::Refused},
+       true, false},
+      {"impossible, AutoCAD running, for me only", S::Impossible, limited, true, {W::ForMeOnly}, R::Ran,
+       {Box::HostRunning, Box::Refused}, true, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     NewWorld();
+    world_->rights.SetToken(row.token);
     if (row.acadRunning) processes().SetImageNames({"ACAD.EXE"});
-    for (unsigned style : row.boxes) boxes().Answer(style == ask ? row.answer : platform::kIdOk);
+    if (row.acadRunning) boxes().Answer(platform::kIdOk);
+    for (W way : row.answers) boxes().Answer(way == W::Cancelled ? platform::kIdCancel : static_cast<int>(way));
     Dlg_Setup dialog(hosts_, build_);
     PlayedOffer offer{row.state, {row.copy, 7}, &dialog};
     dialog.OfferElevation(&offer);
+    const bool elevates = row.answers.front() == W::AsAdministrator, ran = elevates && row.copy == R::Ran;
     std::intptr_t result = Run(dialog, [&](DialogProbe& probe) {
       if (platform::HeadlessWindowHost* headless = GetParam()->headlessHost()) {
         EXPECT_EQ(headless->Control(dialog.GetSafeHwnd(), kIdInstall)->shield, row.state == S::Declined);
       }
       ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2008]));
       for (int click = row.acadRunning ? 2 : 1; click > 0; --click) ASSERT_TRUE(probe.Click(kIdInstall));
-      if (row.answer != platform::kIdYes || row.copy != R::Ran) {
-        EXPECT_TRUE(dialog.IsWindowVisible());
-      }
+      if (!ran) EXPECT_TRUE(dialog.IsWindowVisible());
     });
-    const bool ran = row.answer == platform::kIdYes && row.copy == R::Ran;
     EXPECT_EQ(result, ran ? 1 : 2);
     EXPECT_EQ(dialog.elevatedExitCode(), ran ? std::optional<std::uint32_t>(7) : std::nullopt);
     EXPECT_EQ(Installed(kDefaultInstall), row.installedHere);
+    EXPECT_EQ(HasFonts(kDefaultInstall), row.forMeOnly) << "the fonts of an install for the current user alone";
     ASSERT_EQ(boxes().shown().size(), row.boxes.size());
     for (std::size_t i = 0; i < row.boxes.size(); ++i) {
       const platform::ShownBox& box = boxes().shown()[i];
       EXPECT_EQ(box.caption, kCaption);
-      EXPECT_EQ(box.style, row.boxes[i]);
-      EXPECT_EQ(box.text, box.style == ask    ? "向AutoCAD注册需要管理员权限。\n\n是否以管理员身份继续安装？"
-                          : box.style == told ? ElevationRefusedText()
-                                              : HostRunningText());
+      const std::vector<std::string> offered =
+          row.boxes[i] == Box::Refused    ? std::vector<std::string>{kForMeOnlyLabel, kWithoutRightsLabel}
+          : row.boxes[i] == Box::HostRunning ? std::vector<std::string>{}
+          : row.token == standard ? std::vector<std::string>{kForMeOnlyLabel, kAsAdministratorLabel, kWithoutRightsLabel}
+                                  : std::vector<std::string>{kAsAdministratorLabel, kForMeOnlyLabel, kWithoutRightsLabel};
+      EXPECT_EQ(box.buttons, offered);
+      EXPECT_EQ(box.text, row.boxes[i] == Box::Question  ? ElevationQuestionText()
+                          : row.boxes[i] == Box::Refused ? ElevationRefusedText()
+                                                         : HostRunningText());
     }
-    if (row.state == S::Declined) {
-      EXPECT_EQ(offer.answers, std::vector<bool>{row.answer == platform::kIdYes});
-    }
-    ASSERT_EQ(offer.asked.size(), row.answer == platform::kIdYes ? 1u : 0u);
+    EXPECT_EQ(offer.answers, row.answers);
+    ASSERT_EQ(offer.asked.size(), elevates ? 1u : 0u);
     if (offer.asked.empty()) continue;
     EXPECT_FALSE(offer.dialogVisible) << "the copy's dialog is the one in sight";
     EXPECT_EQ(offer.asked[0].folderText, "C:\\Zorvel");

@@ -30,6 +30,16 @@ enum class ElevatedRunResult {
   Refused,   // refused by policy: the install goes on without rights
 };
 
+// The ways the rights box offers, by the ids of its buttons. An
+// install for the current user alone needs no rights at all: its loaders,
+// fonts and trusted path go into the user's own AutoCAD settings.
+enum class RightsWay {
+  AsAdministrator = 100,  // the elevated copy installs for the computer
+  ForMeOnly,              // this run installs for the current user alone
+  WithoutRights,          // this run installs what it can without rights
+  Cancelled,              // the box was closed: nothing done
+};
+
 struct ElevatedRun {
   ElevatedRunResult result = ElevatedRunResult::Declined;
   std::uint32_t exitCode = 0;  // Ran: the elevated copy's
@@ -41,7 +51,6 @@ class ElevationOffer {
   virtual ElevationState State() = 0;
   // Starts the elevated copy with `choices` and waits for it to end.
   virtual ElevatedRun Elevate(const InstallChoices& choices) = 0;
-  // The user's answer to the question whether to go on as an administrator,
-  // for the run's log.
-  virtual void Answered(bool goOn) = 0;
+  // The user's answer to the rights box, for the run's log.
+  virtual void Answered(RightsWay way) = 0;
 };

@@ -11,6 +11,7 @@
 #include "platform/lookup.h"
 #include "platform/mbcs.h"
 #include "platform/message_box.h"
+#include "platform/rights.h"
 #include "ui/path_dialog.h"
 #include "ui/setup_template.h"
 
@@ -183,29 +184,43 @@ void Dlg_Setup::SetElevation(ElevationState state) {
   installButton_.SetShield(state == ElevationState::Declined);
 }
 
+RightsWay Dlg_Setup::AskRightsWay(bool mayElevate) {
+  using Button = platform::MessageBoxes::Button;
+  const Button asAdministrator{static_cast<int>(RightsWay::AsAdministrator), kAsAdministratorLabel},
+      forMeOnly{static_cast<int>(RightsWay::ForMeOnly), kForMeOnlyLabel},
+      withoutRights{static_cast<int>(RightsWay::WithoutRights), kWithoutRightsLabel};
+  // A standard user gets the rights only with an administrator's password:
+  // installing for himself comes first.
+  const bool standardUser = platform::GetRights().Token() == platform::TokenRights::Standard;
+  const std::vector<Button> buttons = !mayElevate    ? std::vector<Button>{forMeOnly, withoutRights}
+                                      : standardUser ? std::vector<Button>{forMeOnly, asAdministrator, withoutRights}
+                                                     : std::vector<Button>{asAdministrator, forMeOnly, withoutRights};
+  const int answer = platform::GetMessageBoxes().Choose(mayElevate ? ElevationQuestionText() : ElevationRefusedText(),
+                                                        kMessageCaption,
+                                                        mayElevate ? platform::kMbIconQuestion : platform::kMbIconWarning,
+                                                        buttons);
+  if (answer == platform::kIdCancel) return RightsWay::Cancelled;
+  for (const Button& button : buttons)
+    if (answer == button.id) return static_cast<RightsWay>(answer);
+  return RightsWay::WithoutRights;  // no box could be shown: install what can be
+}
+
+bool Dlg_Setup::GoOnWithout(RightsWay way) {
+  offer_->Answered(way);
+  if (way == RightsWay::Cancelled) return false;  // the next click asks again
+  if (way == RightsWay::ForMeOnly) currentUser_ = true;
+  SetElevation(ElevationState::NotNeeded);
+  return true;
+}
+
 bool Dlg_Setup::GoOnHere() {
   // The running-AutoCAD warning comes first, from the install this click
-  // starts; the question or the box comes with the click that installs.
+  // starts; the box comes with the click that installs.
   if (elevation_ != ElevationState::NotNeeded && warnIfHostRunning && IsHostRunning()) return true;
-  switch (elevation_) {
-    case ElevationState::NotNeeded:
-      return true;
-    case ElevationState::Refused:
-    case ElevationState::Impossible:
-      Tell(ElevationRefusedText(), kWarningBox);
-      SetElevation(ElevationState::NotNeeded);
-      return true;
-    case ElevationState::Declined:
-      break;
-  }
-  // No, or no box at all: install with the rights there are, and ask no more.
-  const bool goOn = platform::GetMessageBoxes().Show(ElevationQuestionText(), kMessageCaption,
-                                                     platform::kMbYesNo | platform::kMbIconQuestion) == platform::kIdYes;
-  offer_->Answered(goOn);
-  if (!goOn) {
-    SetElevation(ElevationState::NotNeeded);
-    return true;
-  }
+  if (elevation_ == ElevationState::NotNeeded) return true;
+  const RightsWay way = AskRightsWay(elevation_ == ElevationState::Declined);
+  if (way != RightsWay::AsAdministrator) return GoOnWithout(way);
+  offer_->Answered(way);
   UpdateData(true);
   // The elevated copy shows the dialog from here on: this one is out of
   // sight while the prompt and the copy are up, and back if they are not.
@@ -222,9 +237,9 @@ bool Dlg_Setup::GoOnHere() {
     case ElevatedRunResult::Refused:
       break;
   }
-  Tell(ElevationRefusedText(), kWarningBox);
-  SetElevation(ElevationState::NotNeeded);
-  return true;
+  // Refused by the computer's policy: the ways that are left.
+  SetElevation(ElevationState::Refused);
+  return GoOnWithout(AskRightsWay(false));
 }
 
 bool Dlg_Setup::OnWndMsg(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result) {
@@ -294,6 +309,7 @@ bool Dlg_Setup::RunInstall() {
   request.currentUser = currentUser_;
   UpdateData(true);
   request.folderText = installPath;
+  if (currentUser_ && installPath == kDefaultFolder) request.fallbackFolderText = UserProgramsFolderText();
   request.ticked = releaseTicked;
   EngineDriver driver(*this);
   CInstallEngine engine(hosts_);

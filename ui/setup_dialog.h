@@ -113,6 +113,12 @@ class Dlg_Setup : public CDialog {
   // instead (the dialog is ending) or its prompt was declined (the
   // selection view stays).
   bool GoOnHere();
+  // The rights box: the ways without rights, and going on as an
+  // administrator where the run `mayElevate`.
+  RightsWay AskRightsWay(bool mayElevate);
+  // Goes on `way` without rights: true to install here, false when the box
+  // was closed (the selection view stays).
+  bool GoOnWithout(RightsWay way);
   // What the next Install click still has to say about the rights; the
   // shield shows while it asks.
   void SetElevation(ElevationState state);

@@ -16,12 +16,16 @@ namespace platform {
 struct ShownBox {
   std::string text;
   std::string caption;
-  unsigned style = 0;
+  unsigned style = 0;  // the icon alone for a box of choices
+  std::vector<std::string> buttons;  // a box of choices' labels
 };
 
 class MemoryMessageBoxes : public MessageBoxes {
  public:
   int Show(const std::string& text, const std::string& caption, unsigned style) override;
+  // Answered from the same script: the answer is a button's id.
+  int Choose(const std::string& text, const std::string& caption, unsigned icon,
+             const std::vector<Button>& buttons) override;
 
   void Answer(int button, std::function<void()> before = nullptr) { script_.push_back({button, std::move(before)}); }
   const std::vector<ShownBox>& shown() const { return shown_; }
@@ -31,6 +35,7 @@ class MemoryMessageBoxes : public MessageBoxes {
   }
 
  private:
+  int NextAnswer();  // the script's next, after what it changes first
   struct Reply {
     int button;
     std::function<void()> before;

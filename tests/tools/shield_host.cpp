@@ -37,7 +37,7 @@ struct PlayedOffer : ElevationOffer {
     Print("asked " + ToUtf8(platform::win32::Widen(choices.folderText)) + (choices.hostWarned ? " 1\n" : " 0\n"));
     return {ElevatedRunResult::Ran, code};
   }
-  void Answered(bool) override {}
+  void Answered(RightsWay) override {}
   std::uint32_t code = 0;
 };
 
