@@ -27,13 +27,8 @@ set -uo pipefail
 e2e_name=allusers
 source "$(dirname "$0")/lib.bash" "$1"
 
-dist=$ZV_DRIVE_C/zvallusers
-zv_sim_distribution "$build/SetUp.exe" "$dist"
-temp_log=$("$ZV_WINE64" winepath -u "$("$ZV_WINE64" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/ZorvelSetup.log
+e2e_distribution zvallusers
 log=$ZV_DRIVE_C/zvallusers.log
-appdata=$(zv_sim_appdata)
-dir='C:\Zorvel\Zorvel批打印软件'
-dir_unix=$ZV_DRIVE_C/Zorvel/Zorvel批打印软件
 command="\"$dir\\Uninstall.exe\" /USERPART"
 
 # The second user: an account of the machine that is not the prefix's own.

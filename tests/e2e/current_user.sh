@@ -15,12 +15,7 @@ set -uo pipefail
 e2e_name=current_user
 source "$(dirname "$0")/lib.bash" "$1"
 
-dist=$ZV_DRIVE_C/zvcurrentuser
-zv_sim_distribution "$build/SetUp.exe" "$dist"
-temp_log=$("$ZV_WINE64" winepath -u "$("$ZV_WINE64" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/ZorvelSetup.log
-appdata=$(zv_sim_appdata)
-dir='C:\Zorvel\Zorvel批打印软件'
-dir_unix=$ZV_DRIVE_C/Zorvel/Zorvel批打印软件
+e2e_distribution zvcurrentuser
 source "$(dirname "$0")/machine.bash"
 
 # Releases whose every product key the edition registers: 2010 (two

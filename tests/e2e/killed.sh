@@ -17,13 +17,9 @@ set -uo pipefail
 e2e_name=killed
 source "$(dirname "$0")/lib.bash" "$1"
 
-dist=$ZV_DRIVE_C/zvkilled
-zv_sim_distribution "$build/SetUp.exe" "$dist"
+e2e_distribution zvkilled
 parts=1500
 for i in $(seq "$parts"); do printf 'part %d\r\n' "$i" >"$dist/Data/part$i.dat"; done
-temp_log=$("$ZV_WINE64" winepath -u "$("$ZV_WINE64" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/ZorvelSetup.log
-appdata=$(zv_sim_appdata)
-dir_unix=$ZV_DRIVE_C/Zorvel/Zorvel批打印软件
 record=$dir_unix/Uninstall.ini
 source "$(dirname "$0")/machine.bash"
 

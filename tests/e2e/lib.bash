@@ -133,3 +133,16 @@ acad_stop() {
   wait "$acad_pid" 2>/dev/null
   rm -rf "$acad_dir"
 }
+
+# e2e_distribution NAME: the edition's SetUp.exe with its Data folder in
+# C:\NAME (`dist`), and the names of what an install from it writes: the log
+# of a run given no /LOG= (`temp_log`), the user's APPDATA (`appdata`) and
+# the default install folder (`dir`, `dir_unix`).
+e2e_distribution() {
+  dist=$ZV_DRIVE_C/$1
+  zv_sim_distribution "$build/SetUp.exe" "$dist"
+  temp_log=$("$ZV_WINE64" winepath -u "$("$ZV_WINE64" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/ZorvelSetup.log
+  appdata=$(zv_sim_appdata)
+  dir='C:\Zorvel\Zorvel批打印软件'
+  dir_unix=$ZV_DRIVE_C/Zorvel/Zorvel批打印软件
+}

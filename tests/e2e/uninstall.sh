@@ -19,12 +19,7 @@ set -uo pipefail
 e2e_name=uninstall
 source "$(dirname "$0")/lib.bash" "$1"
 
-dist=$ZV_DRIVE_C/zvuninstall
-zv_sim_distribution "$build/SetUp.exe" "$dist"
-temp_log=$("$ZV_WINE64" winepath -u "$("$ZV_WINE64" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)/ZorvelSetup.log
-appdata=$(zv_sim_appdata)
-dir='C:\Zorvel\Zorvel批打印软件'
-dir_unix=$ZV_DRIVE_C/Zorvel/Zorvel批打印软件
+e2e_distribution zvuninstall
 source "$(dirname "$0")/machine.bash"
 
 install() {
