@@ -83,7 +83,7 @@ class Integration {
 
   [[nodiscard]] int Report(const std::vector<SupportPathWrite>& writes) {
     for (const SupportPathWrite& write : writes) {
-      Tally(write.status, CauseOfValue);
+      Tally(write.status, CauseOfSupportPath);
       recorder_.AddSupportPath(write);
       driver_.OnSupportPath(write);
     }

@@ -43,6 +43,11 @@ constexpr CauseRow kCauses[] = {
     {Cause::WrongType,
      "AutoCAD配置中的受信任路径(TRUSTEDPATHS)不是文本，未作改动，请在AutoCAD的\"选项\"中添加安装文件夹。"},
     {Cause::Unreadable, "AutoCAD配置中的受信任路径(TRUSTEDPATHS)无法完整读取，为免丢失其内容，未作改动。"},
+    {Cause::NoSupportPath,
+     "AutoCAD配置尚无支持文件搜索路径，字体文件夹未能加入：请先启动一次AutoCAD，再重新安装。"},
+    {Cause::SupportPathKept,
+     "AutoCAD配置中的支持文件搜索路径不是文本或无法完整读取，为免丢失其内容，未作改动，"
+     "请在AutoCAD的\"选项\"中添加安装文件夹中的Fonts文件夹。"},
     {Cause::Other, "其他错误："},
 };
 
@@ -98,6 +103,18 @@ Cause CauseOfValue(platform::Status status) {
       return Cause::Unreadable;
     default:
       return Cause::Other;
+  }
+}
+
+Cause CauseOfSupportPath(platform::Status status) {
+  switch (CauseOfValue(status)) {
+    case Cause::KeyMissing:
+      return Cause::NoSupportPath;
+    case Cause::WrongType:
+    case Cause::Unreadable:
+      return Cause::SupportPathKept;
+    default:
+      return CauseOfValue(status);
   }
 }
 

@@ -31,11 +31,15 @@ enum class Cause {
   KeyMissing,     // an AutoCAD registry key is gone (AutoCAD uninstalled meanwhile)
   WrongType,      // a TRUSTEDPATHS value that is no text, left as it is
   Unreadable,     // a TRUSTEDPATHS value that cannot be read whole, left as it is
+  NoSupportPath,  // a profile with no support file search path yet (AutoCAD never started with it)
+  SupportPathKept,  // a support file search path that is no text or cannot be read whole, left as it is
   Other,
 };
 
 Cause CauseOfFile(platform::Status status);
 Cause CauseOfValue(platform::Status status);
+// A profile's support file search path not written: why.
+Cause CauseOfSupportPath(platform::Status status);
 
 // What the integration could not write, and why.
 struct Shortfall {

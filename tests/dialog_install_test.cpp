@@ -439,7 +439,9 @@ TEST_P(InstallTest, WithoutRightsTheBoxOffersEachWayThereIs) {
       }
       ASSERT_TRUE(probe.Click(kReleaseBoxIds[kSlot2008]));
       for (int click = row.acadRunning ? 2 : 1; click > 0; --click) ASSERT_TRUE(probe.Click(kIdInstall));
-      if (!ran) EXPECT_TRUE(dialog.IsWindowVisible());
+      if (!ran) {
+        EXPECT_TRUE(dialog.IsWindowVisible());
+      }
     });
     EXPECT_EQ(result, ran ? 1 : 2);
     EXPECT_EQ(dialog.elevatedExitCode(), ran ? std::optional<std::uint32_t>(7) : std::nullopt);

@@ -14,23 +14,24 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 TEST(Messages, EachErrorCodeGivesTheCauseItMeans) {
   struct Row {
     platform::OsError code;
-    Cause asFile, asValue;
+    Cause asFile, asValue, asSupportPath;
   };
   const Row rows[] = {
-      {platform::kErrorFileNotFound, Cause::SourceMissing, Cause::KeyMissing},
-      {platform::kErrorPathNotFound, Cause::FolderMissing, Cause::Other},
-      {platform::kErrorInvalidDrive, Cause::FolderMissing, Cause::Other},
-      {platform::kErrorDirectory, Cause::FolderMissing, Cause::Other},
-      {platform::kErrorAccessDenied, Cause::AccessDenied, Cause::AccessDenied},
-      {platform::kErrorSharingViolation, Cause::InUse, Cause::Other},
-      {platform::kErrorKeyDeleted, Cause::Other, Cause::KeyMissing},
-      {platform::kErrorDatatypeMismatch, Cause::Other, Cause::WrongType},
-      {platform::kErrorNoUnicodeTranslation, Cause::Other, Cause::Unreadable},
-      {platform::kErrorFilenameTooLong, Cause::Other, Cause::Other},
+      {platform::kErrorFileNotFound, Cause::SourceMissing, Cause::KeyMissing, Cause::NoSupportPath},
+      {platform::kErrorPathNotFound, Cause::FolderMissing, Cause::Other, Cause::Other},
+      {platform::kErrorInvalidDrive, Cause::FolderMissing, Cause::Other, Cause::Other},
+      {platform::kErrorDirectory, Cause::FolderMissing, Cause::Other, Cause::Other},
+      {platform::kErrorAccessDenied, Cause::AccessDenied, Cause::AccessDenied, Cause::AccessDenied},
+      {platform::kErrorSharingViolation, Cause::InUse, Cause::Other, Cause::Other},
+      {platform::kErrorKeyDeleted, Cause::Other, Cause::KeyMissing, Cause::NoSupportPath},
+      {platform::kErrorDatatypeMismatch, Cause::Other, Cause::WrongType, Cause::SupportPathKept},
+      {platform::kErrorNoUnicodeTranslation, Cause::Other, Cause::Unreadable, Cause::SupportPathKept},
+      {platform::kErrorFilenameTooLong, Cause::Other, Cause::Other, Cause::Other},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(CauseOfFile(platform::Status(row.code)), row.asFile) << row.code;
     EXPECT_EQ(CauseOfValue(platform::Status(row.code)), row.asValue) << row.code;
+    EXPECT_EQ(CauseOfSupportPath(platform::Status(row.code)), row.asSupportPath) << row.code;
   }
 }
 
