@@ -214,6 +214,11 @@ std::string AlreadyRunningText() { return "另一个SetUp.exe正在运行 !\n\n�
 
 std::string ElevationQuestionText() { return "向AutoCAD注册需要管理员权限。\n\n是否以管理员身份继续安装？"; }
 
+std::string UserInstallQuestionText(const std::string& installDir) {
+  return std::string("已为当前用户单独安装了") + kProductName + "（" + installDir +
+         "）。\n\n在AutoCAD中，它会遮住这次为所有用户安装的加载项。\n\n是否先卸载它，再继续安装？";
+}
+
 std::string ElevationRefusedText() {
   return "向AutoCAD注册需要管理员权限，但这台计算机不允许本程序请求管理员权限 !\n\n"
          "请与这台计算机的管理员联系。\n\n现在将在没有管理员权限的情况下继续安装。";

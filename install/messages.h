@@ -70,6 +70,9 @@ std::string AlreadyRunningText();
 // Install, without administrator rights, where they may be asked for: go on
 // as an administrator (Yes) or without (No)?
 std::string ElevationQuestionText();
+// A machine-wide install found the current user's install for that user
+// alone in `installDir`: take it back first (Yes) or keep it (No)?
+std::string UserInstallQuestionText(const std::string& installDir);
 // Install, without administrator rights, where the computer does not let the
 // program ask for them: whom to ask, and that the install goes on without.
 std::string ElevationRefusedText();
