@@ -13,6 +13,7 @@
 #include "record/install_journal.h"
 #include "record/install_recorder.h"
 #include "record/logon_steps.h"
+#include "record/uninstall_entry.h"
 #include "record/uninstall_setup.h"
 
 namespace {
@@ -197,9 +198,38 @@ Found FinishedRecord(const std::string& installDir, TakeBack* takeBack) {
   Found found{ReadRecord(installDir)};
   if (found.record.state != RecordState::Truncated || takeBack == nullptr) return found;
   found.parentMade = found.record.record.parentCreated;
-  (void)takeBack->Run(installDir, found.record.record, InstallRecord());
+  (void)takeBack->Run(installDir, found.record.record, InstallRecord(), TakeBackOf::Unfinished);
   found.record = ReadRecord(installDir);
   return found;
+}
+
+// What an install for the current user alone changes. Its record lies in a
+// folder of that user's, who could have written anything there: a
+// machine-wide install, with rights that user lacks, takes back nothing
+// else it names.
+InstallRecord UserPartOf(InstallRecord record) {
+  const auto machines = [](const auto& change) { return change.hive != platform::Hive::CurrentUser; };
+  record.loaders.erase(std::remove_if(record.loaders.begin(), record.loaders.end(), machines), record.loaders.end());
+  record.entries.erase(std::remove_if(record.entries.begin(), record.entries.end(), machines), record.entries.end());
+  record.drivers.clear();
+  record.backups.clear();
+  record.allUsers = 0;
+  return record;
+}
+
+// The current user's install for that user alone, which a machine-wide
+// install finds through that user's Programs and Features entry: its
+// loaders below HKEY_CURRENT_USER would hide the machine's from AutoCAD, so
+// it is taken back whole first, where the driver agrees.
+void OfferUserInstallBack(int editionBits, TakeBack* takeBack, InstallDriver& driver) {
+  if (takeBack == nullptr) return;
+  std::optional<std::string> dir = EntryInstallLocation({platform::Hive::CurrentUser, 0}, editionBits);
+  if (!dir || dir->empty()) return;
+  mbcs::DropTrailingBackslash(*dir);
+  const ParsedRecord found = ReadRecord(*dir);
+  const bool readable = found.state == RecordState::Complete || found.state == RecordState::Truncated;
+  if (!readable || !found.record.currentUser || !driver.TakeBackUserInstall(*dir)) return;
+  (void)takeBack->Run(*dir, UserPartOf(found.record), InstallRecord(), TakeBackOf::UserInstall);
 }
 
 }  // namespace
@@ -223,6 +253,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     driver.OnProgressBegin();
     return Stop(*DataFolderProblem(data, driver), report);
   }
+  if (!request.currentUser) OfferUserInstallBack(request.build.editionBits, takeBack_, driver);
   Found found = FinishedRecord(folder.installDir, takeBack_);
   platform::Files& files = platform::GetFiles();
   std::string parent = mbcs::FolderOf(folder.installDir);
@@ -242,6 +273,10 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     }
   }
   if (!folder.accepted()) return Refuse(request, folder, driver, report);
+  // A machine-wide install over the user's own one in the same folder keeps
+  // what that one did in its record, which then needs a machine-wide
+  // uninstall.
+  if (!request.currentUser) found.record.record.currentUser = false;
   const ParsedRecord& earlier = found.record;
   const std::string& installDir = folder.installDir;
   InstallRecorder recorder(installDir, request.build.editionBits);
@@ -278,7 +313,7 @@ InstallReport CInstallEngine::Install(const InstallRequest& request, InstallDriv
     InstallRecord changes = journal.Noted();
     MergeInto(changes, recorder.Record());
     if (takeBack_ == nullptr || (changes.NamesNothing() && !changes.parentCreated)) return Stop(outcome, report);
-    report.rolledBack = takeBack_->Run(installDir, changes, earlier.record);
+    report.rolledBack = takeBack_->Run(installDir, changes, earlier.record, TakeBackOf::Unfinished);
     driver.Tell(Notice::RolledBack, RolledBackText(report.rolledBack.undone, report.rolledBack.failed, request.logPath));
     return Stop(outcome, report);
   };

@@ -139,9 +139,16 @@ class QuietInstallDriver : public InstallDriver {
   bool TakeBackUserInstall(const std::string&) override { return true; }
 };
 
+// What is taken back: an install that stopped or did not finish, or the
+// current user's install for that user alone, which a machine-wide install
+// replaces.
+enum class TakeBackOf { Unfinished, UserInstall };
+
 // Takes back what an install recorded, as the uninstall does, with no
-// question asked: an install that stopped half-way, and one that was killed
-// before it finished, whose record the next install into the folder finds.
+// question asked: an install that stopped half-way, one that was killed
+// before it finished, whose record the next install into the folder finds,
+// and an install for the current user alone that the driver agreed to give
+// up for a machine-wide one.
 // The program gives it to the engine; without one, nothing is taken back.
 class TakeBack {
  public:
@@ -149,7 +156,8 @@ class TakeBack {
   // Takes back `changes` in `installDir`; the record there then names `kept`
   // (an earlier, finished install: it stays) and what could not be taken
   // back, or is gone with the folder when that is nothing.
-  virtual TakeBackCount Run(const std::string& installDir, const InstallRecord& changes, const InstallRecord& kept) = 0;
+  virtual TakeBackCount Run(const std::string& installDir, const InstallRecord& changes, const InstallRecord& kept,
+                            TakeBackOf what) = 0;
 };
 
 class CInstallEngine {

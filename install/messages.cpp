@@ -245,6 +245,11 @@ std::string ElevationQuestionText() {
          WaysWithoutElevation();
 }
 
+std::string UserInstallQuestionText(const std::string& installDir) {
+  return std::string("已为当前用户单独安装了") + kProductName + "（" + installDir +
+         "）。\n\n在AutoCAD中，它会遮住这次为所有用户安装的加载项。\n\n是否先卸载它，再继续安装？";
+}
+
 std::string ElevationRefusedText() {
   return "向AutoCAD注册需要管理员权限，但这台计算机不允许本程序请求管理员权限 !\n" + WaysWithoutElevation() +
          "\n\n若要为这台计算机安装，请与这台计算机的管理员联系。";

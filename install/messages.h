@@ -78,8 +78,11 @@ constexpr char kWithoutRightsLabel[] = "不用管理员权限继续";
 // Install, without administrator rights, where they may be asked for: what
 // each way of the box does.
 std::string ElevationQuestionText();
-// The same where the computer does not let the program ask for them: the two
-// ways without, and whom to ask.
+// A machine-wide install found the current user's install for that user
+// alone in `installDir`: take it back first (Yes) or keep it (No)?
+std::string UserInstallQuestionText(const std::string& installDir);
+// Install, without administrator rights, where the computer does not let the
+// program ask for them: the two ways without, and whom to ask.
 std::string ElevationRefusedText();
 // The log file named cannot be opened: why, as the system says it.
 std::string LogNotOpenedText(const std::string& path, unsigned error, const std::string& systemText);

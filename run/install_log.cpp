@@ -414,6 +414,14 @@ void LoggingDriver::OnFolderFallback(const std::string& refused, platform::Statu
   answering_.OnFolderFallback(refused, why, installDir);
 }
 
+bool LoggingDriver::TakeBackUserInstall(const std::string& installDir) {
+  const bool takeBack = answering_.TakeBackUserInstall(installDir);
+  if (!takeBack)
+    log_.Warn("The install for the current user alone in " + installDir +
+              " stays, as answered: its loaders below HKEY_CURRENT_USER hide this install's from AutoCAD for that user");
+  return takeBack;
+}
+
 void LoggingDriver::OnFolderLock(const FolderLock& lock) {
   const LockRow& row = RowOf(kLocks, &LockRow::what, lock.what);
   log_.Write(row.level, "Install folder " + lock.folder + ": " + row.said +

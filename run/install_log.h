@@ -88,9 +88,7 @@ class LoggingDriver : public InstallDriver {
   void OnTrustedPaths(const TrustedPathWrite& write) override;
   void OnSupportFile(const SupportFileWrite& write) override;
   void OnSupportPath(const SupportPathWrite& write) override;
-  bool TakeBackUserInstall(const std::string& installDir) override {
-    return answering_.TakeBackUserInstall(installDir);
-  }
+  bool TakeBackUserInstall(const std::string& installDir) override;
   void OnFolderLock(const FolderLock& lock) override;
   void OnFolderFallback(const std::string& refused, platform::Status why, const std::string& installDir) override;
   void OnLeftoverHive(const platform::HiveUnload& leftover) override;

@@ -5,7 +5,7 @@
 #include "uninstall/uninstall_engine.h"
 
 TakeBackCount CUninstallTakeBack::Run(const std::string& installDir, const InstallRecord& changes,
-                                      const InstallRecord& kept) {
+                                      const InstallRecord& kept, TakeBackOf what) {
   TakeBackRequest request;
   request.installDir = installDir;
   request.editionBits = editionBits_;
@@ -17,8 +17,12 @@ TakeBackCount CUninstallTakeBack::Run(const std::string& installDir, const Insta
   if (log_ == nullptr) {
     report = engine.TakeBack(request, silent);
   } else {
-    log_->Warn("Taking back the install into " + installDir + " that stopped or did not finish" +
-               (kept.NamesNothing() ? std::string() : "; what an earlier install into the folder left stays"));
+    if (what == TakeBackOf::UserInstall)
+      log_->Info("Taking back the install for the current user alone in " + installDir +
+                 " first: its loaders below HKEY_CURRENT_USER would hide this install's from AutoCAD");
+    else
+      log_->Warn("Taking back the install into " + installDir + " that stopped or did not finish" +
+                 (kept.NamesNothing() ? std::string() : "; what an earlier install into the folder left stays"));
     LoggingUninstallDriver logging(silent, *log_);
     report = engine.TakeBack(request, logging);
     log_->Write(report.complete() ? LogLevel::Info : LogLevel::Error,

@@ -1,7 +1,8 @@
-// Taking back an install that stopped half-way, or one whose unfinished
-// record the next install into the folder finds: the uninstall engine does
-// it, with no question asked, and the install's log (if any) names every
-// step as the uninstall's log does.
+// Taking back an install that stopped half-way, one whose unfinished record
+// the next install into the folder finds, or the current user's install for
+// that user alone before a machine-wide one: the uninstall engine does it,
+// with no question asked, and the install's log (if any) names every step as
+// the uninstall's log does.
 #pragma once
 
 #include "install/install_engine.h"
@@ -12,7 +13,8 @@ class CUninstallTakeBack : public TakeBack {
   // `log` may be null: nothing is logged.
   CUninstallTakeBack(int editionBits, CInstallLog* log) : editionBits_(editionBits), log_(log) {}
 
-  TakeBackCount Run(const std::string& installDir, const InstallRecord& changes, const InstallRecord& kept) override;
+  TakeBackCount Run(const std::string& installDir, const InstallRecord& changes, const InstallRecord& kept,
+                    TakeBackOf what) override;
 
  private:
   int editionBits_;

@@ -11,6 +11,7 @@
 #include "run/run_steps.h"
 #include "run/setup_run.h"
 #include "tests/fakes/limited_token.h"
+#include "tests/recording_driver.h"
 #include "tests/setup_world.h"
 
 namespace {
@@ -170,6 +171,39 @@ TEST(CurrentUser, AStandardUserInstallsAndUninstallsWithoutRights) {
   EXPECT_EQ(RunWith({"/S", "/CURRENTUSER", "/RELEASES=2010"}), 7) << "no support path in the profile";
   EXPECT_TRUE(w.files.Exists(mine + "\\Uninstall.exe") && w.files.Exists(mine + "\\Fonts\\Zorvel_HZ.shx"));
   EXPECT_TRUE(w.Logged(W::kTempLog, {"INFO ", "cannot be made (error 5", "installing into " + mine + " instead"}));
+}
+
+// Then an administrator's install for the machine takes it back first, or keeps it, as answered.
+TEST(CurrentUser, AMachineWideInstallTakesTheUsersOwnBackWhenAnswered) {
+  const std::string general = std::string(W::kProduct2010) + "\\Profiles\\Default\\General";
+  for (const bool yes : {true, false}) {
+    W w;
+    w.Text(platform::Hive::CurrentUser, general, "ACAD", "C:\\Support");
+    {
+      platform::LimitedToken limited(TokenRights::Standard);
+      ASSERT_EQ(RunWith({"/S", "/CURRENTUSER", "/DIR=C:\\Mine", "/RELEASES=2010"}), 0);
+    }
+    CAcadHosts hosts;
+    hosts.Discover();
+    CInstallEngine engine(hosts);
+    InstallRequest request{"C:\\Zorvel", {}, false, "", kBuild};
+    request.ticked[2010 - kFirstReleaseYear] = 1;
+    RecordingDriver driver;
+    driver.takeBackUserInstall = yes;
+    platform::Status opened;
+    EXPECT_EQ(InstallWithLog(engine, request, driver, CInstallLog::Open("C:\\x.log", &opened).get()).outcome,
+              InstallOutcome::Installed);
+    EXPECT_EQ(driver.userInstallsFound, Arguments{"C:\\Mine\\Zorvel批打印软件"});
+    platform::MemoryRegistry::StoredValue acad;
+    w.registry.Stored(platform::Hive::CurrentUser, general, "ACAD", &acad);
+    EXPECT_EQ(w.registry.KeyExists(platform::Hive::CurrentUser, kUninstallKey) && w.files.Exists("C:\\Mine") &&
+                  acad.bytes != "C:\\Support" &&
+                  w.registry.KeyExists(platform::Hive::CurrentUser, std::string(W::kProduct2010) + "\\Applications"),
+              !yes);
+    EXPECT_TRUE(w.Loaded(W::kProduct2010, 2010));
+    EXPECT_TRUE(w.Logged("C:\\x.log", {yes ? "INFO  Taking back the install for the current user alone in C:\\Mine"
+                                            : "WARN  The install for the current user alone in C:\\Mine"}));
+  }
 }
 
 TEST_F(WithoutRights, UnattendedInstallsWhatItCanAndEndsSeven) {

@@ -122,7 +122,8 @@ TEST(UninstallRun, AStoppedInstallIsTakenBackInItsLog) {
   const std::unique_ptr<CInstallLog> log = CInstallLog::Open("C:\\install.log", &opened);
   ASSERT_TRUE(log);
   const TakeBackCount count =
-      CUninstallTakeBack(64, log.get()).Run(W::kDefaultInstall, ReadRecord(W::kDefaultInstall).record, InstallRecord());
+      CUninstallTakeBack(64, log.get()).Run(W::kDefaultInstall, ReadRecord(W::kDefaultInstall).record, InstallRecord(),
+                                            TakeBackOf::Unfinished);
   EXPECT_TRUE(count.undone > 0 && count.failed == 0);
   EXPECT_TRUE(TakenBack(w));
   EXPECT_TRUE(w.Logged("C:\\install.log", {"WARN ", "Taking back the install into ", "that stopped or did not finish"}) &&

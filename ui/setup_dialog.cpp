@@ -101,6 +101,11 @@ class Dlg_Setup::EngineDriver : public QuietInstallDriver {
 
   void Tell(Notice notice, const std::string& text) override { ::Tell(text, StyleOf(notice)); }
 
+  bool TakeBackUserInstall(const std::string& installDir) override {
+    return platform::GetMessageBoxes().Show(UserInstallQuestionText(installDir), kMessageCaption,
+                                            platform::kMbYesNo | platform::kMbIconQuestion) == platform::kIdYes;
+  }
+
  private:
   Dlg_Setup& dialog_;
 };
