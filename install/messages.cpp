@@ -247,7 +247,7 @@ std::string ElevationQuestionText() {
 
 std::string UserInstallQuestionText(const std::string& installDir) {
   return std::string("已为当前用户单独安装了") + kProductName + "（" + installDir +
-         "）。\n\n在AutoCAD中，它会遮住这次为所有用户安装的加载项。\n\n是否先卸载它，再继续安装？";
+         "）。\n\n在AutoCAD中，它会遮住这次为这台计算机安装的加载项。\n\n是否先卸载它，再继续安装？";
 }
 
 std::string ElevationRefusedText() {

@@ -186,7 +186,9 @@ TEST(CurrentUser, AMachineWideInstallTakesTheUsersOwnBackWhenAnswered) {
     CAcadHosts hosts;
     hosts.Discover();
     CInstallEngine engine(hosts);
-    InstallRequest request{"C:\\Zorvel", {}, false, "", kBuild};
+    InstallRequest request;
+    request.folderText = "C:\\Zorvel";
+    request.build = kBuild;
     request.ticked[2010 - kFirstReleaseYear] = 1;
     RecordingDriver driver;
     driver.takeBackUserInstall = yes;
