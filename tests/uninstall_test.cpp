@@ -215,6 +215,13 @@ TEST_P(Uninstall, AnInstallForTheUserAloneIsTakenBackAndTheUsersOwnEntryStays) {
   EXPECT_EQ(WithoutKept(Machine()), WithoutKept(before)) << "the keys made below HKEY_CURRENT_USER are gone, the lists as they were";
 }
 
+TEST_P(Uninstall, WhatIsLeftOfAnInstallForTheUserAloneStaysTheUsers) {
+  Install({2010}, true);
+  faultyFiles_->FailDelete(In("ZV_BatchPlot2010.ARX"));
+  EXPECT_EQ(RunUninstall().outcome, UninstallOutcome::Incomplete);
+  EXPECT_TRUE(ReadRecord(InstallDir()).record.currentUser) << "a second uninstall needs no rights either";
+}
+
 TEST_P(Uninstall, ASecondInstallIntoTheFolderIsTakenBackAsWell) {
   const Picture before = Machine();
   ASSERT_EQ(Install({2010}).outcome, InstallOutcome::Installed);

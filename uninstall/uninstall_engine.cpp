@@ -64,6 +64,9 @@ class Removal : public RemovalEvents {
   void Run(const InstallRecord& record, const InstallRecord& kept = InstallRecord()) {
     kept_ = kept;
     left_.parentCreated = record.parentCreated;
+    // What is left of an install for the current user alone is still the
+    // user's: a second uninstall needs no rights for it either.
+    left_.currentUser = record.currentUser && kept.NamesNothing();
     for (const LoaderChange& loader : record.loaders) TakeBackLoader(loader);
     for (const TrustedPathChange& trusted : record.trustedPaths) TakeBackTrustedPath(trusted);
     for (const SupportPathChange& support : record.supportPaths) TakeBackSupportPath(support);
