@@ -245,6 +245,11 @@ std::string ElevationQuestionText() {
          WaysWithoutElevation();
 }
 
+std::string FolderFallbackText(const std::string& refused, const std::string& installDir) {
+  return "无法创建安装文件夹 " + refused + "（拒绝访问）。\n\n" + kProductName + "将安装到您自己的程序文件夹：\n" +
+         installDir;
+}
+
 std::string UserInstallQuestionText(const std::string& installDir) {
   return std::string("已为当前用户单独安装了") + kProductName + "（" + installDir +
          "）。\n\n在AutoCAD中，它会遮住这次为这台计算机安装的加载项。\n\n是否先卸载它，再继续安装？";

@@ -78,6 +78,9 @@ constexpr char kWithoutRightsLabel[] = "不用管理员权限继续";
 // Install, without administrator rights, where they may be asked for: what
 // each way of the box does.
 std::string ElevationQuestionText();
+// The install folder `refused` could not be made for want of rights: the
+// install for the current user alone goes into `installDir`.
+std::string FolderFallbackText(const std::string& refused, const std::string& installDir);
 // A machine-wide install found the current user's install for that user
 // alone in `installDir`: take it back first (Yes) or keep it (No)?
 std::string UserInstallQuestionText(const std::string& installDir);

@@ -472,6 +472,22 @@ TEST_P(InstallTest, WithoutRightsTheBoxOffersEachWayThereIs) {
   }
 }
 
+TEST_P(InstallTest, ForMeOnlyGoesIntoTheUsersOwnProgramsFolderWhereTheDefaultIsRefusedAndSaysSo) {
+  world_->environment.SetVariable("LOCALAPPDATA", "C:\\Users\\user\\AppData\\Local");
+  fileFaults().FailCreateDirectory("C:\\Zorvel");
+  boxes().Answer(static_cast<int>(RightsWay::ForMeOnly));
+  boxes().Answer(platform::kIdOk);
+  boxes().Answer(platform::kIdOk);
+  Dlg_Setup dialog(hosts_, build_);
+  PlayedOffer offer{ElevationState::Refused, {}, &dialog};
+  dialog.OfferElevation(&offer);
+  Run(dialog, [&](DialogProbe& probe) { ASSERT_TRUE(probe.Click(kIdInstall)); });
+  const std::string mine = "C:\\Users\\user\\AppData\\Local\\Programs\\Zorvel\\Zorvel批打印软件";
+  EXPECT_TRUE(Installed(mine) && HasFonts(mine));
+  ASSERT_EQ(boxes().shown().size(), 3u) << "the box, the folder, the warning that names AutoCAD 2008's driver";
+  EXPECT_EQ(boxes().shown()[1].text, FolderFallbackText(kDefaultInstall, mine));
+}
+
 TEST_P(InstallTest, StoppedDeploymentCancelsTheDialogAndRegistersNothing) {
   struct Row {
     const char* what;

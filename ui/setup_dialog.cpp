@@ -101,6 +101,10 @@ class Dlg_Setup::EngineDriver : public QuietInstallDriver {
 
   void Tell(Notice notice, const std::string& text) override { ::Tell(text, StyleOf(notice)); }
 
+  void OnFolderFallback(const std::string& refused, platform::Status, const std::string& installDir) override {
+    ::Tell(FolderFallbackText(refused, installDir), platform::kMbOk | platform::kMbIconInformation);
+  }
+
   bool TakeBackUserInstall(const std::string& installDir) override {
     return platform::GetMessageBoxes().Show(UserInstallQuestionText(installDir), kMessageCaption,
                                             platform::kMbYesNo | platform::kMbIconQuestion) == platform::kIdYes;
